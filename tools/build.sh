@@ -9,6 +9,7 @@ case "$arch" in x86_64|i686) ;; *) echo "build.sh: unknown target $arch" >&2; ex
 build=$root/build/$arch
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch.cmake" \
+    -DMEASURE_DEPS_DIR="${DEPS_CACHE:-/var/cache/measure-deps}/current" >/dev/null
 fi
 cmake --build "$build" -- "$@"
