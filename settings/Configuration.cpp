@@ -1,6 +1,7 @@
 #include "Configuration.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cwchar>
 #include <cstdlib>
 

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 
@@ -49,13 +50,16 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Runs the ping helper while this thread keeps answering messages.
-DWORD RunPingHelper()
+// Runs the ping helper while this thread keeps answering messages; its exit
+// code tells what the given window answered.
+DWORD RunPingHelper(HWND window)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::wstring command = L"..\\instance_ping.exe";
+    wchar_t handle[32];
+    std::swprintf(handle, 32, L"%llx", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    std::wstring command = L"..\\instance_ping.exe " + std::wstring(handle);
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         ADD_FAILURE() << "instance_ping.exe did not start, error " << GetLastError();
         return MAXDWORD;
@@ -77,8 +81,6 @@ DWORD RunPingHelper()
 
 TEST(RegisteredMessages, ASecondProcessFindsTheRunningFrame)
 {
-    EXPECT_EQ(0u, RunPingHelper()) << "no window answers before the frame exists";
-
     WNDCLASSW wc{};
     wc.lpfnWndProc = FrameProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -86,8 +88,13 @@ TEST(RegisteredMessages, ASecondProcessFindsTheRunningFrame)
     RegisterClassW(&wc);
     HWND frame = CreateWindowExW(0, wc.lpszClassName, L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                                  nullptr, wc.hInstance, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
     ASSERT_NE(nullptr, frame);
-    EXPECT_EQ(1u, RunPingHelper());
+    ASSERT_NE(nullptr, other);
+    EXPECT_EQ(1u, RunPingHelper(frame)) << "the frame answers with the id the other process registered";
+    EXPECT_EQ(2u, RunPingHelper(other)) << "any other window's answer does not match";
+    DestroyWindow(other);
     DestroyWindow(frame);
     UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
