@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// One value as Wine's own reg.exe exported it.
+struct ExportedValue
+{
+    DWORD type = REG_NONE;
+    std::vector<uint8_t> data;
+    std::wstring Text() const; // REG_SZ data up to its terminator
+    DWORD Dword() const;
+};
+
+// Key path (as "HKEY_CURRENT_USER\...") to its values by name.
+using ExportedKeys = std::map<std::wstring, std::map<std::wstring, ExportedValue>>;
+
+// Runs "reg.exe export" of a key of the current user into a file of the
+// working folder and parses the UTF-16 text it wrote. Fails the test when the
+// export cannot be run or read.
+ExportedKeys ExportKey(const std::wstring& subKey);
+// Parses the text of a .reg file (exposed for its own test).
+ExportedKeys ParseRegText(const std::wstring& text);
+
+// Writes a raw value of any type and bytes, creating the key.
+void PutRawValue(const std::wstring& subKey, const wchar_t* name, DWORD type, const void* data, DWORD size);
+void PutDword(const std::wstring& subKey, const wchar_t* name, DWORD value);
+void PutText(const std::wstring& subKey, const wchar_t* name, const std::wstring& text);
+bool KeyExists(const std::wstring& subKey);
+void DeleteKeyTree(const std::wstring& subKey);
+
+inline constexpr wchar_t kHkcuPrefix[] = L"HKEY_CURRENT_USER\\";
+
+// Every test that touches the program's key starts and ends without it, so
+// that runs repeat in the shared test prefix.
+class ProgramKeyTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
