@@ -118,6 +118,11 @@ void PBspline::Rewind() {
   m_counter = 0;
   const unsigned n = m_points.Size();
   if (m_status != StatusInitial || n <= 2) {
+    // Replay the splines prepared for these points instead of an empty range.
+    if (m_status != StatusInitial && n > 2) {
+      m_abscissa = m_firstPrepared;
+      m_lastAbscissa = m_lastPrepared;
+    }
     m_status = StatusReady;
     return;
   }
@@ -150,6 +155,8 @@ void PBspline::Rewind() {
     m_abscissa = 0.0;
     m_lastAbscissa = n - 1.0;
   }
+  m_firstPrepared = m_abscissa;
+  m_lastPrepared = m_lastAbscissa;
   m_splineX.Prepare();
   m_splineY.Prepare();
   m_status = StatusReady;

@@ -49,4 +49,6 @@ private:
   unsigned m_counter = 0;
   double m_abscissa = 0;
   double m_lastAbscissa = 0;
+  double m_firstPrepared = 0;  // abscissa range of the prepared splines, for replays
+  double m_lastPrepared = 0;
 };

@@ -30,7 +30,10 @@ void PPathImpl::StrokeToTriangles() {
       m_tessellator.AddVertex(contourStart->x, contourStart->y);
     }
   }
-  m_tessellator.Tessellate();
+  // The outline runs once around the stroke, so every part of the stroke lies
+  // on the same side of it: where a line crosses itself the winding is 2, and
+  // the odd rule would cut a hole at the crossing.
+  m_tessellator.Tessellate(true);
 }
 
 void PPolygonImpl::FillToTriangles() {
@@ -40,7 +43,7 @@ void PPolygonImpl::FillToTriangles() {
   double x = 0, y = 0;
   for (PathCommand cmd; !IsStop(cmd = curves.Vertex(&x, &y));)
     if (IsVertex(cmd)) m_tessellator.AddVertex(x, y);
-  m_tessellator.Tessellate();
+  m_tessellator.Tessellate(false);
 }
 
 PPath* CreatePath() { return new (std::nothrow) PPathImpl; }

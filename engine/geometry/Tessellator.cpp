@@ -49,7 +49,7 @@ TessVertex* TriangleTessellator::AddVertex(double x, double y) {
   return &m_vertices.back();
 }
 
-void TriangleTessellator::Tessellate() {
+void TriangleTessellator::Tessellate(bool nonzero) {
   if (!m_tess) return;
   const std::size_t count = m_vertices.size();
   if (count < 3) return;
@@ -59,6 +59,7 @@ void TriangleTessellator::Tessellate() {
     if (!(std::fabs(v.x) <= kMaxCoordinate && std::fabs(v.y) <= kMaxCoordinate)) return;
   }
   gluTessNormal(m_tess, 0, 0, 1);
+  gluTessProperty(m_tess, GLU_TESS_WINDING_RULE, nonzero ? GLU_TESS_WINDING_NONZERO : GLU_TESS_WINDING_ODD);
   gluTessBeginPolygon(m_tess, this);
   gluTessBeginContour(m_tess);
   for (std::size_t i = 0; i < count; ++i) {
@@ -86,22 +87,30 @@ void TriangleTessellator::AddTessVertex(TessVertex* v) {
   }
   switch (m_primitive) {
     case GL_TRIANGLES:
-      m_triangles.push_back({m_a, m_b, m_c});
+      Emit();
       m_a = m_b = m_c = nullptr;
       break;
     case GL_TRIANGLE_STRIP:
-      m_triangles.push_back({m_a, m_b, m_c});
+      Emit();
       m_a = m_b;
       m_b = m_c;
       m_stripParity = !m_stripParity;
       break;
     case GL_TRIANGLE_FAN:
-      m_triangles.push_back({m_a, m_b, m_c});
+      Emit();
       m_b = m_c;
       break;
     default:
       break;
   }
+}
+
+// The closing point of an outline repeats its start, and glu32 hands it back as
+// a triangle with two equal corners: such a triangle covers nothing.
+void TriangleTessellator::Emit() {
+  auto same = [](const TessVertex* p, const TessVertex* q) { return p->x == q->x && p->y == q->y; };
+  if (same(m_a, m_b) || same(m_b, m_c) || same(m_a, m_c)) return;
+  m_triangles.push_back({m_a, m_b, m_c});
 }
 
 TessVertex* TriangleTessellator::Combine(const double coords[3]) {

@@ -19,8 +19,9 @@ public:
 
   bool Valid() const { return m_tess != nullptr; }
   TessVertex* AddVertex(double x, double y);
-  // Feeds every vertex added so far as one contour (odd winding rule).
-  void Tessellate();
+  // Feeds every vertex added so far as one contour; with nonzero false the
+  // odd winding rule fills it.
+  void Tessellate(bool nonzero);
 
   int TriangleCount() const { return static_cast<int>(m_triangles.size()); }
   Triangle* GetTriangle(int index) { return &m_triangles[static_cast<std::size_t>(index)]; }
@@ -32,6 +33,8 @@ public:
   TessVertex* Combine(const double coords[3]);
 
 private:
+  void Emit();
+
   GLUtesselator* m_tess = nullptr;
   bool m_stripParity = false;
   unsigned m_primitive = 0;
