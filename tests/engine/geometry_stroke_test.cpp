@@ -357,6 +357,8 @@ TEST(GeometryTriangles, WritesStrokesForTheBufferComparison) {
       {"vee miter limit", vee, false, 4, CapButt, JoinMiter},
       {"vee round", vee, false, 8, CapRound, JoinRound},
       {"crossing loop", loop, false, 6, CapRound, JoinRound},
+      {"turning back", {{0, 0}, {100, 0}, {20, 1}}, false, 6, CapRound, JoinRound},
+      {"figure eight ring", {{0, 0}, {100, 100}, {100, 0}, {0, 100}}, true, 6, CapButt, JoinRound},
       {"tight zigzag", {{0, 0}, {6, 8}, {12, 0}, {18, 8}, {24, 0}}, false, 10, CapRound, JoinRound},
       {"tight zigzag miter", {{0, 0}, {6, 8}, {12, 0}, {18, 8}, {24, 0}}, false, 6, CapButt, JoinMiter},
       {"square ring miter", square, true, 4, CapButt, JoinMiter},
