@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "ArcEllipse.h"
 #include "Bspline.h"
 #include "CurveFlatten.h"
 #include "FTFontFactory.h"
@@ -111,6 +112,30 @@ int main() {
       p.JoinPath(&s);
     }));
   }
+
+  // Everyday figures for scale: a ruler line and a circle outline.
+  const double line = Measure(2000, [&](int frame) {
+    PPath* path = CreatePath();
+    path->MoveTo(10, 10);
+    path->LineTo(300 + frame * 0.01, 200);
+    path->SetWidth(3);
+    path->StrokeToTriangles();
+    Consume(path);
+    ReleasePath(path);
+  });
+  std::printf("line_2_stroke: %.1f us\n", line);
+  const double circle = Measure(500, [&](int frame) {
+    PEllipse ellipse(400, 300, 48 + frame * 0.001, 48, true);
+    PPath* path = CreatePath();
+    path->StartNewPath();
+    path->JoinPath(&ellipse);
+    path->ClosePolygon();
+    path->SetWidth(3);
+    path->StrokeToTriangles();
+    Consume(path);
+    ReleasePath(path);
+  });
+  std::printf("circle_48_stroke: %.1f us\n", circle);
 
   FTFontFactory factory;
   FTFont* font = factory.CreateFaceFont(L"Arial", 20, 0, 0, false);
