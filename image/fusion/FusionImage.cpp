@@ -1,5 +1,6 @@
 #include "FusionImage.h"
 
+#include "FusionColour.h"
 #include "FusionLaplace.h"
 
 #include <algorithm>
@@ -8,63 +9,14 @@
 
 namespace {
 
-inline int Clamp255(int v)
+FusionPlaneRows Rows(const FloatPlane* planes)
 {
-    return v < 0 ? 0 : (v > 255 ? 255 : v);
+    return {planes[0].Data(), planes[1].Data(), planes[2].Data(), planes[0].Stride()};
 }
 
-// BT.601 studio range in integers, with b0 in the place of red and b2 in the place of blue.
-void PixelsToPlanes(const uint8_t* pixels, int bitsPerPixel, int width, int height, const FloatPlane* planes)
+int BytesPerPixel(int bitsPerPixel)
 {
-    const int step = bitsPerPixel == 24 ? 3 : 4;
-    const size_t rowBytes = static_cast<size_t>(CGPUFusionImage::RowBytes(width, bitsPerPixel));
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* p = pixels + rowBytes * static_cast<size_t>(y);
-        float* py = planes[0].Row(y);
-        float* pcb = planes[1].Row(y);
-        float* pcr = planes[2].Row(y);
-        for (int x = 0; x < width; ++x, p += step) {
-            const int b0 = p[0], b1 = p[1], b2 = p[2];
-            py[x] = static_cast<float>(std::min(((66 * b0 + 129 * b1 + 25 * b2 + 128) >> 8) + 16, 255));
-            pcb[x] = static_cast<float>(Clamp255(((112 * b2 - 38 * b0 - 74 * b1 + 128) >> 8) + 128));
-            pcr[x] = static_cast<float>(Clamp255(((112 * b0 - 94 * b1 - 18 * b2 + 128) >> 8) + 128));
-        }
-    }
-}
-
-// Truncation toward zero; the sums run in 64 bits so that no fused value,
-// however far outside 0 .. 255, can overflow them.
-inline int64_t Truncate(float v)
-{
-    constexpr float kLimit = 2147483520.0f; // the largest float below 2^31
-    if (v != v)
-        return 0;
-    return static_cast<int64_t>(std::clamp(v, -kLimit, kLimit));
-}
-
-inline uint8_t Byte(int64_t v)
-{
-    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
-void PlanesToPixels(const FloatPlane* planes, int bitsPerPixel, int width, int height, uint8_t* out)
-{
-    const int step = bitsPerPixel == 24 ? 3 : 4;
-    const size_t rowBytes = static_cast<size_t>(CGPUFusionImage::RowBytes(width, bitsPerPixel));
-    for (int y = 0; y < height; ++y) {
-        uint8_t* p = out + rowBytes * static_cast<size_t>(y);
-        const float* py = planes[0].Row(y);
-        const float* pcb = planes[1].Row(y);
-        const float* pcr = planes[2].Row(y);
-        for (int x = 0; x < width; ++x, p += step) {
-            const int64_t l = Truncate(py[x]), cb = Truncate(pcb[x]), cr = Truncate(pcr[x]);
-            p[0] = Byte((298 * l + 409 * cr - 56992) >> 8);
-            p[1] = Byte((298 * l - 100 * cb - 208 * cr + 34784) >> 8);
-            p[2] = Byte((298 * l + 516 * cb - 70688) >> 8);
-            if (step == 4)
-                p[3] = 255;
-        }
-    }
+    return bitsPerPixel == 24 ? 3 : 4;
 }
 
 } // namespace
@@ -127,7 +79,8 @@ void CGPUFusionImage::FreeLineBuffers()
 
 bool CGPUFusionImage::AddImage(int bitsPerPixel, const uint8_t* pixels)
 {
-    PixelsToPlanes(pixels, bitsPerPixel, m_width, m_height, m_planes);
+    FusionPixelsToPlanesSse2(pixels, static_cast<size_t>(RowBytes(m_width, bitsPerPixel)), BytesPerPixel(bitsPerPixel),
+                             m_width, m_height, Rows(m_planes));
     return m_engine->AddImage(m_planes[0], m_planes[1], m_planes[2]);
 }
 
@@ -138,7 +91,8 @@ bool CGPUFusionImage::GetResult(int bitsPerPixel, uint8_t* out)
         return false;
     for (int p = 0; p < 3; ++p)
         m_planes[p] = fused[p];
-    PlanesToPixels(m_planes, bitsPerPixel, m_width, m_height, out);
+    FusionPlanesToPixelsSse2(Rows(m_planes), m_width, m_height, out, static_cast<size_t>(RowBytes(m_width, bitsPerPixel)),
+                             BytesPerPixel(bitsPerPixel));
     return true;
 }
 
