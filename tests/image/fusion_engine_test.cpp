@@ -5,6 +5,7 @@
 #include "FusionLaplace.h"
 
 #include <cstring>
+#include <utility>
 #include <random>
 #include <vector>
 
@@ -23,48 +24,49 @@ std::vector<float> Line(int length)
     return std::vector<float>(FusionLineLength(length), 0.0f);
 }
 
+// The worked numbers of the passes. Each case fills a plane, runs one pass and
+// checks some of its values; `coarseLine` fills the top-left half block of a
+// 16 x 16 plane with 1, 2, ..., 8 in every row (the rest holds -7).
+struct WorkedCase {
+    const char* what;
+    bool expand;
+    int cols, rows, W, H;
+    std::vector<float> input; // empty: the coarse line
+    std::vector<std::pair<int, float>> expected; // index in the plane, value
+};
+
 TEST(FusionFilter, WorkedNumbers)
 {
+    const float last = (0.2631f * 7 + 0.2631f * 3) + 0.4738f * 8;
+    const WorkedCase cases[] = {
+        {"reduce of the row 1, 2, 3, 4: the value before the first is the first", false, 4, 1, 4, 1, {1, 2, 3, 4},
+         {{0, 1.2631f}, {1, 3.0f}, {2, 3.0f}, {3, 4.0f}}},
+        {"the same values as a column: the value before the first is the second", false, 1, 4, 1, 4, {1, 2, 3, 4},
+         {{0, 1.5262f}, {1, 3.0f}, {2, 3.0f}}},
+        {"reduce stops at the picture's width: E(W / 2) values of the row", false, 8, 1, 3, 1, {1, 2, 3, 4, 5, 6, 7, 8},
+         {{0, 1.2631f}, {1, 3.0f}, {2, 3.0f}, {3, 4.0f}}},
+        {"expand of the coarse line 1, 2, ...: outputs in pairs, the third value at both ends", true, 16, 16, 16, 16, {},
+         {{0, 1.7893f}, {1, 1.7893f}, {2, 2.0f}, {3, 2.0f}, {14, last}, {15, last}, {15 * 16 + 2, 2.0f}}},
+        {"expand: E(W) values of H rows, and columns below W vertically in E(H) rows", true, 16, 16, 5, 3, {},
+         {{5, 3.0f}, {6, 7.0f}, {3 * 16 + 2, 3.0f}, {3 * 16 + 5, 6.0f}, {4 * 16, 1.0f}}},
+    };
     for (const auto& v : kVariants) {
-        SCOPED_TRACE(v.name);
-        const FusionKernels& k = v.kernels();
-        {
-            // Reduce of the row 1, 2, 3, 4: the value before the first is the first.
-            std::vector<float> row = {1, 2, 3, 4};
-            auto line = Line(4);
-            k.reduce(row.data(), 4, 1, 4, 4, 1, line.data());
-            EXPECT_NEAR(row[0], 1.2631f, 1e-6f);
-            EXPECT_NEAR(row[1], 3.0f, 1e-6f);
-            EXPECT_EQ(row[2], 3.0f); // beyond the half: untouched
-        }
-        {
-            // The same values as a column: the value before the first is the second.
-            std::vector<float> column = {1, 2, 3, 4};
-            auto line = Line(4);
-            k.reduce(column.data(), 1, 4, 1, 1, 4, line.data());
-            EXPECT_NEAR(column[0], 1.5262f, 1e-6f);
-            EXPECT_NEAR(column[1], 3.0f, 1e-6f);
-        }
-        {
-            // Expand of the coarse line 1, 2, ..., 8 held in every row of a 16 x 16 plane.
-            const int n = 16;
-            std::vector<float> plane(n * n, -7.0f);
-            for (int y = 0; y < n / 2; ++y)
-                for (int x = 0; x < n / 2; ++x)
-                    plane[y * n + x] = static_cast<float>(x + 1);
-            auto line = Line(n);
-            k.expand(plane.data(), n, n, n, n, n, line.data());
-            for (int y = 0; y < n; ++y) {
-                SCOPED_TRACE(y);
-                const float* row = &plane[y * n];
-                EXPECT_NEAR(row[0], 1.7893f, 1e-5f);
-                EXPECT_NEAR(row[1], 1.7893f, 1e-5f);
-                EXPECT_NEAR(row[2], 2.0f, 1e-5f);
-                EXPECT_NEAR(row[3], 2.0f, 1e-5f);
-                // The last two take the line's third value as their right neighbour.
-                EXPECT_NEAR(row[14], (0.2631f * 7 + 0.2631f * 3) + 0.4738f * 8, 1e-5f);
-                EXPECT_NEAR(row[15], row[14], 0.0f);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << v.name << ": " << c.what);
+            std::vector<float> plane = c.input;
+            if (plane.empty()) {
+                plane.assign(c.cols * c.rows, -7.0f);
+                for (int y = 0; y < c.rows / 2; ++y)
+                    for (int x = 0; x < c.cols / 2; ++x)
+                        plane[y * c.cols + x] = static_cast<float>(x + 1);
             }
+            auto line = Line(std::max(c.cols, c.rows));
+            if (c.expand)
+                v.kernels().expand(plane.data(), c.cols, c.rows, c.cols, c.W, c.H, line.data());
+            else
+                v.kernels().reduce(plane.data(), c.cols, c.rows, c.cols, c.W, c.H, line.data());
+            for (const auto& [at, value] : c.expected)
+                EXPECT_NEAR(plane[at], value, 1e-5f) << "value " << at;
         }
     }
 }
