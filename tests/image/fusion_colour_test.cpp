@@ -58,13 +58,13 @@ TEST(FusionColour, EveryColourConvertsAlikeInBothVariants)
 // below or above integers, where truncation toward zero matters.
 TEST(FusionColour, AnyPlaneValueConvertsAlikeInBothVariants)
 {
-    const float specials[] = {-0.9999f, 0.9999f,  15.9999f, 16.0f,     127.99998f, 235.00002f, 32766.9f,
+    const float unusual[] = {-0.9999f, 0.9999f,  15.9999f, 16.0f,     127.99998f, 235.00002f, 32766.9f,
                               32767.0f, -32767.5f, 32768.0f, -40000.0f, 1e9f,       -1e9f,      3e38f,
                               -0.0f,    std::numeric_limits<float>::quiet_NaN(),    std::numeric_limits<float>::infinity()};
     std::mt19937 rng(17);
     std::uniform_real_distribution<float> usual(-60.0f, 320.0f);
     std::uniform_int_distribution<int> pick(0, 9);
-    std::uniform_int_distribution<size_t> special(0, std::size(specials) - 1);
+    std::uniform_int_distribution<size_t> which(0, std::size(unusual) - 1);
     for (int width : {1, 3, 4, 5, 8, 37}) {
         for (int bytesPerPixel : {3, 4}) {
             SCOPED_TRACE(testing::Message() << width << " wide, " << bytesPerPixel << " bytes a pixel");
@@ -73,7 +73,7 @@ TEST(FusionColour, AnyPlaneValueConvertsAlikeInBothVariants)
             Planes planes(static_cast<size_t>(stride) * height, 0.0f);
             for (auto* plane : {&planes.y, &planes.cb, &planes.cr})
                 for (float& v : *plane)
-                    v = pick(rng) == 0 ? specials[special(rng)] : usual(rng);
+                    v = pick(rng) == 0 ? unusual[which(rng)] : usual(rng);
             std::vector<uint8_t> a(rowBytes * height, 0xCD), b(rowBytes * height, 0xCD);
             FusionPlanesToPixelsScalar(planes.Rows(stride), width, height, a.data(), rowBytes, bytesPerPixel);
             FusionPlanesToPixelsSse2(planes.Rows(stride), width, height, b.data(), rowBytes, bytesPerPixel);
