@@ -169,6 +169,15 @@ bool CFusionLaplace::GetResult(FloatPlane& y, FloatPlane& cb, FloatPlane& cr)
     CPyramid* base = m_pyramid;
     while (base->m_coarser)
         base = base->m_coarser;
+    // A result handed out earlier keeps its planes; the new ones are had
+    // before anything changes.
+    if (m_resultTaken) {
+        FloatPlane fresh[3];
+        for (int p = 0; p < 3; ++p)
+            fresh[p] = FloatPlane::Allocate(m_work[p].Cols(), m_work[p].Rows());
+        for (int p = 0; p < 3; ++p)
+            m_work[p] = std::move(fresh[p]);
+    }
     if (m_count > 1) {
         float* planes[3] = {base->m_planes[0].Data(), base->m_planes[1].Data(), base->m_planes[2].Data()};
         m_filter.Divide(planes, base->m_planes[0].Cols(), base->m_planes[0].Rows(), base->m_planes[0].Stride(), m_count);
@@ -176,10 +185,7 @@ bool CFusionLaplace::GetResult(FloatPlane& y, FloatPlane& cb, FloatPlane& cr)
     // The working planes start from zero with the base in their top-left block.
     const int stride = m_work[0].Stride();
     for (int p = 0; p < 3; ++p) {
-        if (m_resultTaken) // a result handed out earlier keeps its planes
-            m_work[p] = FloatPlane::Allocate(m_work[p].Cols(), m_work[p].Rows());
-        else
-            std::memset(m_work[p].Data(), 0, static_cast<size_t>(m_work[p].Rows()) * stride * sizeof(float));
+        std::memset(m_work[p].Data(), 0, static_cast<size_t>(m_work[p].Rows()) * stride * sizeof(float));
         CopyRows(m_work[p], base->m_planes[p], base->m_planes[p].Cols(), base->m_planes[p].Rows());
     }
     float* work[3] = {m_work[0].Data(), m_work[1].Data(), m_work[2].Data()};
