@@ -1,0 +1,9 @@
+#include "DecodeJPG.h"
+
+namespace ZEvuvoro {
+
+bool CDecodeJPG::DoDecode() {
+  return false;
+}
+
+}  // namespace ZEvuvoro

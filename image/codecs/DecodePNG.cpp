@@ -1,0 +1,9 @@
+#include "DecodePNG.h"
+
+namespace ZEvuvoro {
+
+bool CDecodePNG::DoDecode() {
+  return false;
+}
+
+}  // namespace ZEvuvoro
