@@ -9,6 +9,11 @@ namespace ZEvuvoro {
 
 namespace {
 
+// Deflate packs at most about 1032 bytes into one, so a file much smaller than
+// its rows divided by that cannot hold them; it is refused before the picture
+// is allocated.
+constexpr uint64_t kMaxDeflateRatio = 1100;
+
 // Where libpng's read function takes its bytes from.
 struct PngMemoryReader {
   const uint8_t* m_pPosition;
@@ -55,7 +60,8 @@ bool CDecodePNG::DoDecode() {
   const png_uint_32 fileHeight = png_get_image_height(png, info);
   const int bitDepth = png_get_bit_depth(png, info);
   const int colourType = png_get_color_type(png, info);
-  if (!SizeAllowed(fileWidth, fileHeight)) {
+  const uint64_t rowBytes = (uint64_t(fileWidth) * png_get_channels(png, info) * bitDepth + 7) / 8 + 1;
+  if (!SizeAllowed(fileWidth, fileHeight) || m_nInputSize * kMaxDeflateRatio < rowBytes * fileHeight) {
     png_destroy_read_struct(&png, &info, nullptr);
     return false;
   }
