@@ -166,10 +166,9 @@ Bytes Tga(int idLength, int mapType, int imageType, int mapLength, int entrySize
 }
 
 Bytes Footer(uint32_t extensionOffset) {
-  Bytes f(8, 0);
+  Bytes f(26, 0);
   PutLe(f, 0, extensionOffset, 4);
-  const char* signature = "TRUEVISION-XFILE.";
-  f.insert(f.end(), signature, signature + 18);
+  std::memcpy(&f[8], "TRUEVISION-XFILE.", 18);
   return f;
 }
 
