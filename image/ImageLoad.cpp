@@ -8,6 +8,7 @@
 #include <png.h>
 
 #include "Decode.h"
+#include "FormatProbe.h"
 #include "Image.h"
 #include "codecs/DecodeBitmap.h"
 #include "codecs/DecodeJPG.h"
@@ -105,8 +106,7 @@ int CImage::LoadFile(const wchar_t* path) {
 int CImage::LoadMemory(const uint8_t* data, uint64_t size) {
   if (data == nullptr || size < 32) return 0;
   std::unique_ptr<CDecode> decoder;
-  if (size >= 55 && data[0] == 'B' && data[1] == 'M' && data[14] == 40 && data[15] == 0 && data[16] == 0 &&
-      data[17] == 0)
+  if (IsBmpData(data, size))
     decoder = std::make_unique<CDecodeBitmap>();
   else if (data[0] == 0xFF && data[1] == 0xD8)
     decoder = std::make_unique<CDecodeJPG>();

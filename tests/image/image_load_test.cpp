@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "image/Decode.h"
+#include "image/FormatProbe.h"
 #include "image/Image.h"
 
 using ZEvuvoro::CDecode;
@@ -227,6 +228,38 @@ TEST(ImageLoad, SavedBmpLoadsBackExactly) {
   CImage back(L"load_roundtrip.bmp");
   ASSERT_EQ(back.m_bValid, 1);
   EXPECT_EQ(0, std::memcmp(back.m_pData, image.m_pData, 7 * 5 * 4));
+}
+
+TEST(ImageLoad, FormatProbesNeedTheSignatureAndTheLength) {
+  struct Case {
+    std::vector<uint8_t> bytes;
+    bool png, gif, jpeg, bmp, tiff;
+  };
+  std::vector<uint8_t> bmp = SmallBmp(3, 2);
+  std::vector<uint8_t> png = {137, 80, 78, 71, 13, 10, 26, 10, 0};
+  const Case cases[] = {
+      {png, true, false, false, false, false},
+      {std::vector<uint8_t>(png.begin(), png.end() - 1), false, false, false, false, false},
+      {{'G', 'I', 'F', '8', '9', 'a', 0}, false, true, false, false, false},
+      {{'G', 'I', 'F', '8', '7', 'a', 0}, false, true, false, false, false},
+      {{'G', 'I', 'F', '8', '8', 'a', 0}, false, false, false, false, false},
+      {{'G', 'I', 'F', '8', '9', 'a'}, false, false, false, false, false},
+      {{0xFF, 0xD8, 0xFF, 0xE0, 0}, false, false, true, false, false},
+      {{0xFF, 0xD8, 0xFF, 0xE0}, false, false, false, false, false},
+      {bmp, false, false, false, true, false},
+      {std::vector<uint8_t>(bmp.begin(), bmp.begin() + 54), false, false, false, false, false},
+      {{'I', 'I', 42, 0, 8}, false, false, false, false, true},
+      {{'M', 'M', 0, 42, 0}, false, false, false, false, true},
+      {{'M', 'M', 42, 0, 0}, false, false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bytes.size() << " bytes starting " << int(c.bytes[0]));
+    EXPECT_EQ(ZEvuvoro::IsPngData(c.bytes.data(), c.bytes.size()), c.png);
+    EXPECT_EQ(ZEvuvoro::IsGifData(c.bytes.data(), c.bytes.size()), c.gif);
+    EXPECT_EQ(ZEvuvoro::IsJpegData(c.bytes.data(), c.bytes.size()), c.jpeg);
+    EXPECT_EQ(ZEvuvoro::IsBmpData(c.bytes.data(), c.bytes.size()), c.bmp);
+    EXPECT_EQ(ZEvuvoro::IsTiffData(c.bytes.data(), c.bytes.size()), c.tiff);
+  }
 }
 
 // A stream over bytes that can be told to fail its reads after some bytes.
