@@ -19,8 +19,9 @@ namespace ZEvuvoro {
 
 namespace {
 
-// Pieces in which files and streams are read into memory.
-constexpr DWORD kReadPiece = 1024;
+// Pieces in which files and streams are read into memory: large enough that
+// the calls cost nothing next to decoding.
+constexpr DWORD kReadPiece = 1024 * 1024;
 constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull;
 
 class CReadHandle {
