@@ -64,9 +64,9 @@ void ExpectSmallBmpPixels(const CImage& image, int width, int height) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       const uint8_t* p = image.m_pData + y * image.m_nStride + x * 4;
-      ASSERT_EQ(p[0], x);
-      ASSERT_EQ(p[1], y);
-      ASSERT_EQ(p[2], x + y);
+      ASSERT_EQ(p[0], uint8_t(x));
+      ASSERT_EQ(p[1], uint8_t(y));
+      ASSERT_EQ(p[2], uint8_t(x + y));
       ASSERT_EQ(p[3], 255);
     }
 }
@@ -260,6 +260,24 @@ TEST(ImageLoad, FormatProbesNeedTheSignatureAndTheLength) {
     EXPECT_EQ(ZEvuvoro::IsBmpData(c.bytes.data(), c.bytes.size()), c.bmp);
     EXPECT_EQ(ZEvuvoro::IsTiffData(c.bytes.data(), c.bytes.size()), c.tiff);
   }
+}
+
+// A file whose second half cannot be read (another handle holds a lock on
+// it): the load fails instead of decoding the missing half as zeros.
+TEST(ImageLoad, AFileThatCannotBeReadToTheEndIsNotDecoded) {
+  std::vector<uint8_t> bmp = SmallBmp(600, 400);
+  WriteBytes(L"load_locked.bmp", bmp);
+  HANDLE other = CreateFileW(L"load_locked.bmp", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(LockFile(other, DWORD(bmp.size() / 2), 0, DWORD(bmp.size()), 0));
+  CImage image;
+  EXPECT_EQ(image.LoadFile(L"load_locked.bmp"), 0);
+  EXPECT_EQ(image.m_bValid, 0);
+  UnlockFile(other, DWORD(bmp.size() / 2), 0, DWORD(bmp.size()), 0);
+  CloseHandle(other);
+  EXPECT_EQ(image.LoadFile(L"load_locked.bmp"), 1);
+  ExpectSmallBmpPixels(image, 600, 400);
 }
 
 // A stream over bytes that can be told to fail its reads after some bytes.
