@@ -5,6 +5,7 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -280,7 +281,8 @@ TEST(ImageLoad, AFileThatCannotBeReadToTheEndIsNotDecoded) {
   ExpectSmallBmpPixels(image, 600, 400);
 }
 
-// A stream over bytes that can be told to fail its reads after some bytes.
+// A stream over bytes that hands out at most 1000 bytes per read, as a
+// network stream may, and can be told to fail its reads after some bytes.
 class CTestStream final : public IStream {
 public:
   CTestStream(std::vector<uint8_t> bytes, size_t failAfter) : m_bytes(std::move(bytes)), m_failAfter(failAfter) {}
@@ -293,11 +295,11 @@ public:
   HRESULT STDMETHODCALLTYPE Read(void* out, ULONG size, ULONG* got) override {
     ++m_nReads;
     if (m_position >= m_failAfter) return E_FAIL;
-    size_t n = std::min<size_t>(size, m_bytes.size() - m_position);
+    size_t n = std::min<size_t>({size_t(size), m_bytes.size() - m_position, size_t(1000)});
     std::memcpy(out, m_bytes.data() + m_position, n);
     m_position += n;
     if (got) *got = ULONG(n);
-    return n == size ? S_OK : S_FALSE;
+    return n > 0 ? S_OK : S_FALSE;
   }
   HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER*) override {
