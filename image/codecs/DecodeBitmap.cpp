@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ByteRead.h"
+#include "PixelConvert.h"
 
 namespace ZEvuvoro {
 
@@ -39,12 +40,7 @@ void ConvertRow(const uint8_t* from, uint8_t* to, int width, int bitCount, const
     }
     break;
   case 24:
-    for (int x = 0; x < width; ++x, from += 3, to += 4) {
-      to[0] = from[0];
-      to[1] = from[1];
-      to[2] = from[2];
-      to[3] = 255;
-    }
+    ExpandBgrRow(from, to, width);
     break;
   case 32:
     std::memcpy(to, from, size_t(width) * 4);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "ByteRead.h"
+#include "PixelConvert.h"
 
 namespace ZEvuvoro {
 
@@ -184,12 +185,7 @@ bool CDecodeTGA::DoDecode() {
       }
       break;
     case 24:
-      for (uint64_t x = 0; x < width; ++x, from += 3, to += 4) {
-        to[0] = from[0];
-        to[1] = from[1];
-        to[2] = from[2];
-        to[3] = 255;
-      }
+      ExpandBgrRow(from, to, int(width));
       break;
     case 32:
       std::memcpy(to, from, width * 4);
