@@ -348,6 +348,16 @@ def jpeg_cases():
     cut = whole[:scan + (len(whole) - scan) * 2 // 5]
     add("jpg_truncated.jpg", cut, to_bgra(pil_rgba(cut + b"\xff\xd9")))
 
+    # A progressive file whose last scan is repeated: libjpeg only warns about
+    # the odd progression, so a few repeats decode, but hundreds of scans are
+    # refused instead of costing a pass over the picture each.
+    progressive = pil_save(Image.fromarray(rgba_pattern(48, 32)[..., :3], "RGB"), "JPEG", quality=75,
+                           progressive=True)
+    last_scan = progressive[progressive.rfind(b"\xff\xda"):-2]
+    few = progressive[:-2] + last_scan * 3 + b"\xff\xd9"
+    add("jpg_progressive_repeated_scan.jpg", few, to_bgra(pil_rgba(few)))
+    add("jpg_progressive_600_scans.jpg", progressive[:-2] + last_scan * 600 + b"\xff\xd9", None)
+
     add("jpg_header_only.jpg", whole[:20], None)
     add("jpg_garbage.jpg", b"\xff\xd8" + bytes(rng.integers(0, 256, 200, dtype=np.uint8)), None)
 
