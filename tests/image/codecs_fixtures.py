@@ -282,6 +282,8 @@ def tga_cases():
     body = tga_header(0, 1, 1, 20, 16, 7, 3, 8, 0x20) + entries.astype("<u2").tobytes() + idx.tobytes()
     add("tga_map16_no_footer.tga", body, with_alpha(table[idx], 255), seed=True)
     add("tga_map16_attributes3.tga", body + extension_area(3) + tga_footer(len(body)), table[idx])
+    body15 = tga_header(0, 1, 1, 20, 15, 7, 3, 8, 0x20) + entries.astype("<u2").tobytes() + idx.tobytes()
+    add("tga_map15_no_footer.tga", body15, with_alpha(table[idx], 255))
     # 32-bit entries, run-length indices.
     entries32 = rng.integers(0, 256, size=(10, 4)).astype(np.uint8)
     idx = rng.integers(0, 10, size=(4, 6)).astype(np.uint8)
