@@ -1,0 +1,34 @@
+#pragma once
+// The per-pixel pipelines of the live colour enhancement: gains, then the
+// fixed-point colour matrix (optionally followed by a gamma table), or a grey
+// conversion. Pixels are B, G, R, A; the written alpha is 0.
+#include <cstdint>
+
+namespace ZEvuvoro {
+
+struct EnhanceSettings
+{
+    int gain[3];              // red, green, blue; 128 = 1.0
+    int16_t coef[16];         // x 64; rows red, green, blue, offset; columns red, green, blue, unused
+    const uint8_t* gammaTable; // applied after the matrix when not null
+    int colourful;            // 0 selects the grey pipeline
+};
+
+// Gains outside 0..65535 saturate instead of wrapping to their low 16 bits.
+uint16_t EnhanceGain16(int gain);
+
+// True when no sum of the colour pipeline can pass 16 bits, so the 16-bit
+// lanes give the exact result.
+bool EnhanceMatrixFitsSixteenBits(const int16_t coef[16]);
+
+// Reads width x 4 bytes of each source row only; writes width x 4 bytes of each destination row.
+void EnhanceFrameScalar(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
+                        int width, int height, const EnhanceSettings& s);
+void EnhanceFrameSse2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
+                      int width, int height, const EnhanceSettings& s);
+
+// The fastest variant this processor runs.
+void EnhanceFrame(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
+                  int width, int height, const EnhanceSettings& s);
+
+} // namespace ZEvuvoro
