@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "BayerDemosaic.h"
+#include "kernel_reference.h"
+
+using namespace ZEvuvoro;
+
+namespace {
+
+const int32_t kIdentity64[16] = { 64, 0, 0, 0, 0, 64, 0, 0, 0, 0, 64, 0, 0, 0, 0, 64 };
+const int32_t kCorrection64[16] = { 87, -16, -6, 0, -14, 90, -20, 0, -9, -10, 91, 0, 0, 0, 0, 64 };
+
+int RowLength(int w)
+{
+    return (w + 16) / 16 * 16 + 11;
+}
+
+// A padded sample plane laid out as the raw decoder lays it out; sample (r, c)
+// at row r + 2, byte 5 + c, border included.
+struct Plane
+{
+    int w, h, L;
+    std::vector<uint8_t> bytes;
+    Plane(int width, int height, int fill) : w(width), h(height), L(RowLength(width))
+    {
+        bytes.assign(static_cast<size_t>(L) * (h + 5), static_cast<uint8_t>(fill));
+    }
+    uint8_t& at(int r, int c) { return bytes[static_cast<size_t>(r + 2) * L + 5 + c]; }
+    BayerJob Job(uint8_t* out, const int32_t coef[16], int rg = 128, int gg = 128, int bg = 128)
+    {
+        BayerJob j{};
+        j.source = bytes.data() + 2 * L + 5;
+        j.destination = out;
+        j.sourceStride = L;
+        j.destinationStride = w * 4;
+        j.redGain = rg;
+        j.greenGain = gg;
+        j.blueGain = bg;
+        j.width = w;
+        j.height = h;
+        std::memcpy(j.coefficients, coef, sizeof(j.coefficients));
+        return j;
+    }
+};
+
+// Red, green, blue of one output pixel.
+std::vector<int> Rgb(const std::vector<uint8_t>& out, int w, int r, int c)
+{
+    const uint8_t* p = &out[(static_cast<size_t>(r) * w + c) * 4];
+    return { p[2], p[1], p[0] };
+}
+
+} // namespace
+
+TEST(ColourBayer, DemosaicMatchesTheReferenceModel)
+{
+    for (const ReferenceCase& c : LoadReferenceCases("demosaic")) {
+        SCOPED_TRACE(c.name);
+        const int w = static_cast<int>(c.p[0]), h = static_cast<int>(c.p[1]), L = static_cast<int>(c.p[2]);
+        const int type = static_cast<int>(c.p[3]);
+        std::vector<uint8_t> plane = c.Blob("plane");
+        const std::vector<uint8_t> expected = c.Blob("expected");
+        const std::vector<uint64_t> sums = c.Values<uint64_t>("sums");
+        BayerJob job{};
+        job.source = plane.data() + 2 * L + 5;
+        job.sourceStride = L;
+        job.destinationStride = w * 4;
+        job.redGain = static_cast<int>(c.p[4]);
+        job.greenGain = static_cast<int>(c.p[5]);
+        job.blueGain = static_cast<int>(c.p[6]);
+        job.width = w;
+        job.height = h;
+        std::memcpy(job.coefficients, kCorrection64, sizeof(kCorrection64));
+        using Fn = void (*)(const BayerJob&, int);
+        const std::pair<const char*, Fn> variants[] = { { "scalar", BayerDemosaicScalar }, { "sse2", BayerDemosaicSse2 } };
+        for (const auto& [name, fn] : variants) {
+            // Guard bytes past the picture must stay.
+            std::vector<uint8_t> out(static_cast<size_t>(w) * h * 4 + 64, 0xC3);
+            job.destination = out.data();
+            fn(job, type);
+            EXPECT_EQ(FirstDifference(std::vector<uint8_t>(out.begin(), out.end() - 64), expected), -1) << name;
+            EXPECT_EQ(std::vector<uint8_t>(out.end() - 64, out.end()), std::vector<uint8_t>(64, 0xC3)) << name;
+        }
+        uint64_t scalar[3], simd[3];
+        BayerChannelSumsScalar(job, type, scalar);
+        BayerChannelSumsSse2(job, type, simd);
+        EXPECT_EQ(std::vector<uint64_t>(scalar, scalar + 3), sums);
+        EXPECT_EQ(std::vector<uint64_t>(simd, simd + 3), sums);
+    }
+}
+
+TEST(ColourBayer, FlatAndLinearPlanesAreReproduced)
+{
+    for (int type = 0; type < 4; ++type) {
+        SCOPED_TRACE(type);
+        Plane flat(20, 6, 77);
+        std::vector<uint8_t> out(20 * 6 * 4);
+        BayerDemosaicSse2(flat.Job(out.data(), kIdentity64), type);
+        for (int i = 0; i < 20 * 6; ++i)
+            ASSERT_EQ(Rgb(out, 20, i / 20, i % 20), (std::vector<int>{ 77, 77, 77 })) << i;
+        EXPECT_EQ(out[3], 255);
+
+        Plane ramp(24, 10, 0);
+        for (int r = -2; r < 12; ++r)
+            for (int c = -2; c < 26; ++c)
+                ramp.at(r, c) = static_cast<uint8_t>(40 + 3 * c + 5 * r);
+        out.assign(24 * 10 * 4, 0);
+        BayerDemosaicSse2(ramp.Job(out.data(), kIdentity64), type);
+        for (int r = 0; r < 10; ++r)
+            for (int c = 0; c < 24; ++c) {
+                const int v = 40 + 3 * c + 5 * r;
+                ASSERT_EQ(Rgb(out, 24, r, c), (std::vector<int>{ v, v, v })) << r << "," << c;
+            }
+    }
+}
+
+TEST(ColourBayer, SingleRaisedSampleAndHalfUpRounding)
+{
+    // Arrangement 0 (GRBG): (2, 2) green on a green-red row, (2, 3) red, (3, 2) blue.
+    struct Case
+    {
+        const char* what;
+        int sr, sc, raise;
+        int r, c;
+        std::vector<int> rgb;
+    };
+    const Case cases[] = {
+        { "green site raised: green at its red neighbour", 2, 2, 80, 2, 3, { 100, 120, 100 } },
+        { "red site raised: its own green and blue", 2, 3, 80, 2, 3, { 180, 140, 160 } },
+        { "green site raised: its red and blue", 2, 2, 80, 2, 2, { 150, 180, 150 } },
+        { "green +2 gives +0.5 at a red neighbour, rounded up", 2, 2, 2, 2, 3, { 100, 101, 100 } },
+        { "two right of a green site, +4 gives -0.5 for red", 2, 4, 4, 2, 2, { 100, 100, 100 } },
+        { "two right of a green site, +5 gives -0.625 for red", 2, 4, 5, 2, 2, { 99, 100, 100 } },
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Plane p(12, 8, 100);
+        p.at(k.sr, k.sc) = static_cast<uint8_t>(100 + k.raise);
+        for (auto fn : { BayerDemosaicScalar, BayerDemosaicSse2 }) {
+            std::vector<uint8_t> out(12 * 8 * 4);
+            fn(p.Job(out.data(), kIdentity64), BayerGRBG);
+            EXPECT_EQ(Rgb(out, 12, k.r, k.c), k.rgb);
+        }
+    }
+}
+
+TEST(ColourBayer, GainsAndTheFixedCorrectionOnFlatPlanes)
+{
+    struct Case
+    {
+        int value;
+        const int32_t* coef;
+        int rg, gg, bg;
+        std::vector<int> rgb;
+    };
+    const Case cases[] = {
+        { 100, kCorrection64, 128, 128, 128, { 100, 100, 102 } },
+        { 255, kCorrection64, 128, 128, 128, { 255, 255, 255 } },
+        { 100, kIdentity64, 256, 128, 64, { 200, 100, 50 } },
+        { 100, kIdentity64, 300, 128, 128, { 234, 100, 100 } },
+    };
+    for (const Case& k : cases) {
+        Plane p(9, 5, k.value);
+        std::vector<uint8_t> out(9 * 5 * 4);
+        BayerDemosaicSse2(p.Job(out.data(), k.coef, k.rg, k.gg, k.bg), BayerRGGB);
+        EXPECT_EQ(Rgb(out, 9, 2, 3), k.rgb);
+    }
+}
+
+TEST(ColourBayer, ChannelSumsOfAColouredPlane)
+{
+    for (int type = 0; type < 4; ++type) {
+        SCOPED_TRACE(type);
+        Plane p(16, 8, 0);
+        const int value[3] = { 100, 80, 50 };
+        for (int r = -2; r < 10; ++r)
+            for (int c = -2; c < 18; ++c)
+                p.at(r, c) = static_cast<uint8_t>(value[BayerSiteColour(type, r & 1, c & 1)]);
+        uint64_t sums[3];
+        BayerChannelSumsSse2(p.Job(nullptr, kIdentity64), type, sums);
+        EXPECT_EQ(sums[0], 100u * 128);
+        EXPECT_EQ(sums[1], 80u * 128);
+        EXPECT_EQ(sums[2], 50u * 128);
+    }
+}
