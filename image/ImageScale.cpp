@@ -288,3 +288,33 @@ void ScaleBicubicSse2(const PixelRegion& s, const PixelRegion& d)
 }
 
 } // namespace ZEvuvoro
+
+#include "Image.h"
+
+namespace ZEvuvoro {
+
+void CImage::ScaleTo(CImage* target, int mode) const
+{
+    if (!target)
+        return;
+    if (m_nWidth < 0 || m_nHeight < 0 || target->m_nWidth < 0 || target->m_nHeight < 0)
+        return;
+    if (!m_pData || !target->m_pData)
+        return;
+    if (m_nWidth == target->m_nWidth && m_nHeight == target->m_nHeight) {
+        if (target == this)
+            return;
+        for (int y = 0; y < m_nHeight; ++y)
+            std::memcpy(target->m_pData + static_cast<ptrdiff_t>(y) * target->m_nStride,
+                        m_pData + static_cast<ptrdiff_t>(y) * m_nStride, static_cast<size_t>(m_nWidth) * 4);
+        return;
+    }
+    const PixelRegion source = { m_pData, m_nStride, m_nWidth, m_nHeight };
+    const PixelRegion dest = { target->m_pData, target->m_nStride, target->m_nWidth, target->m_nHeight };
+    if (mode == 0)
+        ScaleBilinearSse2(source, dest);
+    else
+        ScaleBicubicSse2(source, dest);
+}
+
+} // namespace ZEvuvoro

@@ -1,0 +1,149 @@
+#include <windows.h>
+#include <objidl.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <png.h>
+
+#include "Decode.h"
+#include "Image.h"
+#include "codecs/DecodeBitmap.h"
+#include "codecs/DecodeJPG.h"
+#include "codecs/DecodePNG.h"
+#include "codecs/DecodeTGA.h"
+
+namespace ZEvuvoro {
+
+namespace {
+
+// Pieces in which files and streams are read into memory.
+constexpr DWORD kReadPiece = 1024;
+constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull;
+
+class CReadHandle {
+public:
+  explicit CReadHandle(const wchar_t* path)
+      : m_h(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                        nullptr)) {}
+  CReadHandle(const CReadHandle&) = delete;
+  CReadHandle& operator=(const CReadHandle&) = delete;
+  ~CReadHandle() {
+    if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
+  }
+  HANDLE Get() const { return m_h; }
+  bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
+
+private:
+  HANDLE m_h;
+};
+
+// ".tga" (any case) starting at the last dot, where that dot lies after the
+// last backslash and is not the first character.
+bool HasTgaExtension(const wchar_t* path) {
+  const wchar_t* dot = std::wcsrchr(path, L'.');
+  const wchar_t* slash = std::wcsrchr(path, L'\\');
+  if (dot == nullptr || dot == path || (slash != nullptr && dot < slash)) return false;
+  if (std::wcslen(dot) < 4) return false;
+  return _wcsnicmp(dot, L".tga", 4) == 0;
+}
+
+std::unique_ptr<uint8_t[]> AllocateInput(uint64_t size) {
+  if (size == 0 || size > kMaxFileSize || size > SIZE_MAX) return nullptr;
+  return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+}
+
+}  // namespace
+
+void CImage::TakeOutput(CDecode& decoder) {
+  m_pData = decoder.GetOutput();
+  m_nWidth = decoder.GetWidth();
+  m_nHeight = decoder.GetHeight();
+  m_nStride = m_nWidth * 4;
+  if (m_nWidth >= 1 && m_nHeight >= 1 && m_pData != nullptr) {
+    m_bValid = 1;
+    m_bOwner = 1;
+  } else {
+    delete[] m_pData;
+    m_pData = nullptr;
+    m_nWidth = m_nHeight = m_nStride = 0;
+    m_bValid = 0;
+  }
+  decoder.Detach();
+}
+
+int CImage::LoadFile(const wchar_t* path) {
+  if (path == nullptr) return 0;
+  Release();
+  CReadHandle file(path);
+  if (!file.IsOpen()) return 0;
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 1 || uint64_t(size.QuadPart) > kMaxFileSize) return 0;
+  const uint64_t total = uint64_t(size.QuadPart);
+  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  if (!buffer) return 0;
+  // A file that delivers less than its size is not read: decoding the rest as
+  // zeros would pass a damaged picture off as a good one.
+  uint64_t done = 0;
+  while (done < total) {
+    const DWORD piece = total - done < kReadPiece ? DWORD(total - done) : kReadPiece;
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), buffer.get() + done, piece, &got, nullptr) || got == 0) return 0;
+    done += got;
+  }
+  if (HasTgaExtension(path)) {
+    CDecodeTGA decoder;
+    decoder.SetOwner(this);
+    if (decoder.Decode(buffer.get(), total)) TakeOutput(decoder);
+  } else {
+    LoadMemory(buffer.get(), total);
+  }
+  return 1;
+}
+
+int CImage::LoadMemory(const uint8_t* data, uint64_t size) {
+  if (data == nullptr || size < 32) return 0;
+  std::unique_ptr<CDecode> decoder;
+  if (size >= 55 && data[0] == 'B' && data[1] == 'M' && data[14] == 40 && data[15] == 0 && data[16] == 0 &&
+      data[17] == 0)
+    decoder = std::make_unique<CDecodeBitmap>();
+  else if (data[0] == 0xFF && data[1] == 0xD8)
+    decoder = std::make_unique<CDecodeJPG>();
+  else if (png_sig_cmp(data, 0, 8) == 0)
+    decoder = std::make_unique<CDecodePNG>();
+  else
+    return -1;
+  Release();
+  decoder->SetOwner(this);
+  if (decoder->Decode(data, size)) TakeOutput(*decoder);
+  return m_bValid;
+}
+
+int CImage::LoadStream(IStream* stream) {
+  if (stream == nullptr) return 0;
+  Release();
+  return ReadStream(stream);
+}
+
+int CImage::ReadStream(IStream* stream) {
+  LARGE_INTEGER start{};
+  if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr))) return 0;
+  STATSTG stat{};
+  if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return 0;
+  const uint64_t total = stat.cbSize.QuadPart;
+  if (total < 1 || total > kMaxFileSize) return 0;
+  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  if (!buffer) return 0;
+  uint64_t done = 0;
+  while (done < total) {
+    const ULONG piece = total - done < kReadPiece ? ULONG(total - done) : kReadPiece;
+    ULONG got = 0;
+    if (FAILED(stream->Read(buffer.get() + done, piece, &got)) || got == 0) return 0;
+    done += got;
+  }
+  LoadMemory(buffer.get(), total);
+  return 1;
+}
+
+}  // namespace ZEvuvoro
