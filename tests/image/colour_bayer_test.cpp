@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "BayerDemosaic.h"
+#include "DecodeBayer.h"
 #include "kernel_reference.h"
 
 using namespace ZEvuvoro;
@@ -185,4 +186,113 @@ TEST(ColourBayer, ChannelSumsOfAColouredPlane)
         EXPECT_EQ(sums[1], 80u * 128);
         EXPECT_EQ(sums[2], 50u * 128);
     }
+}
+
+namespace {
+
+// Decodes through the decoder the way the raw import drives it and hands back the picture.
+struct Decoded
+{
+    bool ok = false;
+    std::vector<uint8_t> pixels;
+};
+
+Decoded DecodeRaw(const std::vector<uint8_t>& data, int w, int h, int stride, int offset, int type, int awb)
+{
+    CDecodeBayer d;
+    d.m_nStride = stride;
+    d.m_nOffset = offset;
+    d.m_nBayerType = type;
+    d.m_bAwb = awb;
+    Decoded r;
+    r.ok = d.SetInput(data.data(), data.size(), w, h);
+    if (r.ok) {
+        EXPECT_NE(d.PaddedPlane(), nullptr);
+        r.pixels.assign(d.GetOutput(), d.GetOutput() + static_cast<size_t>(w) * h * 4);
+    }
+    d.Reset();
+    EXPECT_EQ(d.PaddedPlane(), nullptr);
+    return r;
+}
+
+} // namespace
+
+TEST(ColourBayer, DecoderMatchesTheReferenceModel)
+{
+    for (const ReferenceCase& c : LoadReferenceCases("decode")) {
+        SCOPED_TRACE(c.name);
+        const auto p = [&](int i) { return static_cast<int>(c.p[i]); };
+        const Decoded d = DecodeRaw(c.Blob("data"), p(0), p(1), p(2), p(3), p(4), p(5));
+        ASSERT_TRUE(d.ok);
+        EXPECT_EQ(FirstDifference(d.pixels, c.Blob("expected")), -1);
+    }
+}
+
+TEST(ColourBayer, PaddedRowLength)
+{
+    EXPECT_EQ(CDecodeBayer::PaddedRowLength(10), 27);
+    EXPECT_EQ(CDecodeBayer::PaddedRowLength(16), 43);
+    EXPECT_EQ(CDecodeBayer::PaddedRowLength(32), 59);
+    CDecodeBayer d;
+    d.m_nStride = 10;
+    std::vector<uint8_t> raw(90, 100);
+    ASSERT_TRUE(d.SetInput(raw.data(), raw.size(), 10, 9));
+    // Raw row 0 lies in padded row 2 from byte 5; width 10, height 9 gives 14 rows of 27 bytes.
+    EXPECT_EQ(d.Job().source, d.PaddedPlane() + 2 * 27 + 5);
+    EXPECT_EQ(d.Job().sourceStride, 27);
+    d.Reset();
+}
+
+TEST(ColourBayer, DecoderRefusesInputItCannotRead)
+{
+    struct Case
+    {
+        const char* what;
+        int w, h, stride, offset;
+        size_t size;
+    };
+    const Case cases[] = {
+        { "stride below the width would read past the data", 10, 4, 8, 0, 34 },
+        { "rows reach past the end", 10, 4, 12, 0, 45 },
+        { "offset pushes the last row past the end", 10, 4, 10, 3, 42 },
+        { "negative offset", 10, 4, 10, -1, 100 },
+        { "no height", 10, 0, 10, 0, 100 },
+        { "picture too large", 1 << 16, 1 << 16, 1 << 16, 0, 100 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> data(c.size, 50);
+        CDecodeBayer d;
+        d.m_nStride = c.stride;
+        d.m_nOffset = c.offset;
+        EXPECT_FALSE(d.SetInput(data.data(), data.size(), c.w, c.h));
+        EXPECT_EQ(d.GetOutput(), nullptr);
+        d.Reset();
+    }
+    // The exact length is enough: the last row needs only width bytes.
+    std::vector<uint8_t> data(3 + 3 * 12 + 10, 50);
+    CDecodeBayer d;
+    d.m_nStride = 12;
+    d.m_nOffset = 3;
+    EXPECT_TRUE(d.SetInput(data.data(), data.size(), 10, 4));
+    d.Reset();
+}
+
+TEST(ColourBayer, DecoderOutputIsOpaqueAndStartsWithTheFirstRawRow)
+{
+    // Offset 100 and a stride of 12 for width 10: the skipped bytes hold 0.
+    std::vector<uint8_t> raw(100 + 9 * 12, 0);
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 10; ++c)
+            raw[100 + r * 12 + c] = static_cast<uint8_t>(r < 1 ? 200 : 100);
+    for (int type : { 0, 1, 2, 3, 7 }) {
+        SCOPED_TRACE(type);
+        const Decoded d = DecodeRaw(raw, 10, 9, 12, 100, type, 0);
+        ASSERT_TRUE(d.ok);
+        for (size_t i = 3; i < d.pixels.size(); i += 4)
+            ASSERT_EQ(d.pixels[i], 255);
+        EXPECT_GT(d.pixels[1], 150);                  // first row bright
+        EXPECT_EQ(Rgb(d.pixels, 10, 8, 5), (std::vector<int>{ 100, 100, 102 })); // flat grey through the correction
+    }
+    EXPECT_EQ(DecodeRaw(raw, 10, 9, 12, 100, 7, 1).pixels, DecodeRaw(raw, 10, 9, 12, 100, 3, 1).pixels);
 }
