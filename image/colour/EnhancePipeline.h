@@ -26,6 +26,10 @@ void EnhanceFrameScalar(const uint8_t* src, int srcStride, uint8_t* dst, int dst
                         int width, int height, const EnhanceSettings& s);
 void EnhanceFrameSse2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
                       int width, int height, const EnhanceSettings& s);
+// Needs a processor with AVX2 (see EnhanceHasAvx2).
+void EnhanceFrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
+                      int width, int height, const EnhanceSettings& s);
+bool EnhanceHasAvx2();
 
 // The fastest variant this processor runs.
 void EnhanceFrame(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,

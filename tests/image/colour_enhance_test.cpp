@@ -120,8 +120,12 @@ TEST(ColourEnhance, PipelinesMatchTheReferenceModel)
             s.coef[k] = static_cast<int16_t>(c.p[8 + k]);
         const std::vector<uint8_t> src = c.Blob("src"), expected = c.Blob("expected");
         using Fn = void (*)(const uint8_t*, int, uint8_t*, int, int, int, const EnhanceSettings&);
-        const std::pair<const char*, Fn> variants[] = { { "scalar", EnhanceFrameScalar }, { "sse2", EnhanceFrameSse2 } };
+        const std::pair<const char*, Fn> variants[] = { { "scalar", EnhanceFrameScalar },
+                                                        { "sse2", EnhanceFrameSse2 },
+                                                        { "avx2", EnhanceFrameAvx2 } };
         for (const auto& [name, fn] : variants) {
+            if (fn == EnhanceFrameAvx2 && !EnhanceHasAvx2())
+                continue;
             std::vector<uint8_t> dst = c.Blob("dst");
             fn(src.data(), stride, dst.data(), stride, w, h, s);
             EXPECT_EQ(FirstDifference(dst, expected), -1) << name;
@@ -129,7 +133,7 @@ TEST(ColourEnhance, PipelinesMatchTheReferenceModel)
     }
 }
 
-TEST(ColourEnhance, Sse2EqualsScalarOnRandomFrames)
+TEST(ColourEnhance, SimdEqualsScalarOnRandomFrames)
 {
     std::mt19937 rng(7);
     for (int round = 0; round < 300; ++round) {
@@ -147,10 +151,19 @@ TEST(ColourEnhance, Sse2EqualsScalarOnRandomFrames)
             v = static_cast<uint8_t>(rng());
         for (uint8_t& v : a)
             v = static_cast<uint8_t>(rng());
+        std::vector<uint8_t> table(256);
+        for (int i = 0; i < 256; ++i)
+            table[i] = static_cast<uint8_t>(i ? rng() : 0);
+        s.gammaTable = round % 5 == 3 ? table.data() : nullptr;
         b = a;
+        std::vector<uint8_t> c = a;
         EnhanceFrameScalar(src.data(), stride, a.data(), stride, w, h, s);
         EnhanceFrameSse2(src.data(), stride, b.data(), stride, w, h, s);
-        ASSERT_EQ(FirstDifference(a, b), -1) << "round " << round;
+        ASSERT_EQ(FirstDifference(a, b), -1) << "sse2, round " << round;
+        if (EnhanceHasAvx2()) {
+            EnhanceFrameAvx2(src.data(), stride, c.data(), stride, w, h, s);
+            ASSERT_EQ(FirstDifference(a, c), -1) << "avx2, round " << round;
+        }
     }
 }
 
