@@ -1,6 +1,7 @@
 #include "BayerDemosaic.h"
 
 #include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -258,6 +259,213 @@ void FinishHalf(const Sse2Matrix& m, __m128i rgb[3], __m128i& lo, __m128i& hi)
     hi = _mm_unpackhi_epi16(bg, ra);
 }
 
+
+// Sixteen output pixels from column c (fewer at the end of the row).
+void Block16Sse2(const uint8_t* row, ptrdiff_t st, int c, int width, const RowKinds& kinds, const Sse2Matrix& m,
+                 uint8_t* out)
+{
+    Half even, odd;
+    Neighbourhoods(row + c, st, even, odd);
+    __m128i rgbE[3], rgbO[3];
+    InterpolateHalf(even, kinds.colour[0], kinds.across[0], kinds.down[0], rgbE);
+    InterpolateHalf(odd, kinds.colour[1], kinds.across[1], kinds.down[1], rgbO);
+    __m128i eLo, eHi, oLo, oHi;
+    FinishHalf(m, rgbE, eLo, eHi);
+    FinishHalf(m, rgbO, oLo, oHi);
+    alignas(16) uint8_t block[64];
+    const bool whole = c + 16 <= width;
+    uint8_t* target = whole ? out + c * 4 : block;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_unpacklo_epi32(eLo, oLo));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 16), _mm_unpackhi_epi32(eLo, oLo));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32), _mm_unpacklo_epi32(eHi, oHi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 48), _mm_unpackhi_epi32(eHi, oHi));
+    if (!whole)
+        std::memcpy(out + c * 4, block, static_cast<size_t>(width - c) * 4);
+}
+
+// ---- AVX2: 32-sample blocks, the 16-sample form for the rest of a row ----
+
+#define MEASURE_AVX2 __attribute__((target("avx2")))
+
+struct Half256
+{
+    __m256i C, ns, we, nnss, wwee, diag;
+};
+
+MEASURE_AVX2 inline __m256i Even256(__m256i v)
+{
+    return _mm256_and_si256(v, _mm256_set1_epi16(0x00FF));
+}
+
+MEASURE_AVX2 inline __m256i Odd256(__m256i v)
+{
+    return _mm256_srli_epi16(v, 8);
+}
+
+MEASURE_AVX2 inline __m256i Load256(const uint8_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+MEASURE_AVX2 inline void Neighbourhoods256(const uint8_t* p, ptrdiff_t st, Half256& even, Half256& odd)
+{
+    const __m256i a0 = Load256(p - 2), b0 = Load256(p), c0 = Load256(p + 2);
+    const __m256i a0o = Odd256(a0), b0e = Even256(b0), b0o = Odd256(b0), c0e = Even256(c0);
+    even.C = b0e;
+    odd.C = b0o;
+    even.we = _mm256_add_epi16(a0o, b0o);
+    odd.we = _mm256_add_epi16(b0e, c0e);
+    even.wwee = _mm256_add_epi16(Even256(a0), c0e);
+    odd.wwee = _mm256_add_epi16(a0o, Odd256(c0));
+    const __m256i an = Load256(p - st - 2), bn = Load256(p - st), cn = Load256(p - st + 2);
+    const __m256i as = Load256(p + st - 2), bs = Load256(p + st), cs = Load256(p + st + 2);
+    const __m256i bne = Even256(bn), bno = Odd256(bn), bse = Even256(bs), bso = Odd256(bs);
+    even.ns = _mm256_add_epi16(bne, bse);
+    odd.ns = _mm256_add_epi16(bno, bso);
+    even.diag = _mm256_add_epi16(_mm256_add_epi16(Odd256(an), bno), _mm256_add_epi16(Odd256(as), bso));
+    odd.diag = _mm256_add_epi16(_mm256_add_epi16(bne, Even256(cn)), _mm256_add_epi16(bse, Even256(cs)));
+    const __m256i bnn = Load256(p - 2 * st), bss = Load256(p + 2 * st);
+    even.nnss = _mm256_add_epi16(Even256(bnn), Even256(bss));
+    odd.nnss = _mm256_add_epi16(Odd256(bnn), Odd256(bss));
+}
+
+MEASURE_AVX2 inline __m256i Round256(__m256i sum, int shift)
+{
+    const __m256i half = _mm256_set1_epi16(static_cast<short>(1 << (shift - 1)));
+    const __m256i v = _mm256_srai_epi16(_mm256_add_epi16(_mm256_max_epi16(sum, _mm256_setzero_si256()), half), shift);
+    return _mm256_min_epi16(v, _mm256_set1_epi16(255));
+}
+
+MEASURE_AVX2 inline __m256i Times256(__m256i v, int k)
+{
+    return _mm256_mullo_epi16(v, _mm256_set1_epi16(static_cast<short>(k)));
+}
+
+MEASURE_AVX2 inline void InterpolateHalf256(const Half256& h, int colour, int across, int down, __m256i rgb[3])
+{
+    rgb[colour] = h.C;
+    if (colour == kGreen) {
+        const __m256i shared = _mm256_sub_epi16(Times256(h.C, 10), _mm256_slli_epi16(h.diag, 1));
+        rgb[across] = Round256(_mm256_add_epi16(_mm256_add_epi16(shared, _mm256_slli_epi16(h.we, 3)),
+                                                _mm256_sub_epi16(h.nnss, _mm256_slli_epi16(h.wwee, 1))), 4);
+        rgb[down] = Round256(_mm256_add_epi16(_mm256_add_epi16(shared, _mm256_slli_epi16(h.ns, 3)),
+                                              _mm256_sub_epi16(h.wwee, _mm256_slli_epi16(h.nnss, 1))), 4);
+    } else {
+        const __m256i outer = _mm256_add_epi16(h.nnss, h.wwee);
+        rgb[kGreen] = Round256(_mm256_sub_epi16(_mm256_add_epi16(_mm256_slli_epi16(h.C, 2),
+                                                                 _mm256_slli_epi16(_mm256_add_epi16(h.ns, h.we), 1)),
+                                                outer), 3);
+        rgb[2 - colour] = Round256(_mm256_sub_epi16(_mm256_add_epi16(Times256(h.C, 12), _mm256_slli_epi16(h.diag, 2)),
+                                                    Times256(outer, 3)), 4);
+    }
+}
+
+struct Avx2Matrix
+{
+    __m256i gain2[3];
+    __m256i magnitude[3][3];
+    __m256i positive[3][3];
+    __m256i offsetPos[3];
+    __m256i offsetAbs[3];
+    bool unitGains;
+};
+
+MEASURE_AVX2 void PrepareMatrix256(const BayerJob& job, Avx2Matrix& m)
+{
+    EnhanceSettings s;
+    Coefficients16(job, s);
+    m.unitGains = true;
+    for (int c = 0; c < 3; ++c) {
+        int g = EnhanceGain16(s.gain[c]);
+        g = g > 32767 ? 32767 : g;
+        m.gain2[c] = _mm256_set1_epi16(static_cast<short>(g * 2));
+        m.unitGains = m.unitGains && g == 128;
+    }
+    for (int k = 0; k < 3; ++k)
+        for (int j = 0; j < 3; ++j) {
+            const int c = s.coef[k * 4 + j];
+            m.magnitude[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
+            m.positive[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? -1 : 0));
+        }
+    for (int j = 0; j < 3; ++j) {
+        const int c = s.coef[12 + j];
+        m.offsetPos[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : 0));
+        m.offsetAbs[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
+    }
+}
+
+// Gains and matrix of sixteen pixels, packed with alpha 255 (pixels 0-3 and
+// 8-11 in lo, 4-7 and 12-15 in hi, by the in-lane unpacks).
+MEASURE_AVX2 inline void FinishHalf256(const Avx2Matrix& m, __m256i rgb[3], __m256i& lo, __m256i& hi)
+{
+    const __m256i max = _mm256_set1_epi16(255);
+    if (!m.unitGains)
+        for (int c = 0; c < 3; ++c)
+            rgb[c] = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(rgb[c], 8), m.gain2[c]), max);
+    __m256i out[3];
+    for (int j = 0; j < 3; ++j) {
+        const __m256i p0 = _mm256_mullo_epi16(rgb[0], m.magnitude[0][j]);
+        const __m256i p1 = _mm256_mullo_epi16(rgb[1], m.magnitude[1][j]);
+        const __m256i p2 = _mm256_mullo_epi16(rgb[2], m.magnitude[2][j]);
+        const __m256i total = _mm256_add_epi16(_mm256_add_epi16(p0, p1), _mm256_add_epi16(p2, m.offsetAbs[j]));
+        const __m256i pos = _mm256_add_epi16(
+            _mm256_add_epi16(_mm256_and_si256(p0, m.positive[0][j]), _mm256_and_si256(p1, m.positive[1][j])),
+            _mm256_add_epi16(_mm256_and_si256(p2, m.positive[2][j]), m.offsetPos[j]));
+        const __m256i neg = _mm256_sub_epi16(total, pos);
+        out[j] = _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)), max);
+    }
+    const __m256i bg = _mm256_or_si256(out[2], _mm256_slli_epi16(out[1], 8));
+    const __m256i ra = _mm256_or_si256(out[0], _mm256_set1_epi16(static_cast<short>(0xFF00)));
+    lo = _mm256_unpacklo_epi16(bg, ra);
+    hi = _mm256_unpackhi_epi16(bg, ra);
+}
+
+MEASURE_AVX2 void DemosaicAvx2(const BayerJob& job, int type)
+{
+    Sse2Matrix m;
+    PrepareMatrix(job, m);
+    Avx2Matrix m256;
+    PrepareMatrix256(job, m256);
+    const ptrdiff_t st = job.sourceStride;
+    for (int r = 0; r < job.height; ++r) {
+        const RowKinds kinds = KindsOfRow(type, r);
+        const uint8_t* row = job.source + r * st;
+        uint8_t* out = job.destination + static_cast<ptrdiff_t>(r) * job.destinationStride;
+        int c = 0;
+        // A whole 32-sample block reads up to column c + 33, inside the row's border.
+        for (; c + 32 <= job.width; c += 32) {
+            Half256 even, odd;
+            Neighbourhoods256(row + c, st, even, odd);
+            __m256i rgbE[3], rgbO[3];
+            InterpolateHalf256(even, kinds.colour[0], kinds.across[0], kinds.down[0], rgbE);
+            InterpolateHalf256(odd, kinds.colour[1], kinds.across[1], kinds.down[1], rgbO);
+            __m256i eLo, eHi, oLo, oHi;
+            FinishHalf256(m256, rgbE, eLo, eHi);
+            FinishHalf256(m256, rgbO, oLo, oHi);
+            const __m256i a = _mm256_unpacklo_epi32(eLo, oLo); // columns 0-3 | 16-19
+            const __m256i b = _mm256_unpackhi_epi32(eLo, oLo); // 4-7 | 20-23
+            const __m256i d = _mm256_unpacklo_epi32(eHi, oHi); // 8-11 | 24-27
+            const __m256i e = _mm256_unpackhi_epi32(eHi, oHi); // 12-15 | 28-31
+            uint8_t* o = out + c * 4;
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), _mm256_permute2x128_si256(a, b, 0x20));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 32), _mm256_permute2x128_si256(d, e, 0x20));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 64), _mm256_permute2x128_si256(a, b, 0x31));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o + 96), _mm256_permute2x128_si256(d, e, 0x31));
+        }
+        for (; c < job.width; c += 16)
+            Block16Sse2(row, st, c, job.width, kinds, m, out);
+    }
+    _mm256_zeroupper();
+}
+
+bool HasAvx2()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+const bool g_avx2 = HasAvx2();
+
 } // namespace
 
 int BayerSiteColour(int type, int rowParity, int columnParity)
@@ -292,31 +500,31 @@ void BayerDemosaicSse2(const BayerJob& job, int type)
         const RowKinds kinds = KindsOfRow(type, r);
         const uint8_t* row = job.source + r * st;
         uint8_t* out = job.destination + static_cast<ptrdiff_t>(r) * job.destinationStride;
-        for (int c = 0; c < job.width; c += 16) {
-            Half even, odd;
-            Neighbourhoods(row + c, st, even, odd);
-            __m128i rgbE[3], rgbO[3];
-            InterpolateHalf(even, kinds.colour[0], kinds.across[0], kinds.down[0], rgbE);
-            InterpolateHalf(odd, kinds.colour[1], kinds.across[1], kinds.down[1], rgbO);
-            __m128i eLo, eHi, oLo, oHi;
-            FinishHalf(m, rgbE, eLo, eHi);
-            FinishHalf(m, rgbO, oLo, oHi);
-            alignas(16) uint8_t block[64];
-            const bool whole = c + 16 <= job.width;
-            uint8_t* target = whole ? out + c * 4 : block;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_unpacklo_epi32(eLo, oLo));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 16), _mm_unpackhi_epi32(eLo, oLo));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32), _mm_unpacklo_epi32(eHi, oHi));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 48), _mm_unpackhi_epi32(eHi, oHi));
-            if (!whole)
-                std::memcpy(out + c * 4, block, static_cast<size_t>(job.width - c) * 4);
-        }
+        for (int c = 0; c < job.width; c += 16)
+            Block16Sse2(row, st, c, job.width, kinds, m, out);
     }
+}
+
+void BayerDemosaicAvx2(const BayerJob& job, int type)
+{
+    if (!CoefficientsFit16(job)) {
+        BayerDemosaicScalar(job, type);
+        return;
+    }
+    DemosaicAvx2(job, NormalType(type));
+}
+
+bool BayerHasAvx2()
+{
+    return g_avx2;
 }
 
 void BayerDemosaic(const BayerJob& job, int type)
 {
-    BayerDemosaicSse2(job, type);
+    if (g_avx2)
+        BayerDemosaicAvx2(job, type);
+    else
+        BayerDemosaicSse2(job, type);
 }
 
 void BayerChannelSumsScalar(const BayerJob& job, int type, uint64_t sums[3])

@@ -35,6 +35,9 @@ int BayerSiteColour(int type, int rowParity, int columnParity);
 // the padded plane of the raw decoder provides (see CDecodeBayer).
 void BayerDemosaicScalar(const BayerJob& job, int type);
 void BayerDemosaicSse2(const BayerJob& job, int type);
+// Needs a processor with AVX2 (see BayerHasAvx2).
+void BayerDemosaicAvx2(const BayerJob& job, int type);
+bool BayerHasAvx2();
 void BayerDemosaic(const BayerJob& job, int type);
 
 // Sums of the interpolated red, green and blue over the whole picture, before gains and matrix.

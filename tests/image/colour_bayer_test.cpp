@@ -76,8 +76,12 @@ TEST(ColourBayer, DemosaicMatchesTheReferenceModel)
         job.height = h;
         std::memcpy(job.coefficients, kCorrection64, sizeof(kCorrection64));
         using Fn = void (*)(const BayerJob&, int);
-        const std::pair<const char*, Fn> variants[] = { { "scalar", BayerDemosaicScalar }, { "sse2", BayerDemosaicSse2 } };
+        const std::pair<const char*, Fn> variants[] = { { "scalar", BayerDemosaicScalar },
+                                                        { "sse2", BayerDemosaicSse2 },
+                                                        { "avx2", BayerDemosaicAvx2 } };
         for (const auto& [name, fn] : variants) {
+            if (fn == BayerDemosaicAvx2 && !BayerHasAvx2())
+                continue;
             // Guard bytes past the picture must stay.
             std::vector<uint8_t> out(static_cast<size_t>(w) * h * 4 + 64, 0xC3);
             job.destination = out.data();
@@ -140,7 +144,7 @@ TEST(ColourBayer, SingleRaisedSampleAndHalfUpRounding)
         SCOPED_TRACE(k.what);
         Plane p(12, 8, 100);
         p.at(k.sr, k.sc) = static_cast<uint8_t>(100 + k.raise);
-        for (auto fn : { BayerDemosaicScalar, BayerDemosaicSse2 }) {
+        for (auto fn : { BayerDemosaicScalar, BayerDemosaicSse2, BayerDemosaic }) {
             std::vector<uint8_t> out(12 * 8 * 4);
             fn(p.Job(out.data(), kIdentity64), BayerGRBG);
             EXPECT_EQ(Rgb(out, 12, k.r, k.c), k.rgb);

@@ -634,7 +634,7 @@ def bayer_plane(width, height, fill=None):
 
 def demosaic_cases():
     n = 0
-    sizes = [(1, 1), (2, 3), (3, 2), (5, 7), (16, 4), (17, 3), (31, 6), (40, 5)]
+    sizes = [(1, 1), (2, 3), (3, 2), (5, 7), (16, 4), (17, 3), (31, 6), (40, 5), (32, 3), (65, 4), (97, 3)]
     for btype in (0, 1, 2, 3, 6):
         for (w, h) in sizes:
             plane, L = bayer_plane(w, h)
