@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <climits>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -240,49 +241,111 @@ void ScaleBicubicScalar(const PixelRegion& s, const PixelRegion& d)
     }
 }
 
+namespace {
+
+// Target columns are done in strips so that the per-column weights and the
+// horizontal results of four source rows live on the stack.
+constexpr int kCubicStrip = 256;
+
+struct CubicColumns
+{
+    alignas(16) int16_t w12[kCubicStrip][8]; // weights of taps 1, 2, each over four lanes
+    alignas(16) int16_t w34[kCubicStrip][8];
+    int64_t x0[kCubicStrip];
+};
+
+// The row values (taps weighted and summed across, 5 fraction bits) of source
+// row y for target columns i0 .. i0 + n - 1. A row outside the source reads
+// the clamped row with every alpha 0.
+void CubicRowSse2(const PixelRegion& s, int64_t y, int n, const CubicColumns& cols, int16_t* out)
+{
+    const int64_t yc = std::clamp<int64_t>(y, 0, s.height - 1);
+    const bool rowInside = y == yc;
+    const uint8_t* row = PixelAt(s, 0, yc);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaOff = _mm_set1_epi32(0x00FFFFFF);
+    for (int i = 0; i < n; ++i) {
+        const int64_t x0 = cols.x0[i];
+        __m128i px;
+        if (x0 >= 1 && x0 + 2 <= s.width - 1) {
+            px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + (x0 - 1) * 4));
+        } else {
+            alignas(16) uint8_t taps[16];
+            for (int k = 0; k < 4; ++k) {
+                const int64_t x = x0 - 1 + k;
+                const int64_t xc = std::clamp<int64_t>(x, 0, s.width - 1);
+                std::memcpy(taps + k * 4, row + xc * 4, 4);
+                if (x != xc)
+                    taps[k * 4 + 3] = 0;
+            }
+            px = _mm_load_si128(reinterpret_cast<const __m128i*>(taps));
+        }
+        if (!rowInside)
+            px = _mm_and_si128(px, alphaOff);
+        const __m128i t12 = _mm_mulhi_epi16(_mm_slli_epi16(_mm_unpacklo_epi8(px, zero), 7),
+                                            _mm_load_si128(reinterpret_cast<const __m128i*>(cols.w12[i])));
+        const __m128i t34 = _mm_mulhi_epi16(_mm_slli_epi16(_mm_unpackhi_epi8(px, zero), 7),
+                                            _mm_load_si128(reinterpret_cast<const __m128i*>(cols.w34[i])));
+        const __m128i pairs = _mm_adds_epi16(_mm_unpacklo_epi64(t12, t34), _mm_unpackhi_epi64(t12, t34));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i * 4), _mm_adds_epi16(pairs, _mm_srli_si128(pairs, 8)));
+    }
+}
+
+} // namespace
+
 void ScaleBicubicSse2(const PixelRegion& s, const PixelRegion& d)
 {
     if (!BicubicApplies(s, d))
         return;
     const Steps st = BicubicSteps(s, d);
     const int16_t* table = g_cubicWeights.data();
-    const __m128i zero = _mm_setzero_si128();
-    int64_t sy = st.ystart;
-    for (int j = 0; j < d.height; ++j, sy += st.ystep) {
-        const int64_t y0 = sy >> 16;
-        const int v = static_cast<int>((sy >> 8) & 255);
-        const __m128i wr[4] = { _mm_set1_epi16(table[256 + v]), _mm_set1_epi16(table[v]),
-                                _mm_set1_epi16(table[256 - v]), _mm_set1_epi16(table[512 - v]) };
-        const bool rowsInside = y0 >= 1 && y0 + 2 <= s.height - 1;
-        uint8_t* out = RowOf(d, j);
-        int64_t sx = st.xstart;
-        for (int i = 0; i < d.width; ++i, sx += st.xstep) {
-            const int64_t x0 = sx >> 16;
+    CubicColumns cols;
+    // Four source rows at a time, in slots chosen by row number modulo 4.
+    alignas(16) int16_t rows[4][kCubicStrip * 4 + 8];
+    for (int i0 = 0; i0 < d.width; i0 += kCubicStrip) {
+        const int n = std::min(kCubicStrip, d.width - i0);
+        int64_t sx = st.xstart + static_cast<int64_t>(i0) * st.xstep;
+        for (int i = 0; i < n; ++i, sx += st.xstep) {
             const int u = static_cast<int>((sx >> 8) & 255);
-            const __m128i w12 = _mm_unpacklo_epi64(_mm_set1_epi16(table[256 + u]), _mm_set1_epi16(table[u]));
-            const __m128i w34 = _mm_unpacklo_epi64(_mm_set1_epi16(table[256 - u]), _mm_set1_epi16(table[512 - u]));
-            alignas(16) uint8_t block[4][16];
-            const uint8_t* rows[4];
-            if (rowsInside && x0 >= 1 && x0 + 2 <= s.width - 1) {
-                for (int r = 0; r < 4; ++r)
-                    rows[r] = PixelAt(s, x0 - 1, y0 - 1 + r);
-            } else {
-                GatherClamped(s, x0, y0, block);
-                for (int r = 0; r < 4; ++r)
-                    rows[r] = block[r];
+            cols.x0[i] = sx >> 16;
+            for (int l = 0; l < 4; ++l) {
+                cols.w12[i][l] = table[256 + u];
+                cols.w12[i][l + 4] = table[u];
+                cols.w34[i][l] = table[256 - u];
+                cols.w34[i][l + 4] = table[512 - u];
             }
-            __m128i acc = zero;
+        }
+        int64_t slotRow[4] = { INT64_MIN, INT64_MIN, INT64_MIN, INT64_MIN };
+        int64_t sy = st.ystart;
+        for (int j = 0; j < d.height; ++j, sy += st.ystep) {
+            const int64_t y0 = sy >> 16;
+            const int v = static_cast<int>((sy >> 8) & 255);
+            const int16_t* src[4];
             for (int r = 0; r < 4; ++r) {
-                const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[r]));
-                const __m128i t12 = _mm_mulhi_epi16(_mm_slli_epi16(_mm_unpacklo_epi8(px, zero), 7), w12);
-                const __m128i t34 = _mm_mulhi_epi16(_mm_slli_epi16(_mm_unpackhi_epi8(px, zero), 7), w34);
-                const __m128i pairs = _mm_adds_epi16(_mm_unpacklo_epi64(t12, t34), _mm_unpackhi_epi64(t12, t34));
-                const __m128i sum = _mm_adds_epi16(pairs, _mm_srli_si128(pairs, 8));
-                acc = _mm_adds_epi16(acc, _mm_mulhi_epi16(sum, wr[r]));
+                const int64_t y = y0 - 1 + r;
+                const int slot = static_cast<int>(y & 3);
+                if (slotRow[slot] != y) {
+                    CubicRowSse2(s, y, n, cols, rows[slot]);
+                    slotRow[slot] = y;
+                }
+                src[r] = rows[slot];
             }
-            const __m128i result = _mm_packus_epi16(_mm_srai_epi16(acc, 3), zero);
-            const uint32_t px = static_cast<uint32_t>(_mm_cvtsi128_si32(result));
-            std::memcpy(out + i * 4, &px, 4);
+            const __m128i wr[4] = { _mm_set1_epi16(table[256 + v]), _mm_set1_epi16(table[v]),
+                                    _mm_set1_epi16(table[256 - v]), _mm_set1_epi16(table[512 - v]) };
+            uint8_t* out = RowOf(d, j) + static_cast<ptrdiff_t>(i0) * 4;
+            // Two target pixels a step; the rows carry 8 spare values for an odd last one.
+            for (int i = 0; i < n; i += 2) {
+                __m128i acc = _mm_setzero_si128();
+                for (int r = 0; r < 4; ++r)
+                    acc = _mm_adds_epi16(acc, _mm_mulhi_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src[r] + i * 4)), wr[r]));
+                const __m128i result = _mm_packus_epi16(_mm_srai_epi16(acc, 3), acc);
+                if (i + 1 < n) {
+                    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i * 4), result);
+                } else {
+                    const uint32_t px = static_cast<uint32_t>(_mm_cvtsi128_si32(result));
+                    std::memcpy(out + i * 4, &px, 4);
+                }
+            }
         }
     }
 }
