@@ -22,8 +22,11 @@ def main():
     raw = rng.integers(0, 256, (3000, 4000), dtype=np.uint8)
     big = rng.integers(0, 256, (3000, 4000, 4), dtype=np.uint8)
     half = cv2.resize(big, (2000, 1500), interpolation=cv2.INTER_LINEAR)
+    out = np.empty((3000, 4000, 4), np.uint8)
     cases = [
         ("bayer_decode_4000x3000", lambda: cv2.cvtColor(raw, cv2.COLOR_BayerGR2BGRA)),
+        # Into a buffer that already exists, like our kernel figure.
+        ("demosaic_kernel_4000x3000", lambda: cv2.cvtColor(raw, cv2.COLOR_BayerGR2BGRA, dst=out)),
         ("scale_bilinear_4000x3000_to_1920x1080", lambda: cv2.resize(big, (1920, 1080), interpolation=cv2.INTER_LINEAR)),
         ("scale_bicubic_4000x3000_to_1920x1080", lambda: cv2.resize(big, (1920, 1080), interpolation=cv2.INTER_CUBIC)),
         ("scale_bilinear_2000x1500_to_4000x3000", lambda: cv2.resize(half, (4000, 3000), interpolation=cv2.INTER_LINEAR)),
