@@ -32,6 +32,7 @@ public:
     void SetColorCorrection(int on);
     void SetColorful(int on);
     void SetAutoWhiteBalance(AwbMode mode);
+    void SetAutoWhiteBalance(int mode) { SetAutoWhiteBalance(static_cast<AwbMode>(mode)); }
     void SetRedGain(int gain);
     void SetGreenGain(int gain);
     void SetBlueGain(int gain);

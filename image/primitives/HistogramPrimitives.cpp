@@ -26,7 +26,7 @@ struct SpecHeader
     int32_t levelCount[kMaxChannels];
     uint32_t levelOffset[kMaxChannels]; // 0 for no channel
 };
-static_assert(sizeof(SpecHeader) == 48, "specification header size");
+static_assert(sizeof(SpecHeader) == 48, "header of the level block");
 
 // Processor features, one bit each.
 enum : uint32_t

@@ -1,6 +1,6 @@
 #pragma once
 // Low-level histogram primitives with a processor variant chosen once per
-// process: size query, level specification, 8-bit histogram, aligned blocks.
+// process: size query, histogram levels, 8-bit histogram, aligned blocks.
 #include <cstdint>
 
 // Status codes.
@@ -8,7 +8,7 @@ enum : int
 {
     HistStsNoErr = 0,
     HistStsStepWarning = 48,       // integer levels closer than 1 apart
-    HistStsContextMatchErr = -5,   // specification never initialised
+    HistStsContextMatchErr = -5,   // level block never initialised
     HistStsSizeErr = -6,
     HistStsLevelRangeErr = -7,
     HistStsNullPtrErr = -8,

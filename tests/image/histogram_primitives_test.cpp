@@ -9,7 +9,7 @@
 
 namespace {
 
-// A specification block as the histogram overlay makes one.
+// A level block as the histogram overlay makes one.
 struct Spec
 {
     std::vector<uint8_t> block;
@@ -64,7 +64,7 @@ TEST(HistogramPrimitives, BufferSizesAndTheirErrors)
     EXPECT_EQ(GetHistogramBufferSize(1, 8, 8, nullptr, 1, 1, &spec, &buffer), -8);
 }
 
-TEST(HistogramPrimitives, SpecificationLevelsAndErrors)
+TEST(HistogramPrimitives, LevelBlockAndItsErrors)
 {
     Spec overlay(0.0f, 255.0f, 256);
     EXPECT_EQ(overlay.status, 0);
@@ -88,7 +88,7 @@ TEST(HistogramPrimitives, SpecificationLevelsAndErrors)
     EXPECT_EQ(InitHistogramSpec(1, nullptr, &bad, &levels, 1, spec), -8);
 }
 
-TEST(HistogramPrimitives, SpecificationIsSelfContainedWhenMoved)
+TEST(HistogramPrimitives, LevelBlockIsSelfContainedWhenMoved)
 {
     // The block refers to its level array relative to itself, so a copy works
     // after the original is gone.
