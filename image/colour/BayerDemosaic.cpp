@@ -70,6 +70,7 @@ void Coefficients16(const BayerJob& job, EnhanceSettings& s)
     s.gain[1] = job.greenGain;
     s.gain[2] = job.blueGain;
     s.gammaTable = nullptr;
+    s.gammaPairs = nullptr;
     s.colourful = 1;
 }
 

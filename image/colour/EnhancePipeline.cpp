@@ -13,6 +13,13 @@ uint16_t EnhanceGain16(int gain)
     return static_cast<uint16_t>(std::clamp(gain, 0, 65535));
 }
 
+void BuildGammaPairs(const uint8_t table[256], uint16_t pairs[65536])
+{
+    for (int g = 0; g < 256; ++g)
+        for (int b = 0; b < 256; ++b)
+            pairs[g << 8 | b] = static_cast<uint16_t>(table[g] << 8 | table[b]);
+}
+
 bool EnhanceMatrixFitsSixteenBits(const int16_t coef[16])
 {
     for (int j = 0; j < 3; ++j) {
@@ -75,6 +82,17 @@ void GreyPixelScalar(const uint8_t* p, uint8_t* out, const uint16_t gain[3])
     const int y = ((150 * g) >> 8) + ((77 * r) >> 8) + ((29 * b) >> 8);
     out[0] = out[1] = out[2] = static_cast<uint8_t>(y);
     out[3] = 0;
+}
+
+__attribute__((noinline)) void GammaRowPairs(uint8_t* row, int width, const uint8_t* table, const uint16_t* pairs)
+{
+    for (int x = 0; x < width; ++x) {
+        uint32_t p;
+        std::memcpy(&p, row + x * 4, 4);
+        p = pairs[p & 0xFFFF] | (static_cast<uint32_t>(table[(p >> 16) & 0xFF]) << 16) |
+            (static_cast<uint32_t>(table[p >> 24]) << 24);
+        std::memcpy(row + x * 4, &p, 4);
+    }
 }
 
 __attribute__((noinline)) void GammaRow(uint8_t* row, int width, const uint8_t* table)
@@ -312,26 +330,24 @@ MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2F
     Pack16(d, y, y, y);
 }
 
-// The colour pipeline followed by the gamma table, looked up straight from
-// the channel vectors so the pixels are written once.
-MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f, const uint8_t* table)
+// The colour pipeline followed by the gamma table, looked up while the
+// pixels are still in the cache line they were just written to.
+MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f, const uint8_t* table,
+                                        const uint16_t* pairs)
 {
     __m256i b, g, r;
     Unpack16(s, b, g, r);
     GainsAvx2(f, b, g, r);
     const __m256i x[3] = { r, g, b };
-    alignas(32) uint16_t out[3][16];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out[0]), MatrixChannelAvx2(f, 0, x));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out[1]), MatrixChannelAvx2(f, 1, x));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(out[2]), MatrixChannelAvx2(f, 2, x));
-    // Lane i holds pixel kOrder[i] of the group (the in-lane packs of Unpack16).
-    static const int kOrder[16] = { 0, 1, 2, 3, 8, 9, 10, 11, 4, 5, 6, 7, 12, 13, 14, 15 };
-    uint32_t px[16];
+    const __m256i outR = MatrixChannelAvx2(f, 0, x);
+    const __m256i outG = MatrixChannelAvx2(f, 1, x);
+    const __m256i outB = MatrixChannelAvx2(f, 2, x);
+    alignas(32) uint32_t px[16];
+    Pack16(reinterpret_cast<uint8_t*>(px), outB, outG, outR);
+    // Alpha is 0 here and every table maps 0 to 0.
     for (int i = 0; i < 16; ++i)
-        px[kOrder[i]] = table[out[2][i]] | (static_cast<uint32_t>(table[out[1][i]]) << 8) |
-                        (static_cast<uint32_t>(table[out[0][i]]) << 16) | (static_cast<uint32_t>(table[0]) << 24);
-    for (int i = 0; i < 16; ++i)
-        __builtin_memcpy(d + i * 4, &px[i], 4);
+        px[i] = pairs[px[i] & 0xFFFF] | (static_cast<uint32_t>(table[px[i] >> 16]) << 16);
+    __builtin_memcpy(d, px, sizeof(px));
 }
 
 template <bool Grey>
@@ -373,8 +389,9 @@ MEASURE_AVX2 void FrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int
             RowAvx2<false>(sr, dr, width, f);
         } else {
             int x = 0;
-            for (; x + 16 <= width; x += 16)
-                GammaGroupAvx2(sr + x * 4, dr + x * 4, f, s.gammaTable);
+            if (s.gammaPairs)
+                for (; x + 16 <= width; x += 16)
+                    GammaGroupAvx2(sr + x * 4, dr + x * 4, f, s.gammaTable, s.gammaPairs);
             if (x < width) {
                 RowAvx2<false>(sr + x * 4, dr + x * 4, width - x, f);
                 GammaRow(dr + x * 4, width - x, s.gammaTable);
@@ -429,7 +446,9 @@ void EnhanceFrameSse2(const uint8_t* src, int srcStride, uint8_t* dst, int dstSt
             RowSse2<GreyGroupSse2>(sr, dr, width, f);
         } else {
             RowSse2<ColourGroupSse2>(sr, dr, width, f);
-            if (s.gammaTable)
+            if (s.gammaTable && s.gammaPairs)
+                GammaRowPairs(dr, width, s.gammaTable, s.gammaPairs);
+            else if (s.gammaTable)
                 GammaRow(dr, width, s.gammaTable);
         }
     }

@@ -11,8 +11,12 @@ struct EnhanceSettings
     int gain[3];              // red, green, blue; 128 = 1.0
     int16_t coef[16];         // x 64; rows red, green, blue, offset; columns red, green, blue, unused
     const uint8_t* gammaTable; // applied after the matrix when not null
+    const uint16_t* gammaPairs; // optional: the same table for blue and green at once, see BuildGammaPairs
     int colourful;            // 0 selects the grey pipeline
 };
+
+// pairs[g << 8 | b] = table[g] << 8 | table[b]: two lookups a pixel instead of three.
+void BuildGammaPairs(const uint8_t table[256], uint16_t pairs[65536]);
 
 // Gains outside 0..65535 saturate instead of wrapping to their low 16 bits.
 uint16_t EnhanceGain16(int gain);

@@ -29,6 +29,7 @@ CImageEnhance::CImageEnhance()
     std::memset(m_GammaSlots, 0, sizeof(m_GammaSlots));
     InitConeMatrices(m_Cone);
     SrgbEncodeTable();
+    m_pGammaPairs.reset(new (std::nothrow) uint16_t[65536]);
 }
 
 CImageEnhance::~CImageEnhance()
@@ -195,6 +196,7 @@ void CImageEnhance::Process(const uint8_t* src, int srcStride, uint8_t* dst, int
         s.gain[2] = m_nBlueGain;
         std::memcpy(s.coef, m_Matrices.FixedPoint(), sizeof(s.coef));
         s.gammaTable = m_nGammaEnabled ? m_pGammaTable : nullptr;
+        s.gammaPairs = nullptr;
         s.colourful = m_nColorful;
         mode = m_nAwbMode;
     }
@@ -230,6 +232,14 @@ void CImageEnhance::Process(const uint8_t* src, int srcStride, uint8_t* dst, int
             std::memcpy(m_pWork.get() + static_cast<size_t>(y) * m_nPaddedStride,
                         src + static_cast<ptrdiff_t>(y) * srcStride, static_cast<size_t>(m_nWidth) * 4);
         read = m_pWork.get();
+    }
+    if (s.gammaTable && m_pGammaPairs) {
+        // Gamma tables never change once built, so a table is known by its address.
+        if (m_pGammaPairsFor != s.gammaTable) {
+            BuildGammaPairs(s.gammaTable, m_pGammaPairs.get());
+            m_pGammaPairsFor = s.gammaTable;
+        }
+        s.gammaPairs = m_pGammaPairs.get();
     }
     EnhanceFrame(read, m_nPaddedStride, dst, dstStride, m_nWidth, m_nHeight, s);
 }

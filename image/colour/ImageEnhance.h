@@ -92,6 +92,9 @@ private:
     ColorMatrixChain m_Matrices;
     GammaSlot m_GammaSlots[201];
     const uint8_t* m_pGammaTable = nullptr;
+    // The current gamma table for blue and green at once; used by Process only.
+    std::unique_ptr<uint16_t[]> m_pGammaPairs;
+    const uint8_t* m_pGammaPairsFor = nullptr;
     std::unique_ptr<double[]> m_pColour;
     std::unique_ptr<int[]> m_pMask;
     double m_Cone[2][3][3];

@@ -123,12 +123,18 @@ TEST(ColourEnhance, PipelinesMatchTheReferenceModel)
         const std::pair<const char*, Fn> variants[] = { { "scalar", EnhanceFrameScalar },
                                                         { "sse2", EnhanceFrameSse2 },
                                                         { "avx2", EnhanceFrameAvx2 } };
+        std::vector<uint16_t> pairs(65536);
+        BuildGammaPairs(table.data(), pairs.data());
         for (const auto& [name, fn] : variants) {
             if (fn == EnhanceFrameAvx2 && !EnhanceHasAvx2())
                 continue;
-            std::vector<uint8_t> dst = c.Blob("dst");
-            fn(src.data(), stride, dst.data(), stride, w, h, s);
-            EXPECT_EQ(FirstDifference(dst, expected), -1) << name;
+            const uint16_t* const pairChoices[2] = { nullptr, pairs.data() };
+            for (const uint16_t* withPairs : pairChoices) {
+                s.gammaPairs = s.gammaTable ? withPairs : nullptr;
+                std::vector<uint8_t> dst = c.Blob("dst");
+                fn(src.data(), stride, dst.data(), stride, w, h, s);
+                EXPECT_EQ(FirstDifference(dst, expected), -1) << name << (withPairs ? " with pairs" : "");
+            }
         }
     }
 }
@@ -155,6 +161,9 @@ TEST(ColourEnhance, SimdEqualsScalarOnRandomFrames)
         for (int i = 0; i < 256; ++i)
             table[i] = static_cast<uint8_t>(i ? rng() : 0);
         s.gammaTable = round % 5 == 3 ? table.data() : nullptr;
+        std::vector<uint16_t> pairs(65536);
+        BuildGammaPairs(table.data(), pairs.data());
+        s.gammaPairs = round % 10 == 3 ? pairs.data() : nullptr;
         b = a;
         std::vector<uint8_t> c = a;
         EnhanceFrameScalar(src.data(), stride, a.data(), stride, w, h, s);
