@@ -34,6 +34,11 @@ void Run(int w, int h)
         { "colour_matrix_gains_gamma", [](CImageEnhance& e) {
              e.SetColorCorrection(1); e.SetSaturation(13); e.SetHue(20);
              e.SetRedGain(140); e.SetBlueGain(110); e.SetGamma(120); e.SetGammaEnabled(1); } },
+        { "correction_contrast_gains", [](CImageEnhance& e) {
+             e.SetColorCorrection(1); e.SetContrast(12); e.SetRedGain(140); e.SetBlueGain(110); } },
+        { "correction_contrast_gains_gamma", [](CImageEnhance& e) {
+             e.SetColorCorrection(1); e.SetContrast(12); e.SetRedGain(140); e.SetBlueGain(110);
+             e.SetGamma(120); e.SetGammaEnabled(1); } },
         { "grey", [](CImageEnhance& e) { e.SetColorful(0); e.SetRedGain(140); } },
     };
     for (const Setup& s : setups) {

@@ -397,6 +397,7 @@ MEASURE_AVX2 void PrepareMatrix256(const BayerJob& job, Avx2Matrix& m)
 
 // Gains and matrix of sixteen pixels, packed with alpha 255 (pixels 0-3 and
 // 8-11 in lo, 4-7 and 12-15 in hi, by the in-lane unpacks).
+template <bool Diagonal>
 MEASURE_AVX2 inline void FinishHalf256(const Avx2Matrix& m, __m256i rgb[3], __m256i& lo, __m256i& hi)
 {
     const __m256i max = _mm256_set1_epi16(255);
@@ -405,6 +406,15 @@ MEASURE_AVX2 inline void FinishHalf256(const Avx2Matrix& m, __m256i rgb[3], __m2
             rgb[c] = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(rgb[c], 8), m.gain2[c]), max);
     __m256i out[3];
     for (int j = 0; j < 3; ++j) {
+        if (Diagonal) {
+            const int a = j == 0 ? 1 : 0, b = j == 2 ? 1 : 2;
+            const __m256i pos = _mm256_add_epi16(_mm256_mullo_epi16(rgb[j], m.magnitude[j][j]), m.offsetPos[j]);
+            const __m256i neg = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(rgb[a], m.magnitude[a][j]),
+                                                                  _mm256_mullo_epi16(rgb[b], m.magnitude[b][j])),
+                                                 _mm256_sub_epi16(m.offsetAbs[j], m.offsetPos[j]));
+            out[j] = _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)), max);
+            continue;
+        }
         const __m256i p0 = _mm256_mullo_epi16(rgb[0], m.magnitude[0][j]);
         const __m256i p1 = _mm256_mullo_epi16(rgb[1], m.magnitude[1][j]);
         const __m256i p2 = _mm256_mullo_epi16(rgb[2], m.magnitude[2][j]);
@@ -421,6 +431,7 @@ MEASURE_AVX2 inline void FinishHalf256(const Avx2Matrix& m, __m256i rgb[3], __m2
     hi = _mm256_unpackhi_epi16(bg, ra);
 }
 
+template <bool Diagonal>
 MEASURE_AVX2 void DemosaicAvx2(const BayerJob& job, int type)
 {
     Sse2Matrix m;
@@ -441,8 +452,8 @@ MEASURE_AVX2 void DemosaicAvx2(const BayerJob& job, int type)
             InterpolateHalf256(even, kinds.colour[0], kinds.across[0], kinds.down[0], rgbE);
             InterpolateHalf256(odd, kinds.colour[1], kinds.across[1], kinds.down[1], rgbO);
             __m256i eLo, eHi, oLo, oHi;
-            FinishHalf256(m256, rgbE, eLo, eHi);
-            FinishHalf256(m256, rgbO, oLo, oHi);
+            FinishHalf256<Diagonal>(m256, rgbE, eLo, eHi);
+            FinishHalf256<Diagonal>(m256, rgbO, oLo, oHi);
             const __m256i a = _mm256_unpacklo_epi32(eLo, oLo); // columns 0-3 | 16-19
             const __m256i b = _mm256_unpackhi_epi32(eLo, oLo); // 4-7 | 20-23
             const __m256i d = _mm256_unpacklo_epi32(eHi, oHi); // 8-11 | 24-27
@@ -512,7 +523,12 @@ void BayerDemosaicAvx2(const BayerJob& job, int type)
         BayerDemosaicScalar(job, type);
         return;
     }
-    DemosaicAvx2(job, NormalType(type));
+    EnhanceSettings s;
+    Coefficients16(job, s);
+    if (EnhanceMatrixIsDiagonal(s.coef))
+        DemosaicAvx2<true>(job, NormalType(type));
+    else
+        DemosaicAvx2<false>(job, NormalType(type));
 }
 
 bool BayerHasAvx2()

@@ -20,6 +20,15 @@ void BuildGammaPairs(const uint8_t table[256], uint16_t pairs[65536])
             pairs[g << 8 | b] = static_cast<uint16_t>(table[g] << 8 | table[b]);
 }
 
+bool EnhanceMatrixIsDiagonal(const int16_t coef[16])
+{
+    for (int k = 0; k < 3; ++k)
+        for (int j = 0; j < 3; ++j)
+            if ((coef[k * 4 + j] > 0) != (k == j))
+                return false;
+    return true;
+}
+
 bool EnhanceMatrixFitsSixteenBits(const int16_t coef[16])
 {
     for (int j = 0; j < 3; ++j) {
@@ -235,6 +244,7 @@ struct Avx2Frame
     __m256i positive[3][3];  // all ones where c[k][j] > 0
     __m256i offsetPos[3];
     __m256i offsetAbs[3];
+    __m256i offsetNeg[3];
     bool unitGains;
 };
 
@@ -258,6 +268,7 @@ MEASURE_AVX2 void PrepareAvx2(const EnhanceSettings& s, Avx2Frame& f)
         const int c = s.coef[12 + j];
         f.offsetPos[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : 0));
         f.offsetAbs[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
+        f.offsetNeg[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? 0 : -c));
     }
 }
 
@@ -292,8 +303,18 @@ MEASURE_AVX2 inline void GainsAvx2(const Avx2Frame& f, __m256i& b, __m256i& g, _
 // Each product belongs to either the positive or the negative sum, so the
 // negative sum is the total less the positive one (exact modulo 2^16, and
 // both sums fit 16 bits here).
+template <bool Diagonal>
 MEASURE_AVX2 inline __m256i MatrixChannelAvx2(const Avx2Frame& f, int j, const __m256i x[3])
 {
+    if (Diagonal) {
+        const int a = j == 0 ? 1 : 0, b = j == 2 ? 1 : 2;
+        const __m256i pos = _mm256_add_epi16(_mm256_mullo_epi16(x[j], f.magnitude[j][j]), f.offsetPos[j]);
+        const __m256i neg = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(x[a], f.magnitude[a][j]),
+                                                              _mm256_mullo_epi16(x[b], f.magnitude[b][j])),
+                                             f.offsetNeg[j]);
+        return _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)),
+                                _mm256_set1_epi16(255));
+    }
     const __m256i p0 = _mm256_mullo_epi16(x[0], f.magnitude[0][j]);
     const __m256i p1 = _mm256_mullo_epi16(x[1], f.magnitude[1][j]);
     const __m256i p2 = _mm256_mullo_epi16(x[2], f.magnitude[2][j]);
@@ -306,15 +327,16 @@ MEASURE_AVX2 inline __m256i MatrixChannelAvx2(const Avx2Frame& f, int j, const _
                             _mm256_set1_epi16(255));
 }
 
+template <bool Diagonal>
 MEASURE_AVX2 inline void ColourGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f)
 {
     __m256i b, g, r;
     Unpack16(s, b, g, r);
     GainsAvx2(f, b, g, r);
     const __m256i x[3] = { r, g, b };
-    const __m256i outR = MatrixChannelAvx2(f, 0, x);
-    const __m256i outG = MatrixChannelAvx2(f, 1, x);
-    const __m256i outB = MatrixChannelAvx2(f, 2, x);
+    const __m256i outR = MatrixChannelAvx2<Diagonal>(f, 0, x);
+    const __m256i outG = MatrixChannelAvx2<Diagonal>(f, 1, x);
+    const __m256i outB = MatrixChannelAvx2<Diagonal>(f, 2, x);
     Pack16(d, outB, outG, outR);
 }
 
@@ -332,6 +354,7 @@ MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2F
 
 // The colour pipeline followed by the gamma table, looked up while the
 // pixels are still in the cache line they were just written to.
+template <bool Diagonal>
 MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f, const uint8_t* table,
                                         const uint16_t* pairs)
 {
@@ -339,9 +362,9 @@ MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2
     Unpack16(s, b, g, r);
     GainsAvx2(f, b, g, r);
     const __m256i x[3] = { r, g, b };
-    const __m256i outR = MatrixChannelAvx2(f, 0, x);
-    const __m256i outG = MatrixChannelAvx2(f, 1, x);
-    const __m256i outB = MatrixChannelAvx2(f, 2, x);
+    const __m256i outR = MatrixChannelAvx2<Diagonal>(f, 0, x);
+    const __m256i outG = MatrixChannelAvx2<Diagonal>(f, 1, x);
+    const __m256i outB = MatrixChannelAvx2<Diagonal>(f, 2, x);
     alignas(32) uint32_t px[16];
     Pack16(reinterpret_cast<uint8_t*>(px), outB, outG, outR);
     // Alpha is 0 here and every table maps 0 to 0.
@@ -350,7 +373,7 @@ MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2
     __builtin_memcpy(d, px, sizeof(px));
 }
 
-template <bool Grey>
+template <bool Grey, bool Diagonal>
 MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const Avx2Frame& f)
 {
     int x = 0;
@@ -358,7 +381,7 @@ MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const Avx2Fra
         if (Grey)
             GreyGroupAvx2(s + x * 4, d + x * 4, f);
         else
-            ColourGroupAvx2(s + x * 4, d + x * 4, f);
+            ColourGroupAvx2<Diagonal>(s + x * 4, d + x * 4, f);
     }
     if (x < width) {
         alignas(32) uint8_t in[64];
@@ -369,31 +392,30 @@ MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const Avx2Fra
         if (Grey)
             GreyGroupAvx2(in, out, f);
         else
-            ColourGroupAvx2(in, out, f);
+            ColourGroupAvx2<Diagonal>(in, out, f);
         for (int i = 0; i < bytes; ++i)
             d[x * 4 + i] = out[i];
     }
 }
 
+template <bool Diagonal>
 MEASURE_AVX2 void FrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
-                            const EnhanceSettings& s)
+                            const EnhanceSettings& s, const Avx2Frame& f)
 {
-    Avx2Frame f;
-    PrepareAvx2(s, f);
     for (int y = 0; y < height; ++y) {
         const uint8_t* sr = src + static_cast<ptrdiff_t>(y) * srcStride;
         uint8_t* dr = dst + static_cast<ptrdiff_t>(y) * dstStride;
         if (s.colourful == 0) {
-            RowAvx2<true>(sr, dr, width, f);
+            RowAvx2<true, Diagonal>(sr, dr, width, f);
         } else if (!s.gammaTable) {
-            RowAvx2<false>(sr, dr, width, f);
+            RowAvx2<false, Diagonal>(sr, dr, width, f);
         } else {
             int x = 0;
             if (s.gammaPairs)
                 for (; x + 16 <= width; x += 16)
-                    GammaGroupAvx2(sr + x * 4, dr + x * 4, f, s.gammaTable, s.gammaPairs);
+                    GammaGroupAvx2<Diagonal>(sr + x * 4, dr + x * 4, f, s.gammaTable, s.gammaPairs);
             if (x < width) {
-                RowAvx2<false>(sr + x * 4, dr + x * 4, width - x, f);
+                RowAvx2<false, Diagonal>(sr + x * 4, dr + x * 4, width - x, f);
                 GammaRow(dr + x * 4, width - x, s.gammaTable);
             }
         }
@@ -461,7 +483,12 @@ void EnhanceFrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstSt
         EnhanceFrameScalar(src, srcStride, dst, dstStride, width, height, s);
         return;
     }
-    FrameAvx2(src, srcStride, dst, dstStride, width, height, s);
+    Avx2Frame f;
+    PrepareAvx2(s, f);
+    if (EnhanceMatrixIsDiagonal(s.coef))
+        FrameAvx2<true>(src, srcStride, dst, dstStride, width, height, s, f);
+    else
+        FrameAvx2<false>(src, srcStride, dst, dstStride, width, height, s, f);
 }
 
 bool EnhanceHasAvx2()

@@ -25,6 +25,11 @@ uint16_t EnhanceGain16(int gain);
 // lanes give the exact result.
 bool EnhanceMatrixFitsSixteenBits(const int16_t coef[16]);
 
+// True when each output channel takes only its own input positively (the
+// usual shape: identity, the fixed correction, contrast, more saturation), so
+// the positive and negative sums are known without masks.
+bool EnhanceMatrixIsDiagonal(const int16_t coef[16]);
+
 // Reads width x 4 bytes of each source row only; writes width x 4 bytes of each destination row.
 void EnhanceFrameScalar(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
                         int width, int height, const EnhanceSettings& s);

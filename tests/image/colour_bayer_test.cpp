@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -299,4 +300,34 @@ TEST(ColourBayer, DecoderOutputIsOpaqueAndStartsWithTheFirstRawRow)
         EXPECT_EQ(Rgb(d.pixels, 10, 8, 5), (std::vector<int>{ 100, 100, 102 })); // flat grey through the correction
     }
     EXPECT_EQ(DecodeRaw(raw, 10, 9, 12, 100, 7, 1).pixels, DecodeRaw(raw, 10, 9, 12, 100, 3, 1).pixels);
+}
+
+TEST(ColourBayer, SimdEqualsScalarForAnyMatrix)
+{
+    std::srand(11);
+    for (int round = 0; round < 60; ++round) {
+        const int w = 1 + std::rand() % 70, h = 1 + std::rand() % 5;
+        Plane p(w, h, 0);
+        for (uint8_t& b : p.bytes)
+            b = static_cast<uint8_t>(std::rand());
+        int32_t coef[16];
+        for (int i = 0; i < 16; ++i)
+            coef[i] = std::rand() % 181 - 90;
+        if (round % 3 == 1) // each output taking only its own input positively, the usual shape
+            for (int k = 0; k < 3; ++k)
+                for (int j = 0; j < 3; ++j)
+                    coef[k * 4 + j] = k == j ? std::abs(coef[k * 4 + j]) + 1 : -std::abs(coef[k * 4 + j]);
+        if (round % 4 == 0) // coefficients whose sums pass 16 bits
+            coef[std::rand() % 12] = 30000;
+        const int gains[3] = { std::rand() % 400, std::rand() % 400, std::rand() % 400 };
+        const int type = round % 4;
+        std::vector<uint8_t> a(static_cast<size_t>(w) * h * 4), b(a.size(), 1), c(a.size(), 2);
+        BayerDemosaicScalar(p.Job(a.data(), coef, gains[0], gains[1], gains[2]), type);
+        BayerDemosaicSse2(p.Job(b.data(), coef, gains[0], gains[1], gains[2]), type);
+        ASSERT_EQ(FirstDifference(a, b), -1) << "sse2, round " << round;
+        if (BayerHasAvx2()) {
+            BayerDemosaicAvx2(p.Job(c.data(), coef, gains[0], gains[1], gains[2]), type);
+            ASSERT_EQ(FirstDifference(a, c), -1) << "avx2, round " << round;
+        }
+    }
 }
