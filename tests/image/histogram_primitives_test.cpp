@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "HistogramPrimitives.h"
@@ -187,4 +189,37 @@ TEST(HistogramPrimitives, EveryVariantMatchesTheReferenceModel)
         FreeAligned(buffer);
         FreeAligned(spec);
     }
+}
+
+// Runs only in the child process that FirstCallChoosesTheVariant starts, where
+// no primitive has run yet.
+TEST(HistogramFreshProcess, ComputeChoosesTheVariantFirst)
+{
+    if (GetEnvironmentVariableW(L"MEASURE_FRESH_PRIMITIVES", nullptr, 0) == 0)
+        GTEST_SKIP() << "runs in a fresh process only";
+    ASSERT_EQ(HistogramPrimitivesVariant(), -1) << "some primitive ran before";
+    uint32_t hist[4];
+    EXPECT_EQ(ComputeHistogram8u(nullptr, 8, 8, 8, hist, nullptr, nullptr), -8);
+    EXPECT_GE(HistogramPrimitivesVariant(), 0);
+}
+
+TEST(HistogramPrimitives, FirstCallChoosesTheVariant)
+{
+    // A child process of this test program, filtered to the test above.
+    wchar_t exe[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, exe, MAX_PATH), 0u);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=HistogramFreshProcess.*";
+    SetEnvironmentVariableW(L"MEASURE_FRESH_PRIMITIVES", L"1");
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableW(L"MEASURE_FRESH_PRIMITIVES", nullptr);
+    ASSERT_TRUE(started);
+    WaitForSingleObject(pi.hProcess, 60000);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u);
 }
