@@ -206,7 +206,7 @@ HRESULT CDirectUI::Repaint() {
     // The magnifier and histogram overlays draw here once they exist.
   }
   m_pDevice->EndScene();
-  return m_pDevice->Present(nullptr, nullptr, nullptr, nullptr);
+  return PresentFrame();
 }
 
 LRESULT CDirectUI::SendCommand(CDTElement* target, int command, int value, void* data) {

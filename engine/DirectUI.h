@@ -35,6 +35,8 @@ public:
   virtual LRESULT OnSize(WPARAM, LPARAM) { return 0; }
   virtual LRESULT OnDestroy(WPARAM, LPARAM) { return 0; }
   virtual int AfterRenderStates() { return 0; }
+  // Shows the finished frame; a derived canvas may read the back buffer first.
+  virtual HRESULT PresentFrame() { return m_pDevice->Present(nullptr, nullptr, nullptr, nullptr); }
 
   // One frame: clear, the active document with its figures, region, overlays, present.
   HRESULT Repaint();
