@@ -241,7 +241,10 @@ int CDTImage::Draw() {
     for (int i = 0; i < m_nCellCount; ++i) {
       const CCell& cell = m_pCells[static_cast<size_t>(i)];
       if (!cell.vertices) continue;
-      device->UpdateSurface(m_pOwner->m_pBlack, nullptr, staging, nullptr);
+      // A full cell overwrites the whole texture; only the picture's last
+      // column and row leave a part that must be black.
+      if (cell.source.right - cell.source.left < kCellSize || cell.source.bottom - cell.source.top < kCellSize)
+        device->UpdateSurface(m_pOwner->m_pBlack, nullptr, staging, nullptr);
       device->UpdateSurface(m_pFrame, &cell.source, staging, &corner);
       device->SetStreamSource(0, cell.vertices, 0, sizeof(TexturedVertex));
       device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
