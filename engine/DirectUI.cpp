@@ -31,6 +31,7 @@ win32::CWndClassInfo& CDirectUI::GetWndClassInfo() {
 CDirectUI::CDirectUI() { m_region.m_pCanvas = this; }
 
 CDirectUI::~CDirectUI() {
+  LeaveFullScreen();
   if (m_hWnd) DestroyWindow();
   delete[] m_pszClipartFile;
   for (wchar_t*& prefix : m_pszPrefix) {
@@ -323,4 +324,45 @@ LRESULT CDirectUI::OnLButtonUpMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
   POINT p{SignedX(lParam), SignedY(lParam)};
   if (m_pCaptured) m_pCaptured->OnLButtonUp(static_cast<UINT>(wParam), &p);
   return 0;
+}
+
+void CDirectUI::EnterFullScreen() {
+  if (!m_hWnd || m_hWndFullScreen || !m_pD3D) return;
+  static const wchar_t kClassName[] = L"3A2E5D84-FD9F-4B2D-BDFE-BFDDF574E2BA";
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.hInstance = m_hInstance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = kClassName;
+  if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
+  D3DDISPLAYMODE mode{};
+  if (FAILED(m_pD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode))) return;
+  // A frame window without a title gives an untitled popup.
+  wchar_t title[256]{};
+  if (m_hWndFrame) ::GetWindowTextW(m_hWndFrame, title, 256);
+  m_hWndFullScreen = ::CreateWindowExW(0, kClassName, title, WS_POPUP | WS_VISIBLE, 0, 0, static_cast<int>(mode.Width),
+                                       static_cast<int>(mode.Height), nullptr, nullptr, m_hInstance, nullptr);
+  if (!m_hWndFullScreen) return;
+  ::SetParent(m_hWnd, m_hWndFullScreen);
+  MoveWindow(0, 0, static_cast<int>(mode.Width), static_cast<int>(mode.Height));
+  if (m_pActiveImage) m_pActiveImage->CentreInWindow();
+  if (m_hWndHost) ::ShowWindow(m_hWndHost, SW_HIDE);
+  ::SetFocus(m_hWnd);
+  Repaint();
+}
+
+void CDirectUI::LeaveFullScreen() {
+  if (!m_hWndFullScreen) return;
+  ::SetParent(m_hWnd, m_hWndParent);
+  RECT rc{};
+  ::GetClientRect(m_hWndParent, &rc);
+  MoveWindow(0, 0, rc.right - rc.left, rc.bottom - rc.top);
+  if (m_pActiveImage) m_pActiveImage->CentreInWindow();
+  if (m_hWndHost) ::ShowWindow(m_hWndHost, SW_SHOW);
+  ::DestroyWindow(m_hWndFullScreen);
+  m_hWndFullScreen = nullptr;
+  Repaint();
 }

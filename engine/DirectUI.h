@@ -99,6 +99,10 @@ public:
   void ReleaseCapturedElement();                 // OnCaptureEnd, then none
   void ForgetInput(CDTElement* element);         // a hidden element stops getting input
   void ReportCursor(POINT point);
+  // Shows the canvas alone on a popup covering the display, or puts it back.
+  void EnterFullScreen();
+  void LeaveFullScreen();
+  bool IsFullScreen() const { return m_hWndFullScreen != nullptr; }
   UINT BackBufferWidth() const { return m_d3dpp.BackBufferWidth; }
   UINT BackBufferHeight() const { return m_d3dpp.BackBufferHeight; }
 

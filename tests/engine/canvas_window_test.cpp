@@ -166,6 +166,35 @@ TEST(CanvasWindow, SurvivesResizingAndDeviceReset) {
   EXPECT_EQ(CountPictureMismatches(scene.Read(), pic, scene.m_document, 1), 0);
 }
 
+TEST(CanvasWindow, FullScreenAndBack) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CDirectUI& canvas = scene.m_canvas;
+  canvas.m_hWndHost = scene.m_host;
+  const CPicture pic = Noise(300, 200, 13);
+  scene.Show(pic);
+  scene.m_document.SetZoomMode(1, 1.0f);
+  D3DDISPLAYMODE mode{};
+  ASSERT_EQ(canvas.m_pD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode), D3D_OK);
+
+  canvas.EnterFullScreen();
+  ASSERT_TRUE(canvas.IsFullScreen());
+  EXPECT_EQ(::GetParent(canvas), canvas.m_hWndFullScreen);
+  EXPECT_FALSE(::IsWindowVisible(scene.m_host));
+  EXPECT_EQ(canvas.BackBufferWidth(), mode.Width);
+  EXPECT_EQ(canvas.BackBufferHeight(), mode.Height);
+  EXPECT_EQ(scene.m_document.m_rcBounds.left, (static_cast<int>(mode.Width) - 300) / 2);
+  EXPECT_EQ(CountPictureMismatches(scene.Read(), pic, scene.m_document, 1), 0);
+
+  canvas.LeaveFullScreen();
+  EXPECT_FALSE(canvas.IsFullScreen());
+  EXPECT_EQ(::GetParent(canvas), static_cast<HWND>(scene.m_host));
+  EXPECT_TRUE(::IsWindowVisible(scene.m_host));
+  EXPECT_EQ(canvas.BackBufferWidth(), 640u);
+  EXPECT_EQ(scene.m_document.m_rcBounds.left, 170);
+  EXPECT_EQ(CountPictureMismatches(scene.Read(), pic, scene.m_document, 1), 0);
+}
+
 TEST(CanvasWindow, ZeroSizedParentStillGetsABackBuffer) {
   CCanvasScene scene(0, 0, false);
   ASSERT_TRUE(scene.Ready());
