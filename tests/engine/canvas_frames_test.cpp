@@ -200,3 +200,50 @@ TEST(CanvasFrames, FrameTextReachesInfoLineZeroWhenItIsShown) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace canvas_test;
+
+TEST(CanvasFrames, SlideShowThreadWritesTheFrameSurfaceDirectly) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CDTImage& doc = scene.m_document;
+  D3DLOCKED_RECT lr;
+  EXPECT_FALSE(doc.LockFrame(&lr)) << "no surface before the first frame";
+  scene.Show(Noise(120, 90, 1));
+  doc.SetZoomMode(1, 1.0f);
+
+  // The worker writes while the canvas thread keeps uploading and drawing.
+  std::atomic<int> done{0};
+  std::vector<std::thread> workers;
+  workers.emplace_back([&] {
+    for (int i = 0; i < 20; ++i) {
+      D3DLOCKED_RECT locked;
+      if (!doc.LockFrame(&locked)) continue;
+      for (int y = 0; y < 90; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+        std::fill(row, row + 120, 0xFF204060u);
+      }
+      doc.UnlockFrame();
+    }
+    done++;
+  });
+  const CPicture other = Noise(120, 90, 2);
+  while (done.load() < 1) {
+    doc.UploadFrame(other.pixels.data(), 120, 90, 120 * 4, nullptr);
+    Pump();
+  }
+  for (std::thread& t : workers) t.join();
+  // A last slide after the uploads stopped is what the canvas shows.
+  ASSERT_TRUE(doc.LockFrame(&lr));
+  for (int y = 0; y < 90; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
+    std::fill(row, row + 120, 0xFF204060u);
+  }
+  doc.UnlockFrame();
+  CReadBack rb = scene.Read();
+  EXPECT_EQ(rb.At(doc.m_rcBounds.left + 60, doc.m_rcBounds.top + 45), 0x204060u);
+}
+
+}  // namespace

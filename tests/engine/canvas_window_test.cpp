@@ -225,3 +225,29 @@ TEST(CanvasWindow, ValueFormatFollowsTheDecimalPrecision) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace canvas_test;
+
+TEST(CanvasWindow, RegionRectangleShadesThePictureAroundIt) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CPicture pic{200, 100, std::vector<uint32_t>(200 * 100, 0xFFC8C8C8u)};
+  scene.Show(pic);
+  CDTImage& doc = scene.m_document;
+  doc.SetZoomMode(1, 1.0f);
+  scene.m_canvas.SetTool(DRAW_REGION);
+  doc.m_rcRegion = {50, 20, 150, 80};
+  const int ox = doc.m_rcBounds.left, oy = doc.m_rcBounds.top;
+  CReadBack rb = scene.Read();
+  EXPECT_EQ(rb.At(ox + 100, oy + 50), 0xC8C8C8u) << "inside: untouched";
+  const uint32_t shaded = rb.At(ox + 10, oy + 50);
+  EXPECT_NEAR(static_cast<int>(shaded & 0xFF), 0x64, 2) << "outside: half-black";
+  EXPECT_EQ(rb.At(ox + 100, oy + 5), shaded);
+  EXPECT_EQ(rb.At(ox + 190, oy + 90), shaded);
+  EXPECT_EQ(rb.At(ox - 5, oy + 50), 0u) << "beside the picture: background";
+  EXPECT_EQ(rb.At(ox + 100, oy + 20), 0x808080u) << "the outline";
+}
+
+}  // namespace
