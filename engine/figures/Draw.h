@@ -20,7 +20,7 @@ struct PointF {
 
 class CDTDraw : public CDTElement {
 public:
-  CDTDraw() = default;
+  CDTDraw() { m_pLabel = &m_label; }
   ~CDTDraw() override;
 
   int ReleaseDeviceObjects() override { return 0; }

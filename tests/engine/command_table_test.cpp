@@ -226,6 +226,17 @@ TEST(CanvasCommands, FigureStylesAndTheUndoStepsTheyRecord) {
   EXPECT_EQ(doc.m_pRuler->m_label.m_bBackground, 0);
 }
 
+TEST(CanvasCommands, FontFaceReachesEveryLabel) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CTestFigure* figure = scene.AddFigure();
+  scene.m_canvas.SetFontFace(L"Liberation Serif");
+  EXPECT_EQ(figure->m_label.m_strFontFace, L"Liberation Serif");
+  EXPECT_EQ(scene.m_document.m_pRuler->m_label.m_strFontFace, L"Liberation Serif");
+  scene.m_canvas.SetFont(12, L"DejaVu Sans");  // the default only: labels stay
+  EXPECT_EQ(figure->m_label.m_strFontFace, L"Liberation Serif");
+}
+
 TEST(CanvasCommands, TextGoesToTheSelectedTextFigure) {
   CCanvasScene scene;
   ASSERT_TRUE(scene.Ready());
