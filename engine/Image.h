@@ -19,7 +19,7 @@ class CDTRuler;
 
 class CDTImage : public CDTElement {
 public:
-  // One 256 x 256 piece of the picture with its quad.
+  // One 256 x 256 square of the picture with its quad.
   struct CCell {
     CDTImage* owner = nullptr;
     IDirect3DDevice9* device = nullptr;

@@ -1,4 +1,4 @@
-// Shared pieces of the canvas tests: a host window with a canvas on it, the
+// Shared helpers of the canvas tests: a host window with a canvas on it, the
 // back buffer read back as pixels, noise pictures and a recording observer.
 #pragma once
 

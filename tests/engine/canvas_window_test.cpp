@@ -60,7 +60,7 @@ TEST_P(CanvasPicture, ZoomTwoShowsEachPixelAsATwoByTwoBlock) {
 INSTANTIATE_TEST_SUITE_P(AcrossCellSeams, CanvasPicture,
                          ::testing::Values(PictureSize{300, 200}, PictureSize{513, 257}));
 
-TEST(CanvasDocument, CellsCoverThePictureIn256PixelPieces) {
+TEST(CanvasDocument, CellsCoverThePictureIn256PixelSquares) {
   CCanvasScene scene;
   ASSERT_TRUE(scene.Ready());
   scene.Show(Noise(300, 200, 1));
