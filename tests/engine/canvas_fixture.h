@@ -17,8 +17,10 @@
 
 namespace canvas_test {
 
-// A top-level window of a given client size that hosts the canvas.
-class CHost : public win32::CWindowImpl<CHost, win32::CWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN>> {
+// A top-level window of a given client size that hosts the canvas. It stays
+// hidden unless a test needs it on screen: Direct3D draws into a hidden
+// window just the same, and showing one costs seconds under Xvfb.
+class CHost : public win32::CWindowImpl<CHost, win32::CWinTraits<WS_POPUP | WS_CLIPCHILDREN>> {
 public:
   BEGIN_MSG_MAP(CHost)
   END_MSG_MAP()
@@ -174,9 +176,9 @@ public:
 // A canvas on a host window with one attached, active document.
 class CCanvasScene {
 public:
-  explicit CCanvasScene(int width = 640, int height = 480, bool withDocument = true) {
+  explicit CCanvasScene(int width = 640, int height = 480, bool withDocument = true, bool visible = false) {
     RECT rc{0, 0, width, height};
-    m_host.Create(nullptr, &rc, L"host");
+    m_host.Create(nullptr, &rc, L"host", visible ? WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN : 0);
     m_canvas.m_pObserver = &m_observer;
     m_canvas.Create(nullptr, m_host, m_host);
     if (withDocument && m_canvas.m_hWnd) {

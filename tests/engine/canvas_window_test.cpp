@@ -28,7 +28,7 @@ struct PictureSize {
 class CanvasPicture : public ::testing::TestWithParam<PictureSize> {};
 
 TEST_P(CanvasPicture, ActualSizeEqualsThePicturePixelForPixel) {
-  CCanvasScene scene;
+  CCanvasScene scene(640, 480, true, true);  // on screen, as the program shows it
   ASSERT_TRUE(scene.Ready());
   const CPicture pic = Noise(GetParam().width, GetParam().height, 7);
   scene.Show(pic);
@@ -167,7 +167,7 @@ TEST(CanvasWindow, SurvivesResizingAndDeviceReset) {
 }
 
 TEST(CanvasWindow, FullScreenAndBack) {
-  CCanvasScene scene;
+  CCanvasScene scene(640, 480, true, true);
   ASSERT_TRUE(scene.Ready());
   CDirectUI& canvas = scene.m_canvas;
   canvas.m_hWndHost = scene.m_host;
