@@ -148,6 +148,39 @@ TEST(WindowImpl, ObjectDestroyedBeforeWindowNoLongerReceivesMessages) {
   ::DestroyWindow(hWnd);
 }
 
+// A member object with a second map for another window's messages.
+class CAltHandlers {
+public:
+  int m_mainHits = 0;
+  int m_altHits = 0;
+  BEGIN_MSG_MAP(CAltHandlers)
+    MESSAGE_HANDLER(kMsgA, OnMain)
+  ALT_MSG_MAP(1)
+    MESSAGE_HANDLER(kMsgA, OnAlt)
+  END_MSG_MAP()
+  LRESULT OnMain(UINT, WPARAM, LPARAM, BOOL&) { return ++m_mainHits; }
+  LRESULT OnAlt(UINT, WPARAM, LPARAM, BOOL&) { return 100 + ++m_altHits; }
+};
+
+class CAltUser : public CWindowImpl<CAltUser, win32::CFrameWinTraits>, public CAltHandlers {
+public:
+  BEGIN_MSG_MAP(CAltUser)
+    CHAIN_MSG_MAP_ALT(CAltHandlers, 1)
+  END_MSG_MAP()
+};
+
+TEST(WindowImpl, AlternateMapsAreChosenByNumber) {
+  CAltUser wnd;
+  ASSERT_NE(wnd.Create(nullptr), nullptr);
+  EXPECT_EQ(wnd.SendMessage(kMsgA), 101);
+  EXPECT_EQ(wnd.m_mainHits, 0);
+  LRESULT result = 0;
+  EXPECT_TRUE(wnd.CAltHandlers::ProcessWindowMessage(wnd, kMsgA, 0, 0, result));
+  EXPECT_EQ(result, 1);
+  EXPECT_FALSE(wnd.CAltHandlers::ProcessWindowMessage(wnd, kMsgB, 0, 0, result, 1));
+  wnd.DestroyWindow();
+}
+
 // A plain child; counts what reaches it.
 class CChild : public CWindowImpl<CChild> {
 public:
