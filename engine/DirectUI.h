@@ -1,0 +1,211 @@
+// The measuring canvas: a child window that owns the Direct3D 9 device, shows
+// the active document with its figures and overlays, keeps the defaults for
+// new figures and turns every outside request into a command to itself.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "DragRectangle.h"
+#include "MeasureObserver.h"
+#include "Types.h"
+#include "overlays/Overlays.h"
+#include "win32/ComPtr.h"
+#include "win32/Window.h"
+
+class CDTElement;
+class CDTImage;
+class CDTDraw;
+
+class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHILD | WS_VISIBLE>> {
+public:
+  static win32::CWndClassInfo& GetWndClassInfo();
+
+  CDirectUI();
+  ~CDirectUI() override;
+
+  HWND Create(HINSTANCE instance, HWND parent, HWND frame);
+
+  // Hooks for canvases that derive from this one (the off-screen renderer).
+  virtual LRESULT OnDeviceCreated(WPARAM, LPARAM) { return 0; }
+  virtual LRESULT OnSize(WPARAM, LPARAM) { return 0; }
+  virtual LRESULT OnDestroy(WPARAM, LPARAM) { return 0; }
+  virtual int AfterRenderStates() { return 0; }
+  // Shows the finished frame; a derived canvas may read the back buffer first.
+  virtual HRESULT PresentFrame() { return m_pDevice->Present(nullptr, nullptr, nullptr, nullptr); }
+
+  // One frame: clear, the active document with its figures, region, overlays, present.
+  HRESULT Repaint();
+  HRESULT ResetDevice(UINT width, UINT height);
+  LRESULT SendCommand(CDTElement* target, int command, int value, void* data);
+
+  void SetAntialias(BOOL on);
+  const wchar_t* GetValueFormat();
+  void SetDecimalPrecision(int digits) { m_nDecimalPrecision = digits; }
+  void SetRulerColors(DWORD line, DWORD text, DWORD textBackground);
+  void SetRulerFontSize(int size) { m_nRulerFontSize = size; }
+  void SetMagnifierPoint(int x, int y) { m_magnifier.m_pt = {x, y}; }
+  void ForgetElement(CDTElement* element);
+  void ResetTool(int tool);
+  BOOL IsHistogramShown() const { return m_histogram.m_bShow; }
+  BOOL IsMagnifierShown() const { return m_magnifier.m_bShow; }
+  BOOL GetMagnifierMouse() const { return m_magnifier.m_bMouse; }
+  void SetAutoNamePrefix(int type, const wchar_t* text);
+
+  // Canvas operations: a command with a window, the stored value without one.
+  void SetBackgroundColor(DWORD argb);
+  void SetActiveImage(CDTImage* document, BOOL redraw);
+  void SetTool(int tool);
+  void SetSolid(BOOL solid, CDTDraw* figure);
+  void SetPenWeight(int weight, CDTDraw* figure);
+  void SetLineColor(DWORD argb, CDTDraw* figure);
+  void SetClipartColor(DWORD argb, CDTDraw* figure);
+  void SetClipartFixedSize(BOOL fixed, CDTDraw* figure);
+  void SetTextColor(DWORD argb, CDTDraw* figure);
+  void SetTextBackgroundColor(DWORD argb, CDTDraw* figure);
+  void SetTextBorder(BOOL on, CDTDraw* figure);
+  void SetTextBackground(BOOL on, CDTDraw* figure);
+  void SetFont(int size, const wchar_t* face);
+  void SetFontSize(int size, CDTDraw* figure);
+  void SetFontFace(const wchar_t* face);
+  BOOL SetClipartFile(const wchar_t* path);
+  void SetText(const wchar_t* text);
+  void SetLineCap(int cap, CDTDraw* figure);
+  void SetShowMeasureResult(BOOL show, CDTDraw* figure);
+  void ShowGrid(BOOL show);
+  void SetGridWeight(int weight);
+  void SetGridColor(DWORD argb);
+  void ShowCross(BOOL show);
+  void SetCrossColor(DWORD argb);
+  void SetCrossTrack(BOOL track);
+  void ShowMagnifier(BOOL show);
+  void SetMagnifierWeight(int weight);
+  void SetMagnifierDisplay(int size);
+  void SetMagnifierMouse(BOOL follow);
+  void ShowHistogram(BOOL show);
+  void SetAngle4Pts(BOOL on);
+  void ShowInfoLines(BOOL show);
+  int AddFigureAtCenter();
+  void ResetDevice();
+  HRESULT DetachElement(CDTElement* element);
+  void SetZoomMode(int mode, float zoom);
+
+  // Input routing state shared with documents and figures.
+  void SetCapturedElement(CDTElement* element);  // previous gets OnCaptureEnd, new OnCaptureBegin
+  void ReleaseCapturedElement();                 // OnCaptureEnd, then none
+  void ForgetInput(CDTElement* element);         // a hidden element stops getting input
+  void ReportCursor(POINT point);
+  // Shows the canvas alone on a popup covering the display, or puts it back.
+  void EnterFullScreen();
+  void LeaveFullScreen();
+  bool IsFullScreen() const { return m_hWndFullScreen != nullptr; }
+  UINT BackBufferWidth() const { return m_d3dpp.BackBufferWidth; }
+  UINT BackBufferHeight() const { return m_d3dpp.BackBufferHeight; }
+
+  BEGIN_MSG_MAP(CDirectUI)
+    MESSAGE_HANDLER(WM_DIRECTUI_COMMAND, OnCommandMessage)
+    MESSAGE_HANDLER(WM_CREATE, OnCreateMessage)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroyMessage)
+    MESSAGE_HANDLER(WM_SIZE, OnSizeMessage)
+    MESSAGE_HANDLER(WM_PAINT, OnPaintMessage)
+    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+    MESSAGE_HANDLER(WM_ENTERSIZEMOVE, OnEnterSizeMove)
+    MESSAGE_HANDLER(WM_EXITSIZEMOVE, OnExitSizeMove)
+    MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMoveMessage)
+    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMessage)
+    MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUpMessage)
+  END_MSG_MAP()
+
+  CDirectUIMeasureObserver* m_pObserver = nullptr;
+  HINSTANCE m_hInstance = nullptr;
+  HMODULE m_hD3DLibrary = nullptr;  // kept for the process
+  HWND m_hWndParent = nullptr;
+  HWND m_hWndFrame = nullptr;
+  HWND m_hWndFullScreen = nullptr;
+  DWORD m_clrBackground = 0xFF000000;
+  D3DVIEWPORT9 m_viewport{};
+  D3DPRESENT_PARAMETERS m_d3dpp{};
+  win32::CComPtr<IDirect3DTexture9> m_pStaging;
+  win32::CComPtr<IDirect3DSurface9> m_pBlack;
+  win32::CComPtr<IDirect3DDevice9> m_pDevice;
+  win32::CComPtr<IDirect3D9> m_pD3D;
+  std::vector<CDTElement*> m_elements;
+  int m_nAntialias = 0;
+  int m_nTool = DRAW_SELECT;
+  int m_bAngle4Pts = 0;
+  CDTImage* m_pActiveImage = nullptr;
+  int m_bMouseCaptured = 0;
+  CDTElement* m_pCaptured = nullptr;
+  CDTElement* m_pHovered = nullptr;
+  int m_bSolid = 1;
+  int m_nPenWeight = 4;
+  DWORD m_clrLine = 0xE0FF0000;
+  DWORD m_clrClipart = 0xFFFFFFFF;
+  DWORD m_clrText = 0xE0FF0000;
+  DWORD m_clrTextBk = 0x80000000;
+  int m_bTextBackground = 1;
+  int m_bTextBorder = 1;
+  DWORD m_clrRulerLine = 0xFFFF0000;
+  DWORD m_clrRulerText = 0xFFFF0000;
+  DWORD m_clrRulerTextBk = 0x80000000;
+  int m_nRulerFontSize = 22;
+  int m_nDecimalPrecision = 3;
+  int m_bShowResult = 1;
+  int m_bClipartFixed = 1;
+  wchar_t* m_pszClipartFile = nullptr;
+  std::wstring m_strFontFace;
+  wchar_t m_szNewText[256]{};
+  int m_nFontSize = 16;
+  int m_nLineCap = 0;
+  HWND m_hWndHost = nullptr;
+  CDTDragRectangle m_region;
+  CDTGrid m_grid;
+  CDTCross m_cross;
+  CDTMagnifier m_magnifier;
+  CHistogram m_histogram;
+  CursorPosition m_cursor{};
+  CDTInfoLine m_infoLines[4];
+  int m_bShowInfoLines = 1;
+  wchar_t* m_pszPrefix[12]{};
+  HCURSOR m_hCursorArrow = nullptr;
+  HCURSOR m_hCursorCross = nullptr;
+  HCURSOR m_hCursorSizeAll = nullptr;
+  HCURSOR m_hCursorText = nullptr;
+  HCURSOR m_hCursorClipart = nullptr;
+  HCURSOR m_hCursor = nullptr;
+
+private:
+  LRESULT OnCommandMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled);
+  LRESULT OnCreateMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnDestroyMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnSizeMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnPaintMessage(UINT, WPARAM, LPARAM, BOOL& handled);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+  LRESULT OnEnterSizeMove(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+  LRESULT OnExitSizeMove(UINT, WPARAM, LPARAM, BOOL&) {
+    Repaint();
+    return 1;
+  }
+  LRESULT OnMouseMoveMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnLButtonDownMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnLButtonUpMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+  HRESULT CreateDevice();
+  void SetRenderStates();
+  HRESULT CreateStagingTexture();
+  void ReleaseDevice();
+  LRESULT Dispatch(int command, int value, void* data);
+  void ChangeTool(int tool);
+  void UpdateToolCursor();
+  bool IsActiveRuler(const CDTDraw* figure) const;
+  void PushActive();
+
+  wchar_t m_szValueFormat[16]{};
+};
+
+// The one canvas of the program, set by its host; null before.
+extern CDirectUI* g_pDirectUI;

@@ -1,0 +1,57 @@
+// Dialog objects: a dialog from a resource or an in-memory template whose
+// messages go to the object's message map.
+#pragma once
+
+#include <windows.h>
+
+#include "Window.h"
+
+namespace win32 {
+
+class CDialogImplRoot : public CWindow, public CMessageMap {
+public:
+  CDialogImplRoot() = default;
+  CDialogImplRoot(const CDialogImplRoot&) = delete;
+  CDialogImplRoot& operator=(const CDialogImplRoot&) = delete;
+  virtual ~CDialogImplRoot();
+
+  // Modal from an in-memory template; returns what EndDialog was given, -1 on failure.
+  INT_PTR DoModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent, LPARAM initParam = 0);
+  // Modeless from an in-memory template; the loop needs IsDialogMessage in a filter.
+  HWND CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent, LPARAM initParam = 0);
+  BOOL EndDialog(INT_PTR result) { return ::EndDialog(m_hWnd, result); }
+
+  const MSG* GetCurrentMessage() const { return m_pCurrentMsg; }
+  LRESULT ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    return ReflectNotificationsOf(m_hWnd, uMsg, wParam, lParam, bHandled);
+  }
+  virtual void OnFinalMessage(HWND) {}
+
+protected:
+  struct CInitParams {
+    CDialogImplRoot* self;
+    LPARAM user;
+  };
+  INT_PTR DoModalResource(const wchar_t* resource, HWND parent, LPARAM initParam);
+  HWND CreateResource(const wchar_t* resource, HWND parent, LPARAM initParam);
+  static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+private:
+  const MSG* m_pCurrentMsg = nullptr;
+};
+
+// T names its dialog resource as `enum { IDD = ... };`. Handlers of
+// WM_INITDIALOG receive the caller's initParam as lParam; unhandled messages
+// get the dialog manager's default processing.
+template <class T>
+class CDialogImpl : public CDialogImplRoot {
+public:
+  INT_PTR DoModal(HWND parent = ::GetActiveWindow(), LPARAM initParam = 0) {
+    return DoModalResource(MAKEINTRESOURCEW(T::IDD), parent, initParam);
+  }
+  HWND Create(HWND parent, LPARAM initParam = 0) {
+    return CreateResource(MAKEINTRESOURCEW(T::IDD), parent, initParam);
+  }
+};
+
+}  // namespace win32

@@ -1,0 +1,231 @@
+#include "Window.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <mutex>
+
+namespace win32 {
+
+ATOM CWndClassInfo::Register(HINSTANCE instance, WNDPROC windowProc) {
+  static std::mutex registration;
+  std::lock_guard<std::mutex> guard(registration);
+  if (atom) return atom;
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  if (superclassOf) {
+    if (!::GetClassInfoExW(nullptr, superclassOf, &wc) && !::GetClassInfoExW(instance, superclassOf, &wc))
+      return 0;
+    superProc = wc.lpfnWndProc;
+    wc.style &= ~CS_GLOBALCLASS;
+  } else {
+    wc.style = style;
+    wc.hbrBackground = background;
+    wc.hCursor = cursor ? ::LoadCursorW(nullptr, cursor) : nullptr;
+  }
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = windowProc;
+  wc.hInstance = instance;
+  if (!name) std::swprintf(generatedName, sizeof generatedName / sizeof generatedName[0], L"W32:%p",
+                           static_cast<void*>(this));
+  wc.lpszClassName = ClassName();
+
+  ATOM result = ::RegisterClassExW(&wc);
+  if (!result && ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    result = static_cast<ATOM>(::GetClassInfoExW(instance, ClassName(), &existing));
+  }
+  atom = result;
+  return atom;
+}
+
+BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) {
+  if (uMsg < kReflectedBase) return FALSE;
+  switch (uMsg - kReflectedBase) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_PARENTNOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_COMPAREITEM:
+    case WM_DELETEITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      lResult = ::DefWindowProcW(hWnd, uMsg - kReflectedBase, wParam, lParam);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+CWindowImplRoot::~CWindowImplRoot() {
+  // The window may outlive its object; later messages must not reach a dead one.
+  if (m_bSubclassed) {
+    UnsubclassWindow();
+  } else if (m_hWnd && ::IsWindow(m_hWnd) &&
+             ::GetWindowLongPtrW(m_hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
+    ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+  }
+}
+
+LRESULT CWindowImplRoot::DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  if (m_bSubclassed) return ::DefSubclassProc(m_hWnd, uMsg, wParam, lParam);
+  return ::CallWindowProcW(m_pfnSuperWindowProc, m_hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CWindowImplRoot::DefWindowProc() {
+  const MSG* msg = m_pCurrentMsg;
+  return msg ? DefWindowProc(msg->message, msg->wParam, msg->lParam) : 0;
+}
+
+LRESULT CWindowImplRoot::ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+  return ReflectNotificationsOf(m_hWnd, uMsg, wParam, lParam, bHandled);
+}
+
+LRESULT ReflectNotificationsOf(HWND parent, UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+  HWND child = nullptr;
+  switch (uMsg) {
+    case WM_COMMAND:
+      child = reinterpret_cast<HWND>(lParam);  // null for menus and accelerators
+      break;
+    case WM_NOTIFY:
+      child = reinterpret_cast<const NMHDR*>(lParam)->hwndFrom;
+      break;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY)
+        child = reinterpret_cast<HWND>(lParam);
+      else
+        child = ::GetDlgItem(parent, HIWORD(wParam));
+      break;
+    case WM_DRAWITEM:
+      if (wParam) child = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem;
+      break;
+    case WM_MEASUREITEM:
+      if (wParam) child = ::GetDlgItem(parent, reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID);
+      break;
+    case WM_COMPAREITEM:
+      if (wParam) child = reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem;
+      break;
+    case WM_DELETEITEM:
+      if (wParam) child = reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->hwndItem;
+      break;
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      child = reinterpret_cast<HWND>(lParam);
+      break;
+    default:
+      break;
+  }
+  if (!child) {
+    bHandled = FALSE;
+    return 1;
+  }
+  return ::SendMessageW(child, Reflected(uMsg), wParam, lParam);
+}
+
+BOOL CWindowImplRoot::SubclassWindow(HWND hWnd) {
+  if (m_hWnd || !::IsWindow(hWnd)) return FALSE;
+  if (!::SetWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this),
+                           reinterpret_cast<DWORD_PTR>(this)))
+    return FALSE;
+  m_hWnd = hWnd;
+  m_bSubclassed = true;
+  return TRUE;
+}
+
+HWND CWindowImplRoot::UnsubclassWindow() {
+  if (!m_bSubclassed) return nullptr;
+  HWND hWnd = m_hWnd;
+  ::RemoveWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+  m_hWnd = nullptr;
+  m_bSubclassed = false;
+  return hWnd;
+}
+
+HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name,
+                                 DWORD style, DWORD exStyle, HMENU menuOrId, void* createParam) {
+  if (m_hWnd) return nullptr;
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
+  if (rect) {
+    x = rect->left;
+    y = rect->top;
+    width = rect->right - rect->left;
+    height = rect->bottom - rect->top;
+  } else if (style & WS_CHILD) {
+    x = y = width = height = 0;
+  }
+  CCreateParams params{this, createParam};
+  m_pCreating = &params;
+  HWND hWnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), name, style, x, y, width, height, parent,
+                                menuOrId, ::GetModuleHandleW(nullptr), &params);
+  m_pCreating = nullptr;
+  return hWnd;
+}
+
+LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CWindowImplRoot*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+  if (!self && uMsg == WM_NCCREATE) {
+    auto* params = static_cast<CCreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    if (params && params->self && params->self->m_pCreating == params && !params->self->m_hWnd) {
+      self = params->self;
+      self->m_hWnd = hWnd;
+      ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+  }
+  // Messages before WM_NCCREATE (WM_GETMINMAXINFO) have no object yet.
+  if (!self) return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+  return self->Dispatch(hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK CWindowImplRoot::SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR, DWORD_PTR refData) {
+  return reinterpret_cast<CWindowImplRoot*>(refData)->Dispatch(hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  if ((uMsg == WM_NCCREATE || uMsg == WM_CREATE) && m_pCreating) {
+    // Handlers see the caller's creation parameter, not ours.
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    if (cs->lpCreateParams == m_pCreating) cs->lpCreateParams = m_pCreating->user;
+  }
+  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+  const MSG* outer = m_pCurrentMsg;
+  m_pCurrentMsg = &msg;
+  LRESULT result = 0;
+  BOOL handled = ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0);
+  m_pCurrentMsg = outer;
+  if (!handled) result = DefWindowProc(uMsg, wParam, lParam);
+
+  if (uMsg == WM_NCDESTROY) {
+    if (m_bSubclassed)
+      ::RemoveWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+    else
+      ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+    m_bSubclassed = false;
+    m_hWnd = nullptr;
+    OnFinalMessage(hWnd);  // may delete this
+  }
+  return result;
+}
+
+}  // namespace win32

@@ -1,0 +1,174 @@
+// Window objects: a thin handle wrapper, and the template that binds a C++
+// object to a window so that its message map receives the window's messages.
+//
+// A window created by Create() finds its object through GWLP_USERDATA, set at
+// WM_NCCREATE from the creation parameters; an existing window taken over by
+// SubclassWindow() finds it through the common-controls subclass chain.
+// Neither needs generated code.
+#pragma once
+
+#include <windows.h>
+
+#include "MessageMap.h"
+
+namespace win32 {
+
+class CWindow {
+public:
+  CWindow(HWND hWnd = nullptr) : m_hWnd(hWnd) {}
+  operator HWND() const { return m_hWnd; }
+
+  BOOL IsWindow() const { return ::IsWindow(m_hWnd); }
+  BOOL DestroyWindow() { return ::DestroyWindow(m_hWnd); }
+  LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return ::SendMessageW(m_hWnd, msg, wParam, lParam);
+  }
+  BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return ::PostMessageW(m_hWnd, msg, wParam, lParam);
+  }
+  BOOL GetClientRect(RECT* rc) const { return ::GetClientRect(m_hWnd, rc); }
+  BOOL GetWindowRect(RECT* rc) const { return ::GetWindowRect(m_hWnd, rc); }
+  BOOL MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) {
+    return ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+  }
+  BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+  BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
+  HWND GetParent() const { return ::GetParent(m_hWnd); }
+  HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
+  int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+  BOOL SetWindowText(const wchar_t* text) { return ::SetWindowTextW(m_hWnd, text); }
+
+  HWND m_hWnd;
+};
+
+// Styles a window type is created with when the caller gives none.
+template <DWORD Style, DWORD ExStyle = 0>
+struct CWinTraits {
+  static DWORD GetWndStyle(DWORD style) { return style ? style : Style; }
+  static DWORD GetWndExStyle(DWORD exStyle) { return exStyle ? exStyle : ExStyle; }
+};
+using CControlWinTraits = CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS>;
+using CFrameWinTraits = CWinTraits<WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                   WS_EX_APPWINDOW | WS_EX_WINDOWEDGE>;
+using CNullTraits = CWinTraits<0, 0>;
+
+// One window class, registered on first use. A superclass copies a native
+// class (BUTTON, EDIT, ...) under its own name; the native procedure then gets
+// every message the object leaves unhandled.
+struct CWndClassInfo {
+  const wchar_t* name;  // null: a name unique to this class information is generated
+  UINT style;
+  HBRUSH background;
+  const wchar_t* cursor;           // system cursor id, null for none
+  const wchar_t* superclassOf;     // native class to copy, null for a plain window
+  ATOM atom;
+  WNDPROC superProc;
+  wchar_t generatedName[32];
+
+  // Returns the class atom, or 0 when registration failed. Serialised across threads.
+  ATOM Register(HINSTANCE instance, WNDPROC windowProc);
+  const wchar_t* ClassName() const { return name ? name : generatedName; }
+};
+
+#define DECLARE_WND_CLASS_EX(className, classStyle, backgroundColor)                        \
+  static ::win32::CWndClassInfo& GetWndClassInfo() {                                        \
+    static ::win32::CWndClassInfo info = {className, classStyle,                            \
+                                          reinterpret_cast<HBRUSH>((backgroundColor) + 1),  \
+                                          IDC_ARROW, nullptr, 0, nullptr, {}};              \
+    return info;                                                                            \
+  }
+#define DECLARE_WND_CLASS(className) \
+  DECLARE_WND_CLASS_EX(className, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
+#define DECLARE_WND_SUPERCLASS(className, nativeClassName)                                  \
+  static ::win32::CWndClassInfo& GetWndClassInfo() {                                        \
+    static ::win32::CWndClassInfo info = {className, 0, nullptr, nullptr, nativeClassName,  \
+                                          0, nullptr, {}};                                  \
+    return info;                                                                            \
+  }
+
+// Sends a notification that parent received back to the control it concerns,
+// as Reflected(msg); bHandled is cleared when no control is concerned.
+LRESULT ReflectNotificationsOf(HWND parent, UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+// The answer DefWindowProc would give a parent for a reflected message.
+BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+
+// The part of every window object that does not depend on its class.
+class CWindowImplRoot : public CWindow, public CMessageMap {
+public:
+  CWindowImplRoot() = default;
+  CWindowImplRoot(const CWindowImplRoot&) = delete;
+  CWindowImplRoot& operator=(const CWindowImplRoot&) = delete;
+  virtual ~CWindowImplRoot();
+
+  // The message being handled (null outside a handler).
+  const MSG* GetCurrentMessage() const { return m_pCurrentMsg; }
+
+  // What happens to a message the map leaves unhandled: the superclass or
+  // subclassed procedure, else DefWindowProcW.
+  LRESULT DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam);
+  LRESULT DefWindowProc();
+
+  // Sends a control notification back to the control it concerns, as
+  // Reflected(msg). Not handled when there is no such control.
+  LRESULT ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+
+  // Takes over an existing window: its messages reach this object's map
+  // first, then the window's own procedure.
+  BOOL SubclassWindow(HWND hWnd);
+  HWND UnsubclassWindow();
+
+  // Called after the window's last message (WM_NCDESTROY); the object may delete itself.
+  virtual void OnFinalMessage(HWND) {}
+
+  WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;
+
+protected:
+  // Window-procedure bodies shared by every class.
+  static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR refData);
+  HWND CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style,
+                  DWORD exStyle, HMENU menuOrId, void* createParam);
+
+private:
+  struct CCreateParams {
+    CWindowImplRoot* self;
+    void* user;
+  };
+  LRESULT Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
+  const MSG* m_pCurrentMsg = nullptr;
+  CCreateParams* m_pCreating = nullptr;
+  bool m_bSubclassed = false;
+};
+
+// Control wrappers (button, edit, ...) are best written as mix-ins over
+// static_cast<T*>(this)->m_hWnd, so one object keeps one handle.
+template <class T, class TWinTraits = CControlWinTraits>
+class CWindowImpl : public CWindowImplRoot {
+public:
+  static CWndClassInfo& GetWndClassInfo() {
+    static CWndClassInfo info = {nullptr, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                                 reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), IDC_ARROW,
+                                 nullptr, 0, nullptr, {}};
+    return info;
+  }
+
+  // rect null: CW_USEDEFAULT for a top-level window, empty for a child. A child
+  // created with id 0 takes the object's address as its id, so ids stay unique.
+  HWND Create(HWND parent, const RECT* rect = nullptr, const wchar_t* name = nullptr,
+              DWORD style = 0, DWORD exStyle = 0, UINT_PTR menuOrId = 0, void* createParam = nullptr) {
+    CWndClassInfo& info = T::GetWndClassInfo();
+    ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImplRoot::WindowProc);
+    if (!atom) return nullptr;
+    m_pfnSuperWindowProc = info.superProc ? info.superProc : ::DefWindowProcW;
+    style = TWinTraits::GetWndStyle(style);
+    exStyle = TWinTraits::GetWndExStyle(exStyle);
+    if ((style & WS_CHILD) && menuOrId == 0) menuOrId = reinterpret_cast<UINT_PTR>(this);
+    return CreateImpl(atom, parent, rect, name, style, exStyle, reinterpret_cast<HMENU>(menuOrId),
+                      createParam);
+  }
+};
+
+}  // namespace win32
