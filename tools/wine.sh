@@ -51,13 +51,17 @@ ensure_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   exec 9>"$WINEPREFIX.lock"
   flock 9
-  if [ ! -f "$WINEPREFIX/.measure-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.measure-ready-3" ]; then
     rm -rf "$WINEPREFIX"
     "$WINE_LOADER" wineboot --init >/dev/null 2>&1
     # "Arial" gets the metric-compatible Liberation Sans instead of DejaVu.
     "$WINE_LOADER" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+    # A crashing program must end with an error, not wait in winedbg forever.
+    # Without a Debugger value Wine falls back to winedbg, so name one that
+    # does not exist: the crash then ends the process.
+    "$WINE_LOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d 'no-debugger-installed' /f >/dev/null 2>&1
     "$WINE_SERVER" -w
-    touch "$WINEPREFIX/.measure-ready"
+    touch "$WINEPREFIX/.measure-ready-3"
   fi
   flock -u 9
   exec 9>&-
