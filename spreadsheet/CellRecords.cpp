@@ -45,6 +45,7 @@ double DecodeRK(uint32_t rk) {
 }
 
 bool EncodeRK(double x, uint32_t& rk) {
+  if (!FitsRK(x)) return false;
   const uint32_t candidate = RKFromDouble(x);
   if (Bits(DecodeRK(candidate)) != Bits(x)) return false;
   rk = candidate;

@@ -16,7 +16,7 @@ uint32_t RKFromInt(int32_t n);
 uint32_t RKFromDouble(double x);
 bool FitsRK(double x);
 double DecodeRK(uint32_t rk);
-// True when an RK value reproduces the number exactly; only then is an RK record written.
+// True when the number passes FitsRK and its RK value reproduces it exactly; only then is an RK written.
 bool EncodeRK(double x, uint32_t& rk);
 bool EncodeRK(int32_t n, uint32_t& rk);
 

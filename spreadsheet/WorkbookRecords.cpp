@@ -76,7 +76,8 @@ size_t Workbook::Font::Read(const uint8_t* bytes, size_t avail) {
 size_t Workbook::Font::Write(uint8_t* buffer) {
   PrepareData(DataSize());
   WriteLE(m_data, 0, m_height);
-  WriteLE(m_data, 2, m_options);
+  // Bit 0 repeats boldness for readers that look only at the flags.
+  WriteLE(m_data, 2, static_cast<uint16_t>(m_weight >= 700 ? m_options | 1 : m_options));
   WriteLE(m_data, 4, m_colourIndex);
   WriteLE(m_data, 6, m_weight);
   WriteLE(m_data, 8, m_escapement);

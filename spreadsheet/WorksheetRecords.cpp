@@ -153,12 +153,11 @@ uint32_t RowBlock::SetOffsets() {
   const uint32_t rows = RowsSize();
   const uint32_t total = rows + CellsSize();
   m_dbCell.m_firstRowDistance = total;
-  m_dbCell.m_rowOffsets.resize(m_rows.size(), 0);
   uint32_t acc = static_cast<uint16_t>(rows - kRowRecordSize);
   size_t cursor = 0;
   for (size_t m = 0; m < m_rows.size(); ++m) {
     while (cursor < m_cells.size() && m_cells[cursor]->Row() < m_rows[m].m_row) acc += m_cells[cursor++]->RecordSize();
-    if (cursor < m_cells.size()) m_dbCell.m_rowOffsets[m] = static_cast<uint16_t>(acc);
+    if (cursor < m_cells.size() && m < m_dbCell.m_rowOffsets.size()) m_dbCell.m_rowOffsets[m] = static_cast<uint16_t>(acc);
     acc = 0;
   }
   return total;

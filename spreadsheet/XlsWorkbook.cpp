@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <new>
 #include <stdexcept>
 
 namespace YExcel {
@@ -301,6 +302,10 @@ bool XlsWorkbook::Load(const wchar_t* path) {
   if (!m_storage.Open(path)) return false;
   Bytes data;
   if (m_storage.ReadWholeStream(data) != XlsStorage::kSuccess) return false;
+  return LoadStream(data);
+}
+
+bool XlsWorkbook::LoadStream(const Bytes& data) {
   // Parsed aside and taken over only when the whole stream reads cleanly.
   Workbook globals;
   std::vector<Worksheet> worksheets;
@@ -322,13 +327,24 @@ bool XlsWorkbook::Load(const wchar_t* path) {
         pos += bof.Read(data.data() + pos, data.size() - pos);
       }
     }
+    if (!haveGlobals || worksheets.empty() || worksheets.size() != globals.m_boundSheets.size()) return false;
+    std::vector<RefPtr<XlsSheet>> sheets;
+    std::swap(m_globals, globals);
+    std::swap(m_worksheets, worksheets);
+    std::swap(m_sheets, sheets);
+    try {
+      SheetsFromRecords();
+    } catch (const std::bad_alloc&) {
+      std::swap(m_globals, globals);
+      std::swap(m_worksheets, worksheets);
+      std::swap(m_sheets, sheets);
+      return false;
+    }
   } catch (const FormatError&) {
     return false;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  if (!haveGlobals || worksheets.empty() || worksheets.size() != globals.m_boundSheets.size()) return false;
-  m_globals = std::move(globals);
-  m_worksheets = std::move(worksheets);
-  SheetsFromRecords();
   return true;
 }
 

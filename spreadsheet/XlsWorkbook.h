@@ -135,6 +135,8 @@ public:
   // False when the document cannot be opened or its stream is not a readable workbook.
   bool Load(const char* path) { return Load(ToWide(path).c_str()); }
   bool Load(const wchar_t* path);
+  // Parses a whole "Workbook" stream; on failure the workbook keeps what it held.
+  bool LoadStream(const Bytes& stream);
   bool Save();
   bool SaveToFile(const wchar_t* path);
   bool SaveToFile(const char* path) { return SaveToFile(ToWide(path).c_str()); }
