@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace YExcel {
 
@@ -69,6 +70,15 @@ size_t CellRecord::ReadHead(const uint8_t* bytes, size_t avail, size_t need) {
   return used;
 }
 
+uint8_t* CellRecord::WriteHeadTo(uint8_t* buffer, uint16_t dataSize) const {
+  WriteLE(buffer, 0, m_recordCode);
+  WriteLE(buffer, 2, dataSize);
+  WriteLE(buffer, 4, m_row);
+  WriteLE(buffer, 6, m_col);
+  WriteLE(buffer, 8, m_xf);
+  return buffer + 4;
+}
+
 void CellRecord::WriteHead(uint32_t dataSize) {
   PrepareData(dataSize);
   WriteLE(m_data, 0, m_row);
@@ -83,10 +93,10 @@ size_t CellBlock::BoolErr::Read(const uint8_t* bytes, size_t avail) {
   return used;
 }
 size_t CellBlock::BoolErr::Write(uint8_t* buffer) {
-  WriteHead(8);
-  m_data[6] = m_value;
-  m_data[7] = m_isError;
-  return Record::Write(buffer);
+  uint8_t* data = WriteHeadTo(buffer, 8);
+  data[6] = m_value;
+  data[7] = m_isError;
+  return 12;
 }
 
 size_t CellBlock::LabelSST::Read(const uint8_t* bytes, size_t avail) {
@@ -95,9 +105,8 @@ size_t CellBlock::LabelSST::Read(const uint8_t* bytes, size_t avail) {
   return used;
 }
 size_t CellBlock::LabelSST::Write(uint8_t* buffer) {
-  WriteHead(10);
-  WriteLE(m_data, 6, m_sstIndex);
-  return Record::Write(buffer);
+  WriteLE(WriteHeadTo(buffer, 10), 6, m_sstIndex);
+  return 14;
 }
 
 size_t CellBlock::Number::Read(const uint8_t* bytes, size_t avail) {
@@ -106,9 +115,8 @@ size_t CellBlock::Number::Read(const uint8_t* bytes, size_t avail) {
   return used;
 }
 size_t CellBlock::Number::Write(uint8_t* buffer) {
-  WriteHead(14);
-  WriteLE(m_data, 6, m_value);
-  return Record::Write(buffer);
+  WriteLE(WriteHeadTo(buffer, 14), 6, m_value);
+  return 18;
 }
 
 size_t CellBlock::RK::Read(const uint8_t* bytes, size_t avail) {
@@ -117,9 +125,8 @@ size_t CellBlock::RK::Read(const uint8_t* bytes, size_t avail) {
   return used;
 }
 size_t CellBlock::RK::Write(uint8_t* buffer) {
-  WriteHead(10);
-  WriteLE(m_data, 6, m_rk);
-  return Record::Write(buffer);
+  WriteLE(WriteHeadTo(buffer, 10), 6, m_rk);
+  return 14;
 }
 
 size_t CellBlock::MulBlank::Read(const uint8_t* bytes, size_t avail) {
@@ -342,8 +349,20 @@ bool CellBlock::IsCellCode(uint16_t code) {
 }
 
 void CellBlock::Reset() {
-  m_record.reset();
+  if (m_inline) m_record->~CellRecord();
+  else delete m_record;
+  m_record = nullptr;
+  m_inline = false;
   m_code = -1;
+}
+
+template <class T> void CellBlock::Create() {
+  if constexpr (sizeof(T) <= kInlineSize) {
+    m_record = new (m_storage) T();
+    m_inline = true;
+  } else {
+    m_record = new T();
+  }
 }
 
 void CellBlock::SetType(uint16_t code) {
@@ -351,14 +370,14 @@ void CellBlock::SetType(uint16_t code) {
   Reset();
   m_code = static_cast<int16_t>(code);
   switch (code) {
-    case kFormula: m_record = std::make_unique<Formula>(); break;
-    case kMulRK: m_record = std::make_unique<MulRK>(); break;
-    case kMulBlank: m_record = std::make_unique<MulBlank>(); break;
-    case kLabelSST: m_record = std::make_unique<LabelSST>(); break;
-    case kBlank: m_record = std::make_unique<Blank>(); break;
-    case kNumber: m_record = std::make_unique<Number>(); break;
-    case kBoolErr: m_record = std::make_unique<BoolErr>(); break;
-    case kRK: m_record = std::make_unique<RK>(); break;
+    case kFormula: Create<Formula>(); break;
+    case kMulRK: Create<MulRK>(); break;
+    case kMulBlank: Create<MulBlank>(); break;
+    case kLabelSST: Create<LabelSST>(); break;
+    case kBlank: Create<Blank>(); break;
+    case kNumber: Create<Number>(); break;
+    case kBoolErr: Create<BoolErr>(); break;
+    case kRK: Create<RK>(); break;
     default: break;
   }
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +30,8 @@ public:
   using Record::Record;
   size_t ReadHead(const uint8_t* bytes, size_t avail, size_t need);
   void WriteHead(uint32_t dataSize);
+  // Fixed-size cell records go straight into the stream; returns where their data starts.
+  uint8_t* WriteHeadTo(uint8_t* buffer, uint16_t dataSize) const;
 
   uint16_t m_row = 0, m_col = 0, m_xf = 0;
 };
@@ -43,7 +47,10 @@ public:
   public:
     Blank() : CellRecord(kBlank) { m_dataSize = 6; m_recordSize = 10; }
     size_t Read(const uint8_t* bytes, size_t avail) override { return ReadHead(bytes, avail, 6); }
-    size_t Write(uint8_t* buffer) override { WriteHead(6); return Record::Write(buffer); }
+    size_t Write(uint8_t* buffer) override {
+      WriteHeadTo(buffer, 6);
+      return 10;
+    }
   };
 
   class BoolErr : public CellRecord {
@@ -180,6 +187,7 @@ public:
   CellBlock() = default;
   CellBlock(const CellBlock&) = delete;
   CellBlock& operator=(const CellBlock&) = delete;
+  ~CellBlock() { Reset(); }
 
   void SetType(uint16_t code);
   void Reset();
@@ -190,13 +198,21 @@ public:
   uint16_t Row() const { return m_record ? m_record->m_row : 0; }
   uint16_t Col() const { return m_record ? m_record->m_col : 0; }
   int16_t Code() const { return m_code; }
-  CellRecord* Get() const { return m_record.get(); }
-  template <class T> T* As() const { return static_cast<T*>(m_record.get()); }
+  CellRecord* Get() const { return m_record; }
+  template <class T> T* As() const { return static_cast<T*>(m_record); }
   static bool IsCellCode(uint16_t code);
 
 private:
+  template <class T> void Create();
+
+  // The small records live inside the holder: one allocation per cell instead of two.
+  static constexpr size_t kInlineSize =
+      std::max({sizeof(Blank), sizeof(BoolErr), sizeof(LabelSST), sizeof(Number), sizeof(RK)});
+
   int16_t m_code = -1;
-  std::unique_ptr<CellRecord> m_record;
+  bool m_inline = false;
+  CellRecord* m_record = nullptr;
+  alignas(alignof(std::max_align_t)) unsigned char m_storage[kInlineSize];
 };
 
 }  // namespace cells

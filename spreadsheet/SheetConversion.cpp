@@ -1,7 +1,7 @@
 // Conversion between sheet objects and worksheet records.
 #include <algorithm>
 #include <cstring>
-#include <map>
+#include <type_traits>
 #include <string_view>
 
 #include "XlsWorkbook.h"
@@ -17,6 +17,55 @@ constexpr uint32_t kRowUnset = 100000;
 constexpr uint16_t kColumnUnset = 1000;
 constexpr int kRowsPerBlock = 32;
 constexpr size_t kHolderStep = 1000;
+
+// Text to SST index, for one save. Keys are views of the cells' own texts, which stay put
+// for the whole conversion; open addressing keeps it to a few allocations in all.
+template <class Char> class TextIndex {
+public:
+  using Key = std::basic_string_view<Char>;
+
+  // Returns the index of the key, entering it with the given index when it is new.
+  uint32_t FindOrAdd(Key key, uint32_t index, bool& added) {
+    if (2 * (m_keys.size() + 1) > m_slots.size()) Grow();
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = Hash(key) & mask;; slot = (slot + 1) & mask) {
+      const uint32_t entry = m_slots[slot];
+      if (entry == 0) {
+        m_keys.push_back(key);
+        m_values.push_back(index);
+        m_slots[slot] = static_cast<uint32_t>(m_keys.size());
+        added = true;
+        return index;
+      }
+      if (m_keys[entry - 1] == key) {
+        added = false;
+        return m_values[entry - 1];
+      }
+    }
+  }
+
+private:
+  static size_t Hash(Key key) {
+    uint64_t h = 14695981039346656037ull;
+    for (Char c : key) h = (h ^ static_cast<std::make_unsigned_t<Char>>(c)) * 1099511628211ull;
+    return static_cast<size_t>(h ^ (h >> 32));
+  }
+
+  void Grow() {
+    std::vector<uint32_t> slots(m_slots.empty() ? 1024 : 2 * m_slots.size(), 0);
+    const size_t mask = slots.size() - 1;
+    for (size_t i = 0; i < m_keys.size(); ++i) {
+      size_t slot = Hash(m_keys[i]) & mask;
+      while (slots[slot]) slot = (slot + 1) & mask;
+      slots[slot] = static_cast<uint32_t>(i + 1);
+    }
+    m_slots.swap(slots);
+  }
+
+  std::vector<uint32_t> m_slots;  // 0 = empty, else entry + 1
+  std::vector<Key> m_keys;
+  std::vector<uint32_t> m_values;
+};
 
 void SetFromRK(XlsCell& cell, uint32_t rk) {
   if (rk & 2) {
@@ -120,9 +169,15 @@ void XlsWorkbook::SheetsToRecords() {
   sst.m_totalCount = 0;
   sst.m_uniqueCount = 0;
   sst.m_strings.clear();
-  // Keys point into the cells' own texts, which stay put for the whole conversion.
-  std::map<std::string_view, uint32_t> narrowIndex;
-  std::map<std::wstring_view, uint32_t> wideIndex;
+  TextIndex<char> narrowIndex;
+  TextIndex<wchar_t> wideIndex;
+  // Room for every text once up front: growing a table of half a million strings step by
+  // step moves all of them several times.
+  size_t texts = 0;
+  for (const RefPtr<XlsSheet>& sheet : m_sheets)
+    for (const std::vector<XlsCell>& row : sheet->m_cells)
+      for (const XlsCell& cell : row) texts += cell.Type() == XlsCell::kText || cell.Type() == XlsCell::kWideText;
+  sst.m_strings.reserve(texts);
 
   for (size_t k = 0; k < m_sheets.size(); ++k) {
     XlsSheet& sheet = *m_sheets[k];
@@ -201,13 +256,13 @@ void XlsWorkbook::SheetsToRecords() {
             uint32_t index;
             if (cell.Type() == XlsCell::kText) {
               const std::string_view key(cell.TextData(), cell.TextSize());
-              auto [it, added] = narrowIndex.try_emplace(key, sst.m_uniqueCount);
-              index = it->second;
+              bool added;
+              index = narrowIndex.FindOrAdd(key, sst.m_uniqueCount, added);
               if (added) sst.m_strings.emplace_back().SetNarrow(key.data(), key.size());
             } else {
               const std::wstring_view key(cell.WideData(), cell.WideSize());
-              auto [it, added] = wideIndex.try_emplace(key, sst.m_uniqueCount);
-              index = it->second;
+              bool added;
+              index = wideIndex.FindOrAdd(key, sst.m_uniqueCount, added);
               if (added) sst.m_strings.emplace_back().SetWide(key.data(), key.size());
             }
             if (index == sst.m_uniqueCount) ++sst.m_uniqueCount;

@@ -105,13 +105,16 @@ size_t RowBlock::Row::Read(const uint8_t* bytes, size_t avail) {
 }
 
 size_t RowBlock::Row::Write(uint8_t* buffer) {
-  PrepareData(16);
-  WriteLE(m_data, 0, m_row);
-  WriteLE(m_data, 2, m_firstCol);
-  WriteLE(m_data, 4, m_lastColPlus1);
-  WriteLE(m_data, 6, m_height);
-  WriteLE(m_data, 12, m_flags);
-  return Record::Write(buffer);
+  // One per row: written in place rather than through the data bytes.
+  WriteLE(buffer, 0, m_recordCode);
+  WriteLE(buffer, 2, uint16_t{16});
+  WriteLE(buffer, 4, m_row);
+  WriteLE(buffer, 6, m_firstCol);
+  WriteLE(buffer, 8, m_lastColPlus1);
+  WriteLE(buffer, 10, m_height);
+  WriteLE(buffer, 12, uint32_t{0});
+  WriteLE(buffer, 16, m_flags);
+  return 20;
 }
 
 size_t RowBlock::DBCell::Read(const uint8_t* bytes, size_t avail) {

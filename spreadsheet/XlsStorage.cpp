@@ -71,6 +71,11 @@ int32_t XlsStorage::WriteStream(const wchar_t* name, const void* bytes, uint32_t
   if (!m_storage) return kFailed;
   ComHolder<IStream> stream;
   if (FAILED(m_storage->OpenStream(name, nullptr, kWriteMode, 0, stream.Receive())) || !stream) return kFailed;
+  // Sizing first lets the storage lay out every sector at once.
+  ULARGE_INTEGER size;
+  size.QuadPart = count;
+  STATSTG stat = {};
+  if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart < count) stream->SetSize(size);
   ULONG written = 0;
   return FAILED(stream->Write(bytes, count, &written)) ? kFailed : kSuccess;
 }

@@ -122,7 +122,9 @@ void XlsCell::SetText(const char* text) {
     m_type = kUndefined;
     return;
   }
-  m_text.assign(text, text + n + 1);
+  m_text.clear();
+  m_text.reserve(n + 1);
+  m_text.insert(m_text.end(), text, text + n + 1);
   m_type = kText;
 }
 
@@ -135,7 +137,10 @@ void XlsCell::SetWideText(const wchar_t* text, size_t length) {
     m_type = kUndefined;
     return;
   }
-  m_wideText.assign(text, text + length);
+  // One exact allocation: filling a sheet makes hundreds of thousands of these.
+  m_wideText.clear();
+  m_wideText.reserve(length + 1);
+  m_wideText.insert(m_wideText.end(), text, text + length);
   m_wideText.push_back(L'\0');
   m_type = kWideText;
 }
@@ -173,7 +178,8 @@ XlsCell* XlsSheet::CellAt(int row, int column) {
   }
   if (row >= m_rowCount) {
     m_rowCount = row + 1;
-    m_cells.resize(m_rowCount, std::vector<XlsCell>(m_columnCount));
+    // Rows built in place: a row template copied in would cost an extra allocation per row.
+    while (static_cast<int>(m_cells.size()) < m_rowCount) m_cells.emplace_back(m_columnCount);
   }
   return &m_cells[row][column];
 }
