@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 
 #include "XlsWorkbook.h"
 
@@ -20,11 +21,12 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 int wmain(int argc, wchar_t** argv) {
   const wchar_t* path = argc > 1 ? argv[1] : L"xls_bench.xls";
   constexpr int kRows = 65536, kColumns = 8;
-  LARGE_INTEGER start, filled, built, saved;
+  LARGE_INTEGER start, filled, built, saved, destroyed;
   size_t streamBytes = 0;
   QueryPerformanceCounter(&start);
+  auto owned = std::make_unique<YExcel::XlsWorkbook>();
   {
-    YExcel::XlsWorkbook workbook;
+    YExcel::XlsWorkbook& workbook = *owned;
     workbook.Create(1);
     YExcel::XlsSheet* sheet = workbook.SheetAt(0);
     wchar_t text[32];
@@ -44,8 +46,11 @@ int wmain(int argc, wchar_t** argv) {
       std::fwprintf(stderr, L"xls_bench: cannot write %ls\n", path);
       return 1;
     }
+    storage.Close();
   }
   QueryPerformanceCounter(&saved);
+  owned.reset();
+  QueryPerformanceCounter(&destroyed);
 
   PROCESS_MEMORY_COUNTERS memory = {};
   memory.cb = sizeof memory;
@@ -56,6 +61,7 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("build_time: %.3f s\n", Seconds(filled, built));
   std::printf("store_time: %.3f s\n", Seconds(built, saved));
   std::printf("write_time: %.3f s\n", Seconds(start, saved));
+  std::printf("destroy_time: %.3f s\n", Seconds(saved, destroyed));
   std::printf("peak_working_set: %.1f MiB\n", memory.PeakWorkingSetSize / 1048576.0);
   std::printf("peak_commit: %.1f MiB\n", memory.PeakPagefileUsage / 1048576.0);
   return 0;

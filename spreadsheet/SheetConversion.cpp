@@ -19,50 +19,69 @@ constexpr int kRowsPerBlock = 32;
 constexpr size_t kHolderStep = 1000;
 
 // Text to SST index, for one save. Keys are views of the cells' own texts, which stay put
-// for the whole conversion; open addressing keeps it to a few allocations in all.
+// for the whole conversion; open addressing keeps it to a few allocations in all, and each
+// slot keeps the key's hash so that a probe rarely has to look at the text itself.
 template <class Char> class TextIndex {
 public:
   using Key = std::basic_string_view<Char>;
 
+  explicit TextIndex(size_t expected) {
+    size_t slots = 1024;
+    while (slots < 2 * expected) slots *= 2;
+    m_slots.assign(slots, Slot{});
+    m_keys.reserve(expected);
+    m_values.reserve(expected);
+  }
+
   // Returns the index of the key, entering it with the given index when it is new.
   uint32_t FindOrAdd(Key key, uint32_t index, bool& added) {
     if (2 * (m_keys.size() + 1) > m_slots.size()) Grow();
+    const uint32_t hash = Hash(key);
     const size_t mask = m_slots.size() - 1;
-    for (size_t slot = Hash(key) & mask;; slot = (slot + 1) & mask) {
-      const uint32_t entry = m_slots[slot];
-      if (entry == 0) {
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      Slot& s = m_slots[slot];
+      if (s.entry == 0) {
         m_keys.push_back(key);
         m_values.push_back(index);
-        m_slots[slot] = static_cast<uint32_t>(m_keys.size());
+        s = {hash, static_cast<uint32_t>(m_keys.size())};
         added = true;
         return index;
       }
-      if (m_keys[entry - 1] == key) {
+      if (s.hash == hash && m_keys[s.entry - 1] == key) {
         added = false;
-        return m_values[entry - 1];
+        return m_values[s.entry - 1];
       }
     }
   }
 
 private:
-  static size_t Hash(Key key) {
+  struct Slot {
+    uint32_t hash = 0;
+    uint32_t entry = 0;  // 0 = empty, else entry + 1
+  };
+
+  static uint32_t Hash(Key key) {
     uint64_t h = 14695981039346656037ull;
     for (Char c : key) h = (h ^ static_cast<std::make_unsigned_t<Char>>(c)) * 1099511628211ull;
-    return static_cast<size_t>(h ^ (h >> 32));
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return static_cast<uint32_t>(h);
   }
 
   void Grow() {
-    std::vector<uint32_t> slots(m_slots.empty() ? 1024 : 2 * m_slots.size(), 0);
+    std::vector<Slot> slots(2 * m_slots.size());
     const size_t mask = slots.size() - 1;
-    for (size_t i = 0; i < m_keys.size(); ++i) {
-      size_t slot = Hash(m_keys[i]) & mask;
-      while (slots[slot]) slot = (slot + 1) & mask;
-      slots[slot] = static_cast<uint32_t>(i + 1);
+    for (const Slot& s : m_slots) {
+      if (!s.entry) continue;
+      size_t slot = s.hash & mask;
+      while (slots[slot].entry) slot = (slot + 1) & mask;
+      slots[slot] = s;
     }
     m_slots.swap(slots);
   }
 
-  std::vector<uint32_t> m_slots;  // 0 = empty, else entry + 1
+  std::vector<Slot> m_slots;
   std::vector<Key> m_keys;
   std::vector<uint32_t> m_values;
 };
@@ -169,15 +188,18 @@ void XlsWorkbook::SheetsToRecords() {
   sst.m_totalCount = 0;
   sst.m_uniqueCount = 0;
   sst.m_strings.clear();
-  TextIndex<char> narrowIndex;
-  TextIndex<wchar_t> wideIndex;
   // Room for every text once up front: growing a table of half a million strings step by
   // step moves all of them several times.
-  size_t texts = 0;
+  size_t narrowTexts = 0, wideTexts = 0;
   for (const RefPtr<XlsSheet>& sheet : m_sheets)
     for (const std::vector<XlsCell>& row : sheet->m_cells)
-      for (const XlsCell& cell : row) texts += cell.Type() == XlsCell::kText || cell.Type() == XlsCell::kWideText;
-  sst.m_strings.reserve(texts);
+      for (const XlsCell& cell : row) {
+        narrowTexts += cell.Type() == XlsCell::kText;
+        wideTexts += cell.Type() == XlsCell::kWideText;
+      }
+  sst.m_strings.reserve(narrowTexts + wideTexts);
+  TextIndex<char> narrowIndex(narrowTexts);
+  TextIndex<wchar_t> wideIndex(wideTexts);
 
   for (size_t k = 0; k < m_sheets.size(); ++k) {
     XlsSheet& sheet = *m_sheets[k];
