@@ -37,7 +37,8 @@ size_t Record::Read(const uint8_t* bytes, size_t avail) {
 size_t Record::Write(uint8_t* buffer) {
   const size_t total = m_data.size();
   WriteLE(buffer, 0, m_recordCode);
-  if (m_continueOffsets.empty() && total <= kMaxPieceData) {
+  const bool ownPieces = m_laysOutPieces && !m_continueOffsets.empty();
+  if (!ownPieces && total <= kMaxPieceData) {
     WriteLE(buffer, 2, static_cast<uint16_t>(total));
     WriteBytes(buffer, 4, m_data.data(), total);
     return 4 + total;
@@ -50,7 +51,7 @@ size_t Record::Write(uint8_t* buffer) {
     out += 4 + (end - begin);
     begin = end;
   };
-  if (m_continueOffsets.empty()) {
+  if (!ownPieces) {
     piece(m_recordCode, kMaxPieceData);
     while (begin < total) piece(kContinueCode, std::min<size_t>(total, begin + kMaxPieceData));
   } else {

@@ -59,6 +59,9 @@ protected:
   uint32_t m_dataSize = 0;
   uint32_t m_recordSize = 4;
   std::vector<uint32_t> m_continueOffsets;
+  // Only a record that lays out its own pieces writes them at m_continueOffsets; the others
+  // split evenly, whatever pieces they were read from, so that Write matches RecordSize.
+  bool m_laysOutPieces = false;
 };
 
 // Peeks at the code of the record at pos; 0xFFFF... when there is no full header.

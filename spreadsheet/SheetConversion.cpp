@@ -326,10 +326,11 @@ void XlsWorkbook::SheetsToRecords() {
         const XlsCell& cell = sheet.m_cells[r][c];
         if (cell.MergeRows() <= 1 && cell.MergeColumns() <= 1) continue;
         auto& range = ws.m_mergedCells.m_ranges.emplace_back();
+        // A span past the sheet's edge ends at the edge instead of wrapping round to row 0.
         range.m_firstRow = static_cast<uint16_t>(r);
-        range.m_lastRow = static_cast<uint16_t>(r + cell.MergeRows() - 1);
+        range.m_lastRow = static_cast<uint16_t>(std::min(r + std::max<int>(cell.MergeRows(), 1) - 1, XlsSheet::kMaxRows - 1));
         range.m_firstCol = static_cast<uint16_t>(c);
-        range.m_lastCol = static_cast<uint16_t>(c + cell.MergeColumns() - 1);
+        range.m_lastCol = static_cast<uint16_t>(std::min(c + std::max<int>(cell.MergeColumns(), 1) - 1, XlsSheet::kMaxColumns - 1));
       }
     }
 

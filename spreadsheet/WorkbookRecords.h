@@ -88,7 +88,11 @@ public:
 
   class SharedStringTable : public Record {
   public:
-    SharedStringTable() : Record(0x00FC) { m_dataSize = 8; m_recordSize = 12; }
+    SharedStringTable() : Record(0x00FC) {
+      m_dataSize = 8;
+      m_recordSize = 12;
+      m_laysOutPieces = true;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
     uint32_t DataSize() override;  // also decides where the CONTINUE pieces begin

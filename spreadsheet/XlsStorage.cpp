@@ -71,11 +71,13 @@ int32_t XlsStorage::WriteStream(const wchar_t* name, const void* bytes, uint32_t
   if (!m_storage) return kFailed;
   ComHolder<IStream> stream;
   if (FAILED(m_storage->OpenStream(name, nullptr, kWriteMode, 0, stream.Receive())) || !stream) return kFailed;
-  // Sizing first lets the storage lay out every sector at once.
+  // The stream ends where the new bytes end: a shorter workbook saved over a longer one
+  // must not keep the old tail after its last record.
   ULARGE_INTEGER size;
   size.QuadPart = count;
   STATSTG stat = {};
-  if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart < count) stream->SetSize(size);
+  if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart != count && FAILED(stream->SetSize(size)))
+    return kFailed;
   ULONG written = 0;
   return FAILED(stream->Write(bytes, count, &written)) ? kFailed : kSuccess;
 }

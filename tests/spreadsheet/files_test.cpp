@@ -164,3 +164,21 @@ TEST(Files, FullHeightWorkbook) {
   EXPECT_EQ(wrong, 0);
   std::ofstream("sizes.txt", std::ios::app) << "big.xls " << size << "\n";
 }
+
+TEST(Files, ResavingAShorterWorkbookEndsTheStreamWithIt) {
+  XlsWorkbook wb;
+  wb.Create(1);
+  wb.SheetAt(0)->CellAt(200, 3)->SetWideText(std::wstring(6000, L'x').c_str());
+  ASSERT_TRUE(wb.SaveToFile(L"resaved.xls"));
+  wb.Create(1);
+  wb.SheetAt(0)->CellAt(0, 0)->SetWideText(L"short");
+  ASSERT_TRUE(wb.Save());
+  const uint64_t expected = StreamSize(wb);
+  uint64_t size = 0;
+  ASSERT_EQ(wb.Storage().StreamSize(kWorkbookStreamName, size), XlsStorage::kSuccess);
+  EXPECT_EQ(size, expected);
+  wb.Storage().Close();
+  XlsWorkbook back;
+  ASSERT_TRUE(back.Load(L"resaved.xls"));
+  EXPECT_EQ(std::wstring(back.SheetAt(0)->Cell(0, 0)->WideText()), L"short");
+}

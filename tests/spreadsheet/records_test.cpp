@@ -327,3 +327,18 @@ TEST(Records, RkValues) {
   EXPECT_FALSE(EncodeRK(int32_t{1 << 29}, rk));
   EXPECT_FALSE(EncodeRK(int32_t{-(1 << 29) - 1}, rk));
 }
+
+TEST(Records, PiecesOfAReadRecordDoNotSurviveIntoItsWrite) {
+  // A FORMULA of 22 data bytes that arrived as 20 bytes and a 2-byte CONTINUE.
+  std::vector<uint8_t> bytes = {0x06, 0x00, 20, 0};
+  bytes.resize(bytes.size() + 20, 0);
+  const std::vector<uint8_t> tail = {0x3C, 0x00, 2, 0, 0xAB, 0xCD};
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  CellBlock::Formula f;
+  ASSERT_EQ(f.Read(bytes.data(), bytes.size()), bytes.size());
+  EXPECT_EQ(f.m_formula, (std::vector<uint8_t>{0xAB, 0xCD}));
+  std::vector<uint8_t> out(f.RecordSize() + 16, 0xEE);
+  EXPECT_EQ(f.Write(out.data()), f.RecordSize());
+  EXPECT_EQ(f.RecordSize(), 26u);
+  EXPECT_EQ(out[f.RecordSize()], 0xEE);
+}

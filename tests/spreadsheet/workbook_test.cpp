@@ -226,6 +226,27 @@ TEST(Workbook, RowBlocksIndexAndMergedRanges) {
   EXPECT_EQ(ws.m_dimensions.m_lastRowPlus1, 33u);
 }
 
+TEST(Workbook, MergedRangesEndAtTheSheetEdge) {
+  XlsWorkbook wb;
+  wb.Create(1);
+  XlsSheet* sheet = wb.SheetAt(0);
+  sheet->MergeCells(65535, 0, 3, 1);
+  sheet->MergeCells(0, 254, 1, 5);
+  sheet->MergeCells(1, 1, -1, 2);
+  wb.BuildStream();
+  const auto& ranges = wb.Worksheets()[0].m_mergedCells.m_ranges;
+  ASSERT_EQ(ranges.size(), 3u);
+  for (const auto& range : ranges) {
+    EXPECT_LE(range.m_firstRow, range.m_lastRow);
+    EXPECT_LE(range.m_firstCol, range.m_lastCol);
+    EXPECT_LE(range.m_lastCol, 255);
+  }
+  EXPECT_EQ(ranges[0].m_lastCol, 255);     // row 0: columns 254 to the last
+  EXPECT_EQ(ranges[1].m_lastRow, 65535);   // row 1: a negative span reads as 65535 rows
+  EXPECT_EQ(ranges[2].m_firstRow, 65535);  // the last row cannot reach further
+  EXPECT_EQ(ranges[2].m_lastRow, 65535);
+}
+
 TEST(Workbook, SecondSheetPositionsCountTheFirstSheet) {
   XlsWorkbook wb;
   wb.Create(2);
