@@ -68,6 +68,7 @@ size_t Workbook::Font::Read(const uint8_t* bytes, size_t avail) {
   ReadLE(m_data, 11, m_family);
   ReadLE(m_data, 12, m_charSet);
   ReadLE(m_data, 13, m_reserved);
+  if (m_weight >= 700) m_options &= ~1;  // the repeated boldness bit that Write adds back
   m_name.Read(m_data, 14);
   m_continueOffsets.clear();
   return used;

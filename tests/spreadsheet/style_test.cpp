@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "RecordWalk.h"
 #include "XlsStyle.h"
 
 using namespace YExcel;
@@ -107,4 +108,23 @@ TEST(StyleTable, HeaderStyleAddsOneCellXF) {
   turnedToo.ApplyTo(*fresh.SheetAt(0)->CellAt(2, 0));
   EXPECT_EQ(fresh.Globals().m_xfs.size(), 23u);
   EXPECT_EQ(fresh.SheetAt(0)->Cell(2, 0)->XFIndex(), 22);
+}
+
+TEST(StyleTable, BoldFontIsFoundAgainAfterSaveAndLoad) {
+  XlsWorkbook wb;
+  wb.Create(1);
+  XlsStyleTable table(wb);
+  EXPECT_EQ(table.FindOrAddFont(Arial(700)), 1);
+  const Bytes stream = wb.BuildStream();
+  // The written flags repeat the boldness for readers that look only at them; the field stays.
+  std::vector<uint16_t> flags;
+  for (const auto& r : WalkRecords(stream))
+    if (r.code == 0x0031) flags.push_back(Le16(r.data, 2));
+  EXPECT_EQ(flags, (std::vector<uint16_t>{0, 1}));
+  EXPECT_EQ(wb.Globals().m_fonts[1].m_options, 0);
+  XlsWorkbook back;
+  ASSERT_TRUE(back.LoadStream(stream));
+  XlsStyleTable again(back);
+  EXPECT_EQ(again.FindOrAddFont(Arial(700)), 1);
+  EXPECT_EQ(back.Globals().m_fonts.size(), 2u);
 }
