@@ -10,16 +10,16 @@ static_assert(kCreateMode == 0x1012 && kWriteMode == 0x12 && kReadMode == 0x10);
 }  // namespace
 
 bool XlsStorage::Create(const wchar_t* path) {
-  if (FAILED(StgCreateDocfile(path, kCreateMode, 0, m_storage.Receive()))) {
-    m_storage.Reset();
+  if (FAILED(StgCreateDocfile(path, kCreateMode, 0, &m_storage))) {
+    m_storage.Release();
     return false;
   }
   return true;
 }
 
 bool XlsStorage::Open(const wchar_t* path) {
-  if (FAILED(StgOpenStorage(path, nullptr, kWriteMode, nullptr, 0, m_storage.Receive()))) {
-    m_storage.Reset();
+  if (FAILED(StgOpenStorage(path, nullptr, kWriteMode, nullptr, 0, &m_storage))) {
+    m_storage.Release();
     return false;
   }
   return true;
@@ -27,20 +27,20 @@ bool XlsStorage::Open(const wchar_t* path) {
 
 bool XlsStorage::CloseChecked() {
   if (!m_storage) return false;
-  m_storage.Reset();
+  m_storage.Release();
   return true;
 }
 
 int32_t XlsStorage::CreateStream(const wchar_t* name) {
   if (!m_storage) return kFailed;
-  ComHolder<IStream> stream;
-  return FAILED(m_storage->CreateStream(name, kCreateMode, 0, 0, stream.Receive())) || !stream ? kFailed : kSuccess;
+  win32::CComPtr<IStream> stream;
+  return FAILED(m_storage->CreateStream(name, kCreateMode, 0, 0, &stream)) || !stream ? kFailed : kSuccess;
 }
 
 int32_t XlsStorage::StreamSize(const wchar_t* name, uint64_t& size) {
   if (!m_storage) return kFailed;
-  ComHolder<IStream> stream;
-  if (FAILED(m_storage->OpenStream(name, nullptr, kReadMode, 0, stream.Receive())) || !stream) return kFailed;
+  win32::CComPtr<IStream> stream;
+  if (FAILED(m_storage->OpenStream(name, nullptr, kReadMode, 0, &stream)) || !stream) return kFailed;
   STATSTG stat = {};
   if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return kFailed;
   size = stat.cbSize.QuadPart;
@@ -49,8 +49,8 @@ int32_t XlsStorage::StreamSize(const wchar_t* name, uint64_t& size) {
 
 int32_t XlsStorage::ReadStream(const wchar_t* name, void* buffer, uint32_t count) {
   if (!m_storage) return kFailed;
-  ComHolder<IStream> stream;
-  if (FAILED(m_storage->OpenStream(name, nullptr, kReadMode, 0, stream.Receive())) || !stream) return kFailed;
+  win32::CComPtr<IStream> stream;
+  if (FAILED(m_storage->OpenStream(name, nullptr, kReadMode, 0, &stream)) || !stream) return kFailed;
   ULONG read = 0;
   return FAILED(stream->Read(buffer, count, &read)) ? kFailed : kSuccess;
 }
@@ -69,8 +69,8 @@ int32_t XlsStorage::ReadWholeStream(const wchar_t* name, Bytes& bytes) {
 
 int32_t XlsStorage::WriteStream(const wchar_t* name, const void* bytes, uint32_t count) {
   if (!m_storage) return kFailed;
-  ComHolder<IStream> stream;
-  if (FAILED(m_storage->OpenStream(name, nullptr, kWriteMode, 0, stream.Receive())) || !stream) return kFailed;
+  win32::CComPtr<IStream> stream;
+  if (FAILED(m_storage->OpenStream(name, nullptr, kWriteMode, 0, &stream)) || !stream) return kFailed;
   // The stream ends where the new bytes end: a shorter workbook saved over a longer one
   // must not keep the old tail after its last record.
   ULARGE_INTEGER size;

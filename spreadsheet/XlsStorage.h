@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ByteOrder.h"
-#include "ComHolder.h"
+#include "win32/ComPtr.h"
 
 namespace YExcel {
 
@@ -27,7 +27,7 @@ public:
   bool Create(const char* path) { return Create(ToWide(path).c_str()); }
   bool Open(const wchar_t* path);
   bool Open(const char* path) { return Open(ToWide(path).c_str()); }
-  void Close() { m_storage.Reset(); }
+  void Close() { m_storage.Release(); }
   bool CloseChecked();
   bool IsOpen() const { return static_cast<bool>(m_storage); }
 
@@ -52,7 +52,7 @@ public:
   int32_t WriteStream(const void* bytes, uint32_t count) { return WriteStream(kWorkbookStreamName, bytes, count); }
 
 private:
-  ComHolder<IStorage> m_storage;
+  win32::CComPtr<IStorage> m_storage;
 };
 
 }  // namespace YExcel
