@@ -223,7 +223,7 @@ void PrepareMatrix(const BayerJob& job, Sse2Matrix& m)
     Coefficients16(job, s);
     m.unitGains = true;
     for (int c = 0; c < 3; ++c) {
-        const int g = std::min<int>(EnhanceGain16(s.gain[c]), 32767);
+        const int g = EnhanceLaneGain(s.gain[c]);
         m.gain2[c] = _mm_set1_epi16(static_cast<short>(g * 2));
         m.unitGains = m.unitGains && g == 128;
     }
@@ -377,8 +377,7 @@ MEASURE_AVX2 void PrepareMatrix256(const BayerJob& job, Avx2Matrix& m)
     Coefficients16(job, s);
     m.unitGains = true;
     for (int c = 0; c < 3; ++c) {
-        int g = EnhanceGain16(s.gain[c]);
-        g = g > 32767 ? 32767 : g;
+        const int g = EnhanceLaneGain(s.gain[c]);
         m.gain2[c] = _mm256_set1_epi16(static_cast<short>(g * 2));
         m.unitGains = m.unitGains && g == 128;
     }

@@ -20,6 +20,11 @@ void BuildGammaPairs(const uint8_t table[256], uint16_t pairs[65536])
             pairs[g << 8 | b] = static_cast<uint16_t>(table[g] << 8 | table[b]);
 }
 
+int EnhanceLaneGain(int gain)
+{
+    return std::min<int>(EnhanceGain16(gain), 32767);
+}
+
 bool EnhanceMatrixIsDiagonal(const int16_t coef[16])
 {
     for (int k = 0; k < 3; ++k)
@@ -129,8 +134,7 @@ void PrepareSse2(const EnhanceSettings& s, Sse2Frame& f)
 {
     f.unitGains = true;
     for (int c = 0; c < 3; ++c) {
-        // Any gain from 32640 up saturates every non-zero value, so capping it keeps the results.
-        const int g = std::min<int>(EnhanceGain16(s.gain[c]), 32767);
+        const int g = EnhanceLaneGain(s.gain[c]);
         f.gain2[c] = _mm_set1_epi16(static_cast<short>(g * 2));
         if (g != 128)
             f.unitGains = false;
@@ -252,8 +256,7 @@ MEASURE_AVX2 void PrepareAvx2(const EnhanceSettings& s, Avx2Frame& f)
 {
     f.unitGains = true;
     for (int c = 0; c < 3; ++c) {
-        int g = EnhanceGain16(s.gain[c]);
-        g = g > 32767 ? 32767 : g;
+        const int g = EnhanceLaneGain(s.gain[c]);
         f.gain2[c] = _mm256_set1_epi16(static_cast<short>(g * 2));
         if (g != 128)
             f.unitGains = false;
