@@ -14,6 +14,7 @@
 #include "codecs/DecodeJPG.h"
 #include "codecs/DecodePNG.h"
 #include "codecs/DecodeTGA.h"
+#include "win32/Handle.h"
 
 namespace ZEvuvoro {
 
@@ -23,23 +24,6 @@ namespace {
 // the calls cost nothing next to decoding.
 constexpr DWORD kReadPiece = 1024 * 1024;
 constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull;
-
-class CReadHandle {
-public:
-  explicit CReadHandle(const wchar_t* path)
-      : m_h(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                        nullptr)) {}
-  CReadHandle(const CReadHandle&) = delete;
-  CReadHandle& operator=(const CReadHandle&) = delete;
-  ~CReadHandle() {
-    if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-  }
-  HANDLE Get() const { return m_h; }
-  bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-  HANDLE m_h;
-};
 
 // ".tga" (any case) starting at the last dot, where that dot lies after the
 // last backslash and is not the first character.
@@ -78,8 +62,9 @@ void CImage::TakeOutput(CDecode& decoder) {
 int CImage::LoadFile(const wchar_t* path) {
   if (path == nullptr) return 0;
   Release();
-  CReadHandle file(path);
-  if (!file.IsOpen()) return 0;
+  win32::CHandle file(
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 0;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 1 || uint64_t(size.QuadPart) > kMaxFileSize) return 0;
   const uint64_t total = uint64_t(size.QuadPart);
