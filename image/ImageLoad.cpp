@@ -40,6 +40,23 @@ std::unique_ptr<uint8_t[]> AllocateInput(uint64_t size) {
   return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
 }
 
+// All `total` bytes of a file or stream, read in pieces by read(to, piece,
+// &got); null when a read fails or delivers nothing before the end: decoding
+// the rest as zeros would pass a damaged picture off as a good one.
+template <class ReadPiece>
+std::unique_ptr<uint8_t[]> ReadWhole(uint64_t total, ReadPiece read) {
+  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  if (!buffer) return nullptr;
+  uint64_t done = 0;
+  while (done < total) {
+    const ULONG piece = total - done < kReadPiece ? ULONG(total - done) : kReadPiece;
+    ULONG got = 0;
+    if (!read(buffer.get() + done, piece, &got) || got == 0) return nullptr;
+    done += got;
+  }
+  return buffer;
+}
+
 }  // namespace
 
 void CImage::TakeOutput(CDecode& decoder) {
@@ -68,17 +85,10 @@ int CImage::LoadFile(const wchar_t* path) {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 1 || uint64_t(size.QuadPart) > kMaxFileSize) return 0;
   const uint64_t total = uint64_t(size.QuadPart);
-  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  const std::unique_ptr<uint8_t[]> buffer = ReadWhole(total, [&](uint8_t* to, ULONG piece, ULONG* got) {
+    return ReadFile(file.Get(), to, piece, got, nullptr) != FALSE;
+  });
   if (!buffer) return 0;
-  // A file that delivers less than its size is not read: decoding the rest as
-  // zeros would pass a damaged picture off as a good one.
-  uint64_t done = 0;
-  while (done < total) {
-    const DWORD piece = total - done < kReadPiece ? DWORD(total - done) : kReadPiece;
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer.get() + done, piece, &got, nullptr) || got == 0) return 0;
-    done += got;
-  }
   if (HasTgaExtension(path)) {
     CDecodeTGA decoder;
     decoder.SetOwner(this);
@@ -119,15 +129,9 @@ int CImage::ReadStream(IStream* stream) {
   if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return 0;
   const uint64_t total = stat.cbSize.QuadPart;
   if (total < 1 || total > kMaxFileSize) return 0;
-  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  const std::unique_ptr<uint8_t[]> buffer = ReadWhole(
+      total, [&](uint8_t* to, ULONG piece, ULONG* got) { return SUCCEEDED(stream->Read(to, piece, got)); });
   if (!buffer) return 0;
-  uint64_t done = 0;
-  while (done < total) {
-    const ULONG piece = total - done < kReadPiece ? ULONG(total - done) : kReadPiece;
-    ULONG got = 0;
-    if (FAILED(stream->Read(buffer.get() + done, piece, &got)) || got == 0) return 0;
-    done += got;
-  }
   LoadMemory(buffer.get(), total);
   return 1;
 }
