@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "EnhancePipeline.h"
+#include "EnhanceSse2.h"
 
 namespace ZEvuvoro {
 
@@ -210,50 +211,22 @@ RowKinds KindsOfRow(int type, int r)
     return k;
 }
 
-struct Sse2Matrix
-{
-    __m128i gain2[3];
-    __m128i pos[4][3], neg[4][3];
-    bool unitGains;
-};
-
-void PrepareMatrix(const BayerJob& job, Sse2Matrix& m)
+void PrepareMatrix(const BayerJob& job, EnhanceSse2Matrix& m)
 {
     EnhanceSettings s;
     Coefficients16(job, s);
-    m.unitGains = true;
-    for (int c = 0; c < 3; ++c) {
-        const int g = EnhanceLaneGain(s.gain[c]);
-        m.gain2[c] = _mm_set1_epi16(static_cast<short>(g * 2));
-        m.unitGains = m.unitGains && g == 128;
-    }
-    for (int k = 0; k < 4; ++k)
-        for (int j = 0; j < 3; ++j) {
-            const int c = s.coef[k * 4 + j];
-            m.pos[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? c : 0));
-            m.neg[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? 0 : -c));
-        }
-}
-
-inline __m128i Min255(__m128i v)
-{
-    return _mm_sub_epi16(v, _mm_subs_epu16(v, _mm_set1_epi16(255)));
+    PrepareEnhanceSse2(s, m);
 }
 
 // Gains and matrix of eight pixels, then packed with alpha 255.
-void FinishHalf(const Sse2Matrix& m, __m128i rgb[3], __m128i& lo, __m128i& hi)
+void FinishHalf(const EnhanceSse2Matrix& m, __m128i rgb[3], __m128i& lo, __m128i& hi)
 {
     if (!m.unitGains)
         for (int c = 0; c < 3; ++c)
-            rgb[c] = Min255(_mm_mulhi_epu16(_mm_slli_epi16(rgb[c], 8), m.gain2[c]));
+            rgb[c] = GainSse2(rgb[c], m.gain2[c]);
     __m128i out[3];
-    for (int j = 0; j < 3; ++j) {
-        __m128i p = _mm_add_epi16(_mm_mullo_epi16(rgb[0], m.pos[0][j]), _mm_mullo_epi16(rgb[1], m.pos[1][j]));
-        p = _mm_add_epi16(p, _mm_add_epi16(_mm_mullo_epi16(rgb[2], m.pos[2][j]), m.pos[3][j]));
-        __m128i n = _mm_add_epi16(_mm_mullo_epi16(rgb[0], m.neg[0][j]), _mm_mullo_epi16(rgb[1], m.neg[1][j]));
-        n = _mm_add_epi16(n, _mm_add_epi16(_mm_mullo_epi16(rgb[2], m.neg[2][j]), m.neg[3][j]));
-        out[j] = Min255(_mm_subs_epu16(_mm_srli_epi16(p, 6), _mm_srli_epi16(n, 6)));
-    }
+    for (int j = 0; j < 3; ++j)
+        out[j] = MatrixChannel(m, j, rgb[0], rgb[1], rgb[2]);
     const __m128i bg = _mm_or_si128(out[2], _mm_slli_epi16(out[1], 8));
     const __m128i ra = _mm_or_si128(out[0], _mm_set1_epi16(static_cast<short>(0xFF00)));
     lo = _mm_unpacklo_epi16(bg, ra);
@@ -262,7 +235,7 @@ void FinishHalf(const Sse2Matrix& m, __m128i rgb[3], __m128i& lo, __m128i& hi)
 
 
 // Sixteen output pixels from column c (fewer at the end of the row).
-void Block16Sse2(const uint8_t* row, ptrdiff_t st, int c, int width, const RowKinds& kinds, const Sse2Matrix& m,
+void Block16Sse2(const uint8_t* row, ptrdiff_t st, int c, int width, const RowKinds& kinds, const EnhanceSse2Matrix& m,
                  uint8_t* out)
 {
     Half even, odd;
@@ -433,7 +406,7 @@ MEASURE_AVX2 inline void FinishHalf256(const Avx2Matrix& m, __m256i rgb[3], __m2
 template <bool Diagonal>
 MEASURE_AVX2 void DemosaicAvx2(const BayerJob& job, int type)
 {
-    Sse2Matrix m;
+    EnhanceSse2Matrix m;
     PrepareMatrix(job, m);
     Avx2Matrix m256;
     PrepareMatrix256(job, m256);
@@ -504,7 +477,7 @@ void BayerDemosaicSse2(const BayerJob& job, int type)
         return;
     }
     type = NormalType(type);
-    Sse2Matrix m;
+    EnhanceSse2Matrix m;
     PrepareMatrix(job, m);
     const ptrdiff_t st = job.sourceStride;
     for (int r = 0; r < job.height; ++r) {

@@ -1,4 +1,5 @@
 #include "EnhancePipeline.h"
+#include "EnhanceSse2.h"
 
 #include <emmintrin.h>
 #include <immintrin.h>
@@ -121,38 +122,6 @@ __attribute__((noinline)) void GammaRow(uint8_t* row, int width, const uint8_t* 
     }
 }
 
-// Constants of one frame, broadcast once so the row loop only loads them.
-struct Sse2Frame
-{
-    __m128i gain2[3]; // 2 x gain (at most 65534) for the high-half multiply
-    __m128i pos[4][3];
-    __m128i neg[4][3];
-    bool unitGains;
-};
-
-void PrepareSse2(const EnhanceSettings& s, Sse2Frame& f)
-{
-    f.unitGains = true;
-    for (int c = 0; c < 3; ++c) {
-        const int g = EnhanceLaneGain(s.gain[c]);
-        f.gain2[c] = _mm_set1_epi16(static_cast<short>(g * 2));
-        if (g != 128)
-            f.unitGains = false;
-    }
-    for (int k = 0; k < 4; ++k) {
-        for (int j = 0; j < 3; ++j) {
-            const int c = s.coef[k * 4 + j];
-            f.pos[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? c : 0));
-            f.neg[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? 0 : -c));
-        }
-    }
-}
-
-inline __m128i Min255(__m128i v)
-{
-    return _mm_sub_epi16(v, _mm_subs_epu16(v, _mm_set1_epi16(255)));
-}
-
 // Eight B, G, R, A pixels as three vectors of eight 16-bit values.
 inline void Unpack8(const uint8_t* p, __m128i& b, __m128i& g, __m128i& r)
 {
@@ -172,12 +141,7 @@ inline void Pack8(uint8_t* p, __m128i b, __m128i g, __m128i r)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), _mm_unpackhi_epi16(bg, r));
 }
 
-inline __m128i GainSse2(__m128i v, __m128i gain2)
-{
-    return Min255(_mm_mulhi_epu16(_mm_slli_epi16(v, 8), gain2));
-}
-
-inline void GainsSse2(const Sse2Frame& f, __m128i& b, __m128i& g, __m128i& r)
+inline void GainsSse2(const EnhanceSse2Matrix& f, __m128i& b, __m128i& g, __m128i& r)
 {
     if (f.unitGains)
         return;
@@ -186,16 +150,7 @@ inline void GainsSse2(const Sse2Frame& f, __m128i& b, __m128i& g, __m128i& r)
     b = GainSse2(b, f.gain2[2]);
 }
 
-inline __m128i MatrixChannel(const Sse2Frame& f, int j, __m128i r, __m128i g, __m128i b)
-{
-    __m128i p = _mm_add_epi16(_mm_mullo_epi16(r, f.pos[0][j]), _mm_mullo_epi16(g, f.pos[1][j]));
-    p = _mm_add_epi16(p, _mm_add_epi16(_mm_mullo_epi16(b, f.pos[2][j]), f.pos[3][j]));
-    __m128i n = _mm_add_epi16(_mm_mullo_epi16(r, f.neg[0][j]), _mm_mullo_epi16(g, f.neg[1][j]));
-    n = _mm_add_epi16(n, _mm_add_epi16(_mm_mullo_epi16(b, f.neg[2][j]), f.neg[3][j]));
-    return Min255(_mm_subs_epu16(_mm_srli_epi16(p, 6), _mm_srli_epi16(n, 6)));
-}
-
-inline void ColourGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
+inline void ColourGroupSse2(const uint8_t* s, uint8_t* d, const EnhanceSse2Matrix& f)
 {
     __m128i b, g, r;
     Unpack8(s, b, g, r);
@@ -206,7 +161,7 @@ inline void ColourGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
     Pack8(d, outB, outG, outR);
 }
 
-inline void GreyGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
+inline void GreyGroupSse2(const uint8_t* s, uint8_t* d, const EnhanceSse2Matrix& f)
 {
     __m128i b, g, r;
     Unpack8(s, b, g, r);
@@ -218,8 +173,8 @@ inline void GreyGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
     Pack8(d, y, y, y);
 }
 
-template <void (*Group)(const uint8_t*, uint8_t*, const Sse2Frame&)>
-void RowSse2(const uint8_t* s, uint8_t* d, int width, const Sse2Frame& f)
+template <void (*Group)(const uint8_t*, uint8_t*, const EnhanceSse2Matrix&)>
+void RowSse2(const uint8_t* s, uint8_t* d, int width, const EnhanceSse2Matrix& f)
 {
     int x = 0;
     for (; x + 8 <= width; x += 8)
@@ -462,8 +417,8 @@ void EnhanceFrameSse2(const uint8_t* src, int srcStride, uint8_t* dst, int dstSt
         EnhanceFrameScalar(src, srcStride, dst, dstStride, width, height, s);
         return;
     }
-    Sse2Frame f;
-    PrepareSse2(s, f);
+    EnhanceSse2Matrix f;
+    PrepareEnhanceSse2(s, f);
     for (int y = 0; y < height; ++y) {
         const uint8_t* sr = src + static_cast<ptrdiff_t>(y) * srcStride;
         uint8_t* dr = dst + static_cast<ptrdiff_t>(y) * dstStride;
