@@ -1,5 +1,5 @@
 #include "EnhancePipeline.h"
-#include "EnhanceSse2.h"
+#include "EnhanceLanes.h"
 
 #include <emmintrin.h>
 #include <immintrin.h>
@@ -194,42 +194,6 @@ void RowSse2(const uint8_t* s, uint8_t* d, int width, const EnhanceSse2Matrix& f
 
 // ---- AVX2: sixteen pixels a step ----
 
-#define MEASURE_AVX2 __attribute__((target("avx2")))
-
-struct Avx2Frame
-{
-    __m256i gain2[3];
-    __m256i magnitude[3][3]; // |c[k][j]|
-    __m256i positive[3][3];  // all ones where c[k][j] > 0
-    __m256i offsetPos[3];
-    __m256i offsetAbs[3];
-    __m256i offsetNeg[3];
-    bool unitGains;
-};
-
-MEASURE_AVX2 void PrepareAvx2(const EnhanceSettings& s, Avx2Frame& f)
-{
-    f.unitGains = true;
-    for (int c = 0; c < 3; ++c) {
-        const int g = EnhanceLaneGain(s.gain[c]);
-        f.gain2[c] = _mm256_set1_epi16(static_cast<short>(g * 2));
-        if (g != 128)
-            f.unitGains = false;
-    }
-    for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j) {
-            const int c = s.coef[k * 4 + j];
-            f.magnitude[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
-            f.positive[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? -1 : 0));
-        }
-    for (int j = 0; j < 3; ++j) {
-        const int c = s.coef[12 + j];
-        f.offsetPos[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : 0));
-        f.offsetAbs[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
-        f.offsetNeg[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? 0 : -c));
-    }
-}
-
 MEASURE_AVX2 inline void Unpack16(const uint8_t* p, __m256i& b, __m256i& g, __m256i& r)
 {
     // The in-lane packs reorder the pixels; Pack16's in-lane unpacks undo it.
@@ -248,45 +212,17 @@ MEASURE_AVX2 inline void Pack16(uint8_t* p, __m256i b, __m256i g, __m256i r)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), _mm256_unpackhi_epi16(bg, r));
 }
 
-MEASURE_AVX2 inline void GainsAvx2(const Avx2Frame& f, __m256i& b, __m256i& g, __m256i& r)
+MEASURE_AVX2 inline void GainsAvx2(const EnhanceAvx2Matrix& f, __m256i& b, __m256i& g, __m256i& r)
 {
     if (f.unitGains)
         return;
-    const __m256i max = _mm256_set1_epi16(255);
-    r = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(r, 8), f.gain2[0]), max);
-    g = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(g, 8), f.gain2[1]), max);
-    b = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(b, 8), f.gain2[2]), max);
-}
-
-// Each product belongs to either the positive or the negative sum, so the
-// negative sum is the total less the positive one (exact modulo 2^16, and
-// both sums fit 16 bits here).
-template <bool Diagonal>
-MEASURE_AVX2 inline __m256i MatrixChannelAvx2(const Avx2Frame& f, int j, const __m256i x[3])
-{
-    if (Diagonal) {
-        const int a = j == 0 ? 1 : 0, b = j == 2 ? 1 : 2;
-        const __m256i pos = _mm256_add_epi16(_mm256_mullo_epi16(x[j], f.magnitude[j][j]), f.offsetPos[j]);
-        const __m256i neg = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(x[a], f.magnitude[a][j]),
-                                                              _mm256_mullo_epi16(x[b], f.magnitude[b][j])),
-                                             f.offsetNeg[j]);
-        return _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)),
-                                _mm256_set1_epi16(255));
-    }
-    const __m256i p0 = _mm256_mullo_epi16(x[0], f.magnitude[0][j]);
-    const __m256i p1 = _mm256_mullo_epi16(x[1], f.magnitude[1][j]);
-    const __m256i p2 = _mm256_mullo_epi16(x[2], f.magnitude[2][j]);
-    const __m256i total = _mm256_add_epi16(_mm256_add_epi16(p0, p1), _mm256_add_epi16(p2, f.offsetAbs[j]));
-    const __m256i pos = _mm256_add_epi16(
-        _mm256_add_epi16(_mm256_and_si256(p0, f.positive[0][j]), _mm256_and_si256(p1, f.positive[1][j])),
-        _mm256_add_epi16(_mm256_and_si256(p2, f.positive[2][j]), f.offsetPos[j]));
-    const __m256i neg = _mm256_sub_epi16(total, pos);
-    return _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)),
-                            _mm256_set1_epi16(255));
+    r = GainAvx2(r, f.gain2[0]);
+    g = GainAvx2(g, f.gain2[1]);
+    b = GainAvx2(b, f.gain2[2]);
 }
 
 template <bool Diagonal>
-MEASURE_AVX2 inline void ColourGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f)
+MEASURE_AVX2 inline void ColourGroupAvx2(const uint8_t* s, uint8_t* d, const EnhanceAvx2Matrix& f)
 {
     __m256i b, g, r;
     Unpack16(s, b, g, r);
@@ -298,7 +234,7 @@ MEASURE_AVX2 inline void ColourGroupAvx2(const uint8_t* s, uint8_t* d, const Avx
     Pack16(d, outB, outG, outR);
 }
 
-MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f)
+MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const EnhanceAvx2Matrix& f)
 {
     __m256i b, g, r;
     Unpack16(s, b, g, r);
@@ -313,7 +249,7 @@ MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2F
 // The colour pipeline followed by the gamma table, looked up while the
 // pixels are still in the cache line they were just written to.
 template <bool Diagonal>
-MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f, const uint8_t* table,
+MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const EnhanceAvx2Matrix& f, const uint8_t* table,
                                         const uint16_t* pairs)
 {
     __m256i b, g, r;
@@ -332,7 +268,7 @@ MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2
 }
 
 template <bool Grey, bool Diagonal>
-MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const Avx2Frame& f)
+MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const EnhanceAvx2Matrix& f)
 {
     int x = 0;
     for (; x + 16 <= width; x += 16) {
@@ -358,7 +294,7 @@ MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const Avx2Fra
 
 template <bool Diagonal>
 MEASURE_AVX2 void FrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
-                            const EnhanceSettings& s, const Avx2Frame& f)
+                            const EnhanceSettings& s, const EnhanceAvx2Matrix& f)
 {
     for (int y = 0; y < height; ++y) {
         const uint8_t* sr = src + static_cast<ptrdiff_t>(y) * srcStride;
@@ -441,8 +377,8 @@ void EnhanceFrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstSt
         EnhanceFrameScalar(src, srcStride, dst, dstStride, width, height, s);
         return;
     }
-    Avx2Frame f;
-    PrepareAvx2(s, f);
+    EnhanceAvx2Matrix f;
+    PrepareEnhanceAvx2(s, f);
     if (EnhanceMatrixIsDiagonal(s.coef))
         FrameAvx2<true>(src, srcStride, dst, dstStride, width, height, s, f);
     else
