@@ -14,6 +14,7 @@
 #include "codecs/DecodeJPG.h"
 #include "codecs/DecodePNG.h"
 #include "codecs/DecodeTGA.h"
+#include "win32/Handle.h"
 
 namespace ZEvuvoro {
 
@@ -23,23 +24,6 @@ namespace {
 // the calls cost nothing next to decoding.
 constexpr DWORD kReadPiece = 1024 * 1024;
 constexpr uint64_t kMaxFileSize = 0xFFFFFFFFull;
-
-class CReadHandle {
-public:
-  explicit CReadHandle(const wchar_t* path)
-      : m_h(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                        nullptr)) {}
-  CReadHandle(const CReadHandle&) = delete;
-  CReadHandle& operator=(const CReadHandle&) = delete;
-  ~CReadHandle() {
-    if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-  }
-  HANDLE Get() const { return m_h; }
-  bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-  HANDLE m_h;
-};
 
 // ".tga" (any case) starting at the last dot, where that dot lies after the
 // last backslash and is not the first character.
@@ -54,6 +38,23 @@ bool HasTgaExtension(const wchar_t* path) {
 std::unique_ptr<uint8_t[]> AllocateInput(uint64_t size) {
   if (size == 0 || size > kMaxFileSize || size > SIZE_MAX) return nullptr;
   return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+}
+
+// All `total` bytes of a file or stream, read in pieces by read(to, piece,
+// &got); null when a read fails or delivers nothing before the end: decoding
+// the rest as zeros would pass a damaged picture off as a good one.
+template <class ReadPiece>
+std::unique_ptr<uint8_t[]> ReadWhole(uint64_t total, ReadPiece read) {
+  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  if (!buffer) return nullptr;
+  uint64_t done = 0;
+  while (done < total) {
+    const ULONG piece = total - done < kReadPiece ? ULONG(total - done) : kReadPiece;
+    ULONG got = 0;
+    if (!read(buffer.get() + done, piece, &got) || got == 0) return nullptr;
+    done += got;
+  }
+  return buffer;
 }
 
 }  // namespace
@@ -78,22 +79,16 @@ void CImage::TakeOutput(CDecode& decoder) {
 int CImage::LoadFile(const wchar_t* path) {
   if (path == nullptr) return 0;
   Release();
-  CReadHandle file(path);
-  if (!file.IsOpen()) return 0;
+  win32::CHandle file(
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 0;
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 1 || uint64_t(size.QuadPart) > kMaxFileSize) return 0;
   const uint64_t total = uint64_t(size.QuadPart);
-  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  const std::unique_ptr<uint8_t[]> buffer = ReadWhole(total, [&](uint8_t* to, ULONG piece, ULONG* got) {
+    return ReadFile(file.Get(), to, piece, got, nullptr) != FALSE;
+  });
   if (!buffer) return 0;
-  // A file that delivers less than its size is not read: decoding the rest as
-  // zeros would pass a damaged picture off as a good one.
-  uint64_t done = 0;
-  while (done < total) {
-    const DWORD piece = total - done < kReadPiece ? DWORD(total - done) : kReadPiece;
-    DWORD got = 0;
-    if (!ReadFile(file.Get(), buffer.get() + done, piece, &got, nullptr) || got == 0) return 0;
-    done += got;
-  }
   if (HasTgaExtension(path)) {
     CDecodeTGA decoder;
     decoder.SetOwner(this);
@@ -134,15 +129,9 @@ int CImage::ReadStream(IStream* stream) {
   if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return 0;
   const uint64_t total = stat.cbSize.QuadPart;
   if (total < 1 || total > kMaxFileSize) return 0;
-  std::unique_ptr<uint8_t[]> buffer = AllocateInput(total);
+  const std::unique_ptr<uint8_t[]> buffer = ReadWhole(
+      total, [&](uint8_t* to, ULONG piece, ULONG* got) { return SUCCEEDED(stream->Read(to, piece, got)); });
   if (!buffer) return 0;
-  uint64_t done = 0;
-  while (done < total) {
-    const ULONG piece = total - done < kReadPiece ? ULONG(total - done) : kReadPiece;
-    ULONG got = 0;
-    if (FAILED(stream->Read(buffer.get() + done, piece, &got)) || got == 0) return 0;
-    done += got;
-  }
   LoadMemory(buffer.get(), total);
   return 1;
 }

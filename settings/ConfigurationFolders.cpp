@@ -10,6 +10,8 @@
 #include <cwchar>
 #include <string>
 
+#include "win32/Handle.h"
+
 namespace {
 
 const KNOWNFOLDERID kFolderLocalAppData = {0xf1b32785, 0x6fba, 0x4fcf, {0x9d, 0x55, 0x7b, 0x8e, 0x7f, 0x15, 0x70, 0x91}};
@@ -71,7 +73,7 @@ std::unique_ptr<wchar_t[]> GetKnownFolderPath(const KNOWNFOLDERID* id)
 {
     using GetKnownFolderPathFn = HRESULT(WINAPI*)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR*);
     std::unique_ptr<wchar_t[]> result;
-    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    win32::CLibrary shell(LoadLibraryW(L"shell32.dll"));
     if (!shell)
         return result;
     auto query = reinterpret_cast<GetKnownFolderPathFn>(
@@ -84,7 +86,6 @@ std::unique_ptr<wchar_t[]> GetKnownFolderPath(const KNOWNFOLDERID* id)
         std::wmemcpy(result.get(), path.c_str(), path.size() + 1);
     }
     CoTaskMemFree(found);
-    FreeLibrary(shell);
     return result;
 }
 

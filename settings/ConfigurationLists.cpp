@@ -36,6 +36,36 @@ bool ParsePoint(const std::wstring& piece, float* value)
     return true;
 }
 
+enum class RegistryNames { Values, SubKeys };
+
+// Calls visit(name, type, size) for each of the first `limit` values or
+// subkeys of a key, in the key's order; a subkey has type and size 0. An entry
+// that cannot be read is passed over.
+template <class Visit>
+void ForEachRegistryName(HKEY key, RegistryNames what, DWORD limit, Visit visit)
+{
+    const bool values = what == RegistryNames::Values;
+    DWORD entries = 0;
+    DWORD longestName = 0;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, values ? nullptr : &entries, values ? nullptr : &longestName,
+                         nullptr, values ? &entries : nullptr, values ? &longestName : nullptr, nullptr, nullptr,
+                         nullptr) != ERROR_SUCCESS ||
+        entries == 0 || longestName == 0)
+        return;
+    std::wstring name(longestName + 1, L'\0');
+    const DWORD count = std::min<DWORD>(entries, limit);
+    for (DWORD position = 0; position < count; ++position) {
+        DWORD nameLength = longestName + 1;
+        DWORD type = 0;
+        DWORD size = 0;
+        const LSTATUS status =
+            values ? RegEnumValueW(key, position, name.data(), &nameLength, nullptr, &type, nullptr, &size)
+                   : RegEnumKeyExW(key, position, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS)
+            visit(name.c_str(), type, size);
+    }
+}
+
 } // namespace
 
 CConfiguration::CRulerRecord::CRulerRecord(const wchar_t* name, double scale, const float points[4])
@@ -104,31 +134,19 @@ void CConfiguration::LoadRecents()
     CWinRegistry key(HKEY_CURRENT_USER, kRecentsKey, FALSE, TRUE);
     if (!key.GetKey())
         return;
-    DWORD values = 0;
-    DWORD longestName = 0;
-    if (RegQueryInfoKeyW(key.GetKey(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, &longestName,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-        values == 0 || longestName == 0)
-        return;
-    std::wstring name(longestName + 1, L'\0');
-    const DWORD count = std::min<DWORD>(values, kRecentCount);
-    for (DWORD position = 0; position < count; ++position) {
-        DWORD nameLength = longestName + 1;
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegEnumValueW(key.GetKey(), position, name.data(), &nameLength, nullptr, &type, nullptr, &size) !=
-                ERROR_SUCCESS ||
-            type != REG_SZ || size == 0)
-            continue;
-        const long slot = std::wcstol(name.c_str(), nullptr, 10);
+    ForEachRegistryName(key.GetKey(), RegistryNames::Values, kRecentCount,
+                        [&](const wchar_t* name, DWORD type, DWORD size) {
+        if (type != REG_SZ || size == 0)
+            return;
+        const long slot = std::wcstol(name, nullptr, 10);
         if (slot < 0 || slot >= static_cast<long>(kRecentCount))
-            continue;
-        if (auto path = ReadRegistryText(key.GetKey(), name.c_str())) {
+            return;
+        if (auto path = ReadRegistryText(key.GetKey(), name)) {
             CHeapText text;
             text.Adopt(std::move(path));
             ReplaceText(m_Recents[slot], text);
         }
-    }
+    });
 }
 
 void CConfiguration::SaveRecents()
@@ -169,25 +187,13 @@ void CConfiguration::LoadRulers()
     CWinRegistry key(HKEY_CURRENT_USER, kRulersKey, FALSE, TRUE);
     if (!key.GetKey())
         return;
-    DWORD subKeys = 0;
-    DWORD longestName = 0;
-    if (RegQueryInfoKeyW(key.GetKey(), nullptr, nullptr, nullptr, &subKeys, &longestName, nullptr, nullptr, nullptr,
-                         nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-        subKeys == 0 || longestName == 0)
-        return;
-    std::wstring name(longestName + 1, L'\0');
-    const DWORD count = std::min<DWORD>(subKeys, kMaxSavedRulers);
-    for (DWORD position = 0; position < count; ++position) {
-        DWORD nameLength = longestName + 1;
-        if (RegEnumKeyExW(key.GetKey(), position, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            continue;
-        CWinRegistry ruler(HKEY_CURRENT_USER, (std::wstring(kRulersKey) + L"\\" + name.c_str()).c_str(), FALSE, FALSE);
+    ForEachRegistryName(key.GetKey(), RegistryNames::SubKeys, kMaxSavedRulers, [&](const wchar_t* name, DWORD, DWORD) {
+        CWinRegistry ruler(HKEY_CURRENT_USER, (std::wstring(kRulersKey) + L"\\" + name).c_str(), FALSE, FALSE);
         if (!ruler.OpenExisting(KEY_QUERY_VALUE))
-            continue;
+            return;
         auto rulerName = ruler.ReadStringCopy(L"name");
         if (!rulerName)
-            continue;
+            return;
         auto record = std::make_unique<CRulerRecord>(rulerName.get(), 1.0, nullptr);
         std::wstring scale;
         if (ruler.ReadString(L"scale", scale)) {
@@ -196,11 +202,11 @@ void CConfiguration::LoadRulers()
                 record->m_Scale = 0.0;
         }
         if (ParseRulerPoints(ruler, record->m_Points) < 0)
-            continue;
+            return;
         if (record->m_Scale <= 0.0)
             record->m_Scale = 1.0;
         m_Rulers.push_back(std::move(record));
-    }
+    });
 }
 
 void CConfiguration::SaveRulers()

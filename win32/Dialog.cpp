@@ -2,11 +2,7 @@
 
 namespace win32 {
 
-CDialogImplRoot::~CDialogImplRoot() {
-  if (m_hWnd && ::IsWindow(m_hWnd) &&
-      ::GetWindowLongPtrW(m_hWnd, DWLP_USER) == reinterpret_cast<LONG_PTR>(this))
-    ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
-}
+CDialogImplRoot::~CDialogImplRoot() { DetachObject(m_hWnd, DWLP_USER, this); }
 
 INT_PTR CDialogImplRoot::DoModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent, LPARAM initParam) {
   if (m_hWnd) return -1;
@@ -48,12 +44,8 @@ INT_PTR CALLBACK CDialogImplRoot::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam
     lParam = params->user;
   }
 
-  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
-  const MSG* outer = self->m_pCurrentMsg;
-  self->m_pCurrentMsg = &msg;
   LRESULT result = 0;
-  BOOL handled = self->ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0);
-  self->m_pCurrentMsg = outer;
+  BOOL handled = DispatchAsCurrent(*self, self->m_pCurrentMsg, hWnd, uMsg, wParam, lParam, result);
 
   if (uMsg == WM_NCDESTROY) {
     ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);

@@ -69,14 +69,27 @@ BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
   }
 }
 
+BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam,
+                       LPARAM lParam, LRESULT& result) {
+  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+  const MSG* outer = current;
+  current = &msg;
+  result = 0;
+  BOOL handled = map.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0);
+  current = outer;
+  return handled;
+}
+
+void DetachObject(HWND hWnd, int index, const void* object) {
+  if (hWnd && ::IsWindow(hWnd) && ::GetWindowLongPtrW(hWnd, index) == reinterpret_cast<LONG_PTR>(object))
+    ::SetWindowLongPtrW(hWnd, index, 0);
+}
+
 CWindowImplRoot::~CWindowImplRoot() {
-  // The window may outlive its object; later messages must not reach a dead one.
-  if (m_bSubclassed) {
+  if (m_bSubclassed)
     UnsubclassWindow();
-  } else if (m_hWnd && ::IsWindow(m_hWnd) &&
-             ::GetWindowLongPtrW(m_hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this)) {
-    ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
-  }
+  else
+    DetachObject(m_hWnd, GWLP_USERDATA, this);
 }
 
 LRESULT CWindowImplRoot::DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -208,12 +221,8 @@ LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
     if (cs->lpCreateParams == m_pCreating) cs->lpCreateParams = m_pCreating->user;
   }
-  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
-  const MSG* outer = m_pCurrentMsg;
-  m_pCurrentMsg = &msg;
   LRESULT result = 0;
-  BOOL handled = ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0);
-  m_pCurrentMsg = outer;
+  BOOL handled = DispatchAsCurrent(*this, m_pCurrentMsg, hWnd, uMsg, wParam, lParam, result);
   if (!handled) result = DefWindowProc(uMsg, wParam, lParam);
 
   if (uMsg == WM_NCDESTROY) {

@@ -93,6 +93,16 @@ LRESULT ReflectNotificationsOf(HWND parent, UINT uMsg, WPARAM wParam, LPARAM lPa
 // The answer DefWindowProc would give a parent for a reflected message.
 BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
+// Runs map on one message, which `current` points to meanwhile; a message sent
+// from inside a handler restores the outer one when it returns.
+BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam,
+                       LPARAM lParam, LRESULT& result);
+
+// Clears the window's pointer to object at index (GWLP_USERDATA, DWLP_USER)
+// unless the window is gone or points elsewhere: the window may outlive its
+// object, and later messages must not reach a dead one.
+void DetachObject(HWND hWnd, int index, const void* object);
+
 // The part of every window object that does not depend on its class.
 class CWindowImplRoot : public CWindow, public CMessageMap {
 public:

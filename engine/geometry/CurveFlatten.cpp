@@ -35,6 +35,64 @@ bool AllFinite(std::initializer_list<double> values) {
   return true;
 }
 
+// Squared distance of a control point from the chord (x1, y1) + t (dx, dy),
+// measured to the nearer end where its projection t falls outside the chord.
+double SquareDistanceFromChord(double px, double py, double x1, double y1, double dx, double dy, double x2, double y2,
+                               double t) {
+  if (t <= 0) return SquareDistance(px, py, x1, y1);
+  if (t >= 1) return SquareDistance(px, py, x2, y2);
+  return SquareDistance(px, py, x1 + t * dx, y1 + t * dy);
+}
+
+// The subdividing flatteners keep one slot free so that the end point always fits.
+void AddBoundedPoint(PointBlockList<PointD>& points, double x, double y) {
+  if (points.Size() < kMaxCurvePoints - 1) points.Add({x, y});
+}
+
+PathCommand NextFlattenedPoint(const PointBlockList<PointD>& points, unsigned& index, double* x, double* y) {
+  if (index >= points.Size()) return CmdStop;
+  const PointD& p = points[index++];
+  *x = p.x;
+  *y = p.y;
+  return index == 1 ? CmdMoveTo : CmdLineTo;
+}
+
+// The first and last vertices of an incremental flattening are the exact end
+// points; only the steps between them come from the forward differences.
+bool IncrementalEndVertex(int& step, int stepCount, double startX, double startY, double endX, double endY,
+                          double* x, double* y, PathCommand* cmd) {
+  if (step == stepCount) {
+    *x = startX;
+    *y = startY;
+    --step;
+    *cmd = CmdMoveTo;
+    return true;
+  }
+  if (step == 0) {
+    *x = endX;
+    *y = endY;
+    --step;
+    *cmd = CmdLineTo;
+    return true;
+  }
+  return false;
+}
+
+// The switching wrappers hand each call to the flattener of their method.
+template <class Incremental, class Subdivision>
+void RewindChosen(unsigned method, Incremental& incremental, Subdivision& subdivision) {
+  if (method == CurveIncremental)
+    incremental.Rewind();
+  else
+    subdivision.Rewind();
+}
+
+template <class Incremental, class Subdivision>
+PathCommand VertexOfChosen(unsigned method, Incremental& incremental, Subdivision& subdivision, double* x,
+                           double* y) {
+  return method == CurveIncremental ? incremental.Vertex(x, y) : subdivision.Vertex(x, y);
+}
+
 }  // namespace
 
 // ---- incremental quadratic -------------------------------------------------
@@ -86,18 +144,8 @@ void PCurve3Inc::Rewind() {
 
 PathCommand PCurve3Inc::Vertex(double* x, double* y) {
   if (m_step < 0) return CmdStop;
-  if (m_step == m_stepCount) {
-    *x = m_startX;
-    *y = m_startY;
-    --m_step;
-    return CmdMoveTo;
-  }
-  if (m_step == 0) {
-    *x = m_endX;
-    *y = m_endY;
-    --m_step;
-    return CmdLineTo;
-  }
+  PathCommand cmd;
+  if (IncrementalEndVertex(m_step, m_stepCount, m_startX, m_startY, m_endX, m_endY, x, y, &cmd)) return cmd;
   m_fx += m_dfx;
   m_fy += m_dfy;
   m_dfx += m_ddfx;
@@ -168,18 +216,8 @@ void PCurve4Inc::Rewind() {
 
 PathCommand PCurve4Inc::Vertex(double* x, double* y) {
   if (m_step < 0) return CmdStop;
-  if (m_step == m_stepCount) {
-    *x = m_startX;
-    *y = m_startY;
-    --m_step;
-    return CmdMoveTo;
-  }
-  if (m_step == 0) {
-    *x = m_endX;
-    *y = m_endY;
-    --m_step;
-    return CmdLineTo;
-  }
+  PathCommand cmd;
+  if (IncrementalEndVertex(m_step, m_stepCount, m_startX, m_startY, m_endX, m_endY, x, y, &cmd)) return cmd;
   m_fx += m_dfx;
   m_fy += m_dfy;
   m_dfx += m_ddfx;
@@ -211,9 +249,7 @@ void PCurve3Div::SetApproximationScale(double scale) {
   if (m_hasCurve) Flatten();
 }
 
-void PCurve3Div::AddPoint(double x, double y) {
-  if (m_points.Size() < kMaxCurvePoints - 1) m_points.Add({x, y});
-}
+void PCurve3Div::AddPoint(double x, double y) { AddBoundedPoint(m_points, x, y); }
 
 void PCurve3Div::Flatten() {
   const double tolerance = 0.5 / m_approximationScale;
@@ -247,12 +283,7 @@ void PCurve3Div::Subdivide(double x1, double y1, double x2, double y2, double x3
     } else {
       const double k = ((x2 - x1) * dx + (y2 - y1) * dy) / da;
       if (k > 0 && k < 1) return;  // the control point lies between the ends
-      if (k <= 0)
-        d = SquareDistance(x2, y2, x1, y1);
-      else if (k >= 1)
-        d = SquareDistance(x2, y2, x3, y3);
-      else
-        d = SquareDistance(x2, y2, x1 + k * dx, y1 + k * dy);
+      d = SquareDistanceFromChord(x2, y2, x1, y1, dx, dy, x3, y3, k);
     }
     if (d < m_distanceToleranceSquare) {
       AddPoint(x2, y2);
@@ -264,11 +295,7 @@ void PCurve3Div::Subdivide(double x1, double y1, double x2, double y2, double x3
 }
 
 PathCommand PCurve3Div::Vertex(double* x, double* y) {
-  if (m_outputIndex >= m_points.Size()) return CmdStop;
-  const PointD& p = m_points[m_outputIndex++];
-  *x = p.x;
-  *y = p.y;
-  return m_outputIndex == 1 ? CmdMoveTo : CmdLineTo;
+  return NextFlattenedPoint(m_points, m_outputIndex, x, y);
 }
 
 // ---- subdividing cubic -----------------------------------------------------
@@ -290,9 +317,7 @@ void PCurve4Div::SetApproximationScale(double scale) {
   if (m_hasCurve) Flatten();
 }
 
-void PCurve4Div::AddPoint(double x, double y) {
-  if (m_points.Size() < kMaxCurvePoints - 1) m_points.Add({x, y});
-}
+void PCurve4Div::AddPoint(double x, double y) { AddBoundedPoint(m_points, x, y); }
 
 void PCurve4Div::Flatten() {
   const double tolerance = 0.5 / m_approximationScale;
@@ -331,18 +356,8 @@ void PCurve4Div::Subdivide(double x1, double y1, double x2, double y2, double x3
         const double t2 = ((x2 - x1) * dx + (y2 - y1) * dy) / k;
         const double t3 = ((x3 - x1) * dx + (y3 - y1) * dy) / k;
         if (t2 > 0 && t2 < 1 && t3 > 0 && t3 < 1) return;  // both controls between the ends
-        if (t2 <= 0)
-          d2 = SquareDistance(x2, y2, x1, y1);
-        else if (t2 >= 1)
-          d2 = SquareDistance(x2, y2, x4, y4);
-        else
-          d2 = SquareDistance(x2, y2, x1 + t2 * dx, y1 + t2 * dy);
-        if (t3 <= 0)
-          d3 = SquareDistance(x3, y3, x1, y1);
-        else if (t3 >= 1)
-          d3 = SquareDistance(x3, y3, x4, y4);
-        else
-          d3 = SquareDistance(x3, y3, x1 + t3 * dx, y1 + t3 * dy);
+        d2 = SquareDistanceFromChord(x2, y2, x1, y1, dx, dy, x4, y4, t2);
+        d3 = SquareDistanceFromChord(x3, y3, x1, y1, dx, dy, x4, y4, t3);
       }
       if (d2 > d3) {
         if (d2 < tolerance) {
@@ -379,11 +394,7 @@ void PCurve4Div::Subdivide(double x1, double y1, double x2, double y2, double x3
 }
 
 PathCommand PCurve4Div::Vertex(double* x, double* y) {
-  if (m_outputIndex >= m_points.Size()) return CmdStop;
-  const PointD& p = m_points[m_outputIndex++];
-  *x = p.x;
-  *y = p.y;
-  return m_outputIndex == 1 ? CmdMoveTo : CmdLineTo;
+  return NextFlattenedPoint(m_points, m_outputIndex, x, y);
 }
 
 // ---- switching wrappers ----------------------------------------------------
@@ -401,15 +412,10 @@ void PCurve3::Reset() {
   m_subdivision.Reset();
 }
 
-void PCurve3::Rewind() {
-  if (m_method == CurveIncremental)
-    m_incremental.Rewind();
-  else
-    m_subdivision.Rewind();
-}
+void PCurve3::Rewind() { RewindChosen(m_method, m_incremental, m_subdivision); }
 
 PathCommand PCurve3::Vertex(double* x, double* y) {
-  return m_method == CurveIncremental ? m_incremental.Vertex(x, y) : m_subdivision.Vertex(x, y);
+  return VertexOfChosen(m_method, m_incremental, m_subdivision, x, y);
 }
 
 void PCurve3::SetApproximationScale(double scale) {
@@ -431,15 +437,10 @@ void PCurve4::Reset() {
   m_subdivision.Reset();
 }
 
-void PCurve4::Rewind() {
-  if (m_method == CurveIncremental)
-    m_incremental.Rewind();
-  else
-    m_subdivision.Rewind();
-}
+void PCurve4::Rewind() { RewindChosen(m_method, m_incremental, m_subdivision); }
 
 PathCommand PCurve4::Vertex(double* x, double* y) {
-  return m_method == CurveIncremental ? m_incremental.Vertex(x, y) : m_subdivision.Vertex(x, y);
+  return VertexOfChosen(m_method, m_incremental, m_subdivision, x, y);
 }
 
 void PCurve4::SetApproximationScale(double scale) {

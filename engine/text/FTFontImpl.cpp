@@ -200,7 +200,8 @@ void FTFontImpl::Underline(int x, int y, int length) {
     reinterpret_cast<uint32_t*>(row)[px] = 0xFFFFFFFFu;
 }
 
-int FTFontImpl::DrawText(const wchar_t* text, int count, int x, int y) {
+template <class PutRow>
+int FTFontImpl::PutText(const wchar_t* text, int count, int x, int y, bool lineBreaks, PutRow putRow) {
   count = TextCount(text, count);
   int px = 0, ly = 0;
   unsigned previous = 0;
@@ -217,7 +218,7 @@ int FTFontImpl::DrawText(const wchar_t* text, int count, int x, int y) {
       underlineNext = false;
       continue;
     }
-    if (c == L'\n') {
+    if (lineBreaks && c == L'\n') {
       ly += m_lineHeight;
       px = 0;
       previous = 0;
@@ -237,20 +238,14 @@ int FTFontImpl::DrawText(const wchar_t* text, int count, int x, int y) {
     const int j1 = std::min(bitmap.width, m_targetWidth - gx);
     const int k0 = std::max(0, -top);
     const int k1 = std::min(bitmap.rows, m_targetHeight - top);
-    if (m_targetPixels) {
+    if (m_targetPixels && j1 > j0) {
       for (int k = k0; k < k1; ++k) {
         const unsigned char* coverage = bitmap.buffer.get() + size_t(k) * size_t(bitmap.pitch);
         auto row = reinterpret_cast<uint8_t*>(m_targetPixels) + ptrdiff_t(top + k) * m_targetPitch;
-        for (int j = j0; j < j1; ++j) {
-          uint8_t* p = row + 4 * (gx + j);
-          p[0] = b;
-          p[1] = g;
-          p[2] = r;
-          p[3] = coverage[j];
-        }
+        putRow(row + 4 * (gx + j0), coverage + j0, j1 - j0, r, g, b);
       }
-      if (underlineNext) Underline(gx, y + ly + m_ascent + m_underlineThickness, glyph->advance);
     }
+    if (m_targetPixels && underlineNext) Underline(gx, y + ly + m_ascent + m_underlineThickness, glyph->advance);
     px += glyph->advance;
     previous = glyph->glyphIndex;
     underlineNext = false;
@@ -258,47 +253,22 @@ int FTFontImpl::DrawText(const wchar_t* text, int count, int x, int y) {
   return count;
 }
 
-int FTFontImpl::BlendText(const wchar_t* text, int count, int x, int y) {
-  count = TextCount(text, count);
-  int px = 0;
-  unsigned previous = 0;
-  bool underlineNext = false;
-  unsigned char r = m_red, g = m_green, b = m_blue;
-  for (int i = 0; i < count; ++i) {
-    const wchar_t c = text[i];
-    if (c == L'&' && !underlineNext) {
-      underlineNext = true;
-      continue;
-    }
-    GlyphEntry* glyph = GetGlyph(c);
-    if (!glyph || !(glyph->state & GlyphGray)) {
-      underlineNext = false;
-      continue;
-    }
-    px += Kerning(previous, glyph->glyphIndex);
-    const int gx = x + px;
-    if (m_layout.clipMode > 0 && (gx >= m_targetWidth || gx + glyph->advance > m_targetWidth)) return i;
-    if (m_glyphCallback) m_glyphCallback(i, gx, y, glyph->advance, 12, &r, &g, &b, m_userData);
+int FTFontImpl::DrawText(const wchar_t* text, int count, int x, int y) {
+  // The glyph's coverage becomes the pixel's alpha; the colour replaces what was there.
+  return PutText(text, count, x, y, true,
+                 [](uint8_t* pixels, const uint8_t* coverage, int n, uint8_t r, uint8_t g, uint8_t b) {
+                   for (int j = 0; j < n; ++j) {
+                     uint8_t* p = pixels + 4 * j;
+                     p[0] = b;
+                     p[1] = g;
+                     p[2] = r;
+                     p[3] = coverage[j];
+                   }
+                 });
+}
 
-    const GlyphBitmap& bitmap = glyph->gray;
-    const int top = y + glyph->verticalOffset;
-    const int j0 = std::max(0, -gx);
-    const int j1 = std::min(bitmap.width, m_targetWidth - gx);
-    const int k0 = std::max(0, -top);
-    const int k1 = std::min(bitmap.rows, m_targetHeight - top);
-    if (m_targetPixels && j1 > j0) {
-      for (int k = k0; k < k1; ++k) {
-        const unsigned char* coverage = bitmap.buffer.get() + size_t(k) * size_t(bitmap.pitch);
-        auto row = reinterpret_cast<uint8_t*>(m_targetPixels) + ptrdiff_t(top + k) * m_targetPitch;
-        BlendCoverageRowSse2(row + 4 * (gx + j0), coverage + j0, j1 - j0, r, g, b);
-      }
-    }
-    if (m_targetPixels && underlineNext) Underline(gx, y + m_ascent + m_underlineThickness, glyph->advance);
-    px += glyph->advance;
-    previous = glyph->glyphIndex;
-    underlineNext = false;
-  }
-  return count;
+int FTFontImpl::BlendText(const wchar_t* text, int count, int x, int y) {
+  return PutText(text, count, x, y, false, BlendCoverageRowSse2);
 }
 
 void FTFontImpl::MeasureText(const wchar_t* text, int count, int* width, int* height) {

@@ -50,6 +50,12 @@ private:
   int Kerning(unsigned previous, unsigned current) const;
   int TextCount(const wchar_t* text, int count) const;
   void Underline(int x, int y, int length);
+  // The glyph loop of DrawText and BlendText: '&' underlines the next glyph,
+  // kerning, clipping and the glyph callback; putRow(pixels, coverage, count,
+  // r, g, b) writes one clipped row of a glyph. Line breaks start a new line
+  // only where the caller lays out several lines.
+  template <class PutRow>
+  int PutText(const wchar_t* text, int count, int x, int y, bool lineBreaks, PutRow putRow);
 
   std::wstring m_filePath;
   FontDescription m_description{};

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "EnhancePipeline.h"
+#include "EnhanceLanes.h"
 
 namespace ZEvuvoro {
 
@@ -210,50 +211,22 @@ RowKinds KindsOfRow(int type, int r)
     return k;
 }
 
-struct Sse2Matrix
-{
-    __m128i gain2[3];
-    __m128i pos[4][3], neg[4][3];
-    bool unitGains;
-};
-
-void PrepareMatrix(const BayerJob& job, Sse2Matrix& m)
+void PrepareMatrix(const BayerJob& job, EnhanceSse2Matrix& m)
 {
     EnhanceSettings s;
     Coefficients16(job, s);
-    m.unitGains = true;
-    for (int c = 0; c < 3; ++c) {
-        const int g = std::min<int>(EnhanceGain16(s.gain[c]), 32767);
-        m.gain2[c] = _mm_set1_epi16(static_cast<short>(g * 2));
-        m.unitGains = m.unitGains && g == 128;
-    }
-    for (int k = 0; k < 4; ++k)
-        for (int j = 0; j < 3; ++j) {
-            const int c = s.coef[k * 4 + j];
-            m.pos[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? c : 0));
-            m.neg[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? 0 : -c));
-        }
-}
-
-inline __m128i Min255(__m128i v)
-{
-    return _mm_sub_epi16(v, _mm_subs_epu16(v, _mm_set1_epi16(255)));
+    PrepareEnhanceSse2(s, m);
 }
 
 // Gains and matrix of eight pixels, then packed with alpha 255.
-void FinishHalf(const Sse2Matrix& m, __m128i rgb[3], __m128i& lo, __m128i& hi)
+void FinishHalf(const EnhanceSse2Matrix& m, __m128i rgb[3], __m128i& lo, __m128i& hi)
 {
     if (!m.unitGains)
         for (int c = 0; c < 3; ++c)
-            rgb[c] = Min255(_mm_mulhi_epu16(_mm_slli_epi16(rgb[c], 8), m.gain2[c]));
+            rgb[c] = GainSse2(rgb[c], m.gain2[c]);
     __m128i out[3];
-    for (int j = 0; j < 3; ++j) {
-        __m128i p = _mm_add_epi16(_mm_mullo_epi16(rgb[0], m.pos[0][j]), _mm_mullo_epi16(rgb[1], m.pos[1][j]));
-        p = _mm_add_epi16(p, _mm_add_epi16(_mm_mullo_epi16(rgb[2], m.pos[2][j]), m.pos[3][j]));
-        __m128i n = _mm_add_epi16(_mm_mullo_epi16(rgb[0], m.neg[0][j]), _mm_mullo_epi16(rgb[1], m.neg[1][j]));
-        n = _mm_add_epi16(n, _mm_add_epi16(_mm_mullo_epi16(rgb[2], m.neg[2][j]), m.neg[3][j]));
-        out[j] = Min255(_mm_subs_epu16(_mm_srli_epi16(p, 6), _mm_srli_epi16(n, 6)));
-    }
+    for (int j = 0; j < 3; ++j)
+        out[j] = MatrixChannel(m, j, rgb[0], rgb[1], rgb[2]);
     const __m128i bg = _mm_or_si128(out[2], _mm_slli_epi16(out[1], 8));
     const __m128i ra = _mm_or_si128(out[0], _mm_set1_epi16(static_cast<short>(0xFF00)));
     lo = _mm_unpacklo_epi16(bg, ra);
@@ -262,7 +235,7 @@ void FinishHalf(const Sse2Matrix& m, __m128i rgb[3], __m128i& lo, __m128i& hi)
 
 
 // Sixteen output pixels from column c (fewer at the end of the row).
-void Block16Sse2(const uint8_t* row, ptrdiff_t st, int c, int width, const RowKinds& kinds, const Sse2Matrix& m,
+void Block16Sse2(const uint8_t* row, ptrdiff_t st, int c, int width, const RowKinds& kinds, const EnhanceSse2Matrix& m,
                  uint8_t* out)
 {
     Half even, odd;
@@ -285,8 +258,6 @@ void Block16Sse2(const uint8_t* row, ptrdiff_t st, int c, int width, const RowKi
 }
 
 // ---- AVX2: 32-sample blocks, the 16-sample form for the rest of a row ----
-
-#define MEASURE_AVX2 __attribute__((target("avx2")))
 
 struct Half256
 {
@@ -361,70 +332,24 @@ MEASURE_AVX2 inline void InterpolateHalf256(const Half256& h, int colour, int ac
     }
 }
 
-struct Avx2Matrix
-{
-    __m256i gain2[3];
-    __m256i magnitude[3][3];
-    __m256i positive[3][3];
-    __m256i offsetPos[3];
-    __m256i offsetAbs[3];
-    bool unitGains;
-};
-
-MEASURE_AVX2 void PrepareMatrix256(const BayerJob& job, Avx2Matrix& m)
+MEASURE_AVX2 void PrepareMatrix256(const BayerJob& job, EnhanceAvx2Matrix& m)
 {
     EnhanceSettings s;
     Coefficients16(job, s);
-    m.unitGains = true;
-    for (int c = 0; c < 3; ++c) {
-        int g = EnhanceGain16(s.gain[c]);
-        g = g > 32767 ? 32767 : g;
-        m.gain2[c] = _mm256_set1_epi16(static_cast<short>(g * 2));
-        m.unitGains = m.unitGains && g == 128;
-    }
-    for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j) {
-            const int c = s.coef[k * 4 + j];
-            m.magnitude[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
-            m.positive[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? -1 : 0));
-        }
-    for (int j = 0; j < 3; ++j) {
-        const int c = s.coef[12 + j];
-        m.offsetPos[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : 0));
-        m.offsetAbs[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
-    }
+    PrepareEnhanceAvx2(s, m);
 }
 
 // Gains and matrix of sixteen pixels, packed with alpha 255 (pixels 0-3 and
 // 8-11 in lo, 4-7 and 12-15 in hi, by the in-lane unpacks).
 template <bool Diagonal>
-MEASURE_AVX2 inline void FinishHalf256(const Avx2Matrix& m, __m256i rgb[3], __m256i& lo, __m256i& hi)
+MEASURE_AVX2 inline void FinishHalf256(const EnhanceAvx2Matrix& m, __m256i rgb[3], __m256i& lo, __m256i& hi)
 {
-    const __m256i max = _mm256_set1_epi16(255);
     if (!m.unitGains)
         for (int c = 0; c < 3; ++c)
-            rgb[c] = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(rgb[c], 8), m.gain2[c]), max);
+            rgb[c] = GainAvx2(rgb[c], m.gain2[c]);
     __m256i out[3];
-    for (int j = 0; j < 3; ++j) {
-        if (Diagonal) {
-            const int a = j == 0 ? 1 : 0, b = j == 2 ? 1 : 2;
-            const __m256i pos = _mm256_add_epi16(_mm256_mullo_epi16(rgb[j], m.magnitude[j][j]), m.offsetPos[j]);
-            const __m256i neg = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(rgb[a], m.magnitude[a][j]),
-                                                                  _mm256_mullo_epi16(rgb[b], m.magnitude[b][j])),
-                                                 _mm256_sub_epi16(m.offsetAbs[j], m.offsetPos[j]));
-            out[j] = _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)), max);
-            continue;
-        }
-        const __m256i p0 = _mm256_mullo_epi16(rgb[0], m.magnitude[0][j]);
-        const __m256i p1 = _mm256_mullo_epi16(rgb[1], m.magnitude[1][j]);
-        const __m256i p2 = _mm256_mullo_epi16(rgb[2], m.magnitude[2][j]);
-        const __m256i total = _mm256_add_epi16(_mm256_add_epi16(p0, p1), _mm256_add_epi16(p2, m.offsetAbs[j]));
-        const __m256i pos = _mm256_add_epi16(
-            _mm256_add_epi16(_mm256_and_si256(p0, m.positive[0][j]), _mm256_and_si256(p1, m.positive[1][j])),
-            _mm256_add_epi16(_mm256_and_si256(p2, m.positive[2][j]), m.offsetPos[j]));
-        const __m256i neg = _mm256_sub_epi16(total, pos);
-        out[j] = _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)), max);
-    }
+    for (int j = 0; j < 3; ++j)
+        out[j] = MatrixChannelAvx2<Diagonal>(m, j, rgb);
     const __m256i bg = _mm256_or_si256(out[2], _mm256_slli_epi16(out[1], 8));
     const __m256i ra = _mm256_or_si256(out[0], _mm256_set1_epi16(static_cast<short>(0xFF00)));
     lo = _mm256_unpacklo_epi16(bg, ra);
@@ -434,9 +359,9 @@ MEASURE_AVX2 inline void FinishHalf256(const Avx2Matrix& m, __m256i rgb[3], __m2
 template <bool Diagonal>
 MEASURE_AVX2 void DemosaicAvx2(const BayerJob& job, int type)
 {
-    Sse2Matrix m;
+    EnhanceSse2Matrix m;
     PrepareMatrix(job, m);
-    Avx2Matrix m256;
+    EnhanceAvx2Matrix m256;
     PrepareMatrix256(job, m256);
     const ptrdiff_t st = job.sourceStride;
     for (int r = 0; r < job.height; ++r) {
@@ -505,7 +430,7 @@ void BayerDemosaicSse2(const BayerJob& job, int type)
         return;
     }
     type = NormalType(type);
-    Sse2Matrix m;
+    EnhanceSse2Matrix m;
     PrepareMatrix(job, m);
     const ptrdiff_t st = job.sourceStride;
     for (int r = 0; r < job.height; ++r) {

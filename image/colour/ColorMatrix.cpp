@@ -19,38 +19,21 @@ constexpr float kLumRed = 0.3086f;
 constexpr float kLumGreen = 0.6094f;
 constexpr float kLumBlue = 0.0820f;
 
-void RotateX(ColorMatrix4& m, float rs, float rc)
+// Turns the plane of axes a and b by the angle of sine rs and cosine rc.
+void Rotate(ColorMatrix4& m, int a, int b, float rs, float rc)
 {
     ColorMatrix4 t;
     ColorMatrixIdentity(t);
-    t.m[1][1] = rc;
-    t.m[1][2] = rs;
-    t.m[2][1] = -rs;
-    t.m[2][2] = rc;
+    t.m[a][a] = rc;
+    t.m[a][b] = rs;
+    t.m[b][a] = -rs;
+    t.m[b][b] = rc;
     ColorMatrixAppend(m, t);
 }
 
-void RotateY(ColorMatrix4& m, float rs, float rc)
-{
-    ColorMatrix4 t;
-    ColorMatrixIdentity(t);
-    t.m[0][0] = rc;
-    t.m[0][2] = -rs;
-    t.m[2][0] = rs;
-    t.m[2][2] = rc;
-    ColorMatrixAppend(m, t);
-}
-
-void RotateZ(ColorMatrix4& m, float rs, float rc)
-{
-    ColorMatrix4 t;
-    ColorMatrixIdentity(t);
-    t.m[0][0] = rc;
-    t.m[0][1] = rs;
-    t.m[1][0] = -rs;
-    t.m[1][1] = rc;
-    ColorMatrixAppend(m, t);
-}
+void RotateX(ColorMatrix4& m, float rs, float rc) { Rotate(m, 1, 2, rs, rc); }
+void RotateY(ColorMatrix4& m, float rs, float rc) { Rotate(m, 2, 0, rs, rc); }
+void RotateZ(ColorMatrix4& m, float rs, float rc) { Rotate(m, 0, 1, rs, rc); }
 
 void ShearZ(ColorMatrix4& m, float dx, float dy)
 {

@@ -1,4 +1,5 @@
 #include "EnhancePipeline.h"
+#include "EnhanceLanes.h"
 
 #include <emmintrin.h>
 #include <immintrin.h>
@@ -18,6 +19,11 @@ void BuildGammaPairs(const uint8_t table[256], uint16_t pairs[65536])
     for (int g = 0; g < 256; ++g)
         for (int b = 0; b < 256; ++b)
             pairs[g << 8 | b] = static_cast<uint16_t>(table[g] << 8 | table[b]);
+}
+
+int EnhanceLaneGain(int gain)
+{
+    return std::min<int>(EnhanceGain16(gain), 32767);
 }
 
 bool EnhanceMatrixIsDiagonal(const int16_t coef[16])
@@ -116,39 +122,6 @@ __attribute__((noinline)) void GammaRow(uint8_t* row, int width, const uint8_t* 
     }
 }
 
-// Constants of one frame, broadcast once so the row loop only loads them.
-struct Sse2Frame
-{
-    __m128i gain2[3]; // 2 x gain (at most 65534) for the high-half multiply
-    __m128i pos[4][3];
-    __m128i neg[4][3];
-    bool unitGains;
-};
-
-void PrepareSse2(const EnhanceSettings& s, Sse2Frame& f)
-{
-    f.unitGains = true;
-    for (int c = 0; c < 3; ++c) {
-        // Any gain from 32640 up saturates every non-zero value, so capping it keeps the results.
-        const int g = std::min<int>(EnhanceGain16(s.gain[c]), 32767);
-        f.gain2[c] = _mm_set1_epi16(static_cast<short>(g * 2));
-        if (g != 128)
-            f.unitGains = false;
-    }
-    for (int k = 0; k < 4; ++k) {
-        for (int j = 0; j < 3; ++j) {
-            const int c = s.coef[k * 4 + j];
-            f.pos[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? c : 0));
-            f.neg[k][j] = _mm_set1_epi16(static_cast<short>(c > 0 ? 0 : -c));
-        }
-    }
-}
-
-inline __m128i Min255(__m128i v)
-{
-    return _mm_sub_epi16(v, _mm_subs_epu16(v, _mm_set1_epi16(255)));
-}
-
 // Eight B, G, R, A pixels as three vectors of eight 16-bit values.
 inline void Unpack8(const uint8_t* p, __m128i& b, __m128i& g, __m128i& r)
 {
@@ -168,12 +141,7 @@ inline void Pack8(uint8_t* p, __m128i b, __m128i g, __m128i r)
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 16), _mm_unpackhi_epi16(bg, r));
 }
 
-inline __m128i GainSse2(__m128i v, __m128i gain2)
-{
-    return Min255(_mm_mulhi_epu16(_mm_slli_epi16(v, 8), gain2));
-}
-
-inline void GainsSse2(const Sse2Frame& f, __m128i& b, __m128i& g, __m128i& r)
+inline void GainsSse2(const EnhanceSse2Matrix& f, __m128i& b, __m128i& g, __m128i& r)
 {
     if (f.unitGains)
         return;
@@ -182,16 +150,7 @@ inline void GainsSse2(const Sse2Frame& f, __m128i& b, __m128i& g, __m128i& r)
     b = GainSse2(b, f.gain2[2]);
 }
 
-inline __m128i MatrixChannel(const Sse2Frame& f, int j, __m128i r, __m128i g, __m128i b)
-{
-    __m128i p = _mm_add_epi16(_mm_mullo_epi16(r, f.pos[0][j]), _mm_mullo_epi16(g, f.pos[1][j]));
-    p = _mm_add_epi16(p, _mm_add_epi16(_mm_mullo_epi16(b, f.pos[2][j]), f.pos[3][j]));
-    __m128i n = _mm_add_epi16(_mm_mullo_epi16(r, f.neg[0][j]), _mm_mullo_epi16(g, f.neg[1][j]));
-    n = _mm_add_epi16(n, _mm_add_epi16(_mm_mullo_epi16(b, f.neg[2][j]), f.neg[3][j]));
-    return Min255(_mm_subs_epu16(_mm_srli_epi16(p, 6), _mm_srli_epi16(n, 6)));
-}
-
-inline void ColourGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
+inline void ColourGroupSse2(const uint8_t* s, uint8_t* d, const EnhanceSse2Matrix& f)
 {
     __m128i b, g, r;
     Unpack8(s, b, g, r);
@@ -202,7 +161,7 @@ inline void ColourGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
     Pack8(d, outB, outG, outR);
 }
 
-inline void GreyGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
+inline void GreyGroupSse2(const uint8_t* s, uint8_t* d, const EnhanceSse2Matrix& f)
 {
     __m128i b, g, r;
     Unpack8(s, b, g, r);
@@ -214,8 +173,8 @@ inline void GreyGroupSse2(const uint8_t* s, uint8_t* d, const Sse2Frame& f)
     Pack8(d, y, y, y);
 }
 
-template <void (*Group)(const uint8_t*, uint8_t*, const Sse2Frame&)>
-void RowSse2(const uint8_t* s, uint8_t* d, int width, const Sse2Frame& f)
+template <void (*Group)(const uint8_t*, uint8_t*, const EnhanceSse2Matrix&)>
+void RowSse2(const uint8_t* s, uint8_t* d, int width, const EnhanceSse2Matrix& f)
 {
     int x = 0;
     for (; x + 8 <= width; x += 8)
@@ -235,43 +194,6 @@ void RowSse2(const uint8_t* s, uint8_t* d, int width, const Sse2Frame& f)
 
 // ---- AVX2: sixteen pixels a step ----
 
-#define MEASURE_AVX2 __attribute__((target("avx2")))
-
-struct Avx2Frame
-{
-    __m256i gain2[3];
-    __m256i magnitude[3][3]; // |c[k][j]|
-    __m256i positive[3][3];  // all ones where c[k][j] > 0
-    __m256i offsetPos[3];
-    __m256i offsetAbs[3];
-    __m256i offsetNeg[3];
-    bool unitGains;
-};
-
-MEASURE_AVX2 void PrepareAvx2(const EnhanceSettings& s, Avx2Frame& f)
-{
-    f.unitGains = true;
-    for (int c = 0; c < 3; ++c) {
-        int g = EnhanceGain16(s.gain[c]);
-        g = g > 32767 ? 32767 : g;
-        f.gain2[c] = _mm256_set1_epi16(static_cast<short>(g * 2));
-        if (g != 128)
-            f.unitGains = false;
-    }
-    for (int k = 0; k < 3; ++k)
-        for (int j = 0; j < 3; ++j) {
-            const int c = s.coef[k * 4 + j];
-            f.magnitude[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
-            f.positive[k][j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? -1 : 0));
-        }
-    for (int j = 0; j < 3; ++j) {
-        const int c = s.coef[12 + j];
-        f.offsetPos[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : 0));
-        f.offsetAbs[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? c : -c));
-        f.offsetNeg[j] = _mm256_set1_epi16(static_cast<short>(c > 0 ? 0 : -c));
-    }
-}
-
 MEASURE_AVX2 inline void Unpack16(const uint8_t* p, __m256i& b, __m256i& g, __m256i& r)
 {
     // The in-lane packs reorder the pixels; Pack16's in-lane unpacks undo it.
@@ -290,45 +212,17 @@ MEASURE_AVX2 inline void Pack16(uint8_t* p, __m256i b, __m256i g, __m256i r)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), _mm256_unpackhi_epi16(bg, r));
 }
 
-MEASURE_AVX2 inline void GainsAvx2(const Avx2Frame& f, __m256i& b, __m256i& g, __m256i& r)
+MEASURE_AVX2 inline void GainsAvx2(const EnhanceAvx2Matrix& f, __m256i& b, __m256i& g, __m256i& r)
 {
     if (f.unitGains)
         return;
-    const __m256i max = _mm256_set1_epi16(255);
-    r = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(r, 8), f.gain2[0]), max);
-    g = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(g, 8), f.gain2[1]), max);
-    b = _mm256_min_epu16(_mm256_mulhi_epu16(_mm256_slli_epi16(b, 8), f.gain2[2]), max);
-}
-
-// Each product belongs to either the positive or the negative sum, so the
-// negative sum is the total less the positive one (exact modulo 2^16, and
-// both sums fit 16 bits here).
-template <bool Diagonal>
-MEASURE_AVX2 inline __m256i MatrixChannelAvx2(const Avx2Frame& f, int j, const __m256i x[3])
-{
-    if (Diagonal) {
-        const int a = j == 0 ? 1 : 0, b = j == 2 ? 1 : 2;
-        const __m256i pos = _mm256_add_epi16(_mm256_mullo_epi16(x[j], f.magnitude[j][j]), f.offsetPos[j]);
-        const __m256i neg = _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(x[a], f.magnitude[a][j]),
-                                                              _mm256_mullo_epi16(x[b], f.magnitude[b][j])),
-                                             f.offsetNeg[j]);
-        return _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)),
-                                _mm256_set1_epi16(255));
-    }
-    const __m256i p0 = _mm256_mullo_epi16(x[0], f.magnitude[0][j]);
-    const __m256i p1 = _mm256_mullo_epi16(x[1], f.magnitude[1][j]);
-    const __m256i p2 = _mm256_mullo_epi16(x[2], f.magnitude[2][j]);
-    const __m256i total = _mm256_add_epi16(_mm256_add_epi16(p0, p1), _mm256_add_epi16(p2, f.offsetAbs[j]));
-    const __m256i pos = _mm256_add_epi16(
-        _mm256_add_epi16(_mm256_and_si256(p0, f.positive[0][j]), _mm256_and_si256(p1, f.positive[1][j])),
-        _mm256_add_epi16(_mm256_and_si256(p2, f.positive[2][j]), f.offsetPos[j]));
-    const __m256i neg = _mm256_sub_epi16(total, pos);
-    return _mm256_min_epu16(_mm256_subs_epu16(_mm256_srli_epi16(pos, 6), _mm256_srli_epi16(neg, 6)),
-                            _mm256_set1_epi16(255));
+    r = GainAvx2(r, f.gain2[0]);
+    g = GainAvx2(g, f.gain2[1]);
+    b = GainAvx2(b, f.gain2[2]);
 }
 
 template <bool Diagonal>
-MEASURE_AVX2 inline void ColourGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f)
+MEASURE_AVX2 inline void ColourGroupAvx2(const uint8_t* s, uint8_t* d, const EnhanceAvx2Matrix& f)
 {
     __m256i b, g, r;
     Unpack16(s, b, g, r);
@@ -340,7 +234,7 @@ MEASURE_AVX2 inline void ColourGroupAvx2(const uint8_t* s, uint8_t* d, const Avx
     Pack16(d, outB, outG, outR);
 }
 
-MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f)
+MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const EnhanceAvx2Matrix& f)
 {
     __m256i b, g, r;
     Unpack16(s, b, g, r);
@@ -355,7 +249,7 @@ MEASURE_AVX2 inline void GreyGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2F
 // The colour pipeline followed by the gamma table, looked up while the
 // pixels are still in the cache line they were just written to.
 template <bool Diagonal>
-MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2Frame& f, const uint8_t* table,
+MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const EnhanceAvx2Matrix& f, const uint8_t* table,
                                         const uint16_t* pairs)
 {
     __m256i b, g, r;
@@ -374,7 +268,7 @@ MEASURE_AVX2 inline void GammaGroupAvx2(const uint8_t* s, uint8_t* d, const Avx2
 }
 
 template <bool Grey, bool Diagonal>
-MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const Avx2Frame& f)
+MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const EnhanceAvx2Matrix& f)
 {
     int x = 0;
     for (; x + 16 <= width; x += 16) {
@@ -400,7 +294,7 @@ MEASURE_AVX2 void RowAvx2(const uint8_t* s, uint8_t* d, int width, const Avx2Fra
 
 template <bool Diagonal>
 MEASURE_AVX2 void FrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
-                            const EnhanceSettings& s, const Avx2Frame& f)
+                            const EnhanceSettings& s, const EnhanceAvx2Matrix& f)
 {
     for (int y = 0; y < height; ++y) {
         const uint8_t* sr = src + static_cast<ptrdiff_t>(y) * srcStride;
@@ -459,8 +353,8 @@ void EnhanceFrameSse2(const uint8_t* src, int srcStride, uint8_t* dst, int dstSt
         EnhanceFrameScalar(src, srcStride, dst, dstStride, width, height, s);
         return;
     }
-    Sse2Frame f;
-    PrepareSse2(s, f);
+    EnhanceSse2Matrix f;
+    PrepareEnhanceSse2(s, f);
     for (int y = 0; y < height; ++y) {
         const uint8_t* sr = src + static_cast<ptrdiff_t>(y) * srcStride;
         uint8_t* dr = dst + static_cast<ptrdiff_t>(y) * dstStride;
@@ -483,8 +377,8 @@ void EnhanceFrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstSt
         EnhanceFrameScalar(src, srcStride, dst, dstStride, width, height, s);
         return;
     }
-    Avx2Frame f;
-    PrepareAvx2(s, f);
+    EnhanceAvx2Matrix f;
+    PrepareEnhanceAvx2(s, f);
     if (EnhanceMatrixIsDiagonal(s.coef))
         FrameAvx2<true>(src, srcStride, dst, dstStride, width, height, s, f);
     else

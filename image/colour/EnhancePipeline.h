@@ -20,6 +20,10 @@ void BuildGammaPairs(const uint8_t table[256], uint16_t pairs[65536]);
 
 // Gains outside 0..65535 saturate instead of wrapping to their low 16 bits.
 uint16_t EnhanceGain16(int gain);
+// The gain as the SIMD pipelines take it, twice over in a 16-bit lane: any
+// gain from 32640 up saturates every non-zero value, so capping it at 32767
+// keeps the results.
+int EnhanceLaneGain(int gain);
 
 // True when no sum of the colour pipeline can pass 16 bits, so the 16-bit
 // lanes give the exact result.

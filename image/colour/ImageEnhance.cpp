@@ -22,6 +22,20 @@ private:
     CRITICAL_SECTION* m_cs;
 };
 
+template <class T>
+void CImageEnhance::Store(T& field, T value)
+{
+    CLock lock(m_pLock);
+    field = value;
+}
+
+template <class T>
+T CImageEnhance::Load(const T& field)
+{
+    CLock lock(m_pLock);
+    return field;
+}
+
 CImageEnhance::CImageEnhance()
 {
     InitializeCriticalSection(&m_csOwn);
@@ -78,35 +92,15 @@ void CImageEnhance::SetColorCorrection(int on)
     m_nColorCorrection = on;
 }
 
-void CImageEnhance::SetColorful(int on)
-{
-    CLock lock(m_pLock);
-    m_nColorful = on;
-}
+void CImageEnhance::SetColorful(int on) { Store(m_nColorful, on); }
 
-void CImageEnhance::SetAutoWhiteBalance(AwbMode mode)
-{
-    CLock lock(m_pLock);
-    m_nAwbMode = mode;
-}
+void CImageEnhance::SetAutoWhiteBalance(AwbMode mode) { Store(m_nAwbMode, mode); }
 
-void CImageEnhance::SetRedGain(int gain)
-{
-    CLock lock(m_pLock);
-    m_nRedGain = gain;
-}
+void CImageEnhance::SetRedGain(int gain) { Store(m_nRedGain, gain); }
 
-void CImageEnhance::SetGreenGain(int gain)
-{
-    CLock lock(m_pLock);
-    m_nGreenGain = gain;
-}
+void CImageEnhance::SetGreenGain(int gain) { Store(m_nGreenGain, gain); }
 
-void CImageEnhance::SetBlueGain(int gain)
-{
-    CLock lock(m_pLock);
-    m_nBlueGain = gain;
-}
+void CImageEnhance::SetBlueGain(int gain) { Store(m_nBlueGain, gain); }
 
 void CImageEnhance::SetGamma(int gamma)
 {
@@ -124,24 +118,20 @@ void CImageEnhance::SetGamma(int gamma)
     m_pGammaTable = slot.table;
 }
 
-void CImageEnhance::SetGammaEnabled(int on)
-{
-    CLock lock(m_pLock);
-    m_nGammaEnabled = on;
-}
+void CImageEnhance::SetGammaEnabled(int on) { Store(m_nGammaEnabled, on); }
 
-int CImageEnhance::GetSaturation() { CLock lock(m_pLock); return m_nSaturation; }
-int CImageEnhance::GetContrast() { CLock lock(m_pLock); return m_nContrast; }
-int CImageEnhance::GetBrightness() { CLock lock(m_pLock); return m_nBrightness; }
-int CImageEnhance::GetHue() { CLock lock(m_pLock); return m_nHue; }
-int CImageEnhance::GetColorCorrection() { CLock lock(m_pLock); return m_nColorCorrection; }
-int CImageEnhance::GetColorful() { CLock lock(m_pLock); return m_nColorful; }
-AwbMode CImageEnhance::GetAutoWhiteBalance() { CLock lock(m_pLock); return m_nAwbMode; }
-int CImageEnhance::GetRedGain() { CLock lock(m_pLock); return m_nRedGain; }
-int CImageEnhance::GetGreenGain() { CLock lock(m_pLock); return m_nGreenGain; }
-int CImageEnhance::GetBlueGain() { CLock lock(m_pLock); return m_nBlueGain; }
-int CImageEnhance::GetGamma() { CLock lock(m_pLock); return m_nGamma; }
-int CImageEnhance::GetGammaEnabled() { CLock lock(m_pLock); return m_nGammaEnabled; }
+int CImageEnhance::GetSaturation() { return Load(m_nSaturation); }
+int CImageEnhance::GetContrast() { return Load(m_nContrast); }
+int CImageEnhance::GetBrightness() { return Load(m_nBrightness); }
+int CImageEnhance::GetHue() { return Load(m_nHue); }
+int CImageEnhance::GetColorCorrection() { return Load(m_nColorCorrection); }
+int CImageEnhance::GetColorful() { return Load(m_nColorful); }
+AwbMode CImageEnhance::GetAutoWhiteBalance() { return Load(m_nAwbMode); }
+int CImageEnhance::GetRedGain() { return Load(m_nRedGain); }
+int CImageEnhance::GetGreenGain() { return Load(m_nGreenGain); }
+int CImageEnhance::GetBlueGain() { return Load(m_nBlueGain); }
+int CImageEnhance::GetGamma() { return Load(m_nGamma); }
+int CImageEnhance::GetGammaEnabled() { return Load(m_nGammaEnabled); }
 
 void CImageEnhance::ReleaseBuffers()
 {

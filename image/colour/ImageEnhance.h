@@ -70,6 +70,9 @@ private:
     };
 
     void ReleaseBuffers();
+    // A setting read or written alone under the lock.
+    template <class T> void Store(T& field, T value);
+    template <class T> T Load(const T& field);
 
     CRITICAL_SECTION m_csOwn;
     CRITICAL_SECTION* m_pLock;

@@ -3,7 +3,7 @@
 // enfuse and with a model of the engine.
 
 #include "FusionImage.h"
-#include "fusion_bmp.h"
+#include "bmp24_file.h"
 
 #include <fstream>
 #include <sstream>
@@ -29,10 +29,10 @@ TEST(FusionFiles, FuseListedSeries)
         if (!(fields >> output >> powerOfTwo))
             continue;
         SCOPED_TRACE(output);
-        std::vector<FusionTestPicture> pictures;
+        std::vector<Bmp24Picture> pictures;
         while (fields >> input) {
             pictures.emplace_back();
-            ASSERT_TRUE(ReadFusionTestBmp(input, pictures.back())) << input;
+            ASSERT_TRUE(ReadBmp24(input, pictures.back())) << input;
         }
         ASSERT_FALSE(pictures.empty());
         const int width = pictures[0].width, height = pictures[0].height;
@@ -43,10 +43,10 @@ TEST(FusionFiles, FuseListedSeries)
             ASSERT_EQ(picture.height, height);
             EXPECT_TRUE(FusionAddImage(fusion, 24, picture.rows.data()));
         }
-        FusionTestPicture result = pictures[0];
+        Bmp24Picture result = pictures[0];
         EXPECT_TRUE(FusionGetResult(fusion, 24, result.rows.data()));
         DestroyFusionImage(fusion);
-        EXPECT_TRUE(WriteFusionTestBmp(output, result));
+        EXPECT_TRUE(WriteBmp24(output, result));
         ++fused;
     }
     EXPECT_GT(fused, 0);

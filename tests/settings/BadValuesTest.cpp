@@ -16,33 +16,6 @@
 
 namespace {
 
-const std::wstring kKey = L"Software\\Quorvex\\Mensaro";
-const std::wstring kRecents = kKey + L"\\Recents";
-const std::wstring kRulers = kKey + L"\\Rulers";
-
-std::wstring Text(const wchar_t* text)
-{
-    return text ? std::wstring(text) : std::wstring(L"<null>");
-}
-
-std::wstring PicturesFolder()
-{
-    PWSTR path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &path)) && path)
-        result = path;
-    CoTaskMemFree(path);
-    return result;
-}
-
-std::wstring MessageFontFace()
-{
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    return metrics.lfMessageFont.lfFaceName;
-}
-
 void PutBytes(const std::wstring& key, const wchar_t* name, DWORD type, std::vector<BYTE> bytes)
 {
     PutRawValue(key, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
@@ -57,9 +30,9 @@ std::vector<BYTE> Unterminated(const std::wstring& text)
 
 void PutRuler(const std::wstring& sub, const std::wstring& name, const std::wstring& scale, const std::wstring& pts)
 {
-    PutText(kRulers + L"\\" + sub, L"name", name);
-    PutText(kRulers + L"\\" + sub, L"scale", scale);
-    PutText(kRulers + L"\\" + sub, L"pts", pts);
+    PutText(kProgramRulers + L"\\" + sub, L"name", name);
+    PutText(kProgramRulers + L"\\" + sub, L"scale", scale);
+    PutText(kProgramRulers + L"\\" + sub, L"pts", pts);
 }
 
 using Values = std::map<std::wstring, ExportedValue>;
@@ -81,7 +54,7 @@ struct BadValueCase
 
 void ExpectDword(const ExportedKeys& keys, const wchar_t* name, DWORD value)
 {
-    const Values& values = Section(keys, kKey);
+    const Values& values = Section(keys, kProgramKey);
     ASSERT_TRUE(values.count(name)) << "missing " << std::string(name, name + wcslen(name));
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), values.at(name).type);
     EXPECT_EQ(value, values.at(name).Dword());
@@ -101,8 +74,8 @@ std::vector<BadValueCase> Cases()
     return {
         {"pen weight 0 and text weight 100 are limited",
          [] {
-             PutDword(kKey, L"PenWeight", 0);
-             PutDword(kKey, L"TextWeight", 100);
+             PutDword(kProgramKey, L"PenWeight", 0);
+             PutDword(kProgramKey, L"TextWeight", 100);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(1u, c.m_PenWeight);
@@ -114,8 +87,8 @@ std::vector<BadValueCase> Cases()
          }},
         {"pen weight 65 and text weight 0",
          [] {
-             PutDword(kKey, L"PenWeight", 65);
-             PutDword(kKey, L"TextWeight", 0);
+             PutDword(kProgramKey, L"PenWeight", 65);
+             PutDword(kProgramKey, L"TextWeight", 0);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(64u, c.m_PenWeight);
@@ -124,11 +97,11 @@ std::vector<BadValueCase> Cases()
          nullptr},
         {"low limits",
          [] {
-             PutDword(kKey, L"Duration", 1);
-             PutDword(kKey, L"SnapInterval", 5);
-             PutDword(kKey, L"GridWeight", 4);
-             PutDword(kKey, L"MagnifierWeight", 1);
-             PutDword(kKey, L"MagnifierDisplay", 0);
+             PutDword(kProgramKey, L"Duration", 1);
+             PutDword(kProgramKey, L"SnapInterval", 5);
+             PutDword(kProgramKey, L"GridWeight", 4);
+             PutDword(kProgramKey, L"MagnifierWeight", 1);
+             PutDword(kProgramKey, L"MagnifierDisplay", 0);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(2u, c.m_Duration);
@@ -146,11 +119,11 @@ std::vector<BadValueCase> Cases()
          }},
         {"high limits",
          [] {
-             PutDword(kKey, L"Duration", 31);
-             PutDword(kKey, L"SnapInterval", 70000);
-             PutDword(kKey, L"GridWeight", 126);
-             PutDword(kKey, L"MagnifierWeight", 16);
-             PutDword(kKey, L"MagnifierDisplay", 300);
+             PutDword(kProgramKey, L"Duration", 31);
+             PutDword(kProgramKey, L"SnapInterval", 70000);
+             PutDword(kProgramKey, L"GridWeight", 126);
+             PutDword(kProgramKey, L"MagnifierWeight", 16);
+             PutDword(kProgramKey, L"MagnifierDisplay", 300);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(30u, c.m_Duration);
@@ -162,8 +135,8 @@ std::vector<BadValueCase> Cases()
          nullptr},
         {"a negative number counts as large",
          [] {
-             PutDword(kKey, L"Duration", 0xFFFFFFFF);
-             PutDword(kKey, L"MagnifierDisplay", 0xFFFFFFFF);
+             PutDword(kProgramKey, L"Duration", 0xFFFFFFFF);
+             PutDword(kProgramKey, L"MagnifierDisplay", 0xFFFFFFFF);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(30u, c.m_Duration);
@@ -171,7 +144,7 @@ std::vector<BadValueCase> Cases()
          },
          nullptr},
         {"decimal precision beyond what a number format can hold",
-         [] { PutDword(kKey, L"DecimalPrecision", 1000000); },
+         [] { PutDword(kProgramKey, L"DecimalPrecision", 1000000); },
          [](const CConfiguration& c) {
              EXPECT_EQ(10u, c.m_DecimalPrecision);
              EXPECT_EQ(L"%.10f", c.GetPrecisionFormat());
@@ -179,10 +152,10 @@ std::vector<BadValueCase> Cases()
          [](const ExportedKeys& k) { ExpectDword(k, L"DecimalPrecision", 10); }},
         {"flags and formats outside their choices keep the default",
          [] {
-             PutDword(kKey, L"AutoSnap", 7);
-             PutDword(kKey, L"ShowCamTimer", 2);
-             PutDword(kKey, L"ImageFormat", 5);
-             PutDword(kKey, L"MovieQuality", 3);
+             PutDword(kProgramKey, L"AutoSnap", 7);
+             PutDword(kProgramKey, L"ShowCamTimer", 2);
+             PutDword(kProgramKey, L"ImageFormat", 5);
+             PutDword(kProgramKey, L"MovieQuality", 3);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(0u, c.m_AutoSnap);
@@ -197,88 +170,88 @@ std::vector<BadValueCase> Cases()
              ExpectDword(k, L"MovieQuality", 1);
          }},
         {"a number stored as a long text is not read and not overwritten",
-         [] { PutText(kKey, L"Language", L"2052"); },
+         [] { PutText(kProgramKey, L"Language", L"2052"); },
          [](const CConfiguration& c) { EXPECT_EQ(GetUserDefaultLangID() == 2052 ? 2052u : 1033u, c.m_Language); },
-         [](const ExportedKeys& k) { ExpectText(k, kKey, L"Language", L"2052"); }},
+         [](const ExportedKeys& k) { ExpectText(k, kProgramKey, L"Language", L"2052"); }},
         {"a number stored as 4 text bytes is taken as its bytes and saved as a number",
-         [] { PutBytes(kKey, L"LineCap", REG_SZ, {'1', 0, 0, 0}); },
+         [] { PutBytes(kProgramKey, L"LineCap", REG_SZ, {'1', 0, 0, 0}); },
          [](const CConfiguration& c) { EXPECT_EQ(0x31u, c.m_LineCap); },
          [](const ExportedKeys& k) { ExpectDword(k, L"LineCap", 0x31); }},
         {"a 2-byte binary value replaces the low half only",
-         [] { PutBytes(kKey, L"MeasureColor", REG_BINARY, {0x34, 0x12}); },
+         [] { PutBytes(kProgramKey, L"MeasureColor", REG_BINARY, {0x34, 0x12}); },
          [](const CConfiguration& c) { EXPECT_EQ(0xFFFF1234u, c.m_MeasureColor); },
          nullptr},
         {"number texts that are no number, too small or not finite",
          [] {
-             PutText(kKey, L"MultiPower", L"abc");
-             PutText(kKey, L"ReferenceScale", L"inf");
+             PutText(kProgramKey, L"MultiPower", L"abc");
+             PutText(kProgramKey, L"ReferenceScale", L"inf");
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(1.0, c.m_MultiPower);
              EXPECT_EQ(1.0, c.m_ReferenceScale);
          },
          [](const ExportedKeys& k) {
-             ExpectText(k, kKey, L"MultiPower", L"1.00000000");
-             ExpectText(k, kKey, L"ReferenceScale", L"1.00000000");
+             ExpectText(k, kProgramKey, L"MultiPower", L"1.00000000");
+             ExpectText(k, kProgramKey, L"ReferenceScale", L"1.00000000");
          }},
         {"small magnification falls back, small reference scale stays",
          [] {
-             PutText(kKey, L"MultiPower", L"0.00005");
-             PutText(kKey, L"ReferenceScale", L"0.00005");
+             PutText(kProgramKey, L"MultiPower", L"0.00005");
+             PutText(kProgramKey, L"ReferenceScale", L"0.00005");
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(1.0, c.m_MultiPower);
              EXPECT_DOUBLE_EQ(0.00005, c.m_ReferenceScale);
          },
-         [](const ExportedKeys& k) { ExpectText(k, kKey, L"ReferenceScale", L"0.00005000"); }},
+         [](const ExportedKeys& k) { ExpectText(k, kProgramKey, L"ReferenceScale", L"0.00005000"); }},
         {"a number text of another type, and not-a-number",
          [] {
-             PutDword(kKey, L"MultiPower", 3);
-             PutText(kKey, L"ReferenceScale", L"nan");
+             PutDword(kProgramKey, L"MultiPower", 3);
+             PutText(kProgramKey, L"ReferenceScale", L"nan");
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(1.0, c.m_MultiPower);
              EXPECT_EQ(1.0, c.m_ReferenceScale);
          },
-         [](const ExportedKeys& k) { ExpectText(k, kKey, L"MultiPower", L"1.00000000"); }},
+         [](const ExportedKeys& k) { ExpectText(k, kProgramKey, L"MultiPower", L"1.00000000"); }},
         {"texts without a terminator are read to their last byte only",
          [] {
-             PutBytes(kKey, L"Unit", REG_SZ, Unterminated(L"mm"));
+             PutBytes(kProgramKey, L"Unit", REG_SZ, Unterminated(L"mm"));
              std::vector<BYTE> odd = Unterminated(L"Tah");
              odd.push_back('o'); // an odd byte count
-             PutBytes(kKey, L"FontFace", REG_SZ, odd);
+             PutBytes(kProgramKey, L"FontFace", REG_SZ, odd);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(L"mm", Text(c.m_Unit));
              EXPECT_EQ(L"Taho", Text(c.m_FontFace));
          },
          [](const ExportedKeys& k) {
-             ExpectText(k, kKey, L"Unit", L"mm");
-             ExpectText(k, kKey, L"FontFace", L"Taho");
+             ExpectText(k, kProgramKey, L"Unit", L"mm");
+             ExpectText(k, kProgramKey, L"FontFace", L"Taho");
          }},
         {"over-long texts count as absent",
          [longText] {
-             PutText(kKey, L"Unit", std::wstring(100, L'u'));
-             PutText(kKey, L"FontFace", std::wstring(LF_FACESIZE, L'f'));
-             PutText(kKey, L"ImageDir", longText);
-             PutText(kKey, L"Camera", longText);
+             PutText(kProgramKey, L"Unit", std::wstring(100, L'u'));
+             PutText(kProgramKey, L"FontFace", std::wstring(LF_FACESIZE, L'f'));
+             PutText(kProgramKey, L"ImageDir", longText);
+             PutText(kProgramKey, L"Camera", longText);
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(L"cm", Text(c.m_Unit));
              EXPECT_EQ(MessageFontFace(), Text(c.m_FontFace));
-             EXPECT_EQ(PicturesFolder(), Text(c.m_ImageDir));
+             EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir));
              EXPECT_FALSE(c.m_Camera.IsSet());
          },
          [](const ExportedKeys& k) {
-             ExpectText(k, kKey, L"Unit", L"cm");
-             ExpectText(k, kKey, L"ImageDir", PicturesFolder());
+             ExpectText(k, kProgramKey, L"Unit", L"cm");
+             ExpectText(k, kProgramKey, L"ImageDir", KnownFolder(FOLDERID_Pictures));
          }},
         {"texts of another type count as absent, an empty text stays empty",
          [] {
-             PutDword(kKey, L"Camera", 1);
-             PutDword(kKey, L"Unit", 1);
-             PutText(kKey, L"FontFace", L"");
-             PutBytes(kKey, L"TextContent", REG_BINARY, {'a', 0});
+             PutDword(kProgramKey, L"Camera", 1);
+             PutDword(kProgramKey, L"Unit", 1);
+             PutText(kProgramKey, L"FontFace", L"");
+             PutBytes(kProgramKey, L"TextContent", REG_BINARY, {'a', 0});
          },
          [](const CConfiguration& c) {
              EXPECT_FALSE(c.m_Camera.IsSet());
@@ -288,9 +261,9 @@ std::vector<BadValueCase> Cases()
          },
          nullptr},
         {"a picture folder that does not exist is chosen again",
-         [] { PutText(kKey, L"ImageDir", L"C:\\no\\such\\folder"); },
-         [](const CConfiguration& c) { EXPECT_EQ(PicturesFolder(), Text(c.m_ImageDir)); },
-         [](const ExportedKeys& k) { ExpectText(k, kKey, L"ImageDir", PicturesFolder()); }},
+         [] { PutText(kProgramKey, L"ImageDir", L"C:\\no\\such\\folder"); },
+         [](const CConfiguration& c) { EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir)); },
+         [](const ExportedKeys& k) { ExpectText(k, kProgramKey, L"ImageDir", KnownFolder(FOLDERID_Pictures)); }},
         {"a ruler whose points are not numbers is dropped",
          [] {
              PutRuler(L"0", L"good", L"2.0", L"0.1,0.2,0.3,0.4");
@@ -301,8 +274,8 @@ std::vector<BadValueCase> Cases()
              EXPECT_EQ(L"good", Text(c.m_Rulers[0]->m_Name));
          },
          [](const ExportedKeys& k) {
-             EXPECT_TRUE(k.count(kHkcuPrefix + kRulers + L"\\0"));
-             EXPECT_FALSE(k.count(kHkcuPrefix + kRulers + L"\\1"));
+             EXPECT_TRUE(k.count(kHkcuPrefix + kProgramRulers + L"\\0"));
+             EXPECT_FALSE(k.count(kHkcuPrefix + kProgramRulers + L"\\1"));
          }},
         {"a ruler whose points no float can hold is dropped",
          [] {
@@ -310,7 +283,7 @@ std::vector<BadValueCase> Cases()
              PutRuler(L"1", L"nan", L"1", L"nan,0,0,0");
          },
          [](const CConfiguration& c) { EXPECT_TRUE(c.m_Rulers.empty()); },
-         [](const ExportedKeys& k) { EXPECT_FALSE(k.count(kHkcuPrefix + kRulers + L"\\0")); }},
+         [](const ExportedKeys& k) { EXPECT_FALSE(k.count(kHkcuPrefix + kProgramRulers + L"\\0")); }},
         {"ruler scales that are no positive number become 1",
          [] {
              PutRuler(L"0", L"zero", L"0", L"0,0,0,0");
@@ -323,33 +296,33 @@ std::vector<BadValueCase> Cases()
              for (const auto& r : c.m_Rulers)
                  EXPECT_EQ(1.0, r->m_Scale) << Text(r->m_Name).c_str();
          },
-         [](const ExportedKeys& k) { ExpectText(k, kRulers + L"\\3", L"scale", L"1.000000"); }},
+         [](const ExportedKeys& k) { ExpectText(k, kProgramRulers + L"\\3", L"scale", L"1.000000"); }},
         {"a ruler without a usable name is dropped and its key goes at save",
          [] {
-             PutDword(kRulers + L"\\0", L"name", 5);
-             PutText(kRulers + L"\\0", L"scale", L"2");
-             PutText(kRulers + L"\\1", L"name", L"");
-             PutBytes(kRulers + L"\\2", L"name", REG_SZ, {});
+             PutDword(kProgramRulers + L"\\0", L"name", 5);
+             PutText(kProgramRulers + L"\\0", L"scale", L"2");
+             PutText(kProgramRulers + L"\\1", L"name", L"");
+             PutBytes(kProgramRulers + L"\\2", L"name", REG_SZ, {});
          },
          [](const CConfiguration& c) {
              ASSERT_EQ(1u, c.m_Rulers.size()) << "an empty name is still a name";
              EXPECT_EQ(L"", Text(c.m_Rulers[0]->m_Name));
          },
          [](const ExportedKeys& k) {
-             ExpectText(k, kRulers + L"\\0", L"name", L"");
-             EXPECT_FALSE(k.count(kHkcuPrefix + kRulers + L"\\1"));
-             EXPECT_FALSE(k.count(kHkcuPrefix + kRulers + L"\\2"));
+             ExpectText(k, kProgramRulers + L"\\0", L"name", L"");
+             EXPECT_FALSE(k.count(kHkcuPrefix + kProgramRulers + L"\\1"));
+             EXPECT_FALSE(k.count(kHkcuPrefix + kProgramRulers + L"\\2"));
          }},
         {"recent files: odd names, types and sizes",
          [longText] {
-             PutText(kRecents, L"3", L"C:\\three.bmp");
-             PutText(kRecents, L"31", L"C:\\missing\\file.jpg");
-             PutText(kRecents, L"32", L"C:\\x.bmp");
-             PutText(kRecents, L"-1", L"C:\\y.bmp");
-             PutBytes(kRecents, L"4", REG_SZ, {});
-             PutDword(kRecents, L"5", 1);
-             PutText(kRecents, L"6", longText);
-             PutBytes(kRecents, L"7", REG_SZ, Unterminated(L"C:\\u.bmp"));
+             PutText(kProgramRecents, L"3", L"C:\\three.bmp");
+             PutText(kProgramRecents, L"31", L"C:\\missing\\file.jpg");
+             PutText(kProgramRecents, L"32", L"C:\\x.bmp");
+             PutText(kProgramRecents, L"-1", L"C:\\y.bmp");
+             PutBytes(kProgramRecents, L"4", REG_SZ, {});
+             PutDword(kProgramRecents, L"5", 1);
+             PutText(kProgramRecents, L"6", longText);
+             PutBytes(kProgramRecents, L"7", REG_SZ, Unterminated(L"C:\\u.bmp"));
          },
          [](const CConfiguration& c) {
              EXPECT_EQ(L"C:\\three.bmp", Text(c.m_Recents[3]));
@@ -359,16 +332,16 @@ std::vector<BadValueCase> Cases()
                  EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
          },
          [](const ExportedKeys& k) {
-             const Values& recents = Section(k, kRecents);
+             const Values& recents = Section(k, kProgramRecents);
              EXPECT_EQ(L"C:\\three.bmp", recents.at(L"3").Text());
              EXPECT_EQ(L"C:\\u.bmp", recents.at(L"7").Text());
              for (const wchar_t* gone : {L"4", L"5", L"6"})
                  EXPECT_FALSE(recents.count(gone));
          }},
         {"a recent file whose name is not a number goes to slot 0",
-         [] { PutText(kRecents, L"abc", L"C:\\zero.bmp"); },
+         [] { PutText(kProgramRecents, L"abc", L"C:\\zero.bmp"); },
          [](const CConfiguration& c) { EXPECT_EQ(L"C:\\zero.bmp", Text(c.m_Recents[0])); },
-         [](const ExportedKeys& k) { EXPECT_EQ(L"C:\\zero.bmp", Section(k, kRecents).at(L"0").Text()); }},
+         [](const ExportedKeys& k) { EXPECT_EQ(L"C:\\zero.bmp", Section(k, kProgramRecents).at(L"0").Text()); }},
     };
 }
 
@@ -390,7 +363,7 @@ TEST_F(BadValuesTest, FallBackAndSaveSoundValues)
             c.Save();
         }
         if (row.saved)
-            row.saved(ExportKey(kKey));
+            row.saved(ExportKey(kProgramKey));
     }
 }
 

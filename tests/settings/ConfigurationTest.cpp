@@ -15,8 +15,6 @@
 
 namespace {
 
-const std::wstring kKey = L"Software\\Quorvex\\Mensaro";
-
 struct DwordRow
 {
     const wchar_t* name;
@@ -77,27 +75,6 @@ const DwordRow kDwordRows[] = {
     {L"ClipartFixS", &CConfiguration::m_ClipartFixS, 1, 0},
 };
 
-std::wstring KnownFolder(const KNOWNFOLDERID& id)
-{
-    PWSTR path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) && path)
-        result = path;
-    CoTaskMemFree(path);
-    return result;
-}
-
-std::wstring MessageFontFace()
-{
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        metrics.cbSize = 500;
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0);
-    }
-    return metrics.lfMessageFont.lfFaceName;
-}
-
 std::wstring ExeFolder()
 {
     wchar_t path[MAX_PATH] = {};
@@ -110,11 +87,6 @@ bool IsFolder(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring Text(const wchar_t* text)
-{
-    return text ? std::wstring(text) : std::wstring(L"<null>");
 }
 
 int g_messages = 0;
@@ -146,7 +118,7 @@ TEST_F(ConfigurationTest, EmptyKeyGivesEveryDefault)
     LoadedConfiguration loaded;
     const CConfiguration& c = loaded.config;
 
-    EXPECT_TRUE(KeyExists(kKey)) << "the key is created on first start";
+    EXPECT_TRUE(KeyExists(kProgramKey)) << "the key is created on first start";
     EXPECT_EQ(0, g_messages);
     for (const DwordRow& row : kDwordRows) {
         SCOPED_TRACE(row.name);
@@ -214,9 +186,9 @@ TEST_F(ConfigurationTest, EverySettingSavesReloadsAndIsStoredAsWritten)
     EXPECT_EQ(L"ten", Text(c.m_Rulers[0]->m_Name));
 
     // What reg.exe finds in the key, read without our code.
-    const ExportedKeys keys = ExportKey(kKey);
-    ASSERT_TRUE(keys.count(kHkcuPrefix + kKey));
-    const auto& values = keys.at(kHkcuPrefix + kKey);
+    const ExportedKeys keys = ExportKey(kProgramKey);
+    ASSERT_TRUE(keys.count(kHkcuPrefix + kProgramKey));
+    const auto& values = keys.at(kHkcuPrefix + kProgramKey);
     for (const DwordRow& row : kDwordRows) {
         SCOPED_TRACE(row.name);
         ASSERT_TRUE(values.count(row.name));
@@ -246,11 +218,11 @@ TEST_F(ConfigurationTest, EverySettingSavesReloadsAndIsStoredAsWritten)
     EXPECT_EQ(kDwordRows[0].otherValue, values.at(L"MaxiMized").Dword());
     EXPECT_EQ(std::size(kDwordRows) + 1 + std::size(texts), values.size()) << "no value beyond the settings";
 
-    const auto& recents = keys.at(kHkcuPrefix + kKey + L"\\Recents");
+    const auto& recents = keys.at(kHkcuPrefix + kProgramKey + L"\\Recents");
     ASSERT_EQ(2u, recents.size());
     EXPECT_EQ(L"C:\\a.bmp", recents.at(L"0").Text());
     EXPECT_EQ(L"C:\\b.jpg", recents.at(L"31").Text());
-    const auto& ruler = keys.at(kHkcuPrefix + kKey + L"\\Rulers\\0");
+    const auto& ruler = keys.at(kHkcuPrefix + kProgramKey + L"\\Rulers\\0");
     EXPECT_EQ(L"ten", ruler.at(L"name").Text());
     EXPECT_EQ(L"0.500000", ruler.at(L"scale").Text());
     EXPECT_EQ(L"0.250,0.500,0.750,1.000", ruler.at(L"pts").Text());
@@ -258,7 +230,7 @@ TEST_F(ConfigurationTest, EverySettingSavesReloadsAndIsStoredAsWritten)
 
 TEST_F(ConfigurationTest, EmptyTextContentIsNotWrittenSoTheEarlierTextStays)
 {
-    PutText(kKey, L"TextContent", L"kept");
+    PutText(kProgramKey, L"TextContent", L"kept");
     {
         LoadedConfiguration loaded;
         EXPECT_EQ(L"kept", loaded.config.m_TextContent);
@@ -271,8 +243,8 @@ TEST_F(ConfigurationTest, EmptyTextContentIsNotWrittenSoTheEarlierTextStays)
 
 TEST_F(ConfigurationTest, StoredEmptyUnitAndFontFaceStayEmpty)
 {
-    PutText(kKey, L"Unit", L"");
-    PutText(kKey, L"FontFace", L"");
+    PutText(kProgramKey, L"Unit", L"");
+    PutText(kProgramKey, L"FontFace", L"");
     LoadedConfiguration loaded;
     ASSERT_TRUE(loaded.config.m_Unit.IsSet());
     EXPECT_EQ(L"", Text(loaded.config.m_Unit));

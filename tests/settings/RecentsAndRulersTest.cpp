@@ -12,15 +12,6 @@
 
 namespace {
 
-const std::wstring kKey = L"Software\\Quorvex\\Mensaro";
-const std::wstring kRecents = kKey + L"\\Recents";
-const std::wstring kRulers = kKey + L"\\Rulers";
-
-std::wstring Text(const wchar_t* text)
-{
-    return text ? std::wstring(text) : std::wstring(L"<null>");
-}
-
 class RecentsAndRulersTest : public ProgramKeyTest
 {
 };
@@ -30,8 +21,8 @@ TEST_F(RecentsAndRulersTest, NoRecentsKeyIsCreatedEmpty)
     CConfiguration c;
     c.LoadRecents();
     c.LoadRulers();
-    EXPECT_TRUE(KeyExists(kRecents));
-    EXPECT_TRUE(KeyExists(kRulers));
+    EXPECT_TRUE(KeyExists(kProgramRecents));
+    EXPECT_TRUE(KeyExists(kProgramRulers));
     for (unsigned i = 0; i < kRecentCount; ++i)
         EXPECT_FALSE(c.m_Recents[i].IsSet());
     EXPECT_TRUE(c.m_Rulers.empty());
@@ -60,12 +51,12 @@ TEST_F(RecentsAndRulersTest, SetRecentKeepsCopiesAndIgnoresBadSlots)
 
 TEST_F(RecentsAndRulersTest, SaveWritesSetSlotsAndDeletesEmptyOnes)
 {
-    PutText(kRecents, L"1", L"C:\\old.bmp");
+    PutText(kProgramRecents, L"1", L"C:\\old.bmp");
     CConfiguration c;
     c.SetRecent(0, L"C:\\0.bmp");
     c.SetRecent(2, L"C:\\2.bmp");
     c.SaveRecents();
-    const auto values = ExportKey(kRecents).at(kHkcuPrefix + kRecents);
+    const auto values = ExportKey(kProgramRecents).at(kHkcuPrefix + kProgramRecents);
     ASSERT_EQ(2u, values.size());
     EXPECT_EQ(L"C:\\0.bmp", values.at(L"0").Text());
     EXPECT_EQ(L"C:\\2.bmp", values.at(L"2").Text());
@@ -134,7 +125,7 @@ TEST_F(RecentsAndRulersTest, OnlyTheFirst32RulersAreStored)
             c.SetRuler((L"r" + std::to_wstring(i)).c_str(), 1.0, p);
         c.SaveRulers();
     }
-    EXPECT_FALSE(KeyExists(kRulers + L"\\32"));
+    EXPECT_FALSE(KeyExists(kProgramRulers + L"\\32"));
     CConfiguration c;
     c.LoadRulers();
     EXPECT_EQ(32u, c.m_Rulers.size());
@@ -145,10 +136,10 @@ TEST_F(RecentsAndRulersTest, OnlyTheFirst32RulersAreStored)
     const float p[4] = {};
     c.SetRuler(L"only", 1.0, p);
     c.SaveRulers();
-    const ExportedKeys keys = ExportKey(kRulers);
-    EXPECT_TRUE(keys.count(kHkcuPrefix + kRulers + L"\\0"));
-    EXPECT_FALSE(keys.count(kHkcuPrefix + kRulers + L"\\1"));
-    EXPECT_FALSE(keys.count(kHkcuPrefix + kRulers + L"\\31"));
+    const ExportedKeys keys = ExportKey(kProgramRulers);
+    EXPECT_TRUE(keys.count(kHkcuPrefix + kProgramRulers + L"\\0"));
+    EXPECT_FALSE(keys.count(kHkcuPrefix + kProgramRulers + L"\\1"));
+    EXPECT_FALSE(keys.count(kHkcuPrefix + kProgramRulers + L"\\31"));
 }
 
 TEST_F(RecentsAndRulersTest, RulerPointTexts)
@@ -174,12 +165,12 @@ TEST_F(RecentsAndRulersTest, RulerPointTexts)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.pts ? row.pts : L"<absent>");
-        DeleteKeyTree(kRulers);
+        DeleteKeyTree(kProgramRulers);
         if (row.pts)
-            PutText(kRulers + L"\\0", L"pts", row.pts);
+            PutText(kProgramRulers + L"\\0", L"pts", row.pts);
         else
-            PutText(kRulers + L"\\0", L"name", L"n");
-        CWinRegistry key(HKEY_CURRENT_USER, (kRulers + L"\\0").c_str(), FALSE, TRUE);
+            PutText(kProgramRulers + L"\\0", L"name", L"n");
+        CWinRegistry key(HKEY_CURRENT_USER, (kProgramRulers + L"\\0").c_str(), FALSE, TRUE);
         float points[4] = {0, 0, 0, 0};
         const int result = CConfiguration::ParseRulerPoints(key, points);
         EXPECT_EQ(row.result, result);
@@ -190,8 +181,8 @@ TEST_F(RecentsAndRulersTest, RulerPointTexts)
 
 TEST_F(RecentsAndRulersTest, MissingPointsLeaveZerosAndTheRecordStays)
 {
-    PutText(kRulers + L"\\0", L"name", L"no points");
-    PutText(kRulers + L"\\0", L"scale", L"0.5");
+    PutText(kProgramRulers + L"\\0", L"name", L"no points");
+    PutText(kProgramRulers + L"\\0", L"scale", L"0.5");
     CConfiguration c;
     c.LoadRulers();
     ASSERT_EQ(1u, c.m_Rulers.size());

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr wchar_t kProgramKey[] = L"Software\\Quorvex\\Mensaro";
-
 std::wstring ReadUtf16File(const std::wstring& path)
 {
     std::ifstream file(path.c_str(), std::ios::binary);
@@ -230,4 +228,30 @@ void ProgramKeyTest::SetUp()
 void ProgramKeyTest::TearDown()
 {
     DeleteKeyTree(kProgramKey);
+}
+
+std::wstring Text(const wchar_t* text)
+{
+    return text ? std::wstring(text) : std::wstring(L"<null>");
+}
+
+std::wstring KnownFolder(const KNOWNFOLDERID& id)
+{
+    PWSTR path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) && path)
+        result = path;
+    CoTaskMemFree(path);
+    return result;
+}
+
+std::wstring MessageFontFace()
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        metrics.cbSize = 500;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0);
+    }
+    return metrics.lfMessageFont.lfFaceName;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdint>
 #include <map>
@@ -36,6 +37,19 @@ bool KeyExists(const std::wstring& subKey);
 void DeleteKeyTree(const std::wstring& subKey);
 
 inline constexpr wchar_t kHkcuPrefix[] = L"HKEY_CURRENT_USER\\";
+
+// The program's key under the current user and its two lists, spelt out here
+// rather than taken from the code under test.
+inline const std::wstring kProgramKey = L"Software\\Quorvex\\Mensaro";
+inline const std::wstring kProgramRecents = kProgramKey + L"\\Recents";
+inline const std::wstring kProgramRulers = kProgramKey + L"\\Rulers";
+
+// A text setting for comparison; "<null>" stands for an unset one.
+std::wstring Text(const wchar_t* text);
+// The folder Windows gives for a known-folder id, empty when it gives none.
+std::wstring KnownFolder(const KNOWNFOLDERID& id);
+// The face of the system's message font.
+std::wstring MessageFontFace();
 
 // Every test that touches the program's key starts and ends without it, so
 // that runs repeat in the shared test prefix.
