@@ -43,13 +43,13 @@ int main()
     const float lower = 0.0f, upper = 255.0f;
     int specSize = 0, bufferSize = 0;
     GetHistogramBufferSize(1, w, h, &levels, 1, 1, &specSize, &bufferSize);
-    uint8_t* spec = AllocAligned8u(specSize);
+    uint8_t* histSpec = AllocAligned8u(specSize);
     uint8_t* buffer = AllocAligned8u(bufferSize);
     uint32_t* hist = AllocAligned32u(255);
-    InitHistogramSpec(1, &lower, &upper, &levels, 1, reinterpret_cast<HistogramSpec*>(spec));
+    InitHistogramSpec(1, &lower, &upper, &levels, 1, reinterpret_cast<HistogramSpec*>(histSpec));
     for (int v = 0; v <= HistogramPrimitivesVariant(); ++v) {
         const double ms = BestMs(20, [&] {
-            ComputeHistogram8uVariant(v, plane.data(), w, w, h, hist, reinterpret_cast<HistogramSpec*>(spec), buffer);
+            ComputeHistogram8uVariant(v, plane.data(), w, w, h, hist, reinterpret_cast<HistogramSpec*>(histSpec), buffer);
         });
         std::printf("histogram_4000x3000_variant%d: %.3f ms\n", v, ms);
         std::printf("ratio: %.2f\n", ms / readMs);
@@ -57,6 +57,6 @@ int main()
     }
     FreeAligned(hist);
     FreeAligned(buffer);
-    FreeAligned(spec);
+    FreeAligned(histSpec);
     return 0;
 }

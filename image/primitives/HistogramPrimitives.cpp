@@ -209,22 +209,22 @@ CountFn CountFor(int variant)
     return table[variant < 0 || variant > 5 ? 0 : variant];
 }
 
-const int32_t* LevelsOf(const HistogramSpec* spec, int channel)
+const int32_t* LevelsOf(const HistogramSpec* histSpec, int channel)
 {
-    const SpecHeader* h = reinterpret_cast<const SpecHeader*>(spec);
-    return reinterpret_cast<const int32_t*>(reinterpret_cast<const uint8_t*>(spec) + h->levelOffset[channel]);
+    const SpecHeader* h = reinterpret_cast<const SpecHeader*>(histSpec);
+    return reinterpret_cast<const int32_t*>(reinterpret_cast<const uint8_t*>(histSpec) + h->levelOffset[channel]);
 }
 
 int Compute(CountFn count, const uint8_t* plane, int step, int width, int height, uint32_t hist[],
-            const HistogramSpec* spec, uint8_t* buffer)
+            const HistogramSpec* histSpec, uint8_t* buffer)
 {
-    if (!plane || !hist || !spec || !buffer)
+    if (!plane || !hist || !histSpec || !buffer)
         return HistStsNullPtrErr;
     if (width < 1 || height < 1)
         return HistStsSizeErr;
     if (step < 1 || step < width)
         return HistStsStepErr;
-    const SpecHeader* h = reinterpret_cast<const SpecHeader*>(spec);
+    const SpecHeader* h = reinterpret_cast<const SpecHeader*>(histSpec);
     if (h->tag != kSpecTag)
         return HistStsContextMatchErr;
 
@@ -232,7 +232,7 @@ int Compute(CountFn count, const uint8_t* plane, int step, int width, int height
     count(plane, step, width, height, counts);
 
     const int n = h->levelCount[0];
-    const int32_t* levels = LevelsOf(spec, 0);
+    const int32_t* levels = LevelsOf(histSpec, 0);
     auto clampLevel = [](int32_t v) { return v < 0 ? 0 : v > 255 ? 256 : v; };
     for (int k = 0; k + 1 < n; ++k) {
         const int lo = clampLevel(levels[k]);
@@ -298,12 +298,12 @@ int GetHistogramBufferSize(int dataType, int width, int height, const int levels
 }
 
 int InitHistogramSpec(int dataType, const float lower[], const float upper[], const int levels[],
-                      int channelCount, HistogramSpec* spec)
+                      int channelCount, HistogramSpec* histSpec)
 {
     Variant();
     if (dataType != HistData8u && dataType != HistData16u && dataType != HistData16s && dataType != HistData32f)
         return HistStsDataTypeErr;
-    if (!lower || !upper || !levels || !spec)
+    if (!lower || !upper || !levels || !histSpec)
         return HistStsNullPtrErr;
     if (channelCount != 1 && channelCount != 3 && channelCount != 4)
         return HistStsNumChannelsErr;
@@ -314,7 +314,7 @@ int InitHistogramSpec(int dataType, const float lower[], const float upper[], co
             return HistStsLevelRangeErr;
     }
 
-    SpecHeader* h = reinterpret_cast<SpecHeader*>(spec);
+    SpecHeader* h = reinterpret_cast<SpecHeader*>(histSpec);
     h->dataType = dataType;
     h->channelCount = channelCount;
     h->uniform = 1;
@@ -330,7 +330,7 @@ int InitHistogramSpec(int dataType, const float lower[], const float upper[], co
         const int n = levels[c];
         h->levelCount[c] = n;
         h->levelOffset[c] = offset;
-        uint8_t* out = reinterpret_cast<uint8_t*>(spec) + offset;
+        uint8_t* out = reinterpret_cast<uint8_t*>(histSpec) + offset;
         const double lo = lower[c], hi = upper[c];
         const double step = (hi - lo) / (n - 1);
         for (int i = 0; i < n; ++i) {
@@ -352,15 +352,15 @@ int InitHistogramSpec(int dataType, const float lower[], const float upper[], co
 }
 
 int ComputeHistogram8u(const uint8_t* plane, int step, int width, int height, uint32_t hist[],
-                       const HistogramSpec* spec, uint8_t* buffer)
+                       const HistogramSpec* histSpec, uint8_t* buffer)
 {
-    return Compute(CountFor(Variant()), plane, step, width, height, hist, spec, buffer);
+    return Compute(CountFor(Variant()), plane, step, width, height, hist, histSpec, buffer);
 }
 
 int ComputeHistogram8uVariant(int variant, const uint8_t* plane, int step, int width, int height,
-                              uint32_t hist[], const HistogramSpec* spec, uint8_t* buffer)
+                              uint32_t hist[], const HistogramSpec* histSpec, uint8_t* buffer)
 {
-    return Compute(CountFor(variant), plane, step, width, height, hist, spec, buffer);
+    return Compute(CountFor(variant), plane, step, width, height, hist, histSpec, buffer);
 }
 
 namespace {

@@ -34,9 +34,9 @@ int InitPrimitives();
 int GetHistogramBufferSize(int dataType, int width, int height, const int levels[], int channelCount,
                            int uniform, int* specSize, int* bufferSize);
 int InitHistogramSpec(int dataType, const float lower[], const float upper[], const int levels[],
-                      int channelCount, HistogramSpec* spec);
+                      int channelCount, HistogramSpec* histSpec);
 int ComputeHistogram8u(const uint8_t* plane, int step, int width, int height, uint32_t hist[],
-                       const HistogramSpec* spec, uint8_t* buffer);
+                       const HistogramSpec* histSpec, uint8_t* buffer);
 uint8_t* AllocAligned8u(int count);
 uint32_t* AllocAligned32u(int count);
 void FreeAligned(void* block);
@@ -46,4 +46,4 @@ int HistogramPrimitivesVariant();
 // ComputeHistogram8u in a given variant, for comparing variants; the variant
 // must not need more than this processor has.
 int ComputeHistogram8uVariant(int variant, const uint8_t* plane, int step, int width, int height,
-                              uint32_t hist[], const HistogramSpec* spec, uint8_t* buffer);
+                              uint32_t hist[], const HistogramSpec* histSpec, uint8_t* buffer);

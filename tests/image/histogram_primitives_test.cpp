@@ -12,11 +12,11 @@
 namespace {
 
 // A level block as the histogram overlay makes one.
-struct Spec
+struct HistogramSetup
 {
     std::vector<uint8_t> block;
     int status = 0;
-    Spec(float lower, float upper, int levels, int dataType = HistData8u)
+    HistogramSetup(float lower, float upper, int levels, int dataType = HistData8u)
     {
         int specSize = 0, bufferSize = 0;
         EXPECT_EQ(GetHistogramBufferSize(dataType, 16, 16, &levels, 1, 1, &specSize, &bufferSize), 0);
@@ -56,24 +56,24 @@ TEST(HistogramPrimitives, BufferSizesAndTheirErrors)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        int spec = -1, buffer = -1;
-        EXPECT_EQ(GetHistogramBufferSize(c.dataType, c.width, c.height, c.levels.data(), c.channels, 1, &spec, &buffer),
+        int histSpec = -1, buffer = -1;
+        EXPECT_EQ(GetHistogramBufferSize(c.dataType, c.width, c.height, c.levels.data(), c.channels, 1, &histSpec, &buffer),
                   c.status);
-        EXPECT_EQ(spec, c.specSize);
+        EXPECT_EQ(histSpec, c.specSize);
         EXPECT_EQ(buffer, c.bufferSize);
     }
-    int spec, buffer;
-    EXPECT_EQ(GetHistogramBufferSize(1, 8, 8, nullptr, 1, 1, &spec, &buffer), -8);
+    int histSpec, buffer;
+    EXPECT_EQ(GetHistogramBufferSize(1, 8, 8, nullptr, 1, 1, &histSpec, &buffer), -8);
 }
 
 TEST(HistogramPrimitives, LevelBlockAndItsErrors)
 {
-    Spec overlay(0.0f, 255.0f, 256);
+    HistogramSetup overlay(0.0f, 255.0f, 256);
     EXPECT_EQ(overlay.status, 0);
     for (int i = 0; i < 256; ++i)
         ASSERT_EQ(overlay.level(i), i);
 
-    Spec narrow(0.0f, 10.0f, 256);
+    HistogramSetup narrow(0.0f, 10.0f, 256);
     EXPECT_EQ(narrow.status, 48);
     EXPECT_EQ(narrow.level(0), 0);
     EXPECT_EQ(narrow.level(1), 0);
@@ -82,12 +82,12 @@ TEST(HistogramPrimitives, LevelBlockAndItsErrors)
     const float lo = 5.0f, hi = 5.0f, bad = 9.0f;
     const int levels = 4, few = 1;
     std::vector<uint8_t> block(64);
-    auto* spec = reinterpret_cast<HistogramSpec*>(block.data());
-    EXPECT_EQ(InitHistogramSpec(1, &lo, &hi, &levels, 1, spec), -7);
-    EXPECT_EQ(InitHistogramSpec(1, &lo, &bad, &few, 1, spec), -107);
-    EXPECT_EQ(InitHistogramSpec(3, &lo, &bad, &levels, 1, spec), -12);
-    EXPECT_EQ(InitHistogramSpec(1, &lo, &bad, &levels, 2, spec), -53);
-    EXPECT_EQ(InitHistogramSpec(1, nullptr, &bad, &levels, 1, spec), -8);
+    auto* histSpec = reinterpret_cast<HistogramSpec*>(block.data());
+    EXPECT_EQ(InitHistogramSpec(1, &lo, &hi, &levels, 1, histSpec), -7);
+    EXPECT_EQ(InitHistogramSpec(1, &lo, &bad, &few, 1, histSpec), -107);
+    EXPECT_EQ(InitHistogramSpec(3, &lo, &bad, &levels, 1, histSpec), -12);
+    EXPECT_EQ(InitHistogramSpec(1, &lo, &bad, &levels, 2, histSpec), -53);
+    EXPECT_EQ(InitHistogramSpec(1, nullptr, &bad, &levels, 1, histSpec), -8);
 }
 
 TEST(HistogramPrimitives, LevelBlockIsSelfContainedWhenMoved)
@@ -96,7 +96,7 @@ TEST(HistogramPrimitives, LevelBlockIsSelfContainedWhenMoved)
     // after the original is gone.
     std::vector<uint8_t> moved;
     {
-        Spec s(0.0f, 255.0f, 256);
+        HistogramSetup s(0.0f, 255.0f, 256);
         moved = s.block;
         std::memset(s.block.data(), 0xFF, s.block.size());
     }
@@ -110,7 +110,7 @@ TEST(HistogramPrimitives, LevelBlockIsSelfContainedWhenMoved)
 
 TEST(HistogramPrimitives, ComputeErrorsLeaveTheCountsAlone)
 {
-    Spec s(0.0f, 255.0f, 256);
+    HistogramSetup s(0.0f, 255.0f, 256);
     std::vector<uint8_t> plane(64, 1), buffer(1024);
     std::vector<uint32_t> hist(255, 0xABCD);
     std::vector<uint8_t> blank(1072, 0);
@@ -125,7 +125,7 @@ TEST(HistogramPrimitives, ComputeErrorsLeaveTheCountsAlone)
 
 TEST(HistogramPrimitives, WhitePlaneFallsIntoNoBin)
 {
-    Spec s(0.0f, 255.0f, 256);
+    HistogramSetup s(0.0f, 255.0f, 256);
     std::vector<uint8_t> plane(640 * 4, 255), buffer(1024);
     std::vector<uint32_t> hist(255, 5);
     ASSERT_EQ(ComputeHistogram8u(plane.data(), 640, 640, 4, hist.data(), s.get(), buffer.data()), 0);
@@ -167,12 +167,12 @@ TEST(HistogramPrimitives, EveryVariantMatchesTheReferenceModel)
         const float lower = static_cast<float>(c.p[4]) / 1000.0f, upper = static_cast<float>(c.p[5]) / 1000.0f;
         int specSize = 0, bufferSize = 0;
         ASSERT_EQ(GetHistogramBufferSize(1, w, h, &levels, 1, 1, &specSize, &bufferSize), 0);
-        uint8_t* spec = AllocAligned8u(specSize);
+        uint8_t* histSpec = AllocAligned8u(specSize);
         uint8_t* buffer = AllocAligned8u(bufferSize);
-        auto* sp = reinterpret_cast<HistogramSpec*>(spec);
+        auto* sp = reinterpret_cast<HistogramSpec*>(histSpec);
         EXPECT_EQ(InitHistogramSpec(1, &lower, &upper, &levels, 1, sp), c.p[6]);
-        EXPECT_EQ(c.Values<int32_t>("levels"), std::vector<int32_t>(reinterpret_cast<int32_t*>(spec + 48),
-                                                                    reinterpret_cast<int32_t*>(spec + 48) + levels));
+        EXPECT_EQ(c.Values<int32_t>("levels"), std::vector<int32_t>(reinterpret_cast<int32_t*>(histSpec + 48),
+                                                                    reinterpret_cast<int32_t*>(histSpec + 48) + levels));
         const std::vector<uint8_t> plane = c.Blob("plane");
         const std::vector<uint32_t> expected = c.Values<uint32_t>("expected");
         uint32_t* hist = AllocAligned32u(levels - 1);
@@ -187,7 +187,7 @@ TEST(HistogramPrimitives, EveryVariantMatchesTheReferenceModel)
         EXPECT_EQ(std::vector<uint32_t>(hist, hist + levels - 1), expected);
         FreeAligned(hist);
         FreeAligned(buffer);
-        FreeAligned(spec);
+        FreeAligned(histSpec);
     }
 }
 
