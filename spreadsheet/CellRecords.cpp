@@ -86,49 +86,6 @@ void CellRecord::WriteHead(uint32_t dataSize) {
   if (dataSize >= 6) WriteLE(m_data, 4, m_xf);
 }
 
-size_t CellBlock::BoolErr::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = ReadHead(bytes, avail, 8);
-  m_value = m_data[6];
-  m_isError = m_data[7];
-  return used;
-}
-size_t CellBlock::BoolErr::Write(uint8_t* buffer) {
-  uint8_t* data = WriteHeadTo(buffer, 8);
-  data[6] = m_value;
-  data[7] = m_isError;
-  return 12;
-}
-
-size_t CellBlock::LabelSST::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = ReadHead(bytes, avail, 10);
-  ReadLE(m_data, 6, m_sstIndex);
-  return used;
-}
-size_t CellBlock::LabelSST::Write(uint8_t* buffer) {
-  WriteLE(WriteHeadTo(buffer, 10), 6, m_sstIndex);
-  return 14;
-}
-
-size_t CellBlock::Number::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = ReadHead(bytes, avail, 14);
-  ReadLE(m_data, 6, m_value);
-  return used;
-}
-size_t CellBlock::Number::Write(uint8_t* buffer) {
-  WriteLE(WriteHeadTo(buffer, 14), 6, m_value);
-  return 18;
-}
-
-size_t CellBlock::RK::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = ReadHead(bytes, avail, 10);
-  ReadLE(m_data, 6, m_rk);
-  return used;
-}
-size_t CellBlock::RK::Write(uint8_t* buffer) {
-  WriteLE(WriteHeadTo(buffer, 10), 6, m_rk);
-  return 14;
-}
-
 size_t CellBlock::MulBlank::Read(const uint8_t* bytes, size_t avail) {
   const size_t used = ReadHead(bytes, avail, 6);
   ReadLE(m_data, m_data.size() - 2, m_lastCol);
@@ -173,76 +130,36 @@ size_t CellBlock::MulRK::Write(uint8_t* buffer) {
 
 // ---- FORMULA and the records that travel with it ----
 
-namespace {
-template <class R> void ReadRange(const Bytes& d, R& r) {
-  ReadLE(d, 0, r.m_firstRow);
-  ReadLE(d, 2, r.m_lastRow);
-  r.m_firstCol = d[4];
-  r.m_lastCol = d[5];
-}
-template <class R> void WriteRange(Bytes& d, const R& r) {
-  WriteLE(d, 0, r.m_firstRow);
-  WriteLE(d, 2, r.m_lastRow);
-  d[4] = r.m_firstCol;
-  d[5] = r.m_lastCol;
-}
-}  // namespace
-
 size_t CellBlock::Formula::Array::Read(const uint8_t* bytes, size_t avail) {
   const size_t used = Record::Read(bytes, avail);
-  Require(12);
-  ReadRange(m_data, *this);
-  ReadLE(m_data, 6, m_options);
-  ReadLE(m_data, 8, m_reserved);
+  LoadFields(*this);
   m_formula.assign(m_data.begin() + 12, m_data.end());
   return used;
 }
 size_t CellBlock::Formula::Array::Write(uint8_t* buffer) {
-  PrepareData(DataSize());
-  WriteRange(m_data, *this);
-  WriteLE(m_data, 6, m_options);
-  WriteLE(m_data, 8, m_reserved);
+  StoreFields(*this, DataSize());
   WriteBytes(m_data, 12, m_formula.data(), m_formula.size());
   return Record::Write(buffer);
 }
 
 size_t CellBlock::Formula::ShrFmla::Read(const uint8_t* bytes, size_t avail) {
   const size_t used = Record::Read(bytes, avail);
-  Require(8);
-  ReadRange(m_data, *this);
-  ReadLE(m_data, 6, m_reserved);
+  LoadFields(*this);
   m_formula.assign(m_data.begin() + 8, m_data.end());
   return used;
 }
 size_t CellBlock::Formula::ShrFmla::Write(uint8_t* buffer) {
-  PrepareData(DataSize());
-  WriteRange(m_data, *this);
-  WriteLE(m_data, 6, m_reserved);
+  StoreFields(*this, DataSize());
   WriteBytes(m_data, 8, m_formula.data(), m_formula.size());
   return Record::Write(buffer);
 }
 
 size_t CellBlock::Formula::Table::Read(const uint8_t* bytes, size_t avail) {
   const size_t used = Record::Read(bytes, avail);
-  Require(16);
-  ReadRange(m_data, *this);
-  ReadLE(m_data, 6, m_options);
-  ReadLE(m_data, 8, m_inputRow1);
-  ReadLE(m_data, 10, m_inputCol1);
-  ReadLE(m_data, 12, m_inputRow2);
-  ReadLE(m_data, 14, m_inputCol2);
+  LoadFields(*this);
   return used;
 }
-size_t CellBlock::Formula::Table::Write(uint8_t* buffer) {
-  PrepareData(16);
-  WriteRange(m_data, *this);
-  WriteLE(m_data, 6, m_options);
-  WriteLE(m_data, 8, m_inputRow1);
-  WriteLE(m_data, 10, m_inputCol1);
-  WriteLE(m_data, 12, m_inputRow2);
-  WriteLE(m_data, 14, m_inputCol2);
-  return Record::Write(buffer);
-}
+size_t CellBlock::Formula::Table::Write(uint8_t* buffer) { return WriteFields(*this, buffer, 16); }
 
 void CellBlock::Formula::String::SetText(const std::wstring& text) {
   m_text = text.substr(0, CutLength(text.data(), text.size(), LargeString::kMaxChars));

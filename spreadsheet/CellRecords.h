@@ -32,6 +32,18 @@ public:
   void WriteHead(uint32_t dataSize);
   // Fixed-size cell records go straight into the stream; returns where their data starts.
   uint8_t* WriteHeadTo(uint8_t* buffer, uint16_t dataSize) const;
+  // A fixed-size cell: the head, then the Fields of self after it.
+  template <class Self> size_t ReadCell(Self& self, const uint8_t* bytes, size_t avail, uint16_t dataSize) {
+    const size_t used = ReadHead(bytes, avail, dataSize);
+    FieldReader reader(m_data.data());
+    self.Fields(reader);
+    return used;
+  }
+  template <class Self> size_t WriteCell(Self& self, uint8_t* buffer, uint16_t dataSize) const {
+    FieldWriter writer(WriteHeadTo(buffer, dataSize));
+    self.Fields(writer);
+    return 4 + size_t{dataSize};
+  }
 
   uint16_t m_row = 0, m_col = 0, m_xf = 0;
 };
@@ -56,32 +68,39 @@ public:
   class BoolErr : public CellRecord {
   public:
     BoolErr() : CellRecord(kBoolErr) { m_dataSize = 8; m_recordSize = 12; }
-    size_t Read(const uint8_t* bytes, size_t avail) override;
-    size_t Write(uint8_t* buffer) override;
+    size_t Read(const uint8_t* bytes, size_t avail) override { return ReadCell(*this, bytes, avail, 8); }
+    size_t Write(uint8_t* buffer) override { return WriteCell(*this, buffer, 8); }
+    template <class Io> void Fields(Io& io) {
+      io(6, m_value);
+      io(7, m_isError);
+    }
     uint8_t m_value = 0, m_isError = 0;
   };
 
   class LabelSST : public CellRecord {
   public:
     LabelSST() : CellRecord(kLabelSST) { m_dataSize = 10; m_recordSize = 14; }
-    size_t Read(const uint8_t* bytes, size_t avail) override;
-    size_t Write(uint8_t* buffer) override;
+    size_t Read(const uint8_t* bytes, size_t avail) override { return ReadCell(*this, bytes, avail, 10); }
+    size_t Write(uint8_t* buffer) override { return WriteCell(*this, buffer, 10); }
+    template <class Io> void Fields(Io& io) { io(6, m_sstIndex); }
     uint32_t m_sstIndex = 0;
   };
 
   class Number : public CellRecord {
   public:
     Number() : CellRecord(kNumber) { m_dataSize = 14; m_recordSize = 18; }
-    size_t Read(const uint8_t* bytes, size_t avail) override;
-    size_t Write(uint8_t* buffer) override;
+    size_t Read(const uint8_t* bytes, size_t avail) override { return ReadCell(*this, bytes, avail, 14); }
+    size_t Write(uint8_t* buffer) override { return WriteCell(*this, buffer, 14); }
+    template <class Io> void Fields(Io& io) { io(6, m_value); }
     double m_value = 0;
   };
 
   class RK : public CellRecord {
   public:
     RK() : CellRecord(kRK) { m_dataSize = 10; m_recordSize = 14; }
-    size_t Read(const uint8_t* bytes, size_t avail) override;
-    size_t Write(uint8_t* buffer) override;
+    size_t Read(const uint8_t* bytes, size_t avail) override { return ReadCell(*this, bytes, avail, 10); }
+    size_t Write(uint8_t* buffer) override { return WriteCell(*this, buffer, 10); }
+    template <class Io> void Fields(Io& io) { io(6, m_rk); }
     uint32_t m_rk = 0;
   };
 
@@ -117,6 +136,12 @@ public:
     class RangeRecord : public Record {
     public:
       using Record::Record;
+      template <class Io> void RangeFields(Io& io) {
+        io(0, m_firstRow);
+        io(2, m_lastRow);
+        io(4, m_firstCol);
+        io(5, m_lastCol);
+      }
       uint16_t m_firstRow = 0, m_lastRow = 0;
       uint8_t m_firstCol = 0, m_lastCol = 0;
     };
@@ -127,6 +152,12 @@ public:
       size_t Write(uint8_t* buffer) override;
       uint32_t DataSize() override { return m_dataSize = 12 + static_cast<uint32_t>(m_formula.size()); }
       uint32_t RecordSize() override { return m_recordSize = PiecedSize(DataSize()); }
+      // The fields before the formula.
+      template <class Io> void Fields(Io& io) {
+        RangeFields(io);
+        io(6, m_options);
+        io(8, m_reserved);
+      }
       uint16_t m_options = 0;
       uint32_t m_reserved = 0;
       Bytes m_formula;
@@ -138,6 +169,11 @@ public:
       size_t Write(uint8_t* buffer) override;
       uint32_t DataSize() override { return m_dataSize = 8 + static_cast<uint32_t>(m_formula.size()); }
       uint32_t RecordSize() override { return m_recordSize = PiecedSize(DataSize()); }
+      // The fields before the formula.
+      template <class Io> void Fields(Io& io) {
+        RangeFields(io);
+        io(6, m_reserved);
+      }
       uint16_t m_reserved = 0;
       Bytes m_formula;
     };
@@ -150,6 +186,14 @@ public:
       Table() : RangeRecord(0x0036) { m_dataSize = 16; m_recordSize = 20; }
       size_t Read(const uint8_t* bytes, size_t avail) override;
       size_t Write(uint8_t* buffer) override;
+      template <class Io> void Fields(Io& io) {
+        RangeFields(io);
+        io(6, m_options);
+        io(8, m_inputRow1);
+        io(10, m_inputCol1);
+        io(12, m_inputRow2);
+        io(14, m_inputCol2);
+      }
       uint16_t m_options = 0, m_inputRow1 = 0, m_inputCol1 = 0, m_inputRow2 = 0, m_inputCol2 = 0;
     };
     class String : public Record {

@@ -70,31 +70,9 @@ BOF::BOF(uint16_t substream) : Record(0x0809), m_type(substream) {
   m_recordSize = 20;
 }
 
-size_t BOF::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = Record::Read(bytes, avail);
-  Require(16);
-  ReadLE(m_data, 0, m_version);
-  ReadLE(m_data, 2, m_type);
-  ReadLE(m_data, 4, m_buildIdentifier);
-  ReadLE(m_data, 6, m_buildYear);
-  ReadLE(m_data, 8, m_fileHistoryFlags);
-  ReadLE(m_data, 12, m_lowestVersion);
-  m_dataSize = 16;
-  m_recordSize = 20;
-  m_continueOffsets.clear();
-  return used;
-}
+size_t BOF::Read(const uint8_t* bytes, size_t avail) { return ReadFields(*this, bytes, avail, 16); }
 
-size_t BOF::Write(uint8_t* buffer) {
-  PrepareData(16);
-  WriteLE(m_data, 0, m_version);
-  WriteLE(m_data, 2, m_type);
-  WriteLE(m_data, 4, m_buildIdentifier);
-  WriteLE(m_data, 6, m_buildYear);
-  WriteLE(m_data, 8, m_fileHistoryFlags);
-  WriteLE(m_data, 12, m_lowestVersion);
-  return Record::Write(buffer);
-}
+size_t BOF::Write(uint8_t* buffer) { return WriteFields(*this, buffer, 16); }
 
 void ShortString::SetNarrow(const std::string& text) {
   m_wide.reset();

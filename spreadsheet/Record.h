@@ -1,6 +1,7 @@
 // The BIFF8 record base: code, data bytes, sizes and CONTINUE pieces; the two text forms.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -22,6 +23,33 @@ public:
 
 // Raised when an EOF record ends a sheet in the middle of a row block.
 struct EXCEPTION_YEOF {};
+
+// The two directions of a fixed field layout: a record's Fields(io) calls io(offset, field) once per
+// field, so the layout is stated once for reading and writing.
+class FieldReader {
+public:
+  explicit FieldReader(const uint8_t* data) : m_data(data) {}
+  template <class T> void operator()(size_t pos, T& field) const { ReadLE(m_data, pos, field); }
+
+private:
+  const uint8_t* m_data;
+};
+
+class FieldWriter {
+public:
+  explicit FieldWriter(uint8_t* data) : m_data(data) {}
+  template <class T> void operator()(size_t pos, const T& field) const { WriteLE(m_data, pos, field); }
+
+private:
+  uint8_t* m_data;
+};
+
+// The number of data bytes a field layout covers.
+class FieldExtent {
+public:
+  template <class T> void operator()(size_t pos, const T&) { m_end = std::max(m_end, pos + sizeof(T)); }
+  size_t m_end = 0;
+};
 
 class Record {
 public:
@@ -53,6 +81,34 @@ protected:
   void Require(size_t n) const {
     if (m_data.size() < n) throw FormatError("record shorter than its fields");
   }
+  // Reads the fields of self from the data already read, after checking they are all there.
+  template <class Self> void LoadFields(Self& self) {
+    FieldExtent extent;
+    self.Fields(extent);
+    Require(extent.m_end);
+    FieldReader reader(m_data.data());
+    self.Fields(reader);
+  }
+  // Brings the data to dataSize bytes, all zero, and stores the fields of self in it.
+  template <class Self> void StoreFields(Self& self, uint32_t dataSize) {
+    PrepareData(dataSize);
+    FieldWriter writer(m_data.data());
+    self.Fields(writer);
+  }
+  // A record of one fixed layout: every field must be present; longer data is read but the record
+  // is written back at its own size.
+  template <class Self> size_t ReadFields(Self& self, const uint8_t* bytes, size_t avail, uint32_t dataSize) {
+    const size_t used = Record::Read(bytes, avail);
+    LoadFields(self);
+    m_continueOffsets.clear();
+    m_dataSize = dataSize;
+    m_recordSize = 4 + dataSize;
+    return used;
+  }
+  template <class Self> size_t WriteFields(Self& self, uint8_t* buffer, uint32_t dataSize) {
+    StoreFields(self, dataSize);
+    return Record::Write(buffer);
+  }
 
   uint16_t m_recordCode;
   Bytes m_data;
@@ -77,6 +133,14 @@ public:
   explicit BOF(uint16_t substream = kGlobals);
   size_t Read(const uint8_t* bytes, size_t avail) override;
   size_t Write(uint8_t* buffer) override;
+  template <class Io> void Fields(Io& io) {
+    io(0, m_version);
+    io(2, m_type);
+    io(4, m_buildIdentifier);
+    io(6, m_buildYear);
+    io(8, m_fileHistoryFlags);
+    io(12, m_lowestVersion);
+  }
 
   uint16_t m_version = 0x0600;
   uint16_t m_type;

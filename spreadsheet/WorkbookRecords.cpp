@@ -14,37 +14,9 @@ bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 // ---- WINDOW1 ----
 
-size_t Workbook::Window1::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = Record::Read(bytes, avail);
-  Require(18);
-  ReadLE(m_data, 0, m_left);
-  ReadLE(m_data, 2, m_top);
-  ReadLE(m_data, 4, m_width);
-  ReadLE(m_data, 6, m_height);
-  ReadLE(m_data, 8, m_options);
-  ReadLE(m_data, 10, m_activeSheet);
-  ReadLE(m_data, 12, m_firstVisibleTab);
-  ReadLE(m_data, 14, m_selectedSheets);
-  ReadLE(m_data, 16, m_tabBarWidth);
-  m_continueOffsets.clear();
-  m_dataSize = 18;
-  m_recordSize = 22;
-  return used;
-}
+size_t Workbook::Window1::Read(const uint8_t* bytes, size_t avail) { return ReadFields(*this, bytes, avail, 18); }
 
-size_t Workbook::Window1::Write(uint8_t* buffer) {
-  PrepareData(18);
-  WriteLE(m_data, 0, m_left);
-  WriteLE(m_data, 2, m_top);
-  WriteLE(m_data, 4, m_width);
-  WriteLE(m_data, 6, m_height);
-  WriteLE(m_data, 8, m_options);
-  WriteLE(m_data, 10, m_activeSheet);
-  WriteLE(m_data, 12, m_firstVisibleTab);
-  WriteLE(m_data, 14, m_selectedSheets);
-  WriteLE(m_data, 16, m_tabBarWidth);
-  return Record::Write(buffer);
-}
+size_t Workbook::Window1::Write(uint8_t* buffer) { return WriteFields(*this, buffer, 18); }
 
 // ---- FONT ----
 
@@ -59,15 +31,7 @@ uint32_t Workbook::Font::DataSize() { return m_dataSize = 14 + m_name.DataSize()
 size_t Workbook::Font::Read(const uint8_t* bytes, size_t avail) {
   const size_t used = Record::Read(bytes, avail);
   Require(16);
-  ReadLE(m_data, 0, m_height);
-  ReadLE(m_data, 2, m_options);
-  ReadLE(m_data, 4, m_colourIndex);
-  ReadLE(m_data, 6, m_weight);
-  ReadLE(m_data, 8, m_escapement);
-  ReadLE(m_data, 10, m_underline);
-  ReadLE(m_data, 11, m_family);
-  ReadLE(m_data, 12, m_charSet);
-  ReadLE(m_data, 13, m_reserved);
+  LoadFields(*this);
   if (m_weight >= 700) m_options &= ~1;  // the repeated boldness bit that Write adds back
   m_name.Read(m_data, 14);
   m_continueOffsets.clear();
@@ -75,17 +39,9 @@ size_t Workbook::Font::Read(const uint8_t* bytes, size_t avail) {
 }
 
 size_t Workbook::Font::Write(uint8_t* buffer) {
-  PrepareData(DataSize());
-  WriteLE(m_data, 0, m_height);
+  StoreFields(*this, DataSize());
   // Bit 0 repeats boldness for readers that look only at the flags.
-  WriteLE(m_data, 2, static_cast<uint16_t>(m_weight >= 700 ? m_options | 1 : m_options));
-  WriteLE(m_data, 4, m_colourIndex);
-  WriteLE(m_data, 6, m_weight);
-  WriteLE(m_data, 8, m_escapement);
-  WriteLE(m_data, 10, m_underline);
-  WriteLE(m_data, 11, m_family);
-  WriteLE(m_data, 12, m_charSet);
-  WriteLE(m_data, 13, m_reserved);
+  if (m_weight >= 700) m_data[2] |= 1;
   m_name.Write(m_data.data(), 14);
   return Record::Write(buffer);
 }
@@ -118,39 +74,9 @@ size_t Workbook::Format::Write(uint8_t* buffer) {
 
 // ---- XF ----
 
-size_t Workbook::XF::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = Record::Read(bytes, avail);
-  Require(20);
-  ReadLE(m_data, 0, m_fontIndex);
-  ReadLE(m_data, 2, m_formatIndex);
-  ReadLE(m_data, 4, m_protection);
-  ReadLE(m_data, 6, m_alignment);
-  ReadLE(m_data, 7, m_rotation);
-  ReadLE(m_data, 8, m_textProperties);
-  ReadLE(m_data, 9, m_usedAttributes);
-  ReadLE(m_data, 10, m_borderLines);
-  ReadLE(m_data, 14, m_borderColours);
-  ReadLE(m_data, 18, m_fillColours);
-  m_continueOffsets.clear();
-  m_dataSize = 20;
-  m_recordSize = 24;
-  return used;
-}
+size_t Workbook::XF::Read(const uint8_t* bytes, size_t avail) { return ReadFields(*this, bytes, avail, 20); }
 
-size_t Workbook::XF::Write(uint8_t* buffer) {
-  PrepareData(20);
-  WriteLE(m_data, 0, m_fontIndex);
-  WriteLE(m_data, 2, m_formatIndex);
-  WriteLE(m_data, 4, m_protection);
-  WriteLE(m_data, 6, m_alignment);
-  WriteLE(m_data, 7, m_rotation);
-  WriteLE(m_data, 8, m_textProperties);
-  WriteLE(m_data, 9, m_usedAttributes);
-  WriteLE(m_data, 10, m_borderLines);
-  WriteLE(m_data, 14, m_borderColours);
-  WriteLE(m_data, 18, m_fillColours);
-  return Record::Write(buffer);
-}
+size_t Workbook::XF::Write(uint8_t* buffer) { return WriteFields(*this, buffer, 20); }
 
 // ---- STYLE ----
 
@@ -195,19 +121,14 @@ uint32_t Workbook::BoundSheet::DataSize() { return m_dataSize = 6 + m_name.DataS
 size_t Workbook::BoundSheet::Read(const uint8_t* bytes, size_t avail) {
   const size_t used = Record::Read(bytes, avail);
   Require(8);
-  ReadLE(m_data, 0, m_position);
-  ReadLE(m_data, 4, m_visibility);
-  ReadLE(m_data, 5, m_type);
+  LoadFields(*this);
   m_name.Read(m_data, 6);
   m_continueOffsets.clear();
   return used;
 }
 
 size_t Workbook::BoundSheet::Write(uint8_t* buffer) {
-  PrepareData(DataSize());
-  WriteLE(m_data, 0, m_position);
-  WriteLE(m_data, 4, m_visibility);
-  WriteLE(m_data, 5, m_type);
+  StoreFields(*this, DataSize());
   m_name.Write(m_data.data(), 6);
   return Record::Write(buffer);
 }

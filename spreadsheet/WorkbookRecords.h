@@ -16,6 +16,17 @@ public:
     Window1() : Record(0x003D) { m_dataSize = 18; m_recordSize = 22; }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
+    template <class Io> void Fields(Io& io) {
+      io(0, m_left);
+      io(2, m_top);
+      io(4, m_width);
+      io(6, m_height);
+      io(8, m_options);
+      io(10, m_activeSheet);
+      io(12, m_firstVisibleTab);
+      io(14, m_selectedSheets);
+      io(16, m_tabBarWidth);
+    }
 
     uint16_t m_left = 120, m_top = 120, m_width = 15135, m_height = 9300;
     uint16_t m_options = 0x0038;
@@ -29,6 +40,18 @@ public:
     size_t Write(uint8_t* buffer) override;
     uint32_t DataSize() override;
     uint32_t RecordSize() override { return 4 + DataSize(); }
+    // The fields before the name.
+    template <class Io> void Fields(Io& io) {
+      io(0, m_height);
+      io(2, m_options);
+      io(4, m_colourIndex);
+      io(6, m_weight);
+      io(8, m_escapement);
+      io(10, m_underline);
+      io(11, m_family);
+      io(12, m_charSet);
+      io(13, m_reserved);
+    }
 
     uint16_t m_height = 200, m_options = 0, m_colourIndex = 0x7FFF, m_weight = 400, m_escapement = 0;
     uint8_t m_underline = 0, m_family = 0, m_charSet = 0, m_reserved = 0;
@@ -52,6 +75,18 @@ public:
     XF() : Record(0x00E0) { m_dataSize = 20; m_recordSize = 24; }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
+    template <class Io> void Fields(Io& io) {
+      io(0, m_fontIndex);
+      io(2, m_formatIndex);
+      io(4, m_protection);
+      io(6, m_alignment);
+      io(7, m_rotation);
+      io(8, m_textProperties);
+      io(9, m_usedAttributes);
+      io(10, m_borderLines);
+      io(14, m_borderColours);
+      io(18, m_fillColours);
+    }
 
     uint16_t m_fontIndex = 0, m_formatIndex = 0, m_protection = 0xFFF5;
     uint8_t m_alignment = 0x20, m_rotation = 0, m_textProperties = 0, m_usedAttributes = 0;
@@ -80,6 +115,12 @@ public:
     size_t Write(uint8_t* buffer) override;
     uint32_t DataSize() override;
     uint32_t RecordSize() override { return 4 + DataSize(); }
+    // The fields before the name.
+    template <class Io> void Fields(Io& io) {
+      io(0, m_position);
+      io(4, m_visibility);
+      io(5, m_type);
+    }
 
     uint32_t m_position = 0;
     uint8_t m_visibility = 0, m_type = 0;

@@ -1,6 +1,7 @@
 #include "WorksheetRecords.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace YExcel {
 
@@ -33,28 +34,9 @@ size_t Worksheet::Index::Write(uint8_t* buffer) {
   return Record::Write(buffer);
 }
 
-size_t Worksheet::ColInfo::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = Record::Read(bytes, avail);
-  Require(10);
-  ReadLE(m_data, 0, m_firstCol);
-  ReadLE(m_data, 2, m_lastCol);
-  ReadLE(m_data, 4, m_width);
-  ReadLE(m_data, 6, m_xf);
-  ReadLE(m_data, 8, m_options);
-  m_dataSize = 12;
-  m_recordSize = 16;
-  return used;
-}
+size_t Worksheet::ColInfo::Read(const uint8_t* bytes, size_t avail) { return ReadFields(*this, bytes, avail, 12); }
 
-size_t Worksheet::ColInfo::Write(uint8_t* buffer) {
-  PrepareData(12);
-  WriteLE(m_data, 0, m_firstCol);
-  WriteLE(m_data, 2, m_lastCol);
-  WriteLE(m_data, 4, m_width);
-  WriteLE(m_data, 6, m_xf);
-  WriteLE(m_data, 8, m_options);
-  return Record::Write(buffer);
-}
+size_t Worksheet::ColInfo::Write(uint8_t* buffer) { return WriteFields(*this, buffer, 12); }
 
 size_t Worksheet::ColInfos::Write(uint8_t* buffer) {
   size_t out = 0;
@@ -68,52 +50,21 @@ uint32_t Worksheet::ColInfos::RecordSize() {
   return size;
 }
 
-size_t Worksheet::Dimensions::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = Record::Read(bytes, avail);
-  Require(12);
-  ReadLE(m_data, 0, m_firstRow);
-  ReadLE(m_data, 4, m_lastRowPlus1);
-  ReadLE(m_data, 8, m_firstCol);
-  ReadLE(m_data, 10, m_lastColPlus1);
-  m_dataSize = 14;
-  m_recordSize = 18;
-  return used;
-}
+size_t Worksheet::Dimensions::Read(const uint8_t* bytes, size_t avail) { return ReadFields(*this, bytes, avail, 14); }
 
-size_t Worksheet::Dimensions::Write(uint8_t* buffer) {
-  PrepareData(14);
-  WriteLE(m_data, 0, m_firstRow);
-  WriteLE(m_data, 4, m_lastRowPlus1);
-  WriteLE(m_data, 8, m_firstCol);
-  WriteLE(m_data, 10, m_lastColPlus1);
-  return Record::Write(buffer);
-}
+size_t Worksheet::Dimensions::Write(uint8_t* buffer) { return WriteFields(*this, buffer, 14); }
 
 using RowBlock = Worksheet::CellTable::RowBlock;
 
-size_t RowBlock::Row::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = Record::Read(bytes, avail);
-  Require(16);
-  ReadLE(m_data, 0, m_row);
-  ReadLE(m_data, 2, m_firstCol);
-  ReadLE(m_data, 4, m_lastColPlus1);
-  ReadLE(m_data, 6, m_height);
-  ReadLE(m_data, 12, m_flags);
-  m_dataSize = 16;
-  m_recordSize = 20;
-  return used;
-}
+size_t RowBlock::Row::Read(const uint8_t* bytes, size_t avail) { return ReadFields(*this, bytes, avail, 16); }
 
 size_t RowBlock::Row::Write(uint8_t* buffer) {
   // One per row: written in place rather than through the data bytes.
   WriteLE(buffer, 0, m_recordCode);
   WriteLE(buffer, 2, uint16_t{16});
-  WriteLE(buffer, 4, m_row);
-  WriteLE(buffer, 6, m_firstCol);
-  WriteLE(buffer, 8, m_lastColPlus1);
-  WriteLE(buffer, 10, m_height);
-  WriteLE(buffer, 12, uint32_t{0});
-  WriteLE(buffer, 16, m_flags);
+  std::memset(buffer + 4, 0, 16);
+  FieldWriter writer(buffer + 4);
+  Fields(writer);
   return 20;
 }
 
@@ -209,18 +160,14 @@ size_t Worksheet::Window2::Write(uint8_t* buffer) {
 }
 
 size_t Worksheet::MergedCells::MergedCell::Read(const uint8_t* bytes) {
-  ReadLE(bytes, 0, m_firstRow);
-  ReadLE(bytes, 2, m_lastRow);
-  ReadLE(bytes, 4, m_firstCol);
-  ReadLE(bytes, 6, m_lastCol);
+  FieldReader reader(bytes);
+  Fields(*this, reader);
   return 8;
 }
 
 size_t Worksheet::MergedCells::MergedCell::Write(uint8_t* bytes) const {
-  WriteLE(bytes, 0, m_firstRow);
-  WriteLE(bytes, 2, m_lastRow);
-  WriteLE(bytes, 4, m_firstCol);
-  WriteLE(bytes, 6, m_lastCol);
+  FieldWriter writer(bytes);
+  Fields(*this, writer);
   return 8;
 }
 

@@ -29,6 +29,13 @@ public:
     ColInfo() : Record(0x007D) { m_dataSize = 12; m_recordSize = 16; }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
+    template <class Io> void Fields(Io& io) {
+      io(0, m_firstCol);
+      io(2, m_lastCol);
+      io(4, m_width);
+      io(6, m_xf);
+      io(8, m_options);
+    }
 
     uint16_t m_firstCol = 0, m_lastCol = 255, m_width = 2560, m_xf = 0, m_options = 0;
   };
@@ -48,6 +55,12 @@ public:
     Dimensions() : Record(0x0200) { m_dataSize = 14; m_recordSize = 18; }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
+    template <class Io> void Fields(Io& io) {
+      io(0, m_firstRow);
+      io(4, m_lastRowPlus1);
+      io(8, m_firstCol);
+      io(10, m_lastColPlus1);
+    }
 
     uint32_t m_firstRow = 0, m_lastRowPlus1 = 0;
     uint16_t m_firstCol = 0, m_lastColPlus1 = 0;
@@ -64,6 +77,13 @@ public:
         Row() : Record(0x0208) { m_dataSize = 16; m_recordSize = 20; }
         size_t Read(const uint8_t* bytes, size_t avail) override;
         size_t Write(uint8_t* buffer) override;
+        template <class Io> void Fields(Io& io) {
+          io(0, m_row);
+          io(2, m_firstCol);
+          io(4, m_lastColPlus1);
+          io(6, m_height);
+          io(12, m_flags);
+        }
 
         uint16_t m_row = 0, m_firstCol = 0, m_lastColPlus1 = 0, m_height = 255;
         uint32_t m_flags = 0x100;
@@ -117,6 +137,12 @@ public:
       virtual ~MergedCell() = default;
       virtual size_t Read(const uint8_t* bytes);
       virtual size_t Write(uint8_t* bytes) const;
+      template <class Self, class Io> static void Fields(Self& self, Io& io) {
+        io(0, self.m_firstRow);
+        io(2, self.m_lastRow);
+        io(4, self.m_firstCol);
+        io(6, self.m_lastCol);
+      }
       uint16_t m_firstRow = 0, m_lastRow = 0, m_firstCol = 0, m_lastCol = 0;
     };
     static constexpr size_t kPerRecord = 1027;
