@@ -155,9 +155,7 @@ size_t CellBlock::Formula::ShrFmla::Write(uint8_t* buffer) {
 }
 
 size_t CellBlock::Formula::Table::Read(const uint8_t* bytes, size_t avail) {
-  const size_t used = Record::Read(bytes, avail);
-  LoadFields(*this);
-  return used;
+  return ReadFields(*this, bytes, avail, 16);
 }
 size_t CellBlock::Formula::Table::Write(uint8_t* buffer) { return WriteFields(*this, buffer, 16); }
 

@@ -369,6 +369,19 @@ TEST(Records, PiecesOfAReadRecordDoNotSurviveIntoItsWrite) {
   EXPECT_EQ(out[f.RecordSize()], 0xEE);
 }
 
+TEST(Records, ALongTableRecordReportsTheSizeItWrites) {
+  // A TABLE of 18 data bytes: the two extra bytes are not part of its layout
+  // and must not be counted in the size of what it writes back.
+  std::vector<uint8_t> bytes = {0x36, 0x02, 18, 0};
+  bytes.resize(bytes.size() + 18, 0x11);
+  CellBlock::Formula::Table t;
+  ASSERT_EQ(t.Read(bytes.data(), bytes.size()), bytes.size());
+  std::vector<uint8_t> out(64, 0xEE);
+  EXPECT_EQ(t.RecordSize(), 20u);
+  EXPECT_EQ(t.Write(out.data()), t.RecordSize());
+  EXPECT_EQ(out[t.RecordSize()], 0xEE);
+}
+
 TEST(Records, FixedLayoutsReadAndWriteEveryFieldAtItsOffset) {
   {
     SCOPED_TRACE("BOF");
