@@ -68,20 +68,20 @@ XlsStyleTable::XlsStyleTable(XlsWorkbook& workbook) : m_workbook(&workbook) {
   for (const auto& [index, text] : m_formatsByIndex) m_indicesByFormat[text] = index;
 }
 
-int XlsStyleTable::FindOrAddFont(const XlsFontSpec& spec) {
+int XlsStyleTable::FindOrAddFont(const XlsFontSpec& wanted) {
   std::vector<Workbook::Font>& fonts = m_workbook->Globals().m_fonts;
   for (size_t p = 0; p < fonts.size(); ++p)
-    if (spec.Matches(fonts[p])) return FontIndexOfPosition(p);
+    if (wanted.Matches(fonts[p])) return FontIndexOfPosition(p);
   Workbook::Font& font = fonts.emplace_back();
-  font.m_height = spec.height;
-  font.m_options = spec.options;
-  font.m_colourIndex = spec.colourIndex;
-  font.m_weight = spec.weight;
-  font.m_escapement = spec.escapement;
-  font.m_underline = spec.underline;
-  font.m_family = spec.family;
-  font.m_charSet = spec.charSet;
-  font.m_name.SetWide(spec.name);
+  font.m_height = wanted.height;
+  font.m_options = wanted.options;
+  font.m_colourIndex = wanted.colourIndex;
+  font.m_weight = wanted.weight;
+  font.m_escapement = wanted.escapement;
+  font.m_underline = wanted.underline;
+  font.m_family = wanted.family;
+  font.m_charSet = wanted.charSet;
+  font.m_name.SetWide(wanted.name);
   return FontIndexOfPosition(fonts.size() - 1);
 }
 

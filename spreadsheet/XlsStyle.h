@@ -31,7 +31,7 @@ public:
 
   explicit XlsStyleTable(XlsWorkbook& workbook);
 
-  int FindOrAddFont(const XlsFontSpec& spec);
+  int FindOrAddFont(const XlsFontSpec& wanted);
   int FindOrAddFormat(const std::wstring& text);
   int FindOrAddXF(const XlsCellStyle& style);
   Workbook::Font& FontAt(const XlsCellStyle& style);

@@ -8,10 +8,10 @@ using namespace YExcel;
 namespace {
 
 XlsFontSpec Arial(uint16_t weight) {
-  XlsFontSpec spec;
-  spec.name = L"Arial";
-  spec.weight = weight;
-  return spec;
+  XlsFontSpec font;
+  font.name = L"Arial";
+  font.weight = weight;
+  return font;
 }
 
 }  // namespace
