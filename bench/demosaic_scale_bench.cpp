@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
-#include "DecodeBayer.h"
-#include "Image.h"
-#include "ImageScale.h"
-#include "bench_timer.h"
+#include "image/colour/DecodeBayer.h"
+#include "image/Image.h"
+#include "image/ImageScale.h"
+#include "bench/bench_timer.h"
 
 using namespace ZEvuvoro;
 

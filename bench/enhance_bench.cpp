@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
-#include "EnhancePipeline.h"
-#include "ImageEnhance.h"
-#include "bench_timer.h"
+#include "image/colour/EnhancePipeline.h"
+#include "image/colour/ImageEnhance.h"
+#include "bench/bench_timer.h"
 
 using ZEvuvoro::CImageEnhance;
 

@@ -5,8 +5,8 @@
 //   fusion_bench.exe OUT.bmp IN.bmp...        fuse files (times include reading and writing)
 //   fusion_bench.exe --synthetic W H N        fuse N generated W x H pictures (no files)
 
-#include "FusionImage.h"
-#include "bmp24_file.h"
+#include "image/fusion/FusionImage.h"
+#include "tests/common/bmp24_file.h"
 
 #include <windows.h>
 #include <psapi.h>

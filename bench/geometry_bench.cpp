@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "ArcEllipse.h"
-#include "Bspline.h"
-#include "CurveFlatten.h"
-#include "FTFontFactory.h"
-#include "Path.h"
-#include "PathImpl.h"
-#include "StrokeGenerator.h"
+#include "engine/geometry/ArcEllipse.h"
+#include "engine/geometry/Bspline.h"
+#include "engine/geometry/CurveFlatten.h"
+#include "engine/text/FTFontFactory.h"
+#include "engine/geometry/Path.h"
+#include "engine/geometry/PathImpl.h"
+#include "engine/geometry/StrokeGenerator.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "HistogramPrimitives.h"
-#include "bench_timer.h"
+#include "image/primitives/HistogramPrimitives.h"
+#include "bench/bench_timer.h"
 
 int main()
 {

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <memory>
 
-#include "XlsWorkbook.h"
+#include "spreadsheet/XlsWorkbook.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "DirectUI.h"
-#include "Image.h"
-#include "figures/Clipart.h"
-#include "figures/Draw.h"
-#include "figures/Ruler.h"
-#include "figures/TextFigure.h"
+#include "engine/DirectUI.h"
+#include "engine/Image.h"
+#include "engine/figures/Clipart.h"
+#include "engine/figures/Draw.h"
+#include "engine/figures/Ruler.h"
+#include "engine/figures/TextFigure.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "DirectUI.h"
+#include "engine/DirectUI.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <cwchar>
 
-#include "Element.h"
-#include "Image.h"
-#include "figures/Draw.h"
+#include "engine/Element.h"
+#include "engine/Image.h"
+#include "engine/figures/Draw.h"
 
 CDirectUI* g_pDirectUI = nullptr;
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "Command.h"
-#include "DragRectangle.h"
-#include "MeasureObserver.h"
-#include "Types.h"
-#include "overlays/Overlays.h"
+#include "engine/Command.h"
+#include "engine/DragRectangle.h"
+#include "engine/MeasureObserver.h"
+#include "engine/Types.h"
+#include "engine/overlays/Overlays.h"
 #include "win32/ComPtr.h"
 #include "win32/Window.h"
 

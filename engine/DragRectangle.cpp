@@ -1,9 +1,9 @@
-#include "DragRectangle.h"
+#include "engine/DragRectangle.h"
 
 #include <algorithm>
 
-#include "DirectUI.h"
-#include "Image.h"
+#include "engine/DirectUI.h"
+#include "engine/Image.h"
 
 void CDTDragRectangle::SetActive(BOOL on) {
   m_bActive = on;

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Types.h"
+#include "engine/Types.h"
 
 class CDirectUI;
 class CDTImage;

@@ -1,11 +1,11 @@
-#include "Element.h"
+#include "engine/Element.h"
 
 #include <cwchar>
 
-#include "Command.h"
-#include "DirectUI.h"
-#include "figures/Draw.h"
-#include "figures/Label.h"
+#include "engine/Command.h"
+#include "engine/DirectUI.h"
+#include "engine/figures/Draw.h"
+#include "engine/figures/Label.h"
 
 CDTElement::~CDTElement() { delete[] m_pszName; }
 

@@ -1,13 +1,13 @@
-#include "Image.h"
+#include "engine/Image.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <cwchar>
 
-#include "DirectUI.h"
-#include "figures/Draw.h"
-#include "figures/Ruler.h"
+#include "engine/DirectUI.h"
+#include "engine/figures/Draw.h"
+#include "engine/figures/Ruler.h"
 
 namespace {
 

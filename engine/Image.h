@@ -10,9 +10,9 @@
 #include <mutex>
 #include <string>
 
-#include "Command.h"
-#include "Element.h"
-#include "History.h"
+#include "engine/Command.h"
+#include "engine/Element.h"
+#include "engine/History.h"
 #include "win32/ComPtr.h"
 
 class CDTRuler;

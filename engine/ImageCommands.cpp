@@ -5,10 +5,10 @@
 #include <cmath>
 #include <cwchar>
 
-#include "DirectUI.h"
-#include "Image.h"
-#include "figures/Draw.h"
-#include "figures/Ruler.h"
+#include "engine/DirectUI.h"
+#include "engine/Image.h"
+#include "engine/figures/Draw.h"
+#include "engine/figures/Ruler.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "AlphaBlendKernel.h"
+#include "image/AlphaBlendKernel.h"
 
 #include <emmintrin.h>
 

@@ -1,4 +1,4 @@
-#include "BmpWriter.h"
+#include "image/BmpWriter.h"
 
 namespace ZEvuvoro {
 

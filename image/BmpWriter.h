@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "FileOutput.h"
+#include "image/FileOutput.h"
 
 namespace ZEvuvoro {
 

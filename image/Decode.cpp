@@ -1,4 +1,4 @@
-#include "Decode.h"
+#include "image/Decode.h"
 
 #include <new>
 

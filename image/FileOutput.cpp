@@ -1,4 +1,4 @@
-#include "FileOutput.h"
+#include "image/FileOutput.h"
 
 #include <windows.h>
 

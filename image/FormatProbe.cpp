@@ -1,4 +1,4 @@
-#include "FormatProbe.h"
+#include "image/FormatProbe.h"
 
 #include <cstring>
 

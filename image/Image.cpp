@@ -1,13 +1,13 @@
-#include "Image.h"
+#include "image/Image.h"
 
 #include <climits>
 #include <cstring>
 #include <new>
 
-#include "AlphaBlendKernel.h"
-#include "BmpWriter.h"
-#include "FileOutput.h"
-#include "ImageS.h"
+#include "image/AlphaBlendKernel.h"
+#include "image/BmpWriter.h"
+#include "image/FileOutput.h"
+#include "image/ImageS.h"
 
 namespace ZEvuvoro {
 

@@ -7,13 +7,13 @@
 
 #include <png.h>
 
-#include "Decode.h"
-#include "FormatProbe.h"
-#include "Image.h"
-#include "codecs/DecodeBitmap.h"
-#include "codecs/DecodeJPG.h"
-#include "codecs/DecodePNG.h"
-#include "codecs/DecodeTGA.h"
+#include "image/Decode.h"
+#include "image/FormatProbe.h"
+#include "image/Image.h"
+#include "image/codecs/DecodeBitmap.h"
+#include "image/codecs/DecodeJPG.h"
+#include "image/codecs/DecodePNG.h"
+#include "image/codecs/DecodeTGA.h"
 #include "win32/Handle.h"
 
 namespace ZEvuvoro {

@@ -1,11 +1,11 @@
-#include "ImageS.h"
+#include "image/ImageS.h"
 
 #include <climits>
 #include <cstring>
 #include <new>
 
-#include "BmpWriter.h"
-#include "FileOutput.h"
+#include "image/BmpWriter.h"
+#include "image/FileOutput.h"
 
 namespace ZEvuvoro {
 

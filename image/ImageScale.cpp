@@ -1,4 +1,4 @@
-#include "ImageScale.h"
+#include "image/ImageScale.h"
 
 #include <emmintrin.h>
 
@@ -352,7 +352,7 @@ void ScaleBicubicSse2(const PixelRegion& s, const PixelRegion& d)
 
 } // namespace ZEvuvoro
 
-#include "Image.h"
+#include "image/Image.h"
 
 namespace ZEvuvoro {
 

@@ -1,11 +1,11 @@
-#include "CameraConfig.h"
+#include "settings/CameraConfig.h"
 
 #include <objbase.h>
 
 #include <cstdio>
 
-#include "SafeName.h"
-#include "WinRegistry.h"
+#include "settings/SafeName.h"
+#include "settings/WinRegistry.h"
 
 namespace {
 

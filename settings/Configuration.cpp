@@ -1,11 +1,11 @@
-#include "Configuration.h"
+#include "settings/Configuration.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cwchar>
 #include <cstdlib>
 
-#include "WinRegistry.h"
+#include "settings/WinRegistry.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "HeapText.h"
+#include "settings/HeapText.h"
 
 class CWinRegistry;
 

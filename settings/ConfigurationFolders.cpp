@@ -1,7 +1,7 @@
 // The program's folders: where it lives, where temporary files, recordings and
 // snapshots go.
 
-#include "Configuration.h"
+#include "settings/Configuration.h"
 
 #include <shlobj.h>
 

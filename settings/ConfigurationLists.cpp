@@ -1,6 +1,6 @@
 // The recent-file slots and the saved rulers of the settings.
 
-#include "Configuration.h"
+#include "settings/Configuration.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,8 +9,8 @@
 #include <cwchar>
 #include <string>
 
-#include "SplitByRegex.h"
-#include "WinRegistry.h"
+#include "settings/SplitByRegex.h"
+#include "settings/WinRegistry.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "FileVersionInfo.h"
+#include "settings/FileVersionInfo.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,8 +1,8 @@
 // The objects that exist once per process, from before the program entry until
 // exit. Construction order within this file is declaration order.
 
-#include "Configuration.h"
-#include "RegisteredMessages.h"
+#include "settings/Configuration.h"
+#include "settings/RegisteredMessages.h"
 
 CConfiguration g_Config;
 

@@ -1,4 +1,4 @@
-#include "SafeName.h"
+#include "settings/SafeName.h"
 
 #include <cwchar>
 

@@ -1,4 +1,4 @@
-#include "SplitByRegex.h"
+#include "settings/SplitByRegex.h"
 
 #include <regex>
 

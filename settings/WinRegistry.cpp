@@ -1,4 +1,4 @@
-#include "WinRegistry.h"
+#include "settings/WinRegistry.h"
 
 namespace {
 

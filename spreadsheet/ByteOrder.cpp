@@ -1,4 +1,4 @@
-#include "ByteOrder.h"
+#include "spreadsheet/ByteOrder.h"
 
 #include <locale>
 

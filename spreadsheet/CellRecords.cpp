@@ -1,4 +1,4 @@
-#include "CellRecords.h"
+#include "spreadsheet/CellRecords.h"
 
 #include <cmath>
 #include <cstring>

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "RefPtr.h"
-#include "Record.h"
+#include "spreadsheet/RefPtr.h"
+#include "spreadsheet/Record.h"
 
 namespace YExcel {
 

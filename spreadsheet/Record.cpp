@@ -1,4 +1,4 @@
-#include "Record.h"
+#include "spreadsheet/Record.h"
 
 #include <algorithm>
 

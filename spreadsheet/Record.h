@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ByteOrder.h"
+#include "spreadsheet/ByteOrder.h"
 
 namespace YExcel {
 

@@ -4,7 +4,7 @@
 #include <type_traits>
 #include <string_view>
 
-#include "XlsWorkbook.h"
+#include "spreadsheet/XlsWorkbook.h"
 
 namespace YExcel {
 

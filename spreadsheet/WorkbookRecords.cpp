@@ -1,4 +1,4 @@
-#include "WorkbookRecords.h"
+#include "spreadsheet/WorkbookRecords.h"
 
 #include <algorithm>
 

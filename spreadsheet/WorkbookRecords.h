@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Record.h"
+#include "spreadsheet/Record.h"
 
 namespace YExcel {
 

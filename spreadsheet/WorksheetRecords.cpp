@@ -1,4 +1,4 @@
-#include "WorksheetRecords.h"
+#include "spreadsheet/WorksheetRecords.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "CellRecords.h"
-#include "Record.h"
-#include "RefPtr.h"
+#include "spreadsheet/CellRecords.h"
+#include "spreadsheet/Record.h"
+#include "spreadsheet/RefPtr.h"
 
 namespace YExcel {
 

@@ -1,4 +1,4 @@
-#include "XlsStorage.h"
+#include "spreadsheet/XlsStorage.h"
 
 namespace YExcel {
 

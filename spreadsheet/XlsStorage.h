@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ByteOrder.h"
+#include "spreadsheet/ByteOrder.h"
 #include "win32/ComPtr.h"
 
 namespace YExcel {

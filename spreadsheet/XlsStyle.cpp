@@ -1,4 +1,4 @@
-#include "XlsStyle.h"
+#include "spreadsheet/XlsStyle.h"
 
 namespace YExcel {
 

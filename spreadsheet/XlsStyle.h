@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "XlsWorkbook.h"
+#include "spreadsheet/XlsWorkbook.h"
 
 namespace YExcel {
 

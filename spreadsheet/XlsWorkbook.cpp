@@ -1,4 +1,4 @@
-#include "XlsWorkbook.h"
+#include "spreadsheet/XlsWorkbook.h"
 
 #include <cstdio>
 #include <cstring>

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "RefPtr.h"
-#include "WorkbookRecords.h"
-#include "WorksheetRecords.h"
-#include "XlsStorage.h"
+#include "spreadsheet/RefPtr.h"
+#include "spreadsheet/WorkbookRecords.h"
+#include "spreadsheet/WorksheetRecords.h"
+#include "spreadsheet/XlsStorage.h"
 
 namespace YExcel {
 

@@ -1,4 +1,4 @@
-#include "Dialog.h"
+#include "win32/Dialog.h"
 
 namespace win32 {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "Window.h"
+#include "win32/Window.h"
 
 namespace win32 {
 

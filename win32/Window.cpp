@@ -1,4 +1,4 @@
-#include "Window.h"
+#include "win32/Window.h"
 
 #include <commctrl.h>
 

@@ -9,7 +9,7 @@
 
 #include <windows.h>
 
-#include "MessageMap.h"
+#include "win32/MessageMap.h"
 
 namespace win32 {
 

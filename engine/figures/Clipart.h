@@ -1,7 +1,7 @@
 // Placeholder for the clip-art figure: only what the canvas commands set.
 #pragma once
 
-#include "Draw.h"
+#include "engine/figures/Draw.h"
 
 class CDTClipart : public CDTDraw {
 public:

@@ -1,9 +1,9 @@
-#include "Draw.h"
+#include "engine/figures/Draw.h"
 
 #include <cmath>
 
-#include "../DirectUI.h"
-#include "../Image.h"
+#include "engine/DirectUI.h"
+#include "engine/Image.h"
 
 CDTDraw::~CDTDraw() = default;
 

@@ -7,9 +7,9 @@
 
 #include <vector>
 
-#include "../Element.h"
-#include "../Types.h"
-#include "Label.h"
+#include "engine/Element.h"
+#include "engine/Types.h"
+#include "engine/figures/Label.h"
 
 class CDTImage;
 

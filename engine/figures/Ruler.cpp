@@ -1,9 +1,9 @@
-#include "Ruler.h"
+#include "engine/figures/Ruler.h"
 
 #include <cmath>
 
-#include "../DirectUI.h"
-#include "../Image.h"
+#include "engine/DirectUI.h"
+#include "engine/Image.h"
 
 int CDTRuler::CreateDeviceObjects() {
   if (m_pOwner) {

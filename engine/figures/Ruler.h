@@ -3,7 +3,7 @@
 // real ruler with its bracket and label replaces it.
 #pragma once
 
-#include "Draw.h"
+#include "engine/figures/Draw.h"
 
 class CDTRuler : public CDTDraw {
 public:

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "Draw.h"
+#include "engine/figures/Draw.h"
 
 class CDTText : public CDTDraw {
 public:

@@ -1,4 +1,4 @@
-#include "ArcEllipse.h"
+#include "engine/geometry/ArcEllipse.h"
 
 #include <cmath>
 #include <numbers>

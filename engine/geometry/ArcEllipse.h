@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Graphic.h"
+#include "engine/geometry/Graphic.h"
 
 // Circular or elliptic arc between two angles (radians from +x toward +y).
 // The option is the direction: true runs through increasing angles.

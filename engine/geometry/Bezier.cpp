@@ -1,4 +1,4 @@
-#include "Bezier.h"
+#include "engine/geometry/Bezier.h"
 
 PathCommand PBezier::Vertex(double* x, double* y) {
   if (m_nextIndex >= m_coordinateCount) return CmdStop;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Graphic.h"
+#include "engine/geometry/Graphic.h"
 
 // Holder of up to 13 points of a Bezier arc approximation.
 class PBezier : public PGraphic {

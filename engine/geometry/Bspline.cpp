@@ -1,4 +1,4 @@
-#include "Bspline.h"
+#include "engine/geometry/Bspline.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Graphic.h"
-#include "PointBlockList.h"
+#include "engine/geometry/Graphic.h"
+#include "engine/geometry/PointBlockList.h"
 
 // Natural cubic spline of one coordinate over its abscissae.
 class SplineInterpolator {

@@ -1,4 +1,4 @@
-#include "CurveFlatten.h"
+#include "engine/geometry/CurveFlatten.h"
 
 #include <cmath>
 #include <initializer_list>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Graphic.h"
-#include "PointBlockList.h"
+#include "engine/geometry/Graphic.h"
+#include "engine/geometry/PointBlockList.h"
 
 // Flatteners of quadratic and cubic Bezier curves into line segments. Each
 // keeps its control points so that a new approximation scale re-flattens.

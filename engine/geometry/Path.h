@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Graphic.h"
-#include "LineStyle.h"
+#include "engine/geometry/Graphic.h"
+#include "engine/geometry/LineStyle.h"
 
 // Outline and area objects that the figures build in window pixels and turn
 // into triangle lists for Direct3D.

@@ -1,8 +1,8 @@
-#include "PathBuilder.h"
+#include "engine/geometry/PathBuilder.h"
 
 #include <cmath>
 
-#include "Bezier.h"
+#include "engine/geometry/Bezier.h"
 
 unsigned PathBuilder::StartNewPath() {
   if (m_vertices.Total() && !IsStop(m_vertices.LastCommand())) m_vertices.Add(0, 0, CmdStop);

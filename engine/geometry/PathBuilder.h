@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Graphic.h"
-#include "VertexBlockStorage.h"
+#include "engine/geometry/Graphic.h"
+#include "engine/geometry/VertexBlockStorage.h"
 
 // The path-building operations over a vertex store, shared by the stroked
 // path and the filled polygon.

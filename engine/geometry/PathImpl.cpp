@@ -1,9 +1,9 @@
-#include "PathImpl.h"
+#include "engine/geometry/PathImpl.h"
 
 #include <new>
 
-#include "CurveFlatten.h"
-#include "StrokeGenerator.h"
+#include "engine/geometry/CurveFlatten.h"
+#include "engine/geometry/StrokeGenerator.h"
 
 namespace {
 // Wider than any window: keeps a wild pen weight from flooding the tessellator.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Path.h"
-#include "PathBuilder.h"
-#include "Tessellator.h"
+#include "engine/geometry/Path.h"
+#include "engine/geometry/PathBuilder.h"
+#include "engine/geometry/Tessellator.h"
 
 // The path-building and triangle-reading operations that the outline and the
 // area share. Shape holds the builder and the tessellator itself, so that each

@@ -1,4 +1,4 @@
-#include "StrokeGenerator.h"
+#include "engine/geometry/StrokeGenerator.h"
 
 #include <cmath>
 

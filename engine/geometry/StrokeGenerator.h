@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Graphic.h"
-#include "PointBlockList.h"
-#include "StrokeMath.h"
+#include "engine/geometry/Graphic.h"
+#include "engine/geometry/PointBlockList.h"
+#include "engine/geometry/StrokeMath.h"
 
 // Points of one sub-path, each with its distance to the next; coincident
 // neighbours are merged as they are added.

@@ -1,4 +1,4 @@
-#include "StrokeMath.h"
+#include "engine/geometry/StrokeMath.h"
 
 #include <cmath>
 #include <numbers>

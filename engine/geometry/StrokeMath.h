@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LineStyle.h"
-#include "PointBlockList.h"
+#include "engine/geometry/LineStyle.h"
+#include "engine/geometry/PointBlockList.h"
 
 // A source point of a stroke with the distance to the next point.
 struct VertexDist {

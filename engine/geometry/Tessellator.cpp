@@ -1,4 +1,4 @@
-#include "Tessellator.h"
+#include "engine/geometry/Tessellator.h"
 
 #include <windows.h>
 

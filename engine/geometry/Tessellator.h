@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "Path.h"
+#include "engine/geometry/Path.h"
 
 typedef struct GLUtesselator GLUtesselator;
 

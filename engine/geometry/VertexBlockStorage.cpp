@@ -1,4 +1,4 @@
-#include "VertexBlockStorage.h"
+#include "engine/geometry/VertexBlockStorage.h"
 
 #include <cstring>
 #include <new>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Graphic.h"
+#include "engine/geometry/Graphic.h"
 
 // Vertex store of paths and polygons: points live in blocks of 256 that never
 // move, so a growing path keeps its earlier points in place.

@@ -1,4 +1,4 @@
-#include "FTFontFactory.h"
+#include "engine/text/FTFontFactory.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <list>
 #include <string>
 
-#include "FTFontImpl.h"
+#include "engine/text/FTFontImpl.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "FTFont.h"
+#include "engine/text/FTFont.h"
 
 class FTFontFactoryPrivate;
 

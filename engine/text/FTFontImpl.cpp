@@ -1,4 +1,4 @@
-#include "FTFontImpl.h"
+#include "engine/text/FTFontImpl.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 
 #include FT_GLYPH_H
 
-#include "GlyphBlend.h"
+#include "engine/text/GlyphBlend.h"
 
 namespace {
 

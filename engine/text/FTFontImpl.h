@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FTFont.h"
+#include "engine/text/FTFont.h"
 
 // A FreeType face at one size with its glyph cache.
 class FTFontImpl : public FTFont {

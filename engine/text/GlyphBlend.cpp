@@ -1,4 +1,4 @@
-#include "GlyphBlend.h"
+#include "engine/text/GlyphBlend.h"
 
 #include <emmintrin.h>
 

@@ -1,9 +1,9 @@
-#include "DecodeBitmap.h"
+#include "image/codecs/DecodeBitmap.h"
 
 #include <cstring>
 
-#include "ByteRead.h"
-#include "PixelConvert.h"
+#include "image/codecs/ByteRead.h"
+#include "image/codecs/PixelConvert.h"
 
 namespace ZEvuvoro {
 

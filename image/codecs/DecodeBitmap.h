@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../Decode.h"
+#include "image/Decode.h"
 
 namespace ZEvuvoro {
 

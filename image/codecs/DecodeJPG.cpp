@@ -1,9 +1,9 @@
-#include "DecodeJPG.h"
+#include "image/codecs/DecodeJPG.h"
 
 #include <cstring>
 #include <new>
 
-#include "JpegError.h"
+#include "image/codecs/JpegError.h"
 
 namespace ZEvuvoro {
 

@@ -1,4 +1,4 @@
-#include "DecodePNG.h"
+#include "image/codecs/DecodePNG.h"
 
 #include <cstring>
 #include <new>

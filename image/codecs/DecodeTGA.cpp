@@ -1,11 +1,11 @@
-#include "DecodeTGA.h"
+#include "image/codecs/DecodeTGA.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "ByteRead.h"
-#include "PixelConvert.h"
+#include "image/codecs/ByteRead.h"
+#include "image/codecs/PixelConvert.h"
 
 namespace ZEvuvoro {
 

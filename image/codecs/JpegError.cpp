@@ -1,4 +1,4 @@
-#include "JpegError.h"
+#include "image/codecs/JpegError.h"
 
 namespace ZEvuvoro {
 

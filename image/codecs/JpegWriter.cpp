@@ -1,8 +1,8 @@
 #include <memory>
 
-#include "../FileOutput.h"
-#include "../Image.h"
-#include "JpegError.h"
+#include "image/FileOutput.h"
+#include "image/Image.h"
+#include "image/codecs/JpegError.h"
 
 namespace ZEvuvoro {
 

@@ -1,4 +1,4 @@
-#include "PixelConvert.h"
+#include "image/codecs/PixelConvert.h"
 
 #include <emmintrin.h>
 

@@ -1,4 +1,4 @@
-#include "BayerDemosaic.h"
+#include "image/colour/BayerDemosaic.h"
 
 #include <emmintrin.h>
 #include <immintrin.h>
@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "EnhancePipeline.h"
-#include "EnhanceLanes.h"
+#include "image/colour/EnhancePipeline.h"
+#include "image/colour/EnhanceLanes.h"
 
 namespace ZEvuvoro {
 

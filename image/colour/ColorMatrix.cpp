@@ -1,4 +1,4 @@
-#include "ColorMatrix.h"
+#include "image/colour/ColorMatrix.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "DecodeBayer.h"
+#include "image/colour/DecodeBayer.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "ColorMatrix.h"
-#include "WhiteBalance.h"
+#include "image/colour/ColorMatrix.h"
+#include "image/colour/WhiteBalance.h"
 
 using namespace ZEvuvoro;
 

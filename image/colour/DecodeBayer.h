@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "BayerDemosaic.h"
+#include "image/colour/BayerDemosaic.h"
 #include "image/Decode.h"
 
 class CDecodeBayer : public ZEvuvoro::CDecode

@@ -5,7 +5,7 @@
 #include <emmintrin.h>
 #include <immintrin.h>
 
-#include "EnhancePipeline.h"
+#include "image/colour/EnhancePipeline.h"
 
 namespace ZEvuvoro {
 

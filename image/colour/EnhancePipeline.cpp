@@ -1,5 +1,5 @@
-#include "EnhancePipeline.h"
-#include "EnhanceLanes.h"
+#include "image/colour/EnhancePipeline.h"
+#include "image/colour/EnhanceLanes.h"
 
 #include <emmintrin.h>
 #include <immintrin.h>

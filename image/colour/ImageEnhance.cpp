@@ -1,4 +1,4 @@
-#include "ImageEnhance.h"
+#include "image/colour/ImageEnhance.h"
 
 #include <climits>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "EnhancePipeline.h"
+#include "image/colour/EnhancePipeline.h"
 
 namespace ZEvuvoro {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "ColorMatrix.h"
-#include "WhiteBalance.h"
+#include "image/colour/ColorMatrix.h"
+#include "image/colour/WhiteBalance.h"
 
 namespace ZEvuvoro {
 

@@ -1,4 +1,4 @@
-#include "WhiteBalance.h"
+#include "image/colour/WhiteBalance.h"
 
 #include <algorithm>
 #include <array>

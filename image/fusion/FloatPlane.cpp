@@ -1,4 +1,4 @@
-#include "FloatPlane.h"
+#include "image/fusion/FloatPlane.h"
 
 #include <cstring>
 #include <limits>

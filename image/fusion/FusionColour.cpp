@@ -1,4 +1,4 @@
-#include "FusionColour.h"
+#include "image/fusion/FusionColour.h"
 
 #include <emmintrin.h>
 

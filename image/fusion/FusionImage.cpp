@@ -1,7 +1,7 @@
-#include "FusionImage.h"
+#include "image/fusion/FusionImage.h"
 
-#include "FusionColour.h"
-#include "FusionLaplace.h"
+#include "image/fusion/FusionColour.h"
+#include "image/fusion/FusionLaplace.h"
 
 #include <algorithm>
 #include <climits>

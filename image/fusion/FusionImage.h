@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FloatPlane.h"
+#include "image/fusion/FloatPlane.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 // The reference variant: each pass copies its line into the line buffer, two
 // entries in, and filters from there, exactly as the engine is defined.
 
-#include "FusionKernels.h"
+#include "image/fusion/FusionKernels.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // plane (lane by lane, the same sums as the reference); horizontal passes go
 // through the line buffer. Results are bit for bit those of the reference.
 
-#include "FusionKernels.h"
+#include "image/fusion/FusionKernels.h"
 
 #include <emmintrin.h>
 

@@ -1,4 +1,4 @@
-#include "FusionLaplace.h"
+#include "image/fusion/FusionLaplace.h"
 
 #include <algorithm>
 #include <cstring>

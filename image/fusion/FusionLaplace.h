@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FloatPlane.h"
-#include "FusionKernels.h"
-#include "FusionRule.h"
-#include "RefTarget.h"
-#include "SSEProcess.h"
+#include "image/fusion/FloatPlane.h"
+#include "image/fusion/FusionKernels.h"
+#include "image/fusion/FusionRule.h"
+#include "image/fusion/RefTarget.h"
+#include "image/fusion/SSEProcess.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FloatPlane.h"
-#include "FusionKernels.h"
-#include "RefTarget.h"
+#include "image/fusion/FloatPlane.h"
+#include "image/fusion/FusionKernels.h"
+#include "image/fusion/RefTarget.h"
 
 // How the coefficients of a new picture's pyramid join the accumulated one.
 // Both operations change the accumulated plane in place over the incoming

@@ -1,4 +1,4 @@
-#include "SSEProcess.h"
+#include "image/fusion/SSEProcess.h"
 
 #include <new>
 

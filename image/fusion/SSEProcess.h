@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FusionKernels.h"
+#include "image/fusion/FusionKernels.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "HistogramPrimitives.h"
+#include "image/primitives/HistogramPrimitives.h"
 
 #include <cpuid.h>
 #include <emmintrin.h>

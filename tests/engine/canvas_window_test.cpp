@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "canvas_fixture.h"
+#include "tests/engine/canvas_fixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "canvas_fixture.h"
+#include "tests/engine/canvas_fixture.h"
 #include "engine/figures/Clipart.h"
 #include "engine/figures/Ruler.h"
 #include "engine/figures/TextFigure.h"

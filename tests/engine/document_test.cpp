@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "canvas_fixture.h"
+#include "tests/engine/canvas_fixture.h"
 #include "engine/figures/Ruler.h"
 
 namespace {

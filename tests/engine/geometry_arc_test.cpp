@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "ArcEllipse.h"
-#include "geometry_test_util.h"
+#include "engine/geometry/ArcEllipse.h"
+#include "tests/engine/geometry_test_util.h"
 
 namespace {
 constexpr double kPi = std::numbers::pi;

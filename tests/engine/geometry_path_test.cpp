@@ -2,11 +2,11 @@
 
 #include <cmath>
 
-#include "Bezier.h"
-#include "CurveFlatten.h"
-#include "PathImpl.h"
-#include "VertexBlockStorage.h"
-#include "geometry_test_util.h"
+#include "engine/geometry/Bezier.h"
+#include "engine/geometry/CurveFlatten.h"
+#include "engine/geometry/PathImpl.h"
+#include "engine/geometry/VertexBlockStorage.h"
+#include "tests/engine/geometry_test_util.h"
 
 TEST(GeometryStorage, BlocksOf256KeepEveryPoint) {
   VertexBlockStorage store;

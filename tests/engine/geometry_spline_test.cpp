@@ -4,8 +4,8 @@
 #include <fstream>
 #include <string>
 
-#include "Bspline.h"
-#include "geometry_test_util.h"
+#include "engine/geometry/Bspline.h"
+#include "tests/engine/geometry_test_util.h"
 
 TEST(GeometrySpline, FewPointsPassThrough) {
   PBspline none;

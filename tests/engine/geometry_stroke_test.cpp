@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <vector>
 
-#include "ArcEllipse.h"
-#include "CurveFlatten.h"
-#include "PathImpl.h"
-#include "StrokeGenerator.h"
-#include "geometry_test_util.h"
+#include "engine/geometry/ArcEllipse.h"
+#include "engine/geometry/CurveFlatten.h"
+#include "engine/geometry/PathImpl.h"
+#include "engine/geometry/StrokeGenerator.h"
+#include "tests/engine/geometry_test_util.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "Graphic.h"
-#include "Path.h"
+#include "engine/geometry/Graphic.h"
+#include "engine/geometry/Path.h"
 
 struct PathVertex {
   PathCommand cmd;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "FTFontFactory.h"
-#include "GlyphBlend.h"
+#include "engine/text/FTFontFactory.h"
+#include "engine/text/GlyphBlend.h"
 
 namespace {
 

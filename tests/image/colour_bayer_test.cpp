@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "BayerDemosaic.h"
-#include "DecodeBayer.h"
-#include "kernel_reference.h"
+#include "image/colour/BayerDemosaic.h"
+#include "image/colour/DecodeBayer.h"
+#include "tests/image/kernel_reference.h"
 
 using namespace ZEvuvoro;
 

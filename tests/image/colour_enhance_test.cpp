@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "EnhancePipeline.h"
-#include "ImageEnhance.h"
-#include "kernel_reference.h"
+#include "image/colour/EnhancePipeline.h"
+#include "image/colour/ImageEnhance.h"
+#include "tests/image/kernel_reference.h"
 
 using namespace ZEvuvoro;
 

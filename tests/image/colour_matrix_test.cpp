@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "ColorMatrix.h"
-#include "kernel_reference.h"
+#include "image/colour/ColorMatrix.h"
+#include "tests/image/kernel_reference.h"
 
 using namespace ZEvuvoro;
 

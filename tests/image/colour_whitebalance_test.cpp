@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "WhiteBalance.h"
-#include "kernel_reference.h"
+#include "image/colour/WhiteBalance.h"
+#include "tests/image/kernel_reference.h"
 
 using namespace ZEvuvoro;
 

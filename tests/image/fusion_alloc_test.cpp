@@ -5,7 +5,7 @@
 // The test executable's operator new counts down to the injected failure;
 // unarmed it only passes through to malloc.
 
-#include "FusionImage.h"
+#include "image/fusion/FusionImage.h"
 
 #include <cstdlib>
 #include <new>

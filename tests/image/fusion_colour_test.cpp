@@ -1,7 +1,7 @@
 // The colour conversions of the fusion: the SSE2 variant against the scalar
 // reference over every colour, and back from planes holding any value.
 
-#include "FusionColour.h"
+#include "image/fusion/FusionColour.h"
 
 #include <cmath>
 #include <cstring>

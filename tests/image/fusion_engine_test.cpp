@@ -1,8 +1,8 @@
 // The Laplacian-pyramid engine: the filter passes against worked numbers, the
 // SSE2 kernels against the scalar reference, and the pyramid's depth.
 
-#include "FusionKernels.h"
-#include "FusionLaplace.h"
+#include "image/fusion/FusionKernels.h"
+#include "image/fusion/FusionLaplace.h"
 
 #include <cstring>
 #include <utility>

@@ -2,8 +2,8 @@
 // and writes the results for fusion_files_check.py, which compares them with
 // enfuse and with a model of the engine.
 
-#include "FusionImage.h"
-#include "bmp24_file.h"
+#include "image/fusion/FusionImage.h"
+#include "tests/common/bmp24_file.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,7 +1,7 @@
 // The four fusion functions: plane sizes, the colour conversions, the pixel
 // row layouts, small and odd sizes, and misuse.
 
-#include "FusionImage.h"
+#include "image/fusion/FusionImage.h"
 
 #include <climits>
 #include <cstring>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "HistogramPrimitives.h"
-#include "kernel_reference.h"
+#include "image/primitives/HistogramPrimitives.h"
+#include "tests/image/kernel_reference.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "kernel_reference.h"
+#include "tests/image/kernel_reference.h"
 
 #include <gtest/gtest.h>
 

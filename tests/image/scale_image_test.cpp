@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "Image.h"
-#include "kernel_reference.h"
+#include "image/Image.h"
+#include "tests/image/kernel_reference.h"
 
 using ZEvuvoro::CImage;
 

@@ -3,8 +3,8 @@
 #include <numeric>
 #include <vector>
 
-#include "ImageScale.h"
-#include "kernel_reference.h"
+#include "image/ImageScale.h"
+#include "tests/image/kernel_reference.h"
 
 using namespace ZEvuvoro;
 

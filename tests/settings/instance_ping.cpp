@@ -8,7 +8,7 @@
 
 #include <cstdlib>
 
-#include "RegisteredMessages.h"
+#include "settings/RegisteredMessages.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ByteOrder.h"
+#include "spreadsheet/ByteOrder.h"
 
 using namespace YExcel;
 

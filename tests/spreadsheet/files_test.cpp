@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "Record.h"
-#include "XlsStyle.h"
-#include "XlsWorkbook.h"
+#include "spreadsheet/Record.h"
+#include "spreadsheet/XlsStyle.h"
+#include "spreadsheet/XlsWorkbook.h"
 
 using namespace YExcel;
 

@@ -3,8 +3,8 @@
 
 #include <random>
 
-#include "RecordWalk.h"
-#include "XlsWorkbook.h"
+#include "tests/spreadsheet/record_walk.h"
+#include "spreadsheet/XlsWorkbook.h"
 
 using namespace YExcel;
 

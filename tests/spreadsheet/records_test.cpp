@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "CellRecords.h"
-#include "RecordWalk.h"
-#include "WorkbookRecords.h"
-#include "WorksheetRecords.h"
+#include "spreadsheet/CellRecords.h"
+#include "tests/spreadsheet/record_walk.h"
+#include "spreadsheet/WorkbookRecords.h"
+#include "spreadsheet/WorksheetRecords.h"
 
 using namespace YExcel;
 using CellBlock = cells::CellBlock;

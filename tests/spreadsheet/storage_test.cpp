@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "XlsStorage.h"
+#include "spreadsheet/XlsStorage.h"
 
 using namespace YExcel;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "RecordWalk.h"
-#include "XlsStyle.h"
+#include "tests/spreadsheet/record_walk.h"
+#include "spreadsheet/XlsStyle.h"
 
 using namespace YExcel;
 

@@ -2,8 +2,8 @@
 
 #include <sstream>
 
-#include "RecordWalk.h"
-#include "XlsWorkbook.h"
+#include "tests/spreadsheet/record_walk.h"
+#include "spreadsheet/XlsWorkbook.h"
 
 using namespace YExcel;
 using CellBlock = cells::CellBlock;

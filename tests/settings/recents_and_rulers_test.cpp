@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "Configuration.h"
-#include "RegistryTestSupport.h"
-#include "WinRegistry.h"
+#include "settings/Configuration.h"
+#include "tests/settings/registry_support.h"
+#include "settings/WinRegistry.h"
 
 namespace {
 

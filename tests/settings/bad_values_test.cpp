@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "Configuration.h"
-#include "WinRegistry.h"
-#include "RegistryTestSupport.h"
+#include "settings/Configuration.h"
+#include "settings/WinRegistry.h"
+#include "tests/settings/registry_support.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Configuration.h"
-#include "RegistryTestSupport.h"
+#include "settings/Configuration.h"
+#include "tests/settings/registry_support.h"
 
 namespace {
 

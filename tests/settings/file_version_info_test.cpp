@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "FileVersionInfo.h"
+#include "settings/FileVersionInfo.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "RegistryTestSupport.h"
-#include "WinRegistry.h"
+#include "tests/settings/registry_support.h"
+#include "settings/WinRegistry.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "CameraConfig.h"
-#include "RegistryTestSupport.h"
-#include "SafeName.h"
+#include "settings/CameraConfig.h"
+#include "tests/settings/registry_support.h"
+#include "settings/SafeName.h"
 
 namespace {
 

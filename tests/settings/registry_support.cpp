@@ -1,4 +1,4 @@
-#include "RegistryTestSupport.h"
+#include "tests/settings/registry_support.h"
 
 #include <cstdio>
 #include <cwctype>

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "RegisteredMessages.h"
+#include "settings/RegisteredMessages.h"
 
 namespace {
 

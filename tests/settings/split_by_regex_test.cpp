@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "SplitByRegex.h"
+#include "settings/SplitByRegex.h"
 
 namespace {
 
