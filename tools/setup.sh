@@ -12,7 +12,7 @@ DEPS_CACHE=${DEPS_CACHE:-/var/cache/measure-deps}
 packages=(
   # toolchains and build tools
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  cmake ninja-build nasm dpkg-dev libz-mingw-w64-dev libgtest-dev
+  cmake ninja-build nasm dpkg-dev libz-mingw-w64-dev libgtest-dev clang-format
   # running and testing under Wine
   wine wine64 xvfb xauth x11-utils xdotool
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
