@@ -21,7 +21,7 @@ namespace {
 constexpr int kWidth = 1920, kHeight = 1080;
 
 class CHost : public win32::CWindowImpl<CHost, win32::CWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN>> {
-public:
+ public:
   BEGIN_MSG_MAP(CHost)
   END_MSG_MAP()
 };

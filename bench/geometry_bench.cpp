@@ -87,7 +87,8 @@ int main() {
   }
   const double curve = Measure(20, [&](int frame) {
     PBspline spline;
-    for (int i = 0; i < 200; ++i) spline.AddVertex(cx[i] + (i == 199 ? frame * 0.01 : 0), cy[i], i ? CmdLineTo : CmdMoveTo);
+    for (int i = 0; i < 200; ++i)
+      spline.AddVertex(cx[i] + (i == 199 ? frame * 0.01 : 0), cy[i], i ? CmdLineTo : CmdMoveTo);
     PPath* path = CreatePath();
     path->StartNewPath();
     path->JoinPath(&spline);
@@ -106,11 +107,11 @@ int main() {
     path.JoinPath(&spline);
     std::printf("curve_200_outline_only: %.1f us\n", OutlineOnly(path));
     std::printf("curve_200_spline_only: %.1f us\n", Measure(50, [&](int) {
-      PBspline s;
-      for (int i = 0; i < 200; ++i) s.AddVertex(cx[i], cy[i], i ? CmdLineTo : CmdMoveTo);
-      PPathImpl p;
-      p.JoinPath(&s);
-    }));
+                  PBspline s;
+                  for (int i = 0; i < 200; ++i) s.AddVertex(cx[i], cy[i], i ? CmdLineTo : CmdMoveTo);
+                  PPathImpl p;
+                  p.JoinPath(&s);
+                }));
   }
 
   // Everyday figures for scale: a ruler line and a circle outline.

@@ -114,9 +114,7 @@ struct BareJpegError {
   std::jmp_buf jump;
 };
 
-void BareJpegExit(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<BareJpegError*>(info->err)->jump, 1);
-}
+void BareJpegExit(j_common_ptr info) { std::longjmp(reinterpret_cast<BareJpegError*>(info->err)->jump, 1); }
 
 // The library alone: decode from memory to its default RGB rows, or to the
 // blue, green, red, alpha rows that the image holds.
@@ -186,22 +184,12 @@ bool BarePngAs(const std::vector<uint8_t>& file, std::vector<uint8_t>& out, bool
   return true;
 }
 
-bool BareJpeg(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) {
-  return BareJpegAs(file, out, false);
-}
-bool BareJpegBgra(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) {
-  return BareJpegAs(file, out, true);
-}
-bool BarePng(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) {
-  return BarePngAs(file, out, false);
-}
-bool BarePngBgra(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) {
-  return BarePngAs(file, out, true);
-}
+bool BareJpeg(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) { return BareJpegAs(file, out, false); }
+bool BareJpegBgra(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) { return BareJpegAs(file, out, true); }
+bool BarePng(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) { return BarePngAs(file, out, false); }
+bool BarePngBgra(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) { return BarePngAs(file, out, true); }
 
-void Report(const char* name, double seconds) {
-  std::printf("%s: %.1f MP/s\n", name, kMegapixels / seconds);
-}
+void Report(const char* name, double seconds) { std::printf("%s: %.1f MP/s\n", name, kMegapixels / seconds); }
 
 }  // namespace
 

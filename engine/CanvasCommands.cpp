@@ -49,13 +49,13 @@ void CDirectUI::SetTool(int tool) {
   SendCommand(nullptr, CANVAS_TOOL, tool, nullptr);
 }
 
-#define CANVAS_FIGURE_SETTER(Name, Type, command, field)             \
-  void CDirectUI::Name(Type value, CDTDraw* figure) {                \
-    if (!m_hWnd) {                                                   \
-      field = value;                                                 \
-      return;                                                        \
-    }                                                                \
-    SendCommand(nullptr, command, static_cast<int>(value), figure);  \
+#define CANVAS_FIGURE_SETTER(Name, Type, command, field)            \
+  void CDirectUI::Name(Type value, CDTDraw* figure) {               \
+    if (!m_hWnd) {                                                  \
+      field = value;                                                \
+      return;                                                       \
+    }                                                               \
+    SendCommand(nullptr, command, static_cast<int>(value), figure); \
   }
 
 CANVAS_FIGURE_SETTER(SetSolid, BOOL, CANVAS_SOLID, m_bSolid)
@@ -118,12 +118,12 @@ void CDirectUI::SetText(const wchar_t* text) {
   SendCommand(nullptr, CANVAS_TEXT, 0, const_cast<wchar_t*>(text));
 }
 
-#define CANVAS_VALUE_SETTER(Name, Type, command, store)                       \
-  void CDirectUI::Name(Type value) {                                          \
-    if (!m_hWnd) {                                                            \
-      store;                                                                  \
-      return;                                                                 \
-    }                                                                         \
+#define CANVAS_VALUE_SETTER(Name, Type, command, store)                                          \
+  void CDirectUI::Name(Type value) {                                                             \
+    if (!m_hWnd) {                                                                               \
+      store;                                                                                     \
+      return;                                                                                    \
+    }                                                                                            \
     SendCommand(nullptr, command, static_cast<int>(value), AsData(static_cast<INT_PTR>(value))); \
   }
 

@@ -22,9 +22,8 @@ using Direct3DCreate9Function = IDirect3D9*(WINAPI*)(UINT);
 }  // namespace
 
 win32::CWndClassInfo& CDirectUI::GetWndClassInfo() {
-  static win32::CWndClassInfo info = {L"DirectUI", CS_DBLCLKS,
-                                      static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)),
-                                      IDC_ARROW, nullptr, 0, nullptr, {}};
+  static win32::CWndClassInfo info = {
+      L"DirectUI", CS_DBLCLKS, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)), IDC_ARROW, nullptr, 0, nullptr, {}};
   return info;
 }
 
@@ -86,8 +85,8 @@ HRESULT CDirectUI::CreateDevice() {
   m_d3dpp.Flags = D3DPRESENTFLAG_DISCARD_DEPTHSTENCIL;
   m_d3dpp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
 
-  for (DWORD processing : {D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DCREATE_MIXED_VERTEXPROCESSING,
-                           D3DCREATE_SOFTWARE_VERTEXPROCESSING}) {
+  for (DWORD processing :
+       {D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DCREATE_MIXED_VERTEXPROCESSING, D3DCREATE_SOFTWARE_VERTEXPROCESSING}) {
     hr = m_pD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_hWnd, processing, &m_d3dpp, &m_pDevice);
     if (SUCCEEDED(hr) && m_pDevice) break;
   }
@@ -110,8 +109,7 @@ HRESULT CDirectUI::CreateDevice() {
 }
 
 HRESULT CDirectUI::CreateStagingTexture() {
-  return m_pDevice->CreateTexture(kCellSize, kCellSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &m_pStaging,
-                                  nullptr);
+  return m_pDevice->CreateTexture(kCellSize, kCellSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &m_pStaging, nullptr);
 }
 
 void CDirectUI::SetRenderStates() {
@@ -167,8 +165,7 @@ LRESULT CDirectUI::OnDestroyMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT CDirectUI::OnSizeMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (m_pDevice) {
     const int width = LOWORD(lParam), height = HIWORD(lParam);
-    if (width > 0 && height > 0 && FAILED(ResetDevice(static_cast<UINT>(width), static_cast<UINT>(height))))
-      return 0;
+    if (width > 0 && height > 0 && FAILED(ResetDevice(static_cast<UINT>(width), static_cast<UINT>(height)))) return 0;
   }
   OnSize(wParam, lParam);
   return 0;

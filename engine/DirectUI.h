@@ -22,7 +22,7 @@ class CDTImage;
 class CDTDraw;
 
 class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHILD | WS_VISIBLE>> {
-public:
+ public:
   static win32::CWndClassInfo& GetWndClassInfo();
 
   CDirectUI();
@@ -107,17 +107,17 @@ public:
   UINT BackBufferHeight() const { return m_d3dpp.BackBufferHeight; }
 
   BEGIN_MSG_MAP(CDirectUI)
-    MESSAGE_HANDLER(WM_DIRECTUI_COMMAND, OnCommandMessage)
-    MESSAGE_HANDLER(WM_CREATE, OnCreateMessage)
-    MESSAGE_HANDLER(WM_DESTROY, OnDestroyMessage)
-    MESSAGE_HANDLER(WM_SIZE, OnSizeMessage)
-    MESSAGE_HANDLER(WM_PAINT, OnPaintMessage)
-    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
-    MESSAGE_HANDLER(WM_ENTERSIZEMOVE, OnEnterSizeMove)
-    MESSAGE_HANDLER(WM_EXITSIZEMOVE, OnExitSizeMove)
-    MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMoveMessage)
-    MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMessage)
-    MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUpMessage)
+  MESSAGE_HANDLER(WM_DIRECTUI_COMMAND, OnCommandMessage)
+  MESSAGE_HANDLER(WM_CREATE, OnCreateMessage)
+  MESSAGE_HANDLER(WM_DESTROY, OnDestroyMessage)
+  MESSAGE_HANDLER(WM_SIZE, OnSizeMessage)
+  MESSAGE_HANDLER(WM_PAINT, OnPaintMessage)
+  MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+  MESSAGE_HANDLER(WM_ENTERSIZEMOVE, OnEnterSizeMove)
+  MESSAGE_HANDLER(WM_EXITSIZEMOVE, OnExitSizeMove)
+  MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMoveMessage)
+  MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMessage)
+  MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUpMessage)
   END_MSG_MAP()
 
   CDirectUIMeasureObserver* m_pObserver = nullptr;
@@ -178,7 +178,7 @@ public:
   HCURSOR m_hCursorClipart = nullptr;
   HCURSOR m_hCursor = nullptr;
 
-private:
+ private:
   LRESULT OnCommandMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled);
   LRESULT OnCreateMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnDestroyMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);

@@ -54,8 +54,7 @@ BOOL CDTDragRectangle::GetRegion(const CDTImage* document, RECT* out) const {
   *out = {};
   if (!m_bActive || !document) return FALSE;
   const RECT& r = document->m_rcRegion;
-  *out = {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-          std::max(r.top, r.bottom)};
+  *out = {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
   return out->right - out->left > 15 && out->bottom - out->top > 16 && out->right >= 0 &&
          out->left < document->m_nWidth && out->bottom >= 0 && out->top < document->m_nHeight;
 }
@@ -89,8 +88,8 @@ int CDTDragRectangle::Draw(CDTImage* document) {
   const int minX = std::max<int>(P.left, std::min(L, R)), maxX = std::max(L, R) + 1;
   const int minY = std::max<int>(P.top, std::min(T, B)), maxY = std::max(T, B) + 1;
   const int rightX = std::min<int>(P.right, maxX), bottomY = std::min<int>(P.bottom, maxY);
-  const bool overlaps = std::min(L, R) < P.right && std::max(L, R) >= P.left && std::min(T, B) < P.bottom &&
-                        std::max(T, B) >= P.top;
+  const bool overlaps =
+      std::min(L, R) < P.right && std::max(L, R) >= P.left && std::min(T, B) < P.bottom && std::max(T, B) >= P.top;
   if (overlaps) {
     auto band = [&](int l, int t, int r, int b) {
       set(5, l, t, 0x80000000);

@@ -10,7 +10,7 @@ class CDirectUI;
 class CDTImage;
 
 class CDTDragRectangle {
-public:
+ public:
   void SetActive(BOOL on);
   // With a point and start: a drag begins there; with a point and not start:
   // it ends there; without a point the dragging flag becomes start.

@@ -65,8 +65,7 @@ LRESULT CDTElement::Command(int command, int value, void*, int*) {
     case PROPERTY_LOCKED:
       if (value != m_bLocked) {
         m_bLocked = value;
-        if (m_nKind == 1 && m_pOwner && m_pOwner->m_pObserver)
-          m_pOwner->m_pObserver->OnFigureLockChanged(this, value);
+        if (m_nKind == 1 && m_pOwner && m_pOwner->m_pObserver) m_pOwner->m_pObserver->OnFigureLockChanged(this, value);
       }
       break;
     default:

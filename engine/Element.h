@@ -11,7 +11,7 @@ class CDirectUI;
 class CDTLabel;
 
 class CDTElement {
-public:
+ public:
   CDTElement() = default;
   CDTElement(const CDTElement&) = delete;
   CDTElement& operator=(const CDTElement&) = delete;
@@ -72,7 +72,7 @@ public:
   int m_bRemove = 0;  // ticked for deletion in the measurement list
   int m_bLocked = 0;
 
-protected:
+ protected:
   // Repaints the owning canvas, when there is one.
   void RepaintOwner() const;
 };

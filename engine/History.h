@@ -6,7 +6,7 @@
 class CDTImage;
 
 class CDTHistory {
-public:
+ public:
   void SetBase(CDTImage* document) { m_pDocument = document; }
   void Push() {
     ++m_nPushes;

@@ -82,8 +82,8 @@ void CDTImage::RebuildCells() {
     cell.owner = this;
     cell.device = device;
     // A failed buffer leaves the cell undrawn.
-    device->CreateVertexBuffer(4 * sizeof(TexturedVertex), D3DUSAGE_WRITEONLY, kTexturedVertexFormat,
-                               D3DPOOL_MANAGED, &cell.vertices, nullptr);
+    device->CreateVertexBuffer(4 * sizeof(TexturedVertex), D3DUSAGE_WRITEONLY, kTexturedVertexFormat, D3DPOOL_MANAGED,
+                               &cell.vertices, nullptr);
   }
 }
 
@@ -259,9 +259,8 @@ bool CDTImage::EnsureFrameSurface(int regionWidth, int regionHeight, bool clear)
   if (m_pFrame) return true;
   if (!m_pOwner || !m_pOwner->m_pDevice) return false;
   m_rcRegion = {regionWidth / 4, regionHeight / 4, 3 * regionWidth / 4, 3 * regionHeight / 4};
-  if (FAILED(m_pOwner->m_pDevice->CreateOffscreenPlainSurface(static_cast<UINT>(m_nWidth),
-                                                              static_cast<UINT>(m_nHeight), D3DFMT_A8R8G8B8,
-                                                              D3DPOOL_SYSTEMMEM, &m_pFrame, nullptr)))
+  if (FAILED(m_pOwner->m_pDevice->CreateOffscreenPlainSurface(static_cast<UINT>(m_nWidth), static_cast<UINT>(m_nHeight),
+                                                              D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &m_pFrame, nullptr)))
     return false;
   if (clear) {
     D3DLOCKED_RECT lr;
@@ -308,8 +307,7 @@ void CDTImage::CopyFrame(const ImageFrameData& frame, BOOL bottomUp) {
   const auto* src = static_cast<const BYTE*>(frame.pixels);
   for (int y = 0; y < frame.height; ++y) {
     const int sy = bottomUp ? frame.height - 1 - y : y;
-    std::memcpy(dst + static_cast<ptrdiff_t>(y) * lr.Pitch, src + static_cast<ptrdiff_t>(sy) * frame.stride,
-                rowBytes);
+    std::memcpy(dst + static_cast<ptrdiff_t>(y) * lr.Pitch, src + static_cast<ptrdiff_t>(sy) * frame.stride, rowBytes);
   }
   m_pFrame->UnlockRect();
 }
@@ -348,8 +346,8 @@ void CDTImage::CopyTileFrame(const ImageTileFrameData& tile) {
   for (long long y = top; y < bottom; ++y) {
     long long sy = y - y0;
     if (tile.bottomUp) sy = frame.height - 1 - sy;
-    std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch + left * 4,
-                src + sy * frame.stride + (left - x0) * 4, rowBytes);
+    std::memcpy(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch + left * 4, src + sy * frame.stride + (left - x0) * 4,
+                rowBytes);
   }
   m_pFrame->UnlockRect();
 }

@@ -18,14 +18,14 @@
 class CDTRuler;
 
 class CDTImage : public CDTElement {
-public:
+ public:
   // One 256 x 256 square of the picture with its quad.
   struct CCell {
     CDTImage* owner = nullptr;
     IDirect3DDevice9* device = nullptr;
     win32::CComPtr<IDirect3DVertexBuffer9> vertices;
-    RECT source{};            // picture pixels
-    float screen[4]{};        // window pixels: left, top, right, bottom
+    RECT source{};      // picture pixels
+    float screen[4]{};  // window pixels: left, top, right, bottom
   };
   struct CTile {
     int x, y, width, height;
@@ -47,8 +47,8 @@ public:
 
   // Operations for other threads and subsystems; each sends one command.
   int UploadFrame(const void* pixels, int width, int height, int stride, const wchar_t* infoText);
-  int UploadTileFrame(const wchar_t* infoText, const void* pixels, int width, int height, int stride,
-                      int tile, int x, int y, BOOL bottomUp);
+  int UploadTileFrame(const wchar_t* infoText, const void* pixels, int width, int height, int stride, int tile, int x,
+                      int y, BOOL bottomUp);
   int SetLayout(int tiles, int tileWidth, int tileHeight);
   int SetZoomMode(int mode, float zoom);
   int CalibrateLength(double length);
@@ -114,7 +114,7 @@ public:
   int m_bLive = 0;
   std::wstring m_strInfoText;
 
-private:
+ private:
   bool HasCanvas() const;
   void RebuildCells();
   void LayoutCells();

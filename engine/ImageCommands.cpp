@@ -22,9 +22,7 @@ void CopyUnit(wchar_t (&unit)[256], const wchar_t* text) {
 
 }  // namespace
 
-LRESULT CDTImage::Send(int command, int value, void* data) {
-  return m_pOwner->SendCommand(this, command, value, data);
-}
+LRESULT CDTImage::Send(int command, int value, void* data) { return m_pOwner->SendCommand(this, command, value, data); }
 
 int CDTImage::UploadFrame(const void* pixels, int width, int height, int stride, const wchar_t* infoText) {
   if (!HasCanvas()) return 0;
@@ -33,8 +31,8 @@ int CDTImage::UploadFrame(const void* pixels, int width, int height, int stride,
   return 0;
 }
 
-int CDTImage::UploadTileFrame(const wchar_t* infoText, const void* pixels, int width, int height, int stride,
-                              int tile, int x, int y, BOOL bottomUp) {
+int CDTImage::UploadTileFrame(const wchar_t* infoText, const void* pixels, int width, int height, int stride, int tile,
+                              int x, int y, BOOL bottomUp) {
   if (!HasCanvas()) return 0;
   ImageTileFrameData data{{pixels, nullptr, width, height, stride}, tile, x, y, bottomUp, infoText};
   Send(IMAGE_TILE_FRAME, 0, &data);
@@ -145,7 +143,8 @@ LRESULT CDTImage::Command(int command, int value, void* data, int* handled) {
     case IMAGE_LAYOUT:
       return data ? OnLayout(*static_cast<const ImageLayoutData*>(data)) : 0;
     case IMAGE_ZOOM:
-      if (data) OnZoomRequest(static_cast<const ImageZoomData*>(data)->mode, static_cast<const ImageZoomData*>(data)->zoom);
+      if (data)
+        OnZoomRequest(static_cast<const ImageZoomData*>(data)->mode, static_cast<const ImageZoomData*>(data)->zoom);
       return 0;
     case IMAGE_CALIBRATE:
       return data ? OnCalibrate(*static_cast<const ImageCalibrateData*>(data)) : 0;
@@ -255,8 +254,7 @@ int CDTImage::OnCalibrateLength(double length) {
 
 int CDTImage::OnCalibrate(const ImageCalibrateData& data) {
   const double pixels = m_pRuler ? m_pRuler->PixelLength() : 0.0;
-  if (!data.unit || !data.unit[0] || !(pixels > 0.0) || !IsPositive(data.length) ||
-      !IsPositive(data.magnification))
+  if (!data.unit || !data.unit[0] || !(pixels > 0.0) || !IsPositive(data.length) || !IsPositive(data.magnification))
     return 0;
   CopyUnit(m_szUnit, data.unit);
   ReferenceScale = data.length / pixels * data.magnification;

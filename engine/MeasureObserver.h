@@ -18,7 +18,7 @@ struct CursorPosition {
 static_assert(sizeof(CursorPosition) == 16, "four floats");
 
 class CDirectUIMeasureObserver {
-public:
+ public:
   virtual void OnFigureAdded(CDTElement* figure) = 0;
   virtual void OnFigureSelected(CDTElement* figure) = 0;
   virtual void OnFigureRemoved(CDTElement*) {}
@@ -35,7 +35,7 @@ public:
   virtual void OnHistoryChanged(CDTImage*) {}
   virtual void OnHistoryRestored(CDTImage*) {}
 
-protected:
+ protected:
   // The canvas never deletes its observer.
   ~CDirectUIMeasureObserver() = default;
 };

@@ -7,9 +7,7 @@ namespace ZEvuvoro {
 CDecode::CDecode()
     : m_pOwner(nullptr), m_nInputSize(0), m_pInput(nullptr), m_pOutput(nullptr), m_nWidth(0), m_nHeight(0) {}
 
-CDecode::~CDecode() {
-  FreeOutput();
-}
+CDecode::~CDecode() { FreeOutput(); }
 
 bool CDecode::Decode(const uint8_t* data, uint64_t size) {
   FreeOutput();
@@ -17,8 +15,7 @@ bool CDecode::Decode(const uint8_t* data, uint64_t size) {
   m_pInput = data;
   m_nWidth = 0;
   m_nHeight = 0;
-  if (data != nullptr && DoDecode() && m_nWidth >= 1 && m_nHeight >= 1 && m_pOutput != nullptr)
-    return true;
+  if (data != nullptr && DoDecode() && m_nWidth >= 1 && m_nHeight >= 1 && m_pOutput != nullptr) return true;
   delete[] m_pOutput;
   m_pOutput = nullptr;
   m_nWidth = 0;

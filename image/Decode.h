@@ -17,7 +17,7 @@ inline constexpr uint64_t kMaxDecodedBytes = uint64_t(1) << 29;
 // Base of the file decoders: holds the encoded input and the decoded output
 // (blue, green, red, alpha, rows of width x 4 bytes, top row first, new[]).
 class CDecode {
-public:
+ public:
   CDecode();
   CDecode(const CDecode&) = delete;
   CDecode& operator=(const CDecode&) = delete;
@@ -35,7 +35,7 @@ public:
   // True when width x height pixels of 4 bytes stay within kMaxDecodedBytes.
   static bool SizeAllowed(uint64_t width, uint64_t height);
 
-protected:
+ protected:
   virtual bool DoDecode() = 0;
   virtual void Reset() {}
 

@@ -22,9 +22,7 @@ CFileOutput::CFileOutput(const wchar_t* path) : m_hFile(nullptr), m_nUsed(0), m_
   m_buffer.resize(kBufferSize);
 }
 
-CFileOutput::~CFileOutput() {
-  Discard();
-}
+CFileOutput::~CFileOutput() { Discard(); }
 
 bool CFileOutput::Write(const void* data, size_t size) {
   if (m_hFile == nullptr || m_bFailed) return false;

@@ -9,10 +9,10 @@ namespace ZEvuvoro {
 
 // Where the picture writers put their bytes; a failed write stays failed.
 class CByteSink {
-public:
+ public:
   virtual bool Write(const void* data, size_t size) = 0;
 
-protected:
+ protected:
   ~CByteSink() = default;
 };
 
@@ -20,7 +20,7 @@ protected:
 // buffer. Unless Commit succeeds the file is deleted again, so a failed save
 // leaves no half-written picture behind.
 class CFileOutput final : public CByteSink {
-public:
+ public:
   explicit CFileOutput(const wchar_t* path);
   CFileOutput(const CFileOutput&) = delete;
   CFileOutput& operator=(const CFileOutput&) = delete;
@@ -32,7 +32,7 @@ public:
   bool Commit();
   void Discard();
 
-private:
+ private:
   bool Flush();
   void Close();
 

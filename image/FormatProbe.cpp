@@ -11,8 +11,7 @@ bool IsPngData(const uint8_t* data, uint64_t size) {
 }
 
 bool IsGifData(const uint8_t* data, uint64_t size) {
-  return data != nullptr && size >= 7 &&
-         (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0);
+  return data != nullptr && size >= 7 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0);
 }
 
 bool IsJpegData(const uint8_t* data, uint64_t size) {

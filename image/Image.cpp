@@ -25,9 +25,7 @@ uint8_t* AllocatePixels(int width, int height) {
 
 CImage::CImage() : m_bValid(0), m_bOwner(1), m_nWidth(0), m_nHeight(0), m_nStride(0), m_pData(nullptr) {}
 
-CImage::CImage(const wchar_t* path) : CImage() {
-  LoadFile(path);
-}
+CImage::CImage(const wchar_t* path) : CImage() { LoadFile(path); }
 
 CImage::CImage(int width, int height) : CImage() {
   if (width >= 1 && height >= 1) {
@@ -43,9 +41,7 @@ CImage::CImage(IStream* stream) : CImage() {
   if (stream != nullptr) ReadStream(stream);
 }
 
-CImage::CImage(const uint8_t* data, uint64_t size) : CImage() {
-  LoadMemory(data, size);
-}
+CImage::CImage(const uint8_t* data, uint64_t size) : CImage() { LoadMemory(data, size); }
 
 CImage::CImage(const CImage& source) : CImage() {
   if (&source == this || !source.m_bValid || (source.m_nWidth == 0 && source.m_nHeight == 0)) return;
@@ -63,9 +59,7 @@ CImage::CImage(const CImage& source) : CImage() {
   }
 }
 
-CImage::~CImage() {
-  Release();
-}
+CImage::~CImage() { Release(); }
 
 void CImage::Release() {
   if (m_bOwner && m_pData != nullptr) delete[] m_pData;

@@ -12,7 +12,7 @@ class CImageS;
 // (allocated with new[], stride width x 4) or borrowed from a foreign buffer.
 // The fields are public: users read them directly.
 class CImage {
-public:
+ public:
   CImage();
   explicit CImage(const wchar_t* path);
   CImage(int width, int height);
@@ -59,7 +59,7 @@ public:
   int m_nStride;
   uint8_t* m_pData;
 
-private:
+ private:
   int ReadStream(IStream* stream);
   void TakeOutput(class CDecode& decoder);
 };

@@ -129,8 +129,8 @@ int CImage::ReadStream(IStream* stream) {
   if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) return 0;
   const uint64_t total = stat.cbSize.QuadPart;
   if (total < 1 || total > kMaxFileSize) return 0;
-  const std::unique_ptr<uint8_t[]> buffer = ReadWhole(
-      total, [&](uint8_t* to, ULONG piece, ULONG* got) { return SUCCEEDED(stream->Read(to, piece, got)); });
+  const std::unique_ptr<uint8_t[]> buffer =
+      ReadWhole(total, [&](uint8_t* to, ULONG piece, ULONG* got) { return SUCCEEDED(stream->Read(to, piece, got)); });
   if (!buffer) return 0;
   LoadMemory(buffer.get(), total);
   return 1;

@@ -22,22 +22,17 @@ uint8_t* AllocateGrey(int width, int height) {
 
 CImageS::CImageS() : m_bOwner(1), m_nWidth(0), m_nHeight(0), m_nStride(0), m_pData(nullptr) {}
 
-CImageS::CImageS(int width, int height) : CImageS() {
-  Create(width, height);
-}
+CImageS::CImageS(int width, int height) : CImageS() { Create(width, height); }
 
 CImageS::CImageS(const CImageS& source) : CImageS() {
   if (&source == this || source.m_pData == nullptr) return;
   Create(source.m_nWidth, source.m_nHeight);
   if (m_pData == nullptr) return;
   for (int y = 0; y < m_nHeight; ++y)
-    std::memcpy(m_pData + ptrdiff_t(y) * m_nStride, source.m_pData + ptrdiff_t(y) * source.m_nStride,
-                size_t(m_nWidth));
+    std::memcpy(m_pData + ptrdiff_t(y) * m_nStride, source.m_pData + ptrdiff_t(y) * source.m_nStride, size_t(m_nWidth));
 }
 
-CImageS::~CImageS() {
-  Release();
-}
+CImageS::~CImageS() { Release(); }
 
 void CImageS::Create(int width, int height) {
   if (width == m_nWidth && height == m_nHeight) return;

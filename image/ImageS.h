@@ -6,7 +6,7 @@ namespace ZEvuvoro {
 
 // An 8-bit single-channel picture; rows are padded to a multiple of 4 bytes.
 class CImageS {
-public:
+ public:
   CImageS();
   CImageS(int width, int height);
   CImageS(const CImageS& source);

@@ -5,12 +5,11 @@
 
 namespace ZEvuvoro {
 
-struct PixelRegion
-{
-    uint8_t* data;  // pixel (0, 0)
-    int32_t stride; // bytes from one row to the next
-    int32_t width;
-    int32_t height;
+struct PixelRegion {
+  uint8_t* data;   // pixel (0, 0)
+  int32_t stride;  // bytes from one row to the next
+  int32_t width;
+  int32_t height;
 };
 
 // Cubic convolution weights (a = -1) for distances i / 256, i = 0..512, 1.0 = 16384.
@@ -22,4 +21,4 @@ void ScaleBilinearSse2(const PixelRegion& src, const PixelRegion& dst);
 void ScaleBicubicScalar(const PixelRegion& src, const PixelRegion& dst);
 void ScaleBicubicSse2(const PixelRegion& src, const PixelRegion& dst);
 
-} // namespace ZEvuvoro
+}  // namespace ZEvuvoro

@@ -9,10 +9,9 @@
 
 namespace {
 
-struct CameraValue
-{
-    const wchar_t* name;
-    int CCameraConfig::*field;
+struct CameraValue {
+  const wchar_t* name;
+  int CCameraConfig::*field;
 };
 
 constexpr CameraValue kCameraValues[] = {
@@ -39,57 +38,44 @@ static_assert(sizeof(int) == sizeof(DWORD), "camera values are stored as REG_DWO
 // A GUID's text has 38 characters; a longer stored text is not one.
 constexpr size_t kMaxGuidChars = 64;
 
-void ReadGuid(CWinRegistry& key, const wchar_t* name, GUID* value)
-{
-    if (auto text = ReadRegistryText(key.GetKey(), name, kMaxGuidChars))
-        CLSIDFromString(text.get(), value);
+void ReadGuid(CWinRegistry& key, const wchar_t* name, GUID* value) {
+  if (auto text = ReadRegistryText(key.GetKey(), name, kMaxGuidChars)) CLSIDFromString(text.get(), value);
 }
 
-void WriteGuid(CWinRegistry& key, const wchar_t* name, const GUID& value)
-{
-    wchar_t text[40] = {};
-    if (StringFromGUID2(value, text, 40))
-        key.WriteString(name, text);
+void WriteGuid(CWinRegistry& key, const wchar_t* name, const GUID& value) {
+  wchar_t text[40] = {};
+  if (StringFromGUID2(value, text, 40)) key.WriteString(name, text);
 }
 
-} // namespace
+}  // namespace
 
 CCameraConfig::CCameraConfig() : m_ImageFormat(GUID_NULL), m_StillFormat(GUID_NULL) {}
 
-std::wstring CCameraConfig::KeyPath(const wchar_t* cameraName, int index)
-{
-    if (!cameraName || !*cameraName || index < 0)
-        return std::wstring();
-    return std::wstring(kCamerasKey) + L"\\" + MakeSafeKeyName(cameraName) + L"-" + std::to_wstring(index);
+std::wstring CCameraConfig::KeyPath(const wchar_t* cameraName, int index) {
+  if (!cameraName || !*cameraName || index < 0) return std::wstring();
+  return std::wstring(kCamerasKey) + L"\\" + MakeSafeKeyName(cameraName) + L"-" + std::to_wstring(index);
 }
 
-int CCameraConfig::Load(const wchar_t* cameraName, int index)
-{
-    const std::wstring path = KeyPath(cameraName, index);
-    if (path.empty())
-        return 0;
-    CWinRegistry key(HKEY_CURRENT_USER, path.c_str(), FALSE, TRUE);
-    ReadGuid(key, L"ImageFormat", &m_ImageFormat);
-    ReadGuid(key, L"StillFormat", &m_StillFormat);
-    for (const CameraValue& value : kCameraValues) {
-        DWORD data = static_cast<DWORD>(this->*value.field);
-        if (key.ReadDword(value.name, &data))
-            this->*value.field = static_cast<int>(data);
-    }
-    return 1;
+int CCameraConfig::Load(const wchar_t* cameraName, int index) {
+  const std::wstring path = KeyPath(cameraName, index);
+  if (path.empty()) return 0;
+  CWinRegistry key(HKEY_CURRENT_USER, path.c_str(), FALSE, TRUE);
+  ReadGuid(key, L"ImageFormat", &m_ImageFormat);
+  ReadGuid(key, L"StillFormat", &m_StillFormat);
+  for (const CameraValue& value : kCameraValues) {
+    DWORD data = static_cast<DWORD>(this->*value.field);
+    if (key.ReadDword(value.name, &data)) this->*value.field = static_cast<int>(data);
+  }
+  return 1;
 }
 
-int CCameraConfig::Save(const wchar_t* cameraName, int index) const
-{
-    const std::wstring path = KeyPath(cameraName, index);
-    if (path.empty())
-        return 0;
-    CWinRegistry key(HKEY_CURRENT_USER, path.c_str(), TRUE, TRUE);
-    if (!key.GetKey())
-        return 1;
-    WriteGuid(key, L"ImageFormat", m_ImageFormat);
-    WriteGuid(key, L"StillFormat", m_StillFormat);
-    for (const CameraValue& value : kCameraValues)
-        key.WriteDword(value.name, static_cast<DWORD>(this->*value.field));
-    return 1;
+int CCameraConfig::Save(const wchar_t* cameraName, int index) const {
+  const std::wstring path = KeyPath(cameraName, index);
+  if (path.empty()) return 0;
+  CWinRegistry key(HKEY_CURRENT_USER, path.c_str(), TRUE, TRUE);
+  if (!key.GetKey()) return 1;
+  WriteGuid(key, L"ImageFormat", m_ImageFormat);
+  WriteGuid(key, L"StillFormat", m_StillFormat);
+  for (const CameraValue& value : kCameraValues) key.WriteDword(value.name, static_cast<DWORD>(this->*value.field));
+  return 1;
 }

@@ -10,13 +10,12 @@
 namespace {
 
 // One stored number of the settings key, with the limits Load applies.
-struct DwordSetting
-{
-    const wchar_t* name;
-    DWORD CConfiguration::*field;
-    // Largest value that means something: flags are 0 or 1, formats and
-    // qualities a short list. A stored value beyond it keeps the default.
-    DWORD choiceMax;
+struct DwordSetting {
+  const wchar_t* name;
+  DWORD CConfiguration::*field;
+  // Largest value that means something: flags are 0 or 1, formats and
+  // qualities a short list. A stored value beyond it keeps the default.
+  DWORD choiceMax;
 };
 
 constexpr DWORD kAny = MAXDWORD;
@@ -75,23 +74,18 @@ constexpr DwordSetting kDwordSettings[] = {
     {L"ClipartFixS", &CConfiguration::m_ClipartFixS, 1},
 };
 
-struct DwordRange
-{
-    DWORD CConfiguration::*field;
-    DWORD low;
-    DWORD high;
+struct DwordRange {
+  DWORD CConfiguration::*field;
+  DWORD low;
+  DWORD high;
 };
 
 // Applied after loading, in this order; comparisons are unsigned on purpose.
 constexpr DwordRange kDwordRanges[] = {
-    {&CConfiguration::m_PenWeight, 1, 64},
-    {&CConfiguration::m_TextWeight, 1, 64},
-    {&CConfiguration::m_Duration, 2, 30},
-    {&CConfiguration::m_SnapInterval, 10, 60000},
-    {&CConfiguration::m_GridWeight, 5, 125},
-    {&CConfiguration::m_MagnifierWeight, 2, 15},
-    {&CConfiguration::m_MagnifierDisplay, 0, 256},
-    {&CConfiguration::m_DecimalPrecision, 0, kMaxDecimalPrecision},
+    {&CConfiguration::m_PenWeight, 1, 64},         {&CConfiguration::m_TextWeight, 1, 64},
+    {&CConfiguration::m_Duration, 2, 30},          {&CConfiguration::m_SnapInterval, 10, 60000},
+    {&CConfiguration::m_GridWeight, 5, 125},       {&CConfiguration::m_MagnifierWeight, 2, 15},
+    {&CConfiguration::m_MagnifierDisplay, 0, 256}, {&CConfiguration::m_DecimalPrecision, 0, kMaxDecimalPrecision},
 };
 
 // A face name longer than LOGFONT holds names no font.
@@ -103,222 +97,179 @@ constexpr size_t kMaxNumberChars = 400;
 
 // The C library's wide-text-to-double conversion, where text that is not a
 // number, and a non-finite number, count as 0.
-double ParseStoredDouble(const wchar_t* text)
-{
-    const double value = std::wcstod(text, nullptr);
-    return std::isfinite(value) ? value : 0.0;
+double ParseStoredDouble(const wchar_t* text) {
+  const double value = std::wcstod(text, nullptr);
+  return std::isfinite(value) ? value : 0.0;
 }
 
-void ShowMessageBox(const wchar_t* text)
-{
-    MessageBoxW(nullptr, text, nullptr, MB_OK);
-}
+void ShowMessageBox(const wchar_t* text) { MessageBoxW(nullptr, text, nullptr, MB_OK); }
 
-int ComputeOsVersionClass()
-{
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof info;
+int ComputeOsVersionClass() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (!GetVersionExW(&info))
-        return 0;
+  if (!GetVersionExW(&info)) return 0;
 #pragma GCC diagnostic pop
-    if (info.dwMajorVersion != 6)
-        return 0;
-    return info.dwMinorVersion == 0 ? 1 : 2;
+  if (info.dwMajorVersion != 6) return 0;
+  return info.dwMinorVersion == 0 ? 1 : 2;
 }
 
-class CSharedLock
-{
-public:
-    explicit CSharedLock(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockShared(&m_lock); }
-    ~CSharedLock() { ReleaseSRWLockShared(&m_lock); }
-    CSharedLock(const CSharedLock&) = delete;
-    CSharedLock& operator=(const CSharedLock&) = delete;
+class CSharedLock {
+ public:
+  explicit CSharedLock(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockShared(&m_lock); }
+  ~CSharedLock() { ReleaseSRWLockShared(&m_lock); }
+  CSharedLock(const CSharedLock&) = delete;
+  CSharedLock& operator=(const CSharedLock&) = delete;
 
-private:
-    SRWLOCK& m_lock;
+ private:
+  SRWLOCK& m_lock;
 };
 
-class CExclusiveLock
-{
-public:
-    explicit CExclusiveLock(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockExclusive(&m_lock); }
-    ~CExclusiveLock() { ReleaseSRWLockExclusive(&m_lock); }
-    CExclusiveLock(const CExclusiveLock&) = delete;
-    CExclusiveLock& operator=(const CExclusiveLock&) = delete;
+class CExclusiveLock {
+ public:
+  explicit CExclusiveLock(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockExclusive(&m_lock); }
+  ~CExclusiveLock() { ReleaseSRWLockExclusive(&m_lock); }
+  CExclusiveLock(const CExclusiveLock&) = delete;
+  CExclusiveLock& operator=(const CExclusiveLock&) = delete;
 
-private:
-    SRWLOCK& m_lock;
+ private:
+  SRWLOCK& m_lock;
 };
 
-} // namespace
+}  // namespace
 
 CConfiguration::CConfiguration()
     : m_pfnShowMessage(ShowMessageBox),
       m_OsVersionClass(ComputeOsVersionClass()),
-      m_Language(GetUserDefaultLangID() == 2052 ? 2052 : 1033)
-{
-}
+      m_Language(GetUserDefaultLangID() == 2052 ? 2052 : 1033) {}
 
 CConfiguration::~CConfiguration() = default;
 
-std::wstring MakePrecisionFormat(DWORD precision)
-{
-    if (precision > kMaxDecimalPrecision)
-        precision = kMaxDecimalPrecision;
-    wchar_t format[10] = {};
-    std::swprintf(format, 10, L"%%.%uf", static_cast<unsigned>(precision));
-    return format;
+std::wstring MakePrecisionFormat(DWORD precision) {
+  if (precision > kMaxDecimalPrecision) precision = kMaxDecimalPrecision;
+  wchar_t format[10] = {};
+  std::swprintf(format, 10, L"%%.%uf", static_cast<unsigned>(precision));
+  return format;
 }
 
-std::wstring CConfiguration::GetPrecisionFormat() const
-{
-    return MakePrecisionFormat(m_DecimalPrecision);
+std::wstring CConfiguration::GetPrecisionFormat() const { return MakePrecisionFormat(m_DecimalPrecision); }
+
+void CConfiguration::ReplaceText(CHeapText& field, const wchar_t* text) {
+  CHeapText copy(text);
+  CExclusiveLock lock(m_textLock);
+  field = std::move(copy);
 }
 
-void CConfiguration::ReplaceText(CHeapText& field, const wchar_t* text)
-{
-    CHeapText copy(text);
-    CExclusiveLock lock(m_textLock);
-    field = std::move(copy);
-}
-
-std::wstring CConfiguration::CopyText(const CHeapText& field) const
-{
-    CSharedLock lock(m_textLock);
-    return field.IsSet() ? std::wstring(field.Get()) : std::wstring();
+std::wstring CConfiguration::CopyText(const CHeapText& field) const {
+  CSharedLock lock(m_textLock);
+  return field.IsSet() ? std::wstring(field.Get()) : std::wstring();
 }
 
 std::wstring CConfiguration::CopyImageDir() const { return CopyText(m_ImageDir); }
 std::wstring CConfiguration::CopyVideoDir() const { return CopyText(m_VideoDir); }
 std::wstring CConfiguration::CopyFontFace() const { return CopyText(m_FontFace); }
 
-std::wstring CConfiguration::CopyRecent(unsigned index) const
-{
-    return index < kRecentCount ? CopyText(m_Recents[index]) : std::wstring();
+std::wstring CConfiguration::CopyRecent(unsigned index) const {
+  return index < kRecentCount ? CopyText(m_Recents[index]) : std::wstring();
 }
 
-void CConfiguration::SetCamera(const wchar_t* devicePath)
-{
-    if (!devicePath || devicePath == m_Camera.Get() || std::wcslen(devicePath) < 2)
-        return;
-    ReplaceText(m_Camera, devicePath);
+void CConfiguration::SetCamera(const wchar_t* devicePath) {
+  if (!devicePath || devicePath == m_Camera.Get() || std::wcslen(devicePath) < 2) return;
+  ReplaceText(m_Camera, devicePath);
 }
 
-bool CConfiguration::SetFontFace(const wchar_t* face)
-{
-    if (!face || face == m_FontFace.Get() || !*face)
-        return false;
-    if (m_FontFace.IsSet() && _wcsicmp(face, m_FontFace.Get()) == 0)
-        return false;
-    ReplaceText(m_FontFace, face);
-    return true;
+bool CConfiguration::SetFontFace(const wchar_t* face) {
+  if (!face || face == m_FontFace.Get() || !*face) return false;
+  if (m_FontFace.IsSet() && _wcsicmp(face, m_FontFace.Get()) == 0) return false;
+  ReplaceText(m_FontFace, face);
+  return true;
 }
 
-void CConfiguration::SetUnit(const wchar_t* unit)
-{
-    if (!unit || unit == m_Unit.Get() || !*unit)
-        return;
-    ReplaceText(m_Unit, unit);
+void CConfiguration::SetUnit(const wchar_t* unit) {
+  if (!unit || unit == m_Unit.Get() || !*unit) return;
+  ReplaceText(m_Unit, unit);
 }
 
-void CConfiguration::SetCheckVersion(DWORD version)
-{
-    if (version != m_CheckVersion)
-        m_CheckVersion = version;
+void CConfiguration::SetCheckVersion(DWORD version) {
+  if (version != m_CheckVersion) m_CheckVersion = version;
 }
 
-void CConfiguration::Load(HINSTANCE instance)
-{
-    LoadFolders(instance);
+void CConfiguration::Load(HINSTANCE instance) {
+  LoadFolders(instance);
 
-    CWinRegistry key(HKEY_CURRENT_USER, kSettingsKey, FALSE, TRUE);
-    for (const DwordSetting& setting : kDwordSettings) {
-        DWORD& field = this->*setting.field;
-        const DWORD fallback = field;
-        if (key.ReadDword(setting.name, &field) && field > setting.choiceMax)
-            field = fallback;
-    }
+  CWinRegistry key(HKEY_CURRENT_USER, kSettingsKey, FALSE, TRUE);
+  for (const DwordSetting& setting : kDwordSettings) {
+    DWORD& field = this->*setting.field;
+    const DWORD fallback = field;
+    if (key.ReadDword(setting.name, &field) && field > setting.choiceMax) field = fallback;
+  }
 
-    std::wstring text;
-    if (key.ReadString(L"TextContent", text) && !text.empty())
-        m_TextContent = text;
-    if (auto number = ReadRegistryText(key.GetKey(), L"MultiPower", kMaxNumberChars); number && *number.get()) {
-        m_MultiPower = ParseStoredDouble(number.get());
-        if (m_MultiPower < 0.0001)
-            m_MultiPower = 1.0;
-    }
-    if (auto number = ReadRegistryText(key.GetKey(), L"ReferenceScale", kMaxNumberChars); number && *number.get()) {
-        m_ReferenceScale = ParseStoredDouble(number.get());
-        if (m_ReferenceScale < 0.00001)
-            m_ReferenceScale = 1.0;
-    }
-    {
-        CHeapText camera, imageDir, fontFace, unit;
-        camera.Adopt(ReadRegistryText(key.GetKey(), L"Camera"));
-        imageDir.Adopt(ReadRegistryText(key.GetKey(), L"ImageDir"));
-        fontFace.Adopt(ReadRegistryText(key.GetKey(), L"FontFace", kMaxFaceChars));
-        unit.Adopt(ReadRegistryText(key.GetKey(), L"Unit", kMaxUnitChars));
-        CExclusiveLock lock(m_textLock);
-        m_Camera = std::move(camera);
-        m_ImageDir = std::move(imageDir);
-        m_FontFace = std::move(fontFace);
-        m_Unit = std::move(unit);
-    }
+  std::wstring text;
+  if (key.ReadString(L"TextContent", text) && !text.empty()) m_TextContent = text;
+  if (auto number = ReadRegistryText(key.GetKey(), L"MultiPower", kMaxNumberChars); number && *number.get()) {
+    m_MultiPower = ParseStoredDouble(number.get());
+    if (m_MultiPower < 0.0001) m_MultiPower = 1.0;
+  }
+  if (auto number = ReadRegistryText(key.GetKey(), L"ReferenceScale", kMaxNumberChars); number && *number.get()) {
+    m_ReferenceScale = ParseStoredDouble(number.get());
+    if (m_ReferenceScale < 0.00001) m_ReferenceScale = 1.0;
+  }
+  {
+    CHeapText camera, imageDir, fontFace, unit;
+    camera.Adopt(ReadRegistryText(key.GetKey(), L"Camera"));
+    imageDir.Adopt(ReadRegistryText(key.GetKey(), L"ImageDir"));
+    fontFace.Adopt(ReadRegistryText(key.GetKey(), L"FontFace", kMaxFaceChars));
+    unit.Adopt(ReadRegistryText(key.GetKey(), L"Unit", kMaxUnitChars));
+    CExclusiveLock lock(m_textLock);
+    m_Camera = std::move(camera);
+    m_ImageDir = std::move(imageDir);
+    m_FontFace = std::move(fontFace);
+    m_Unit = std::move(unit);
+  }
 
-    for (const DwordRange& range : kDwordRanges) {
-        DWORD& value = this->*range.field;
-        if (value < range.low)
-            value = range.low;
-        else if (value > range.high)
-            value = range.high;
-    }
+  for (const DwordRange& range : kDwordRanges) {
+    DWORD& value = this->*range.field;
+    if (value < range.low)
+      value = range.low;
+    else if (value > range.high)
+      value = range.high;
+  }
 
-    if (!m_Unit.IsSet())
-        ReplaceText(m_Unit, L"cm");
-    ChooseImageDir();
-    LoadRecents();
-    LoadRulers();
-    if (!m_FontFace.IsSet())
-        LoadFontFace();
+  if (!m_Unit.IsSet()) ReplaceText(m_Unit, L"cm");
+  ChooseImageDir();
+  LoadRecents();
+  LoadRulers();
+  if (!m_FontFace.IsSet()) LoadFontFace();
 }
 
-void CConfiguration::LoadFontFace()
-{
-    static_assert(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth) == 500,
-                  "the metrics query must use the size without the padded border");
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = 500;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0)) {
-        metrics.lfMessageFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
-        SetFontFace(metrics.lfMessageFont.lfFaceName);
-    }
+void CConfiguration::LoadFontFace() {
+  static_assert(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth) == 500,
+                "the metrics query must use the size without the padded border");
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = 500;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0)) {
+    metrics.lfMessageFont.lfFaceName[LF_FACESIZE - 1] = L'\0';
+    SetFontFace(metrics.lfMessageFont.lfFaceName);
+  }
 }
 
-void CConfiguration::Save()
-{
-    CWinRegistry key(HKEY_CURRENT_USER, kSettingsKey, TRUE, TRUE);
-    for (const DwordSetting& setting : kDwordSettings)
-        key.WriteDword(setting.name, this->*setting.field);
+void CConfiguration::Save() {
+  CWinRegistry key(HKEY_CURRENT_USER, kSettingsKey, TRUE, TRUE);
+  for (const DwordSetting& setting : kDwordSettings) key.WriteDword(setting.name, this->*setting.field);
 
-    if (!m_TextContent.empty())
-        key.WriteString(L"TextContent", m_TextContent.c_str());
-    wchar_t number[kMaxNumberChars];
-    std::swprintf(number, kMaxNumberChars, L"%.8f", m_MultiPower);
-    key.WriteString(L"MultiPower", number);
-    std::swprintf(number, kMaxNumberChars, L"%.8f", m_ReferenceScale);
-    key.WriteString(L"ReferenceScale", number);
+  if (!m_TextContent.empty()) key.WriteString(L"TextContent", m_TextContent.c_str());
+  wchar_t number[kMaxNumberChars];
+  std::swprintf(number, kMaxNumberChars, L"%.8f", m_MultiPower);
+  key.WriteString(L"MultiPower", number);
+  std::swprintf(number, kMaxNumberChars, L"%.8f", m_ReferenceScale);
+  key.WriteString(L"ReferenceScale", number);
 
-    if (m_Camera.IsSet())
-        key.WriteString(L"Camera", m_Camera);
-    if (m_ImageDir.IsSet())
-        key.WriteString(L"ImageDir", m_ImageDir);
-    if (m_FontFace.IsSet())
-        key.WriteString(L"FontFace", m_FontFace);
-    if (m_Unit.IsSet())
-        key.WriteString(L"Unit", m_Unit);
+  if (m_Camera.IsSet()) key.WriteString(L"Camera", m_Camera);
+  if (m_ImageDir.IsSet()) key.WriteString(L"ImageDir", m_ImageDir);
+  if (m_FontFace.IsSet()) key.WriteString(L"FontFace", m_FontFace);
+  if (m_Unit.IsSet()) key.WriteString(L"Unit", m_Unit);
 
-    SaveRecents();
-    SaveRulers();
+  SaveRecents();
+  SaveRulers();
 }

@@ -27,142 +27,140 @@ inline constexpr DWORD kMaxDecimalPrecision = 10;
 // main thread writes; threads other than the main thread read texts through the
 // Copy operations, which take the lock that the text setters hold while they
 // replace a text.
-class CConfiguration
-{
-public:
-    class CRulerRecord
-    {
-    public:
-        CRulerRecord(const wchar_t* name, double scale, const float points[4]);
-        virtual ~CRulerRecord() = default;
+class CConfiguration {
+ public:
+  class CRulerRecord {
+   public:
+    CRulerRecord(const wchar_t* name, double scale, const float points[4]);
+    virtual ~CRulerRecord() = default;
 
-        CHeapText m_Name;
-        double m_Scale = 1.0;
-        float m_Points[4] = {0, 0, 0, 0}; // x0, y0, x1, y1 as fractions of the picture
-    };
+    CHeapText m_Name;
+    double m_Scale = 1.0;
+    float m_Points[4] = {0, 0, 0, 0};  // x0, y0, x1, y1 as fractions of the picture
+  };
 
-    CConfiguration();
-    virtual ~CConfiguration();
-    CConfiguration(const CConfiguration&) = delete;
-    CConfiguration& operator=(const CConfiguration&) = delete;
+  CConfiguration();
+  virtual ~CConfiguration();
+  CConfiguration(const CConfiguration&) = delete;
+  CConfiguration& operator=(const CConfiguration&) = delete;
 
-    void Load(HINSTANCE instance);
-    void Save();
+  void Load(HINSTANCE instance);
+  void Save();
 
-    std::wstring GetPrecisionFormat() const;
+  std::wstring GetPrecisionFormat() const;
 
-    void SetCamera(const wchar_t* devicePath);
-    bool SetFontFace(const wchar_t* face);
-    void SetImageDir(const wchar_t* path);
-    void SetUnit(const wchar_t* unit);
-    void SetVideoDir(const wchar_t* path);
-    void SetTempDir(const wchar_t* path);
-    void SetCheckVersion(DWORD version);
+  void SetCamera(const wchar_t* devicePath);
+  bool SetFontFace(const wchar_t* face);
+  void SetImageDir(const wchar_t* path);
+  void SetUnit(const wchar_t* unit);
+  void SetVideoDir(const wchar_t* path);
+  void SetTempDir(const wchar_t* path);
+  void SetCheckVersion(DWORD version);
 
-    void SetRecent(unsigned index, const wchar_t* path);
-    void ClearRecents();
-    void SetRuler(const wchar_t* name, double scale, const float points[4]);
-    int FindRuler(const wchar_t* name) const;
-    void RemoveRuler(CRulerRecord* record);
-    void ClearRulers();
+  void SetRecent(unsigned index, const wchar_t* path);
+  void ClearRecents();
+  void SetRuler(const wchar_t* name, double scale, const float points[4]);
+  int FindRuler(const wchar_t* name) const;
+  void RemoveRuler(CRulerRecord* record);
+  void ClearRulers();
 
-    void LoadRecents();
-    void LoadRulers();
-    void SaveRecents();
-    void SaveRulers();
-    // 1 when "pts" was read, 0 when it is absent, -1 when its text is not four
-    // numbers' worth of sound fractions (the record is then dropped).
-    static int ParseRulerPoints(CWinRegistry& rulerKey, float points[4]);
+  void LoadRecents();
+  void LoadRulers();
+  void SaveRecents();
+  void SaveRulers();
+  // 1 when "pts" was read, 0 when it is absent, -1 when its text is not four
+  // numbers' worth of sound fractions (the record is then dropped).
+  static int ParseRulerPoints(CWinRegistry& rulerKey, float points[4]);
 
-    // Copies for threads other than the main thread; empty when unset.
-    std::wstring CopyImageDir() const;
-    std::wstring CopyVideoDir() const;
-    std::wstring CopyFontFace() const;
-    std::wstring CopyRecent(unsigned index) const;
+  // Copies for threads other than the main thread; empty when unset.
+  std::wstring CopyImageDir() const;
+  std::wstring CopyVideoDir() const;
+  std::wstring CopyFontFace() const;
+  std::wstring CopyRecent(unsigned index) const;
 
-    // The program folder from the module's full path: the text before the file
-    // name, without a trailing backslash once longer than two characters.
-    // tooShort is set when the folder text had fewer than 4 characters.
-    static std::wstring AppDirFromModulePath(const wchar_t* modulePath, bool* tooShort);
+  // The program folder from the module's full path: the text before the file
+  // name, without a trailing backslash once longer than two characters.
+  // tooShort is set when the folder text had fewer than 4 characters.
+  static std::wstring AppDirFromModulePath(const wchar_t* modulePath, bool* tooShort);
 
-    // How Load reports that it found no usable program folder; tests replace it.
-    using MessageFn = void (*)(const wchar_t* text);
-    MessageFn m_pfnShowMessage;
+  // How Load reports that it found no usable program folder; tests replace it.
+  using MessageFn = void (*)(const wchar_t* text);
+  MessageFn m_pfnShowMessage;
 
-    int m_OsVersionClass;
-    DWORD m_Language;
-    DWORD m_MaxiMized = 0;
-    DWORD m_MeasureColor = 0xFFFFFFFF;
-    DWORD m_ClipartColor = 0xFFFFFFFF;
-    DWORD m_RulerColor = 0xFFFFFFFF;
-    DWORD m_RulerTextColor = 0xFF000000;
-    DWORD m_RulerTextBkColor = 0xFFFFFFFF;
-    DWORD m_TextColor = 0xFF000000;
-    DWORD m_TextBackgroundColor = 0xFFFFFFFF;
-    DWORD m_BackgroundColor = 0xFF000000;
-    DWORD m_PenWeight = 1;
-    DWORD m_TextWeight = 13;
-    DWORD m_TextBackground = 1;
-    DWORD m_TextBorder = 1;
-    DWORD m_RulerWeight = 13;
-    double m_MultiPower = 1.0;
-    double m_ReferenceScale = 1.0;
-    DWORD m_ImageFormat = 0;
-    DWORD m_ImageStill = 1;
-    DWORD m_MovieFormat = 1;
-    DWORD m_MovieQuality = 1;
-    DWORD m_Duration = 10;
-    DWORD m_LineCap = 0;
-    DWORD m_Solid = 0;
-    DWORD m_ShowMeasureResult = 1;
-    DWORD m_AllCameras = 0;
-    DWORD m_AddVideo = 1;
-    DWORD m_HighSpeedRecord = 0;
-    DWORD m_AutoSnap = 0;
-    DWORD m_SnapInterval = 3000;
-    DWORD m_ShowColorSet = 1;
-    DWORD m_KeepRulerLength = 0;
-    DWORD m_AudioEnabled = 1;
-    DWORD m_AudioDevice = 0;
-    DWORD m_AudioInput = 999;
-    DWORD m_ShowCamTimer = 1;
-    DWORD m_DecimalPrecision = 3;
-    DWORD m_GridShow = 0;
-    DWORD m_GridWeight = 50;
-    DWORD m_GridColor = 0xF0808080;
-    DWORD m_CrossShow = 0;
-    DWORD m_CrossColor = 0xFFFF0000;
-    DWORD m_CrossTrack = 0;
-    DWORD m_MagnifierWeight = 8;
-    DWORD m_MagnifierDisplay = 64;
-    DWORD m_MagnifierMouse = 0;
-    DWORD m_Angle4Pts = 0;
-    DWORD m_CheckVersion = 0;
-    DWORD m_ShowPicutres = 1;
-    DWORD m_ShowProperties = 1;
-    DWORD m_ClipartFixS = 1;
+  int m_OsVersionClass;
+  DWORD m_Language;
+  DWORD m_MaxiMized = 0;
+  DWORD m_MeasureColor = 0xFFFFFFFF;
+  DWORD m_ClipartColor = 0xFFFFFFFF;
+  DWORD m_RulerColor = 0xFFFFFFFF;
+  DWORD m_RulerTextColor = 0xFF000000;
+  DWORD m_RulerTextBkColor = 0xFFFFFFFF;
+  DWORD m_TextColor = 0xFF000000;
+  DWORD m_TextBackgroundColor = 0xFFFFFFFF;
+  DWORD m_BackgroundColor = 0xFF000000;
+  DWORD m_PenWeight = 1;
+  DWORD m_TextWeight = 13;
+  DWORD m_TextBackground = 1;
+  DWORD m_TextBorder = 1;
+  DWORD m_RulerWeight = 13;
+  double m_MultiPower = 1.0;
+  double m_ReferenceScale = 1.0;
+  DWORD m_ImageFormat = 0;
+  DWORD m_ImageStill = 1;
+  DWORD m_MovieFormat = 1;
+  DWORD m_MovieQuality = 1;
+  DWORD m_Duration = 10;
+  DWORD m_LineCap = 0;
+  DWORD m_Solid = 0;
+  DWORD m_ShowMeasureResult = 1;
+  DWORD m_AllCameras = 0;
+  DWORD m_AddVideo = 1;
+  DWORD m_HighSpeedRecord = 0;
+  DWORD m_AutoSnap = 0;
+  DWORD m_SnapInterval = 3000;
+  DWORD m_ShowColorSet = 1;
+  DWORD m_KeepRulerLength = 0;
+  DWORD m_AudioEnabled = 1;
+  DWORD m_AudioDevice = 0;
+  DWORD m_AudioInput = 999;
+  DWORD m_ShowCamTimer = 1;
+  DWORD m_DecimalPrecision = 3;
+  DWORD m_GridShow = 0;
+  DWORD m_GridWeight = 50;
+  DWORD m_GridColor = 0xF0808080;
+  DWORD m_CrossShow = 0;
+  DWORD m_CrossColor = 0xFFFF0000;
+  DWORD m_CrossTrack = 0;
+  DWORD m_MagnifierWeight = 8;
+  DWORD m_MagnifierDisplay = 64;
+  DWORD m_MagnifierMouse = 0;
+  DWORD m_Angle4Pts = 0;
+  DWORD m_CheckVersion = 0;
+  DWORD m_ShowPicutres = 1;
+  DWORD m_ShowProperties = 1;
+  DWORD m_ClipartFixS = 1;
 
-    CHeapText m_Camera;
-    CHeapText m_VideoDir;
-    CHeapText m_ImageDir;
-    CHeapText m_FontFace;
-    CHeapText m_Unit;
-    CHeapText m_AppDir;
-    CHeapText m_TempDir;
-    CHeapText m_Recents[kRecentCount];
-    std::vector<std::unique_ptr<CRulerRecord>> m_Rulers;
-    std::wstring m_TextContent;
+  CHeapText m_Camera;
+  CHeapText m_VideoDir;
+  CHeapText m_ImageDir;
+  CHeapText m_FontFace;
+  CHeapText m_Unit;
+  CHeapText m_AppDir;
+  CHeapText m_TempDir;
+  CHeapText m_Recents[kRecentCount];
+  std::vector<std::unique_ptr<CRulerRecord>> m_Rulers;
+  std::wstring m_TextContent;
 
-private:
-    void LoadFolders(HINSTANCE instance);
-    void ChooseImageDir();
-    void LoadFontFace();
-    // Replaces a text under the lock, so that readers on other threads never
-    // see it freed.
-    void ReplaceText(CHeapText& field, const wchar_t* text);
-    std::wstring CopyText(const CHeapText& field) const;
+ private:
+  void LoadFolders(HINSTANCE instance);
+  void ChooseImageDir();
+  void LoadFontFace();
+  // Replaces a text under the lock, so that readers on other threads never
+  // see it freed.
+  void ReplaceText(CHeapText& field, const wchar_t* text);
+  std::wstring CopyText(const CHeapText& field) const;
 
-    mutable SRWLOCK m_textLock = SRWLOCK_INIT;
+  mutable SRWLOCK m_textLock = SRWLOCK_INIT;
 };
 
 // The digits-after-the-point setting as a printf format ("%.3f" for 3).

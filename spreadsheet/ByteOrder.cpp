@@ -11,9 +11,7 @@ std::wstring ToWide(const std::string& text) {
   return wide;
 }
 
-std::wstring ToWide(Bytes::const_iterator begin, Bytes::const_iterator end) {
-  return ToWide(std::string(begin, end));
-}
+std::wstring ToWide(Bytes::const_iterator begin, Bytes::const_iterator end) { return ToWide(std::string(begin, end)); }
 
 std::string ToNarrow(const std::wstring& text) {
   if (text.empty()) return {};

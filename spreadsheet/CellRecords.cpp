@@ -188,7 +188,8 @@ size_t CellBlock::Formula::String::Read(const uint8_t* bytes, size_t avail) {
       continue;
     }
     if (pos + width > end) throw FormatError("STRING character split across pieces");
-    text.push_back(width == 2 ? static_cast<wchar_t>(m_data[pos] | (m_data[pos + 1] << 8)) : static_cast<wchar_t>(m_data[pos]));
+    text.push_back(width == 2 ? static_cast<wchar_t>(m_data[pos] | (m_data[pos + 1] << 8))
+                              : static_cast<wchar_t>(m_data[pos]));
     pos += width;
   }
   m_text = text;
@@ -212,11 +213,16 @@ size_t CellBlock::Formula::String::Write(uint8_t* buffer) {
 
 Record* CellBlock::Formula::Travelling() {
   switch (static_cast<uint16_t>(m_travellingCode)) {
-    case 0x0036: return &m_table;
-    case 0x00BC: return &m_shrFmla;
-    case 0x0221: return &m_array;
-    case 0x04BC: return &m_shrFmla1;
-    default: return nullptr;
+    case 0x0036:
+      return &m_table;
+    case 0x00BC:
+      return &m_shrFmla;
+    case 0x0221:
+      return &m_array;
+    case 0x04BC:
+      return &m_shrFmla1;
+    default:
+      return nullptr;
   }
 }
 
@@ -235,8 +241,10 @@ size_t CellBlock::Formula::Read(const uint8_t* bytes, size_t avail) {
   uint16_t next;
   if (PeekCode(bytes + used, avail - used, next)) {
     m_travellingCode = static_cast<int16_t>(next);
-    if (Record* t = Travelling()) used += t->Read(bytes + used, avail - used);
-    else m_travellingCode = -1;
+    if (Record* t = Travelling())
+      used += t->Read(bytes + used, avail - used);
+    else
+      m_travellingCode = -1;
   }
   if (PeekCode(bytes + used, avail - used, next) && next == 0x0207) used += m_string.Read(bytes + used, avail - used);
   return used;
@@ -257,21 +265,32 @@ size_t CellBlock::Formula::Write(uint8_t* buffer) {
 
 bool CellBlock::IsCellCode(uint16_t code) {
   switch (code) {
-    case kFormula: case kMulRK: case kMulBlank: case kLabelSST:
-    case kBlank: case kNumber: case kBoolErr: case kRK: return true;
-    default: return false;
+    case kFormula:
+    case kMulRK:
+    case kMulBlank:
+    case kLabelSST:
+    case kBlank:
+    case kNumber:
+    case kBoolErr:
+    case kRK:
+      return true;
+    default:
+      return false;
   }
 }
 
 void CellBlock::Reset() {
-  if (m_inline) m_record->~CellRecord();
-  else delete m_record;
+  if (m_inline)
+    m_record->~CellRecord();
+  else
+    delete m_record;
   m_record = nullptr;
   m_inline = false;
   m_code = -1;
 }
 
-template <class T> void CellBlock::Create() {
+template <class T>
+void CellBlock::Create() {
   if constexpr (sizeof(T) <= kInlineSize) {
     m_record = new (m_storage) T();
     m_inline = true;
@@ -285,15 +304,32 @@ void CellBlock::SetType(uint16_t code) {
   Reset();
   m_code = static_cast<int16_t>(code);
   switch (code) {
-    case kFormula: Create<Formula>(); break;
-    case kMulRK: Create<MulRK>(); break;
-    case kMulBlank: Create<MulBlank>(); break;
-    case kLabelSST: Create<LabelSST>(); break;
-    case kBlank: Create<Blank>(); break;
-    case kNumber: Create<Number>(); break;
-    case kBoolErr: Create<BoolErr>(); break;
-    case kRK: Create<RK>(); break;
-    default: break;
+    case kFormula:
+      Create<Formula>();
+      break;
+    case kMulRK:
+      Create<MulRK>();
+      break;
+    case kMulBlank:
+      Create<MulBlank>();
+      break;
+    case kLabelSST:
+      Create<LabelSST>();
+      break;
+    case kBlank:
+      Create<Blank>();
+      break;
+    case kNumber:
+      Create<Number>();
+      break;
+    case kBoolErr:
+      Create<BoolErr>();
+      break;
+    case kRK:
+      Create<RK>();
+      break;
+    default:
+      break;
   }
 }
 

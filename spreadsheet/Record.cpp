@@ -149,8 +149,10 @@ void LargeString::SetWide(const std::wstring& text) { SetWide(text.data(), text.
 uint32_t LargeString::Write(uint8_t* bytes, size_t pos) const {
   WriteLE(bytes, pos, static_cast<uint16_t>(Length()));
   WriteLE(bytes, pos + 2, Flags());
-  if (IsWide()) WriteLE16Array(bytes, pos + 3, m_wide.data(), m_wide.size());
-  else WriteBytes(bytes, pos + 3, m_narrow.data(), m_narrow.size());
+  if (IsWide())
+    WriteLE16Array(bytes, pos + 3, m_wide.data(), m_wide.size());
+  else
+    WriteBytes(bytes, pos + 3, m_narrow.data(), m_narrow.size());
   return WrittenSize();
 }
 

@@ -17,7 +17,7 @@ inline constexpr uint16_t kContinueCode = 0x003C;
 
 // Raised by the reading side when a record or field runs past the data it came in.
 class FormatError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
@@ -27,32 +27,41 @@ struct EXCEPTION_YEOF {};
 // The two directions of a fixed field layout: a record's Fields(io) calls io(offset, field) once per
 // field, so the layout is stated once for reading and writing.
 class FieldReader {
-public:
+ public:
   explicit FieldReader(const uint8_t* data) : m_data(data) {}
-  template <class T> void operator()(size_t pos, T& field) const { ReadLE(m_data, pos, field); }
+  template <class T>
+  void operator()(size_t pos, T& field) const {
+    ReadLE(m_data, pos, field);
+  }
 
-private:
+ private:
   const uint8_t* m_data;
 };
 
 class FieldWriter {
-public:
+ public:
   explicit FieldWriter(uint8_t* data) : m_data(data) {}
-  template <class T> void operator()(size_t pos, const T& field) const { WriteLE(m_data, pos, field); }
+  template <class T>
+  void operator()(size_t pos, const T& field) const {
+    WriteLE(m_data, pos, field);
+  }
 
-private:
+ private:
   uint8_t* m_data;
 };
 
 // The number of data bytes a field layout covers.
 class FieldExtent {
-public:
-  template <class T> void operator()(size_t pos, const T&) { m_end = std::max(m_end, pos + sizeof(T)); }
+ public:
+  template <class T>
+  void operator()(size_t pos, const T&) {
+    m_end = std::max(m_end, pos + sizeof(T));
+  }
   size_t m_end = 0;
 };
 
 class Record {
-public:
+ public:
   explicit Record(uint16_t code = 0) : m_recordCode(code) {}
   virtual ~Record() = default;
   Record(const Record&) = default;
@@ -74,7 +83,7 @@ public:
     return dataSize + 4 * pieces;
   }
 
-protected:
+ protected:
   // Brings the data bytes to size, all zero, before the fields are stored.
   void PrepareData(uint32_t size) { m_data.assign(size, 0); }
   // Reading side: fails unless the data holds at least n bytes.
@@ -82,7 +91,8 @@ protected:
     if (m_data.size() < n) throw FormatError("record shorter than its fields");
   }
   // Reads the fields of self from the data already read, after checking they are all there.
-  template <class Self> void LoadFields(Self& self) {
+  template <class Self>
+  void LoadFields(Self& self) {
     FieldExtent extent;
     self.Fields(extent);
     Require(extent.m_end);
@@ -90,14 +100,16 @@ protected:
     self.Fields(reader);
   }
   // Brings the data to dataSize bytes, all zero, and stores the fields of self in it.
-  template <class Self> void StoreFields(Self& self, uint32_t dataSize) {
+  template <class Self>
+  void StoreFields(Self& self, uint32_t dataSize) {
     PrepareData(dataSize);
     FieldWriter writer(m_data.data());
     self.Fields(writer);
   }
   // A record of one fixed layout: every field must be present; longer data is read but the record
   // is written back at its own size.
-  template <class Self> size_t ReadFields(Self& self, const uint8_t* bytes, size_t avail, uint32_t dataSize) {
+  template <class Self>
+  size_t ReadFields(Self& self, const uint8_t* bytes, size_t avail, uint32_t dataSize) {
     const size_t used = Record::Read(bytes, avail);
     LoadFields(self);
     m_continueOffsets.clear();
@@ -105,7 +117,8 @@ protected:
     m_recordSize = 4 + dataSize;
     return used;
   }
-  template <class Self> size_t WriteFields(Self& self, uint8_t* buffer, uint32_t dataSize) {
+  template <class Self>
+  size_t WriteFields(Self& self, uint8_t* buffer, uint32_t dataSize) {
     StoreFields(self, dataSize);
     return Record::Write(buffer);
   }
@@ -128,12 +141,13 @@ inline bool PeekCode(const uint8_t* bytes, size_t avail, uint16_t& code) {
 }
 
 class BOF : public Record {
-public:
+ public:
   enum : uint16_t { kGlobals = 0x0005, kWorksheet = 0x0010 };
   explicit BOF(uint16_t substream = kGlobals);
   size_t Read(const uint8_t* bytes, size_t avail) override;
   size_t Write(uint8_t* buffer) override;
-  template <class Io> void Fields(Io& io) {
+  template <class Io>
+  void Fields(Io& io) {
     io(0, m_version);
     io(2, m_type);
     io(4, m_buildIdentifier);
@@ -151,8 +165,11 @@ public:
 };
 
 class YEOF : public Record {
-public:
-  YEOF() : Record(0x000A) { m_dataSize = 0; m_recordSize = 4; }
+ public:
+  YEOF() : Record(0x000A) {
+    m_dataSize = 0;
+    m_recordSize = 4;
+  }
   size_t Write(uint8_t* buffer) override {
     PrepareData(0);
     return Record::Write(buffer);
@@ -161,7 +178,7 @@ public:
 
 // FONT and BOUNDSHEET text: an 8-bit count, an option byte, then the characters.
 class ShortString {
-public:
+ public:
   static constexpr size_t kMaxChars = 255;
   void SetNarrow(const std::string& text);
   void SetWide(const std::wstring& text);
@@ -173,7 +190,7 @@ public:
   uint32_t Write(uint8_t* bytes, size_t pos) const;
   uint32_t Read(const Bytes& data, size_t pos);
 
-private:
+ private:
   std::optional<std::wstring> m_wide;
   std::optional<std::string> m_narrow;
   uint8_t m_flags = 0;
@@ -181,7 +198,7 @@ private:
 
 // SST, FORMAT and STYLE text: a 16-bit count, an option byte, then the characters.
 class LargeString {
-public:
+ public:
   static constexpr size_t kMaxChars = 32767;
   void SetNarrow(const std::string& text);
   void SetNarrow(const char* text, size_t length);

@@ -7,7 +7,7 @@
 namespace YExcel {
 
 class RefCounted {
-public:
+ public:
   RefCounted() = default;
   RefCounted(const RefCounted&) : m_refCount(1) {}
   RefCounted& operator=(const RefCounted&) { return *this; }
@@ -15,15 +15,16 @@ public:
   bool DropRef() { return --m_refCount == 0; }
   int32_t RefCount() const { return m_refCount; }
 
-protected:
+ protected:
   ~RefCounted() = default;
 
-private:
+ private:
   int32_t m_refCount = 1;
 };
 
-template <class T> class RefPtr {
-public:
+template <class T>
+class RefPtr {
+ public:
   RefPtr() = default;
   // Takes over the reference a new object starts with.
   static RefPtr Adopt(T* p) {
@@ -49,10 +50,13 @@ public:
   T& operator*() const { return *m_p; }
   explicit operator bool() const { return m_p != nullptr; }
 
-private:
+ private:
   T* m_p = nullptr;
 };
 
-template <class T, class... A> RefPtr<T> MakeRef(A&&... args) { return RefPtr<T>::Adopt(new T(std::forward<A>(args)...)); }
+template <class T, class... A>
+RefPtr<T> MakeRef(A&&... args) {
+  return RefPtr<T>::Adopt(new T(std::forward<A>(args)...));
+}
 
 }  // namespace YExcel

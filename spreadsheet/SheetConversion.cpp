@@ -21,8 +21,9 @@ constexpr size_t kHolderStep = 1000;
 // Text to SST index, for one save. Keys are views of the cells' own texts, which stay put
 // for the whole conversion; open addressing keeps it to a few allocations in all, and each
 // slot keeps the key's hash so that a probe rarely has to look at the text itself.
-template <class Char> class TextIndex {
-public:
+template <class Char>
+class TextIndex {
+ public:
   using Key = std::basic_string_view<Char>;
 
   explicit TextIndex(size_t expected) {
@@ -54,7 +55,7 @@ public:
     }
   }
 
-private:
+ private:
   struct Slot {
     uint32_t hash = 0;
     uint32_t entry = 0;  // 0 = empty, else entry + 1
@@ -89,9 +90,12 @@ private:
 void SetFromRK(XlsCell& cell, uint32_t rk) {
   if (rk & 2) {
     const int32_t v = static_cast<int32_t>(rk) >> 2;
-    if (!(rk & 1)) cell.SetInteger(v);
-    else if (v % 100 == 0) cell.SetInteger(v / 100);
-    else cell.SetDouble(v / 100.0);
+    if (!(rk & 1))
+      cell.SetInteger(v);
+    else if (v % 100 == 0)
+      cell.SetInteger(v / 100);
+    else
+      cell.SetDouble(v / 100.0);
   } else {
     cell.SetDouble(DecodeRK(rk));
   }
@@ -140,19 +144,26 @@ XlsSheet::XlsSheet(XlsWorkbook* workbook, int index) : m_workbook(workbook), m_i
             m_cells[row][column + i].SetXFIndex(mulblank->m_xfs[i]);
           continue;
         }
-        default: break;
+        default:
+          break;
       }
       if (column >= m_columnCount) continue;
       XlsCell& cell = m_cells[row][column];
       switch (holder->Code()) {
-        case CellBlock::kNumber: cell.SetDouble(holder->As<CellBlock::Number>()->m_value); break;
-        case CellBlock::kRK: SetFromRK(cell, holder->As<CellBlock::RK>()->m_rk); break;
+        case CellBlock::kNumber:
+          cell.SetDouble(holder->As<CellBlock::Number>()->m_value);
+          break;
+        case CellBlock::kRK:
+          SetFromRK(cell, holder->As<CellBlock::RK>()->m_rk);
+          break;
         case CellBlock::kLabelSST: {
           const uint32_t i = holder->As<CellBlock::LabelSST>()->m_sstIndex;
           if (i >= sst.size()) break;  // an index past the table leaves the cell undefined
           const LargeString& s = sst[i];
-          if (s.IsWide()) cell.SetWideText(s.m_wide.c_str(), s.m_wide.size());
-          else cell.SetText(s.m_narrow.c_str());
+          if (s.IsWide())
+            cell.SetWideText(s.m_wide.c_str(), s.m_wide.size());
+          else
+            cell.SetText(s.m_narrow.c_str());
           break;
         }
         case CellBlock::kBoolErr: {
@@ -160,8 +171,11 @@ XlsSheet::XlsSheet(XlsWorkbook* workbook, int index) : m_workbook(workbook), m_i
           if (!b->m_isError) cell.SetInteger(b->m_value);
           break;
         }
-        case CellBlock::kFormula: cell.SetFormula(*holder->As<CellBlock::Formula>()); break;
-        default: break;
+        case CellBlock::kFormula:
+          cell.SetFormula(*holder->As<CellBlock::Formula>());
+          break;
+        default:
+          break;
       }
       cell.SetXFIndex(record->m_xf);
     }
@@ -310,7 +324,9 @@ void XlsWorkbook::SheetsToRecords() {
             }
             break;
           }
-          default: holder->SetType(CellBlock::kBlank); break;
+          default:
+            holder->SetType(CellBlock::kBlank);
+            break;
         }
         cells::CellRecord* record = holder->Get();
         record->m_row = static_cast<uint16_t>(r);
@@ -328,9 +344,11 @@ void XlsWorkbook::SheetsToRecords() {
         auto& range = ws.m_mergedCells.m_ranges.emplace_back();
         // A span past the sheet's edge ends at the edge instead of wrapping round to row 0.
         range.m_firstRow = static_cast<uint16_t>(r);
-        range.m_lastRow = static_cast<uint16_t>(std::min(r + std::max<int>(cell.MergeRows(), 1) - 1, XlsSheet::kMaxRows - 1));
+        range.m_lastRow =
+            static_cast<uint16_t>(std::min(r + std::max<int>(cell.MergeRows(), 1) - 1, XlsSheet::kMaxRows - 1));
         range.m_firstCol = static_cast<uint16_t>(c);
-        range.m_lastCol = static_cast<uint16_t>(std::min(c + std::max<int>(cell.MergeColumns(), 1) - 1, XlsSheet::kMaxColumns - 1));
+        range.m_lastCol =
+            static_cast<uint16_t>(std::min(c + std::max<int>(cell.MergeColumns(), 1) - 1, XlsSheet::kMaxColumns - 1));
       }
     }
 

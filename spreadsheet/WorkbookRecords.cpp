@@ -209,8 +209,10 @@ size_t Workbook::SharedStringTable::Write(uint8_t* buffer) {
     while (remaining) {
       const size_t room = next < offsetCount ? (m_continueOffsets[next] - w) / width : remaining;
       const size_t n = std::min(remaining, room);
-      if (s.IsWide()) WriteLE16Array(data, w, s.m_wide.data() + done, n);
-      else WriteBytes(data, w, s.m_narrow.data() + done, n);
+      if (s.IsWide())
+        WriteLE16Array(data, w, s.m_wide.data() + done, n);
+      else
+        WriteBytes(data, w, s.m_narrow.data() + done, n);
       w += n * width;
       done += n;
       remaining -= n;
@@ -253,7 +255,8 @@ size_t ReadLargeString(const Bytes& data, const std::vector<uint32_t>& offsets, 
     const size_t end = boundary != offsets.end() ? *boundary : data.size();
     const size_t n = std::min(remaining, (end - pos) / width);
     for (size_t i = 0; i < n; ++i, pos += width)
-      text.push_back(width == 2 ? static_cast<wchar_t>(data[pos] | (data[pos + 1] << 8)) : static_cast<wchar_t>(data[pos]));
+      text.push_back(width == 2 ? static_cast<wchar_t>(data[pos] | (data[pos + 1] << 8))
+                                : static_cast<wchar_t>(data[pos]));
     remaining -= n;
     if (!remaining) break;
     if (boundary == offsets.end() || pos != *boundary || pos >= data.size())
@@ -327,15 +330,32 @@ size_t Workbook::Read(const uint8_t* bytes, size_t avail) {
     uint16_t code;
     if (!PeekCode(bytes + used, avail - used, code)) throw FormatError("globals end without EOF");
     switch (code) {
-      case 0x0809: used += m_bof.Read(bytes + used, avail - used); break;
-      case 0x003D: used += m_window1.Read(bytes + used, avail - used); break;
-      case 0x00FC: used += m_sst.Read(bytes + used, avail - used); break;
-      case 0x0031: used += m_fonts.emplace_back().Read(bytes + used, avail - used); break;
-      case 0x00E0: used += m_xfs.emplace_back().Read(bytes + used, avail - used); break;
-      case 0x0293: used += m_styles.emplace_back().Read(bytes + used, avail - used); break;
-      case 0x041E: used += m_formats.emplace_back().Read(bytes + used, avail - used); break;
-      case 0x0085: used += m_boundSheets.emplace_back().Read(bytes + used, avail - used); break;
-      case 0x000A: return used + m_eof.Read(bytes + used, avail - used);
+      case 0x0809:
+        used += m_bof.Read(bytes + used, avail - used);
+        break;
+      case 0x003D:
+        used += m_window1.Read(bytes + used, avail - used);
+        break;
+      case 0x00FC:
+        used += m_sst.Read(bytes + used, avail - used);
+        break;
+      case 0x0031:
+        used += m_fonts.emplace_back().Read(bytes + used, avail - used);
+        break;
+      case 0x00E0:
+        used += m_xfs.emplace_back().Read(bytes + used, avail - used);
+        break;
+      case 0x0293:
+        used += m_styles.emplace_back().Read(bytes + used, avail - used);
+        break;
+      case 0x041E:
+        used += m_formats.emplace_back().Read(bytes + used, avail - used);
+        break;
+      case 0x0085:
+        used += m_boundSheets.emplace_back().Read(bytes + used, avail - used);
+        break;
+      case 0x000A:
+        return used + m_eof.Read(bytes + used, avail - used);
       default: {
         Record scratch;
         used += scratch.Read(bytes + used, avail - used);

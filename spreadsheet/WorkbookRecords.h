@@ -10,13 +10,17 @@
 namespace YExcel {
 
 class Workbook {
-public:
+ public:
   class Window1 : public Record {
-  public:
-    Window1() : Record(0x003D) { m_dataSize = 18; m_recordSize = 22; }
+   public:
+    Window1() : Record(0x003D) {
+      m_dataSize = 18;
+      m_recordSize = 22;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
-    template <class Io> void Fields(Io& io) {
+    template <class Io>
+    void Fields(Io& io) {
       io(0, m_left);
       io(2, m_top);
       io(4, m_width);
@@ -34,14 +38,15 @@ public:
   };
 
   class Font : public Record {
-  public:
+   public:
     Font();
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
     uint32_t DataSize() override;
     uint32_t RecordSize() override { return 4 + DataSize(); }
     // The fields before the name.
-    template <class Io> void Fields(Io& io) {
+    template <class Io>
+    void Fields(Io& io) {
       io(0, m_height);
       io(2, m_options);
       io(4, m_colourIndex);
@@ -59,7 +64,7 @@ public:
   };
 
   class Format : public Record {
-  public:
+   public:
     Format();
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
@@ -71,11 +76,15 @@ public:
   };
 
   class XF : public Record {
-  public:
-    XF() : Record(0x00E0) { m_dataSize = 20; m_recordSize = 24; }
+   public:
+    XF() : Record(0x00E0) {
+      m_dataSize = 20;
+      m_recordSize = 24;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
-    template <class Io> void Fields(Io& io) {
+    template <class Io>
+    void Fields(Io& io) {
       io(0, m_fontIndex);
       io(2, m_formatIndex);
       io(4, m_protection);
@@ -95,8 +104,11 @@ public:
   };
 
   class Style : public Record {
-  public:
-    Style() : Record(0x0293) { m_dataSize = 4; m_recordSize = 8; }
+   public:
+    Style() : Record(0x0293) {
+      m_dataSize = 4;
+      m_recordSize = 8;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
     uint32_t DataSize() override;
@@ -109,14 +121,15 @@ public:
   };
 
   class BoundSheet : public Record {
-  public:
+   public:
     BoundSheet();
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
     uint32_t DataSize() override;
     uint32_t RecordSize() override { return 4 + DataSize(); }
     // The fields before the name.
-    template <class Io> void Fields(Io& io) {
+    template <class Io>
+    void Fields(Io& io) {
       io(0, m_position);
       io(4, m_visibility);
       io(5, m_type);
@@ -128,7 +141,7 @@ public:
   };
 
   class SharedStringTable : public Record {
-  public:
+   public:
     SharedStringTable() : Record(0x00FC) {
       m_dataSize = 8;
       m_recordSize = 12;
@@ -146,7 +159,7 @@ public:
 
   // Kept for completeness of the globals; nothing fills or writes it.
   class ExtSST : public Record {
-  public:
+   public:
     ExtSST() : Record(0x00FF) {}
     uint16_t m_stringsPerBucket = 0;
     std::vector<uint32_t> m_positions;

@@ -111,7 +111,8 @@ uint32_t RowBlock::SetOffsets() {
   size_t cursor = 0;
   for (size_t m = 0; m < m_rows.size(); ++m) {
     while (cursor < m_cells.size() && m_cells[cursor]->Row() < m_rows[m].m_row) acc += m_cells[cursor++]->RecordSize();
-    if (cursor < m_cells.size() && m < m_dbCell.m_rowOffsets.size()) m_dbCell.m_rowOffsets[m] = static_cast<uint16_t>(acc);
+    if (cursor < m_cells.size() && m < m_dbCell.m_rowOffsets.size())
+      m_dbCell.m_rowOffsets[m] = static_cast<uint16_t>(acc);
     acc = 0;
   }
   return total;
@@ -213,7 +214,8 @@ uint32_t Worksheet::Size() {
 }
 
 void Worksheet::SetPositions(uint32_t bofPosition) {
-  uint32_t p = bofPosition + m_bof.RecordSize() + m_index.RecordSize() + m_colInfos.RecordSize() + m_dimensions.RecordSize();
+  uint32_t p =
+      bofPosition + m_bof.RecordSize() + m_index.RecordSize() + m_colInfos.RecordSize() + m_dimensions.RecordSize();
   for (size_t j = 0; j < m_cellTable.m_blocks.size(); ++j) {
     RowBlock& block = m_cellTable.m_blocks[j];
     p += block.SetOffsets();
@@ -230,13 +232,26 @@ size_t Worksheet::Read(const uint8_t* bytes, size_t avail) {
     uint16_t code;
     if (!PeekCode(bytes + used, avail - used, code)) throw FormatError("sheet ends without EOF");
     switch (code) {
-      case 0x0809: used += m_bof.Read(bytes + used, avail - used); break;
-      case 0x020B: used += m_index.Read(bytes + used, avail - used); break;
-      case 0x007D: used += m_colInfos.Read(bytes + used, avail - used); break;
-      case 0x0200: used += m_dimensions.Read(bytes + used, avail - used); break;
-      case 0x023E: used += m_window2.Read(bytes + used, avail - used); break;
-      case kMergedCellsCode: used += m_mergedCells.Read(bytes + used, avail - used); break;
-      case kEofCode: return used + m_eof.Read(bytes + used, avail - used);
+      case 0x0809:
+        used += m_bof.Read(bytes + used, avail - used);
+        break;
+      case 0x020B:
+        used += m_index.Read(bytes + used, avail - used);
+        break;
+      case 0x007D:
+        used += m_colInfos.Read(bytes + used, avail - used);
+        break;
+      case 0x0200:
+        used += m_dimensions.Read(bytes + used, avail - used);
+        break;
+      case 0x023E:
+        used += m_window2.Read(bytes + used, avail - used);
+        break;
+      case kMergedCellsCode:
+        used += m_mergedCells.Read(bytes + used, avail - used);
+        break;
+      case kEofCode:
+        return used + m_eof.Read(bytes + used, avail - used);
       case kRowCode:
         try {
           while (PeekCode(bytes + used, avail - used, code) && code == kRowCode) {

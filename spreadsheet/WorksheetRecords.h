@@ -11,10 +11,13 @@
 namespace YExcel {
 
 class Worksheet {
-public:
+ public:
   class Index : public Record {
-  public:
-    Index() : Record(0x020B), m_dbCellPositions(1, 0) { DataSize(); m_recordSize = 4 + m_dataSize; }
+   public:
+    Index() : Record(0x020B), m_dbCellPositions(1, 0) {
+      DataSize();
+      m_recordSize = 4 + m_dataSize;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
     uint32_t DataSize() override { return m_dataSize = 16 + 4 * static_cast<uint32_t>(m_dbCellPositions.size()); }
@@ -25,11 +28,15 @@ public:
   };
 
   class ColInfo : public Record {
-  public:
-    ColInfo() : Record(0x007D) { m_dataSize = 12; m_recordSize = 16; }
+   public:
+    ColInfo() : Record(0x007D) {
+      m_dataSize = 12;
+      m_recordSize = 16;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
-    template <class Io> void Fields(Io& io) {
+    template <class Io>
+    void Fields(Io& io) {
       io(0, m_firstCol);
       io(2, m_lastCol);
       io(4, m_width);
@@ -42,7 +49,7 @@ public:
 
   // Not a record of its own: writes every COLINFO of the list.
   class ColInfos : public Record {
-  public:
+   public:
     size_t Read(const uint8_t* bytes, size_t avail) override { return m_list.emplace_back().Read(bytes, avail); }
     size_t Write(uint8_t* buffer) override;
     uint32_t RecordSize() override;
@@ -51,11 +58,15 @@ public:
   };
 
   class Dimensions : public Record {
-  public:
-    Dimensions() : Record(0x0200) { m_dataSize = 14; m_recordSize = 18; }
+   public:
+    Dimensions() : Record(0x0200) {
+      m_dataSize = 14;
+      m_recordSize = 18;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
-    template <class Io> void Fields(Io& io) {
+    template <class Io>
+    void Fields(Io& io) {
       io(0, m_firstRow);
       io(4, m_lastRowPlus1);
       io(8, m_firstCol);
@@ -67,17 +78,21 @@ public:
   };
 
   class CellTable {
-  public:
+   public:
     class RowBlock {
-    public:
+     public:
       using CellBlock = cells::CellBlock;
 
       class Row : public Record {
-      public:
-        Row() : Record(0x0208) { m_dataSize = 16; m_recordSize = 20; }
+       public:
+        Row() : Record(0x0208) {
+          m_dataSize = 16;
+          m_recordSize = 20;
+        }
         size_t Read(const uint8_t* bytes, size_t avail) override;
         size_t Write(uint8_t* buffer) override;
-        template <class Io> void Fields(Io& io) {
+        template <class Io>
+        void Fields(Io& io) {
           io(0, m_row);
           io(2, m_firstCol);
           io(4, m_lastColPlus1);
@@ -90,8 +105,11 @@ public:
       };
 
       class DBCell : public Record {
-      public:
-        DBCell() : Record(0x00D7) { m_dataSize = 4; m_recordSize = 8; }
+       public:
+        DBCell() : Record(0x00D7) {
+          m_dataSize = 4;
+          m_recordSize = 8;
+        }
         size_t Read(const uint8_t* bytes, size_t avail) override;
         size_t Write(uint8_t* buffer) override;
         uint32_t DataSize() override { return m_dataSize = 4 + 2 * static_cast<uint32_t>(m_rowOffsets.size()); }
@@ -119,8 +137,11 @@ public:
   };
 
   class Window2 : public Record {
-  public:
-    Window2() : Record(0x023E) { m_dataSize = 18; m_recordSize = 22; }
+   public:
+    Window2() : Record(0x023E) {
+      m_dataSize = 18;
+      m_recordSize = 22;
+    }
     size_t Read(const uint8_t* bytes, size_t avail) override;
     size_t Write(uint8_t* buffer) override;
 
@@ -131,13 +152,14 @@ public:
   };
 
   class MergedCells {
-  public:
+   public:
     class MergedCell {
-    public:
+     public:
       virtual ~MergedCell() = default;
       virtual size_t Read(const uint8_t* bytes);
       virtual size_t Write(uint8_t* bytes) const;
-      template <class Self, class Io> static void Fields(Self& self, Io& io) {
+      template <class Self, class Io>
+      static void Fields(Self& self, Io& io) {
         io(0, self.m_firstRow);
         io(2, self.m_lastRow);
         io(4, self.m_firstCol);

@@ -15,7 +15,7 @@ namespace YExcel {
 inline constexpr const char* kWorkbookStreamName = "Workbook";
 
 class XlsStorage {
-public:
+ public:
   enum Result : int32_t { kSuccess = 1, kFailed = -1, kTooLarge = -6 };
 
   XlsStorage() = default;
@@ -39,19 +39,27 @@ public:
   int32_t StreamSize(const char* name, uint64_t& size) { return StreamSize(ToWide(name).c_str(), size); }
 
   int32_t ReadStream(const wchar_t* name, void* buffer, uint32_t count);
-  int32_t ReadStream(const char* name, void* buffer, uint32_t count) { return ReadStream(ToWide(name).c_str(), buffer, count); }
+  int32_t ReadStream(const char* name, void* buffer, uint32_t count) {
+    return ReadStream(ToWide(name).c_str(), buffer, count);
+  }
 
   int32_t ReadWholeStream(const wchar_t* name, Bytes& bytes);
   int32_t ReadWholeStream(const char* name, Bytes& bytes) { return ReadWholeStream(ToWide(name).c_str(), bytes); }
   int32_t ReadWholeStream(Bytes& bytes) { return ReadWholeStream(kWorkbookStreamName, bytes); }
 
   int32_t WriteStream(const wchar_t* name, const void* bytes, uint32_t count);
-  int32_t WriteStream(const char* name, const void* bytes, uint32_t count) { return WriteStream(ToWide(name).c_str(), bytes, count); }
-  int32_t WriteStream(const wchar_t* name, const Bytes& bytes, uint32_t count) { return WriteStream(name, bytes.data(), count); }
-  int32_t WriteStream(const char* name, const Bytes& bytes, uint32_t count) { return WriteStream(name, bytes.data(), count); }
+  int32_t WriteStream(const char* name, const void* bytes, uint32_t count) {
+    return WriteStream(ToWide(name).c_str(), bytes, count);
+  }
+  int32_t WriteStream(const wchar_t* name, const Bytes& bytes, uint32_t count) {
+    return WriteStream(name, bytes.data(), count);
+  }
+  int32_t WriteStream(const char* name, const Bytes& bytes, uint32_t count) {
+    return WriteStream(name, bytes.data(), count);
+  }
   int32_t WriteStream(const void* bytes, uint32_t count) { return WriteStream(kWorkbookStreamName, bytes, count); }
 
-private:
+ private:
   win32::CComPtr<IStorage> m_storage;
 };
 

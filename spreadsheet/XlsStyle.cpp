@@ -111,7 +111,8 @@ Workbook::Font& XlsStyleTable::FontAt(const XlsCellStyle& style) {
   std::vector<Workbook::Font>& fonts = m_workbook->Globals().m_fonts;
   const int i = style.FontIndex();
   const int64_t position = i <= 4 ? i : int64_t{i} - 1;
-  return position >= 0 && position < static_cast<int64_t>(fonts.size()) ? fonts[static_cast<size_t>(position)] : fonts.front();
+  return position >= 0 && position < static_cast<int64_t>(fonts.size()) ? fonts[static_cast<size_t>(position)]
+                                                                        : fonts.front();
 }
 
 std::wstring XlsStyleTable::FormatText(const XlsCellStyle& style) const {

@@ -26,7 +26,7 @@ struct XlsFontSpec {
 };
 
 class XlsStyleTable {
-public:
+ public:
   static constexpr int kFirstCustomFormat = 164;
 
   explicit XlsStyleTable(XlsWorkbook& workbook);
@@ -37,7 +37,7 @@ public:
   Workbook::Font& FontAt(const XlsCellStyle& style);
   std::wstring FormatText(const XlsCellStyle& style) const;
 
-private:
+ private:
   XlsWorkbook* m_workbook;
   int32_t m_nextFormatIndex = kFirstCustomFormat;
   std::map<int32_t, std::wstring> m_formatsByIndex;
@@ -45,7 +45,7 @@ private:
 };
 
 class XlsCellStyle {
-public:
+ public:
   explicit XlsCellStyle(XlsStyleTable* table) : m_table(table) {}
 
   void ApplyTo(XlsCell& cell);

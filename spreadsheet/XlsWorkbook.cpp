@@ -38,13 +38,18 @@ double XlsFormula::ResultNumber() const {
 bool XlsCell::GetInteger(int& out) const {
   double d;
   switch (m_type) {
-    case kInteger: out = m_integer; return true;
-    case kDouble: d = m_double; break;
+    case kInteger:
+      out = m_integer;
+      return true;
+    case kDouble:
+      d = m_double;
+      break;
     case kFormula:
       if (!m_formula || !m_formula->ResultIsNumber()) return false;
       d = m_formula->ResultNumber();
       break;
-    default: return false;
+    default:
+      return false;
   }
   if (!(d > -2147483649.0 && d < 2147483648.0)) return false;
   out = static_cast<int>(d);
@@ -53,13 +58,18 @@ bool XlsCell::GetInteger(int& out) const {
 
 bool XlsCell::GetDouble(double& out) const {
   switch (m_type) {
-    case kDouble: out = m_double; return true;
-    case kInteger: out = m_integer; return true;
+    case kDouble:
+      out = m_double;
+      return true;
+    case kInteger:
+      out = m_integer;
+      return true;
     case kFormula:
       if (!m_formula || !m_formula->ResultIsNumber()) return false;
       out = m_formula->ResultNumber();
       return true;
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -75,15 +85,19 @@ double XlsCell::Double() const {
 
 bool XlsCell::GetText(char* out) const {
   if (m_type != kText) return false;
-  if (m_text.empty()) *out = '\0';
-  else std::memcpy(out, m_text.data(), m_text.size());
+  if (m_text.empty())
+    *out = '\0';
+  else
+    std::memcpy(out, m_text.data(), m_text.size());
   return true;
 }
 
 bool XlsCell::GetWideText(wchar_t* out) const {
   if (m_type != kWideText) return false;
-  if (m_wideText.empty()) *out = L'\0';
-  else std::memcpy(out, m_wideText.data(), m_wideText.size() * sizeof(wchar_t));
+  if (m_wideText.empty())
+    *out = L'\0';
+  else
+    std::memcpy(out, m_wideText.data(), m_wideText.size() * sizeof(wchar_t));
   return true;
 }
 
@@ -158,12 +172,23 @@ void XlsCell::Clear() {
 
 std::ostream& operator<<(std::ostream& out, const XlsCell& cell) {
   switch (cell.Type()) {
-    case XlsCell::kUndefined: out.put('\0'); break;
-    case XlsCell::kInteger: out << cell.Integer(); break;
-    case XlsCell::kDouble: out << cell.Double(); break;
-    case XlsCell::kText: if (const char* t = cell.Text()) out << t; break;
-    case XlsCell::kWideText: if (const wchar_t* t = cell.WideText()) out << ToNarrow(t); break;
-    default: break;
+    case XlsCell::kUndefined:
+      out.put('\0');
+      break;
+    case XlsCell::kInteger:
+      out << cell.Integer();
+      break;
+    case XlsCell::kDouble:
+      out << cell.Double();
+      break;
+    case XlsCell::kText:
+      if (const char* t = cell.Text()) out << t;
+      break;
+    case XlsCell::kWideText:
+      if (const wchar_t* t = cell.WideText()) out << ToNarrow(t);
+      break;
+    default:
+      break;
   }
   return out;
 }
@@ -230,7 +255,9 @@ void XlsSheet::Dump(std::ostream& out, char separator, char quote) const {
       if (c > 0) out.put(separator);
       const XlsCell& cell = m_cells[r][c];
       switch (cell.Type()) {
-        case XlsCell::kInteger: out << cell.Integer(); break;
+        case XlsCell::kInteger:
+          out << cell.Integer();
+          break;
         case XlsCell::kDouble:
           out.precision(15);
           out << cell.Double();
@@ -250,7 +277,8 @@ void XlsSheet::Dump(std::ostream& out, char separator, char quote) const {
           out.put(quote);
           break;
         }
-        default: break;
+        default:
+          break;
       }
     }
     out.put('\n');

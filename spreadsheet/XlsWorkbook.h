@@ -17,7 +17,7 @@ class XlsWorkbook;
 
 // Formula data of a formula cell, taken from a FORMULA record.
 class XlsFormula : public RefCounted {
-public:
+ public:
   explicit XlsFormula(const cells::CellBlock::Formula& record);
   bool ResultIsNumber() const { return !(m_result[6] == 0xFF && m_result[7] == 0xFF); }
   double ResultNumber() const;
@@ -33,7 +33,7 @@ public:
 };
 
 class XlsCell {
-public:
+ public:
   enum CellType : int32_t { kUndefined = 0, kInteger = 1, kDouble = 2, kText = 3, kWideText = 4, kFormula = 5 };
 
   int Type() const { return m_type; }
@@ -70,7 +70,7 @@ public:
   const wchar_t* WideData() const { return m_wideText.data(); }
   size_t WideSize() const { return m_wideText.empty() ? 0 : m_wideText.size() - 1; }
 
-private:
+ private:
   int32_t m_type = kUndefined;
   int32_t m_integer = 0;
   double m_double = 0;
@@ -85,7 +85,7 @@ private:
 std::ostream& operator<<(std::ostream& out, const XlsCell& cell);
 
 class XlsSheet : public RefCounted {
-public:
+ public:
   static constexpr int kMaxRows = 65536;
   static constexpr int kMaxColumns = 256;
 
@@ -113,7 +113,7 @@ public:
 
   void Dump(std::ostream& out, char separator, char quote) const;
 
-private:
+ private:
   friend class XlsWorkbook;
   XlsWorkbook* m_workbook;
   int32_t m_index;
@@ -124,7 +124,7 @@ private:
 };
 
 class XlsWorkbook {
-public:
+ public:
   XlsWorkbook() = default;
   explicit XlsWorkbook(const char* path) { Load(path); }
   XlsWorkbook(const XlsWorkbook&) = delete;
@@ -171,7 +171,7 @@ public:
   // Sizes the records, fixes the stream positions and returns the whole stream.
   Bytes BuildStream();
 
-private:
+ private:
   friend class XlsSheet;
   int FindName(const char* name) const;
   int FindName(const wchar_t* name) const;
@@ -187,6 +187,6 @@ private:
 
 // The empty base the program keeps for spreadsheet documents.
 class CSpreadSheet {
-public:
+ public:
   virtual ~CSpreadSheet() = default;
 };

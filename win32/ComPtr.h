@@ -9,9 +9,11 @@ namespace win32 {
 
 template <class T>
 class CComPtr {
-public:
+ public:
   CComPtr() = default;
-  CComPtr(T* p) : m_p(p) { if (m_p) m_p->AddRef(); }
+  CComPtr(T* p) : m_p(p) {
+    if (m_p) m_p->AddRef();
+  }
   CComPtr(const CComPtr& other) : CComPtr(other.m_p) {}
   CComPtr(CComPtr&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
   ~CComPtr() { Release(); }
@@ -51,7 +53,7 @@ public:
   T* Get() const { return m_p; }
   explicit operator bool() const { return m_p != nullptr; }
 
-private:
+ private:
   T* m_p = nullptr;
 };
 

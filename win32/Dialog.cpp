@@ -7,15 +7,15 @@ CDialogImplRoot::~CDialogImplRoot() { DetachObject(m_hWnd, DWLP_USER, this); }
 INT_PTR CDialogImplRoot::DoModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent, LPARAM initParam) {
   if (m_hWnd) return -1;
   CInitParams params{this, initParam};
-  return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, parent,
-                                   &CDialogImplRoot::DialogProc, reinterpret_cast<LPARAM>(&params));
+  return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, parent, &CDialogImplRoot::DialogProc,
+                                   reinterpret_cast<LPARAM>(&params));
 }
 
 HWND CDialogImplRoot::CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent, LPARAM initParam) {
   if (m_hWnd) return nullptr;
   CInitParams params{this, initParam};
-  return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, parent,
-                                      &CDialogImplRoot::DialogProc, reinterpret_cast<LPARAM>(&params));
+  return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), dialogTemplate, parent, &CDialogImplRoot::DialogProc,
+                                      reinterpret_cast<LPARAM>(&params));
 }
 
 INT_PTR CDialogImplRoot::DoModalResource(const wchar_t* resource, HWND parent, LPARAM initParam) {

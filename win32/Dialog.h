@@ -9,7 +9,7 @@
 namespace win32 {
 
 class CDialogImplRoot : public CWindow, public CMessageMap {
-public:
+ public:
   CDialogImplRoot() = default;
   CDialogImplRoot(const CDialogImplRoot&) = delete;
   CDialogImplRoot& operator=(const CDialogImplRoot&) = delete;
@@ -27,7 +27,7 @@ public:
   }
   virtual void OnFinalMessage(HWND) {}
 
-protected:
+ protected:
   struct CInitParams {
     CDialogImplRoot* self;
     LPARAM user;
@@ -36,7 +36,7 @@ protected:
   HWND CreateResource(const wchar_t* resource, HWND parent, LPARAM initParam);
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-private:
+ private:
   const MSG* m_pCurrentMsg = nullptr;
 };
 
@@ -45,13 +45,11 @@ private:
 // get the dialog manager's default processing.
 template <class T>
 class CDialogImpl : public CDialogImplRoot {
-public:
+ public:
   INT_PTR DoModal(HWND parent = ::GetActiveWindow(), LPARAM initParam = 0) {
     return DoModalResource(MAKEINTRESOURCEW(T::IDD), parent, initParam);
   }
-  HWND Create(HWND parent, LPARAM initParam = 0) {
-    return CreateResource(MAKEINTRESOURCEW(T::IDD), parent, initParam);
-  }
+  HWND Create(HWND parent, LPARAM initParam = 0) { return CreateResource(MAKEINTRESOURCEW(T::IDD), parent, initParam); }
 };
 
 }  // namespace win32

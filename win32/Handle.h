@@ -10,7 +10,7 @@ namespace win32 {
 // Traits give the empty value, the test for emptiness and how to close.
 template <class Traits>
 class CHandleT {
-public:
+ public:
   using Type = typename Traits::Type;
 
   CHandleT() = default;
@@ -37,7 +37,7 @@ public:
   operator Type() const { return m_h; }
   explicit operator bool() const { return Traits::IsValid(m_h); }
 
-private:
+ private:
   Type m_h = Traits::Empty();
 };
 
@@ -82,7 +82,7 @@ using CMemoryDC = CHandleT<CMemoryDCTraits>;
 
 // A window's device context, released with the window it came from.
 class CWindowDC {
-public:
+ public:
   explicit CWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
   CWindowDC(const CWindowDC&) = delete;
   CWindowDC& operator=(const CWindowDC&) = delete;
@@ -91,7 +91,7 @@ public:
   }
   operator HDC() const { return m_hDC; }
 
-private:
+ private:
   HWND m_hWnd;
   HDC m_hDC;
 };

@@ -11,24 +11,24 @@
 namespace win32 {
 
 class CMessageFilter {
-public:
+ public:
   // TRUE: the message was consumed and is neither translated nor dispatched.
   virtual BOOL PreTranslateMessage(MSG* msg) = 0;
 
-protected:
+ protected:
   ~CMessageFilter() = default;
 };
 
 class CIdleHandler {
-public:
+ public:
   virtual BOOL OnIdle() = 0;
 
-protected:
+ protected:
   ~CIdleHandler() = default;
 };
 
 class CMessageLoop {
-public:
+ public:
   // Filters and handlers may add or remove themselves while the loop runs.
   void AddMessageFilter(CMessageFilter* filter);
   void RemoveMessageFilter(CMessageFilter* filter);
@@ -46,7 +46,7 @@ public:
   // Mouse moves, paints and the caret blink do not start a new idle period.
   static bool IsIdleMessage(const MSG* msg);
 
-private:
+ private:
   template <class T>
   static void Compact(std::vector<T*>& list);
 
@@ -56,7 +56,7 @@ private:
 
 // The application module: the instance and the message loop of each thread.
 class CAppModule {
-public:
+ public:
   void Init(HINSTANCE instance) { m_hInstance = instance ? instance : ::GetModuleHandleW(nullptr); }
   void Term();
   HINSTANCE GetInstance() const { return m_hInstance; }
@@ -65,7 +65,7 @@ public:
   bool RemoveMessageLoop();
   CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId()) const;
 
-private:
+ private:
   HINSTANCE m_hInstance = nullptr;
   mutable std::mutex m_lock;
   std::map<DWORD, CMessageLoop*> m_loops;

@@ -26,65 +26,69 @@ constexpr UINT kReflectedBase = WM_USER + 0x1C00;
 constexpr UINT Reflected(UINT msg) { return kReflectedBase + msg; }
 
 class CMessageMap {
-public:
-  virtual BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                    LRESULT& lResult, DWORD dwMsgMapID = 0) = 0;
+ public:
+  virtual BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult,
+                                    DWORD dwMsgMapID = 0) = 0;
 
-protected:
+ protected:
   ~CMessageMap() = default;
 };
 
 }  // namespace win32
 
-#define BEGIN_MSG_MAP(theClass)                                                               \
- public:                                                                                      \
-  BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,               \
-                            LRESULT& lResult, DWORD dwMsgMapID = 0) {                         \
-    BOOL bHandled = TRUE;                                                                     \
-    (void)hWnd; (void)uMsg; (void)wParam; (void)lParam; (void)lResult; (void)bHandled;        \
-    switch (dwMsgMapID) {                                                                     \
+#define BEGIN_MSG_MAP(theClass)                                                                   \
+ public:                                                                                          \
+  BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult, \
+                            DWORD dwMsgMapID = 0) {                                               \
+    BOOL bHandled = TRUE;                                                                         \
+    (void)hWnd;                                                                                   \
+    (void)uMsg;                                                                                   \
+    (void)wParam;                                                                                 \
+    (void)lParam;                                                                                 \
+    (void)lResult;                                                                                \
+    (void)bHandled;                                                                               \
+    switch (dwMsgMapID) {                                                                         \
       case 0:
 
 #define ALT_MSG_MAP(mapId) \
   break;                   \
   case mapId:
 
-#define MESSAGE_HANDLER(msg, func)                         \
-  if (uMsg == (msg)) {                                     \
-    bHandled = TRUE;                                       \
-    lResult = func(uMsg, wParam, lParam, bHandled);        \
-    if (bHandled) return TRUE;                             \
+#define MESSAGE_HANDLER(msg, func)                  \
+  if (uMsg == (msg)) {                              \
+    bHandled = TRUE;                                \
+    lResult = func(uMsg, wParam, lParam, bHandled); \
+    if (bHandled) return TRUE;                      \
   }
 
-#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)     \
-  if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {           \
-    bHandled = TRUE;                                       \
-    lResult = func(uMsg, wParam, lParam, bHandled);        \
-    if (bHandled) return TRUE;                             \
+#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func) \
+  if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {       \
+    bHandled = TRUE;                                   \
+    lResult = func(uMsg, wParam, lParam, bHandled);    \
+    if (bHandled) return TRUE;                         \
   }
 
-#define WIN32_COMMAND_ENTRY(test, func)                                                 \
-  if (uMsg == WM_COMMAND && (test)) {                                                   \
-    bHandled = TRUE;                                                                    \
+#define WIN32_COMMAND_ENTRY(test, func)                                                       \
+  if (uMsg == WM_COMMAND && (test)) {                                                         \
+    bHandled = TRUE;                                                                          \
     lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled); \
-    if (bHandled) return TRUE;                                                          \
+    if (bHandled) return TRUE;                                                                \
   }
 
-#define COMMAND_HANDLER(id, code, func) \
-  WIN32_COMMAND_ENTRY(LOWORD(wParam) == (id) && HIWORD(wParam) == (code), func)
+#define COMMAND_HANDLER(id, code, func) WIN32_COMMAND_ENTRY(LOWORD(wParam) == (id) && HIWORD(wParam) == (code), func)
 #define COMMAND_ID_HANDLER(id, func) WIN32_COMMAND_ENTRY(LOWORD(wParam) == (id), func)
 #define COMMAND_CODE_HANDLER(code, func) WIN32_COMMAND_ENTRY(HIWORD(wParam) == (code), func)
 #define COMMAND_RANGE_HANDLER(idFirst, idLast, func) \
   WIN32_COMMAND_ENTRY(LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast), func)
 
-#define WIN32_NOTIFY_ENTRY(msg, test, func)                                             \
-  if (uMsg == (msg)) {                                                                  \
-    const NMHDR* pnmh_ = reinterpret_cast<const NMHDR*>(lParam);                        \
-    if (test) {                                                                         \
-      bHandled = TRUE;                                                                  \
+#define WIN32_NOTIFY_ENTRY(msg, test, func)                                                  \
+  if (uMsg == (msg)) {                                                                       \
+    const NMHDR* pnmh_ = reinterpret_cast<const NMHDR*>(lParam);                             \
+    if (test) {                                                                              \
+      bHandled = TRUE;                                                                       \
       lResult = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam), bHandled); \
-      if (bHandled) return TRUE;                                                        \
-    }                                                                                   \
+      if (bHandled) return TRUE;                                                             \
+    }                                                                                        \
   }
 
 #define NOTIFY_HANDLER(ctrlId, notifyCode, func) \
@@ -93,11 +97,11 @@ protected:
 #define NOTIFY_CODE_HANDLER(notifyCode, func) WIN32_NOTIFY_ENTRY(WM_NOTIFY, pnmh_->code == (UINT)(notifyCode), func)
 
 // Entries for the reflected forms, used in the control's own map.
-#define REFLECTED_COMMAND_CODE_HANDLER(code, func)                                      \
-  if (uMsg == ::win32::Reflected(WM_COMMAND) && HIWORD(wParam) == (code)) {             \
-    bHandled = TRUE;                                                                    \
+#define REFLECTED_COMMAND_CODE_HANDLER(code, func)                                            \
+  if (uMsg == ::win32::Reflected(WM_COMMAND) && HIWORD(wParam) == (code)) {                   \
+    bHandled = TRUE;                                                                          \
     lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled); \
-    if (bHandled) return TRUE;                                                          \
+    if (bHandled) return TRUE;                                                                \
   }
 #define REFLECTED_NOTIFY_CODE_HANDLER(notifyCode, func) \
   WIN32_NOTIFY_ENTRY(::win32::Reflected(WM_NOTIFY), pnmh_->code == (UINT)(notifyCode), func)
@@ -110,11 +114,11 @@ protected:
   if ((theChainMember).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
 
 // Sends notifications back to the control they came from (see CWindowImplRoot).
-#define REFLECT_NOTIFICATIONS()                                         \
-  {                                                                     \
-    bHandled = TRUE;                                                    \
+#define REFLECT_NOTIFICATIONS()                                           \
+  {                                                                       \
+    bHandled = TRUE;                                                      \
     lResult = this->ReflectNotifications(uMsg, wParam, lParam, bHandled); \
-    if (bHandled) return TRUE;                                          \
+    if (bHandled) return TRUE;                                            \
   }
 
 // In a control's map: reflected messages nobody handled get the answer the

@@ -15,8 +15,7 @@ ATOM CWndClassInfo::Register(HINSTANCE instance, WNDPROC windowProc) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   if (superclassOf) {
-    if (!::GetClassInfoExW(nullptr, superclassOf, &wc) && !::GetClassInfoExW(instance, superclassOf, &wc))
-      return 0;
+    if (!::GetClassInfoExW(nullptr, superclassOf, &wc) && !::GetClassInfoExW(instance, superclassOf, &wc)) return 0;
     superProc = wc.lpfnWndProc;
     wc.style &= ~CS_GLOBALCLASS;
   } else {
@@ -27,8 +26,8 @@ ATOM CWndClassInfo::Register(HINSTANCE instance, WNDPROC windowProc) {
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = windowProc;
   wc.hInstance = instance;
-  if (!name) std::swprintf(generatedName, sizeof generatedName / sizeof generatedName[0], L"W32:%p",
-                           static_cast<void*>(this));
+  if (!name)
+    std::swprintf(generatedName, sizeof generatedName / sizeof generatedName[0], L"W32:%p", static_cast<void*>(this));
   wc.lpszClassName = ClassName();
 
   ATOM result = ::RegisterClassExW(&wc);
@@ -69,8 +68,8 @@ BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
   }
 }
 
-BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam,
-                       LPARAM lParam, LRESULT& result) {
+BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                       LRESULT& result) {
   MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
   const MSG* outer = current;
   current = &msg;
@@ -175,8 +174,8 @@ HWND CWindowImplRoot::UnsubclassWindow() {
   return hWnd;
 }
 
-HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name,
-                                 DWORD style, DWORD exStyle, HMENU menuOrId, void* createParam) {
+HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style,
+                                 DWORD exStyle, HMENU menuOrId, void* createParam) {
   if (m_hWnd) return nullptr;
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
   if (rect) {
@@ -189,8 +188,8 @@ HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const
   }
   CCreateParams params{this, createParam};
   m_pCreating = &params;
-  HWND hWnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), name, style, x, y, width, height, parent,
-                                menuOrId, ::GetModuleHandleW(nullptr), &params);
+  HWND hWnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), name, style, x, y, width, height, parent, menuOrId,
+                                ::GetModuleHandleW(nullptr), &params);
   m_pCreating = nullptr;
   return hWnd;
 }
@@ -210,8 +209,8 @@ LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam
   return self->Dispatch(hWnd, uMsg, wParam, lParam);
 }
 
-LRESULT CALLBACK CWindowImplRoot::SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                               UINT_PTR, DWORD_PTR refData) {
+LRESULT CALLBACK CWindowImplRoot::SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                               DWORD_PTR refData) {
   return reinterpret_cast<CWindowImplRoot*>(refData)->Dispatch(hWnd, uMsg, wParam, lParam);
 }
 

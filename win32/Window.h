@@ -14,7 +14,7 @@
 namespace win32 {
 
 class CWindow {
-public:
+ public:
   CWindow(HWND hWnd = nullptr) : m_hWnd(hWnd) {}
   operator HWND() const { return m_hWnd; }
 
@@ -48,8 +48,8 @@ struct CWinTraits {
   static DWORD GetWndExStyle(DWORD exStyle) { return exStyle ? exStyle : ExStyle; }
 };
 using CControlWinTraits = CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS>;
-using CFrameWinTraits = CWinTraits<WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                   WS_EX_APPWINDOW | WS_EX_WINDOWEDGE>;
+using CFrameWinTraits =
+    CWinTraits<WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE>;
 using CNullTraits = CWinTraits<0, 0>;
 
 // One window class, registered on first use. A superclass copies a native
@@ -59,8 +59,8 @@ struct CWndClassInfo {
   const wchar_t* name;  // null: a name unique to this class information is generated
   UINT style;
   HBRUSH background;
-  const wchar_t* cursor;           // system cursor id, null for none
-  const wchar_t* superclassOf;     // native class to copy, null for a plain window
+  const wchar_t* cursor;        // system cursor id, null for none
+  const wchar_t* superclassOf;  // native class to copy, null for a plain window
   ATOM atom;
   WNDPROC superProc;
   wchar_t generatedName[32];
@@ -70,20 +70,17 @@ struct CWndClassInfo {
   const wchar_t* ClassName() const { return name ? name : generatedName; }
 };
 
-#define DECLARE_WND_CLASS_EX(className, classStyle, backgroundColor)                        \
-  static ::win32::CWndClassInfo& GetWndClassInfo() {                                        \
-    static ::win32::CWndClassInfo info = {className, classStyle,                            \
-                                          reinterpret_cast<HBRUSH>((backgroundColor) + 1),  \
-                                          IDC_ARROW, nullptr, 0, nullptr, {}};              \
-    return info;                                                                            \
+#define DECLARE_WND_CLASS_EX(className, classStyle, backgroundColor)                                                 \
+  static ::win32::CWndClassInfo& GetWndClassInfo() {                                                                 \
+    static ::win32::CWndClassInfo info = {                                                                           \
+        className, classStyle, reinterpret_cast<HBRUSH>((backgroundColor) + 1), IDC_ARROW, nullptr, 0, nullptr, {}}; \
+    return info;                                                                                                     \
   }
-#define DECLARE_WND_CLASS(className) \
-  DECLARE_WND_CLASS_EX(className, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
-#define DECLARE_WND_SUPERCLASS(className, nativeClassName)                                  \
-  static ::win32::CWndClassInfo& GetWndClassInfo() {                                        \
-    static ::win32::CWndClassInfo info = {className, 0, nullptr, nullptr, nativeClassName,  \
-                                          0, nullptr, {}};                                  \
-    return info;                                                                            \
+#define DECLARE_WND_CLASS(className) DECLARE_WND_CLASS_EX(className, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW)
+#define DECLARE_WND_SUPERCLASS(className, nativeClassName)                                                  \
+  static ::win32::CWndClassInfo& GetWndClassInfo() {                                                        \
+    static ::win32::CWndClassInfo info = {className, 0, nullptr, nullptr, nativeClassName, 0, nullptr, {}}; \
+    return info;                                                                                            \
   }
 
 // Sends a notification that parent received back to the control it concerns,
@@ -95,8 +92,8 @@ BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
 
 // Runs map on one message, which `current` points to meanwhile; a message sent
 // from inside a handler restores the outer one when it returns.
-BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam,
-                       LPARAM lParam, LRESULT& result);
+BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                       LRESULT& result);
 
 // Clears the window's pointer to object at index (GWLP_USERDATA, DWLP_USER)
 // unless the window is gone or points elsewhere: the window may outlive its
@@ -105,7 +102,7 @@ void DetachObject(HWND hWnd, int index, const void* object);
 
 // The part of every window object that does not depend on its class.
 class CWindowImplRoot : public CWindow, public CMessageMap {
-public:
+ public:
   CWindowImplRoot() = default;
   CWindowImplRoot(const CWindowImplRoot&) = delete;
   CWindowImplRoot& operator=(const CWindowImplRoot&) = delete;
@@ -133,15 +130,15 @@ public:
 
   WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;
 
-protected:
+ protected:
   // Window-procedure bodies shared by every class.
   static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR refData);
-  HWND CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style,
-                  DWORD exStyle, HMENU menuOrId, void* createParam);
+  static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                       DWORD_PTR refData);
+  HWND CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style, DWORD exStyle,
+                  HMENU menuOrId, void* createParam);
 
-private:
+ private:
   struct CCreateParams {
     CWindowImplRoot* self;
     void* user;
@@ -157,18 +154,23 @@ private:
 // static_cast<T*>(this)->m_hWnd, so one object keeps one handle.
 template <class T, class TWinTraits = CControlWinTraits>
 class CWindowImpl : public CWindowImplRoot {
-public:
+ public:
   static CWndClassInfo& GetWndClassInfo() {
-    static CWndClassInfo info = {nullptr, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
-                                 reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), IDC_ARROW,
-                                 nullptr, 0, nullptr, {}};
+    static CWndClassInfo info = {nullptr,
+                                 CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                                 reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
+                                 IDC_ARROW,
+                                 nullptr,
+                                 0,
+                                 nullptr,
+                                 {}};
     return info;
   }
 
   // rect null: CW_USEDEFAULT for a top-level window, empty for a child. A child
   // created with id 0 takes the object's address as its id, so ids stay unique.
-  HWND Create(HWND parent, const RECT* rect = nullptr, const wchar_t* name = nullptr,
-              DWORD style = 0, DWORD exStyle = 0, UINT_PTR menuOrId = 0, void* createParam = nullptr) {
+  HWND Create(HWND parent, const RECT* rect = nullptr, const wchar_t* name = nullptr, DWORD style = 0,
+              DWORD exStyle = 0, UINT_PTR menuOrId = 0, void* createParam = nullptr) {
     CWndClassInfo& info = T::GetWndClassInfo();
     ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImplRoot::WindowProc);
     if (!atom) return nullptr;
@@ -176,8 +178,7 @@ public:
     style = TWinTraits::GetWndStyle(style);
     exStyle = TWinTraits::GetWndExStyle(exStyle);
     if ((style & WS_CHILD) && menuOrId == 0) menuOrId = reinterpret_cast<UINT_PTR>(this);
-    return CreateImpl(atom, parent, rect, name, style, exStyle, reinterpret_cast<HMENU>(menuOrId),
-                      createParam);
+    return CreateImpl(atom, parent, rect, name, style, exStyle, reinterpret_cast<HMENU>(menuOrId), createParam);
   }
 };
 

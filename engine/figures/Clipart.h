@@ -4,7 +4,7 @@
 #include "engine/figures/Draw.h"
 
 class CDTClipart : public CDTDraw {
-public:
+ public:
   CDTClipart() { m_nType = DRAW_CLIPART; }
   int Draw() override { return 0; }
   void SetColor(DWORD argb) { m_clrClipart = argb; }

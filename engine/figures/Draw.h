@@ -19,7 +19,7 @@ struct PointF {
 };
 
 class CDTDraw : public CDTElement {
-public:
+ public:
   CDTDraw() { m_pLabel = &m_label; }
   ~CDTDraw() override;
 
@@ -63,6 +63,6 @@ public:
   wchar_t m_szValue[256]{};
   GUID m_guid{};
 
-protected:
+ protected:
   void AfterStyleChange(BOOL repaint);
 };

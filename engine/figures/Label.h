@@ -7,7 +7,7 @@
 #include <string>
 
 class CDTLabel {
-public:
+ public:
   BOOL HitTest(const POINT* point) const { return point && ::PtInRect(&m_rc, *point); }
   void SetFontFace(const wchar_t* face) { m_strFontFace = face ? face : L""; }
 

@@ -6,7 +6,7 @@
 #include "engine/figures/Draw.h"
 
 class CDTRuler : public CDTDraw {
-public:
+ public:
   CDTRuler() { m_nType = DRAW_RULER; }
 
   int Draw() override { return 0; }

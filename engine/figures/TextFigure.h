@@ -6,7 +6,7 @@
 #include "engine/figures/Draw.h"
 
 class CDTText : public CDTDraw {
-public:
+ public:
   CDTText() { m_nType = DRAW_TEXT; }
   int Draw() override { return 0; }
   void SetText(const wchar_t* text) { m_strText = text ? text : L""; }

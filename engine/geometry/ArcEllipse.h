@@ -5,14 +5,14 @@
 // Circular or elliptic arc between two angles (radians from +x toward +y).
 // The option is the direction: true runs through increasing angles.
 class PArc : public PGraphic {
-public:
+ public:
   PArc(double cx, double cy, double rx, double ry, double startAngle, double endAngle, bool direction);
   void Rewind() override;
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
   void SetOption(bool direction) override;
 
-private:
+ private:
   void Normalize();
 
   double m_startAngle;
@@ -30,7 +30,7 @@ private:
 // Closed ellipse; the option is the direction: true runs through decreasing
 // angles. The first point is not repeated at the end.
 class PEllipse : public PGraphic {
-public:
+ public:
   PEllipse(double cx, double cy, double rx, double ry, bool direction);
   void Rewind() override { m_currentStep = 0; }
   PathCommand Vertex(double* x, double* y) override;
@@ -39,7 +39,7 @@ public:
 
   unsigned StepCount() const { return m_stepCount; }
 
-private:
+ private:
   void ComputeStepCount();
 
   double m_cx, m_cy;

@@ -9,8 +9,8 @@ PathCommand PBezier::Vertex(double* x, double* y) {
   return cmd;
 }
 
-void PBezierSvg::Init(double x0, double y0, double rx, double ry, double angle, bool largeArc, bool sweep,
-                      double x2, double y2) {
+void PBezierSvg::Init(double x0, double y0, double rx, double ry, double angle, bool largeArc, bool sweep, double x2,
+                      double y2) {
   m_x0 = x0, m_y0 = y0, m_rx = rx, m_ry = ry, m_angle = angle;
   m_largeArc = largeArc, m_sweep = sweep;
   m_x2 = x2, m_y2 = y2;

@@ -4,14 +4,14 @@
 
 // Holder of up to 13 points of a Bezier arc approximation.
 class PBezier : public PGraphic {
-public:
+ public:
   static constexpr int kMaxCoordinates = 26;
 
   PBezier() = default;
   void Rewind() override { m_nextIndex = 0; }
   PathCommand Vertex(double* x, double* y) override;
 
-private:
+ private:
   int m_nextIndex = kMaxCoordinates;
   int m_coordinateCount = 0;
   double m_coordinates[kMaxCoordinates] = {};
@@ -22,15 +22,14 @@ private:
 // The radii are never validated, so the arc yields no points and its users
 // fall back to a straight segment.
 class PBezierSvg : public PGraphic {
-public:
+ public:
   PBezierSvg() = default;
-  void Init(double x0, double y0, double rx, double ry, double angle, bool largeArc, bool sweep, double x2,
-            double y2);
+  void Init(double x0, double y0, double rx, double ry, double angle, bool largeArc, bool sweep, double x2, double y2);
   bool RadiiValid() const { return m_radiiValid; }
   void Rewind() override { m_arc.Rewind(); }
   PathCommand Vertex(double* x, double* y) override { return m_arc.Vertex(x, y); }
 
-private:
+ private:
   PBezier m_arc;
   bool m_radiiValid = false;
   double m_x0 = 0, m_y0 = 0, m_rx = 0, m_ry = 0, m_angle = 0;

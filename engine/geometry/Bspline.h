@@ -5,7 +5,7 @@
 
 // Natural cubic spline of one coordinate over its abscissae.
 class SplineInterpolator {
-public:
+ public:
   SplineInterpolator() = default;
   SplineInterpolator(const SplineInterpolator&) = delete;
   SplineInterpolator& operator=(const SplineInterpolator&) = delete;
@@ -16,7 +16,7 @@ public:
   void Prepare();
   double Value(double x) const;
 
-private:
+ private:
   double* Derivatives() const { return m_storage; }
   double* Abscissae() const { return m_storage + m_capacity; }
   double* Values() const { return m_storage + 2 * m_capacity; }
@@ -31,13 +31,13 @@ private:
 // Smooth polyline through clicked points: each coordinate follows a natural
 // cubic spline over the point index.
 class PBspline : public PGraphic {
-public:
+ public:
   PBspline() = default;
   void AddVertex(double x, double y, PathCommand cmd);
   void Rewind() override;
   PathCommand Vertex(double* x, double* y) override;
 
-private:
+ private:
   enum Status { StatusInitial, StatusReady, StatusPolygon, StatusEndPoly, StatusStop };
 
   PointBlockList<PointD> m_points;

@@ -59,8 +59,8 @@ PathCommand NextFlattenedPoint(const PointBlockList<PointD>& points, unsigned& i
 
 // The first and last vertices of an incremental flattening are the exact end
 // points; only the steps between them come from the forward differences.
-bool IncrementalEndVertex(int& step, int stepCount, double startX, double startY, double endX, double endY,
-                          double* x, double* y, PathCommand* cmd) {
+bool IncrementalEndVertex(int& step, int stepCount, double startX, double startY, double endX, double endY, double* x,
+                          double* y, PathCommand* cmd) {
   if (step == stepCount) {
     *x = startX;
     *y = startY;
@@ -88,8 +88,7 @@ void RewindChosen(unsigned method, Incremental& incremental, Subdivision& subdiv
 }
 
 template <class Incremental, class Subdivision>
-PathCommand VertexOfChosen(unsigned method, Incremental& incremental, Subdivision& subdivision, double* x,
-                           double* y) {
+PathCommand VertexOfChosen(unsigned method, Incremental& incremental, Subdivision& subdivision, double* x, double* y) {
   return method == CurveIncremental ? incremental.Vertex(x, y) : subdivision.Vertex(x, y);
 }
 
@@ -294,9 +293,7 @@ void PCurve3Div::Subdivide(double x1, double y1, double x2, double y2, double x3
   Subdivide(x123, y123, x23, y23, x3, y3, level + 1);
 }
 
-PathCommand PCurve3Div::Vertex(double* x, double* y) {
-  return NextFlattenedPoint(m_points, m_outputIndex, x, y);
-}
+PathCommand PCurve3Div::Vertex(double* x, double* y) { return NextFlattenedPoint(m_points, m_outputIndex, x, y); }
 
 // ---- subdividing cubic -----------------------------------------------------
 
@@ -393,9 +390,7 @@ void PCurve4Div::Subdivide(double x1, double y1, double x2, double y2, double x3
   Subdivide(x1234, y1234, x234, y234, x34, y34, x4, y4, level + 1);
 }
 
-PathCommand PCurve4Div::Vertex(double* x, double* y) {
-  return NextFlattenedPoint(m_points, m_outputIndex, x, y);
-}
+PathCommand PCurve4Div::Vertex(double* x, double* y) { return NextFlattenedPoint(m_points, m_outputIndex, x, y); }
 
 // ---- switching wrappers ----------------------------------------------------
 

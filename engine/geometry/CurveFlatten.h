@@ -7,7 +7,7 @@
 // keeps its control points so that a new approximation scale re-flattens.
 
 class PCurve3Inc : public PGraphic {
-public:
+ public:
   PCurve3Inc() = default;
   void Init(double x1, double y1, double x2, double y2, double x3, double y3);
   void Reset();
@@ -15,7 +15,7 @@ public:
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
 
-private:
+ private:
   double m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0, m_x3 = 0, m_y3 = 0;
   bool m_hasCurve = false;  // scale changes re-flatten only a curve that was given
   int m_stepCount = 0;
@@ -30,7 +30,7 @@ private:
 };
 
 class PCurve4Inc : public PGraphic {
-public:
+ public:
   PCurve4Inc() = default;
   void Init(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4);
   void Reset();
@@ -38,7 +38,7 @@ public:
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
 
-private:
+ private:
   double m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0, m_x3 = 0, m_y3 = 0, m_x4 = 0, m_y4 = 0;
   bool m_hasCurve = false;  // scale changes re-flatten only a curve that was given
   int m_stepCount = 0;
@@ -55,7 +55,7 @@ private:
 };
 
 class PCurve3Div : public PGraphic {
-public:
+ public:
   PCurve3Div() = default;
   void Init(double x1, double y1, double x2, double y2, double x3, double y3);
   void Reset();
@@ -63,7 +63,7 @@ public:
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
 
-private:
+ private:
   void Flatten();
   void Subdivide(double x1, double y1, double x2, double y2, double x3, double y3, unsigned level);
   void AddPoint(double x, double y);
@@ -77,7 +77,7 @@ private:
 };
 
 class PCurve4Div : public PGraphic {
-public:
+ public:
   PCurve4Div() = default;
   void Init(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4);
   void Reset();
@@ -85,7 +85,7 @@ public:
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
 
-private:
+ private:
   void Flatten();
   void Subdivide(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4,
                  unsigned level);
@@ -103,7 +103,7 @@ private:
 enum CurveApproximation : unsigned { CurveIncremental = 0, CurveSubdivision = 1 };
 
 class PCurve3 : public PGraphic {
-public:
+ public:
   PCurve3() = default;
   void Init(double x1, double y1, double x2, double y2, double x3, double y3);
   void Reset();
@@ -112,7 +112,7 @@ public:
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
 
-private:
+ private:
   double m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0, m_x3 = 0, m_y3 = 0;
   PCurve3Inc m_incremental;
   PCurve3Div m_subdivision;
@@ -120,7 +120,7 @@ private:
 };
 
 class PCurve4 : public PGraphic {
-public:
+ public:
   PCurve4() = default;
   void Init(double x1, double y1, double x2, double y2, double x3, double y3, double x4, double y4);
   void Reset();
@@ -129,7 +129,7 @@ public:
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
 
-private:
+ private:
   double m_x1 = 0, m_y1 = 0, m_x2 = 0, m_y2 = 0, m_x3 = 0, m_y3 = 0, m_x4 = 0, m_y4 = 0;
   PCurve4Inc m_incremental;
   PCurve4Div m_subdivision;
@@ -139,13 +139,13 @@ private:
 // Replaces the curve commands of a source by the line segments of their
 // flattening; every other command passes unchanged.
 class PCurveConvert : public PGraphic {
-public:
+ public:
   explicit PCurveConvert(PGraphic* source) : m_source(source) {}
   void Rewind() override;
   PathCommand Vertex(double* x, double* y) override;
   void SetApproximationScale(double scale) override;
 
-private:
+ private:
   PGraphic* m_source;
   double m_lastX = 0, m_lastY = 0;
   PCurve3 m_curve3;

@@ -22,7 +22,7 @@ inline bool IsEndPoly(PathCommand c) { return (c & CmdMask) == CmdEndPoly; }
 inline bool IsCurve(PathCommand c) { return c == CmdCurve3 || c == CmdCurve4; }
 
 class PGraphic {
-public:
+ public:
   PGraphic() = default;
   PGraphic(const PGraphic&) = delete;
   PGraphic& operator=(const PGraphic&) = delete;
@@ -36,7 +36,7 @@ public:
   double ApproximationScale() const { return m_approximationScale; }
   bool Option() const { return m_option; }
 
-protected:
+ protected:
   double m_approximationScale = 1.0;
   bool m_option = true;
 };

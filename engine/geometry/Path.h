@@ -20,7 +20,7 @@ struct Triangle {
 
 // A line to be stroked with a width, caps and joins.
 class PPath : public PGraphic {
-public:
+ public:
   virtual unsigned StartNewPath() = 0;
   virtual void MoveTo(double x, double y) = 0;
   virtual void LineTo(double x, double y) = 0;
@@ -43,7 +43,7 @@ public:
 
 // An area to be filled (odd winding rule).
 class PPolygon : public PGraphic {
-public:
+ public:
   virtual unsigned StartNewPath() = 0;
   virtual void MoveTo(double x, double y) = 0;
   virtual void LineTo(double x, double y) = 0;

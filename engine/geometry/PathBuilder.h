@@ -6,7 +6,7 @@
 // The path-building operations over a vertex store, shared by the stroked
 // path and the filled polygon.
 class PathBuilder {
-public:
+ public:
   unsigned StartNewPath();
   void MoveTo(double x, double y) { m_vertices.Add(x, y, CmdMoveTo); }
   void LineTo(double x, double y) { m_vertices.Add(x, y, CmdLineTo); }
@@ -22,7 +22,7 @@ public:
 
   const VertexBlockStorage& Vertices() const { return m_vertices; }
 
-private:
+ private:
   // Control point that mirrors the previous curve's last control point.
   bool SmoothControl(double* cx, double* cy) const;
 

@@ -8,7 +8,7 @@
 namespace {
 // Wider than any window: keeps a wild pen weight from flooding the tessellator.
 constexpr int kMaxStrokeWidth = 1 << 16;
-}
+}  // namespace
 
 void PPathImpl::StrokeToTriangles() {
   if (!m_tessellator.Valid() || m_width == 0) return;

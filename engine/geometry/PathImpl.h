@@ -9,7 +9,7 @@
 // keeps its own order of fields.
 template <class Interface, class Shape>
 class PBuiltShape : public Interface {
-public:
+ public:
   void Rewind() override { Builder().Rewind(); }
   PathCommand Vertex(double* x, double* y) override { return Builder().Vertex(x, y); }
 
@@ -21,9 +21,7 @@ public:
   }
   void SmoothCurve3To(double x, double y) override { Builder().SmoothCurve3To(x, y); }
   void Curve3To(double cx, double cy, double x, double y) override { Builder().Curve3To(cx, cy, x, y); }
-  void SmoothCurve4To(double c2x, double c2y, double x, double y) override {
-    Builder().SmoothCurve4To(c2x, c2y, x, y);
-  }
+  void SmoothCurve4To(double c2x, double c2y, double x, double y) override { Builder().SmoothCurve4To(c2x, c2y, x, y); }
   void Curve4To(double c1x, double c1y, double c2x, double c2y, double x, double y) override {
     Builder().Curve4To(c1x, c1y, c2x, c2y, x, y);
   }
@@ -34,13 +32,13 @@ public:
   void SetLineCap(int cap) override { Self().m_lineCap = cap; }
   void SetLineJoin(int join) override { Self().m_lineJoin = join; }
 
-private:
+ private:
   Shape& Self() { return static_cast<Shape&>(*this); }
   PathBuilder& Builder() { return Self().m_builder; }
 };
 
 class PPathImpl : public PBuiltShape<PPath, PPathImpl> {
-public:
+ public:
   PPathImpl() = default;
 
   void StrokeToTriangles() override;
@@ -48,7 +46,7 @@ public:
 
   const VertexBlockStorage& Vertices() const { return m_builder.Vertices(); }
 
-private:
+ private:
   friend class PBuiltShape<PPath, PPathImpl>;
   PathBuilder m_builder;
   TriangleTessellator m_tessellator;
@@ -58,13 +56,13 @@ private:
 };
 
 class PPolygonImpl : public PBuiltShape<PPolygon, PPolygonImpl> {
-public:
+ public:
   PPolygonImpl() = default;
 
   void JoinPathFirst(PGraphic* source) override { m_builder.JoinPath(source); }
   void FillToTriangles() override;
 
-private:
+ private:
   friend class PBuiltShape<PPolygon, PPolygonImpl>;
   int m_lineCap = CapRound;
   int m_lineJoin = JoinRound;

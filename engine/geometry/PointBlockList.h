@@ -8,7 +8,7 @@
 // only while it grows.
 template <class T, unsigned BlockShift = 6>
 class PointBlockList {
-public:
+ public:
   static constexpr unsigned kBlockSize = 1u << BlockShift;
   static constexpr unsigned kBlockMask = kBlockSize - 1;
 
@@ -35,7 +35,7 @@ public:
   const T& operator[](unsigned i) const { return m_table[i >> BlockShift][i & kBlockMask]; }
   T& Last() { return (*this)[m_size - 1]; }
 
-private:
+ private:
   void Grow(unsigned block) {
     if (block >= m_capacity) {
       const unsigned capacity = m_capacity + kBlockSize;

@@ -7,7 +7,7 @@
 // Points of one sub-path, each with its distance to the next; coincident
 // neighbours are merged as they are added.
 class VertexDistSequence {
-public:
+ public:
   unsigned Size() const { return m_points.Size(); }
   void Clear() { m_points.Clear(); }
   void Add(double x, double y);
@@ -19,7 +19,7 @@ public:
   VertexDist& operator[](unsigned i) { return m_points[i]; }
   const VertexDist& operator[](unsigned i) const { return m_points[i]; }
 
-private:
+ private:
   static bool Measure(VertexDist& from, const VertexDist& to);
   PointBlockList<VertexDist> m_points;
 };
@@ -27,20 +27,33 @@ private:
 // Outline of a stroke around each sub-path of a flattened source: caps at open
 // ends, joins at corners, outer and inner contour of closed sub-paths.
 class StrokeGenerator : public PGraphic {
-public:
+ public:
   StrokeGenerator(PGraphic* source, double width, int lineCap, int lineJoin);
   void Rewind() override;
   PathCommand Vertex(double* x, double* y) override;
 
-private:
+ private:
   enum Status {
-    Initial, Accumulate, Ready, Cap1, Cap2, Outline1, CloseFirst, Outline2, OutVertices, EndPoly1, EndPoly2, Stop
+    Initial,
+    Accumulate,
+    Ready,
+    Cap1,
+    Cap2,
+    Outline1,
+    CloseFirst,
+    Outline2,
+    OutVertices,
+    EndPoly1,
+    EndPoly2,
+    Stop
   };
 
   void ReadSubPath();
   void PrepareSubPath();
   PathCommand GenerateVertex(double* x, double* y);
-  const VertexDist& Prev(unsigned i) const { return m_sourcePoints[(i + m_sourcePoints.Size() - 1) % m_sourcePoints.Size()]; }
+  const VertexDist& Prev(unsigned i) const {
+    return m_sourcePoints[(i + m_sourcePoints.Size() - 1) % m_sourcePoints.Size()];
+  }
   const VertexDist& Curr(unsigned i) const { return m_sourcePoints[i]; }
   const VertexDist& Next(unsigned i) const { return m_sourcePoints[(i + 1) % m_sourcePoints.Size()]; }
 
@@ -49,7 +62,7 @@ private:
   VertexDistSequence m_sourcePoints;
   PointBlockList<PointD> m_outPoints;
   bool m_closed = false;
-  Status m_status = Initial;      // of the reader over the source
+  Status m_status = Initial;       // of the reader over the source
   Status m_outlineStatus = Ready;  // of the outline of the current sub-path
   Status m_previousStatus = Ready;
   unsigned m_sourceIndex = 0;

@@ -19,8 +19,8 @@ double CrossProduct(double x1, double y1, double x2, double y2, double x, double
   return (x - x2) * (y2 - y1) - (y - y2) * (x2 - x1);
 }
 
-bool Intersection(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy,
-                  double* x, double* y) {
+bool Intersection(double ax, double ay, double bx, double by, double cx, double cy, double dx, double dy, double* x,
+                  double* y) {
   const double num = (ay - cy) * (dx - cx) - (ax - cx) * (dy - cy);
   const double den = (bx - ax) * (dy - cy) - (by - ay) * (dx - cx);
   if (std::fabs(den) < 1e-30) return false;
@@ -49,9 +49,7 @@ void StrokeMath::SetWidth(double width) {
   m_widthEps = m_width / 1024.0;
 }
 
-double StrokeMath::ArcStep() const {
-  return 2.0 * std::acos(m_widthAbs / (m_widthAbs + 0.125 / m_approximationScale));
-}
+double StrokeMath::ArcStep() const { return 2.0 * std::acos(m_widthAbs / (m_widthAbs + 0.125 / m_approximationScale)); }
 
 void StrokeMath::CalcArc(PointBlockList<PointD>& out, double x, double y, double dx1, double dy1, double dx2,
                          double dy2) const {
@@ -76,16 +74,16 @@ void StrokeMath::CalcArc(PointBlockList<PointD>& out, double x, double y, double
 }
 
 void StrokeMath::CalcMiter(PointBlockList<PointD>& out, const VertexDist& v0, const VertexDist& v1,
-                           const VertexDist& v2, double dx1, double dy1, double dx2, double dy2, int join,
-                           double limit, double dbevel) const {
+                           const VertexDist& v2, double dx1, double dy1, double dx2, double dy2, int join, double limit,
+                           double dbevel) const {
   double xi = v1.x, yi = v1.y;
   double di = 1;
   const double lim = m_widthAbs * limit;
   bool limitExceeded = true;
   bool intersectionFailed = true;
 
-  if (Intersection(v0.x + dx1, v0.y - dy1, v1.x + dx1, v1.y - dy1, v1.x + dx2, v1.y - dy2, v2.x + dx2, v2.y - dy2,
-                   &xi, &yi)) {
+  if (Intersection(v0.x + dx1, v0.y - dy1, v1.x + dx1, v1.y - dy1, v1.x + dx2, v1.y - dy2, v2.x + dx2, v2.y - dy2, &xi,
+                   &yi)) {
     di = Distance(v1.x, v1.y, xi, yi);
     if (di <= lim) {
       out.Add({xi, yi});
@@ -154,8 +152,8 @@ void StrokeMath::CalcCap(PointBlockList<PointD>& out, const VertexDist& v0, cons
   out.Add({v0.x + dx1, v0.y - dy1});
 }
 
-void StrokeMath::CalcJoin(PointBlockList<PointD>& out, const VertexDist& v0, const VertexDist& v1,
-                          const VertexDist& v2, double len1, double len2) const {
+void StrokeMath::CalcJoin(PointBlockList<PointD>& out, const VertexDist& v0, const VertexDist& v1, const VertexDist& v2,
+                          double len1, double len2) const {
   const double dx1 = m_width * (v1.y - v0.y) / len1;
   const double dy1 = m_width * (v1.x - v0.x) / len1;
   const double dx2 = m_width * (v2.y - v1.y) / len2;
@@ -177,8 +175,8 @@ void StrokeMath::CalcJoin(PointBlockList<PointD>& out, const VertexDist& v0, con
     // A practically straight corner gets one point instead of a tiny arc.
     if (m_approximationScale * (m_widthAbs - dbevel) < m_widthEps) {
       double x, y;
-      if (Intersection(v0.x + dx1, v0.y - dy1, v1.x + dx1, v1.y - dy1, v1.x + dx2, v1.y - dy2, v2.x + dx2,
-                       v2.y - dy2, &x, &y))
+      if (Intersection(v0.x + dx1, v0.y - dy1, v1.x + dx1, v1.y - dy1, v1.x + dx2, v1.y - dy2, v2.x + dx2, v2.y - dy2,
+                       &x, &y))
         out.Add({x, y});
       else
         out.Add({v1.x + dx1, v1.y - dy1});

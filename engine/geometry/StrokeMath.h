@@ -12,7 +12,7 @@ struct VertexDist {
 
 // Caps, joins, miters and round arcs of a stroke outline.
 class StrokeMath {
-public:
+ public:
   StrokeMath() = default;
   void SetWidth(double width);  // full width; the outline lies width / 2 on each side
   void SetLineCap(int cap) { m_lineCap = cap; }
@@ -23,9 +23,8 @@ public:
   void CalcJoin(PointBlockList<PointD>& out, const VertexDist& v0, const VertexDist& v1, const VertexDist& v2,
                 double len1, double len2) const;
 
-private:
-  void CalcArc(PointBlockList<PointD>& out, double x, double y, double dx1, double dy1, double dx2,
-               double dy2) const;
+ private:
+  void CalcArc(PointBlockList<PointD>& out, double x, double y, double dx1, double dy1, double dx2, double dy2) const;
   void CalcMiter(PointBlockList<PointD>& out, const VertexDist& v0, const VertexDist& v1, const VertexDist& v2,
                  double dx1, double dy1, double dx2, double dy2, int join, double limit, double dbevel) const;
   double ArcStep() const;

@@ -11,7 +11,7 @@ typedef struct GLUtesselator GLUtesselator;
 // One GLU tessellator with the vertices it was fed and the triangles it
 // returned. Vertices are owned here, those made by the tessellator included.
 class TriangleTessellator {
-public:
+ public:
   TriangleTessellator();
   TriangleTessellator(const TriangleTessellator&) = delete;
   TriangleTessellator& operator=(const TriangleTessellator&) = delete;
@@ -32,7 +32,7 @@ public:
   void AddTessVertex(TessVertex* v);
   TessVertex* Combine(const double coords[3]);
 
-private:
+ private:
   void Emit();
 
   GLUtesselator* m_tess = nullptr;

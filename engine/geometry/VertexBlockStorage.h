@@ -5,7 +5,7 @@
 // Vertex store of paths and polygons: points live in blocks of 256 that never
 // move, so a growing path keeps its earlier points in place.
 class VertexBlockStorage {
-public:
+ public:
   static constexpr unsigned kBlockShift = 8;
   static constexpr unsigned kBlockSize = 1u << kBlockShift;
   static constexpr unsigned kBlockMask = kBlockSize - 1;
@@ -27,7 +27,7 @@ public:
   PathCommand LastPoint(double* x, double* y) const;
   PathCommand PreviousPoint(double* x, double* y) const;
 
-private:
+ private:
   void AllocateBlock(unsigned block);
 
   unsigned m_totalVertices = 0;

@@ -8,7 +8,7 @@
 #include <string>
 
 class CDTGrid {
-public:
+ public:
   int m_bShow = 0;
   int m_nWeight = 50;
   DWORD m_clrLine = 0x80FFFFFF;
@@ -16,7 +16,7 @@ public:
 };
 
 class CDTCross {
-public:
+ public:
   int m_bShow = 0;
   DWORD m_clrLine = 0xFFFF0000;
   int m_bTrack = 0;
@@ -25,7 +25,7 @@ public:
 };
 
 class CDTMagnifier {
-public:
+ public:
   int m_bShow = 0;
   int m_nWeight = 2;
   int m_nDisplay = 128;
@@ -34,13 +34,13 @@ public:
 };
 
 class CHistogram {
-public:
+ public:
   int m_bShow = 0;
   int m_nFrames = 0;  // frames handed over, for the overlay's counting
 };
 
 class CDTInfoLine {
-public:
+ public:
   int m_bShown = 0;  // shows the text of the document it was switched on for
   const void* m_pDocument = nullptr;
   std::wstring m_strText;

@@ -15,8 +15,8 @@
 // face, measured and drawn into 32-bit pixel buffers (bytes B, G, R, A).
 
 struct FontDescription {
-  int size;             // pixels per em
-  int secondSize;       // 0 = the same as size
+  int size;        // pixels per em
+  int secondSize;  // 0 = the same as size
   int styleValue;
   unsigned char styleFlag;
   wchar_t familyName[32];
@@ -24,8 +24,8 @@ struct FontDescription {
 
 struct GlyphBitmap {
   int rows = 0;
-  int width = 0;  // pixels
-  int pitch = 0;  // bytes per row
+  int width = 0;                            // pixels
+  int pitch = 0;                            // bytes per row
   std::unique_ptr<unsigned char[]> buffer;  // one byte per pixel: 0..255 gray, 0/1 mono
   uint16_t grays = 0;
   uint8_t pixelMode = 0;
@@ -63,7 +63,7 @@ typedef void (*GlyphCallback)(int index, int x, int y, int advance, int height, 
                               unsigned char* green, unsigned char* blue, int userData);
 
 class FTFont {
-public:
+ public:
   // Thrown while a font is opened; caught by the factory.
   enum Status { FileMissing = 10 };
 

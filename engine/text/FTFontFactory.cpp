@@ -14,7 +14,7 @@ namespace {
 constexpr DWORD kCollectionTable = 0x66637474;  // "ttcf"
 
 class ScreenDc {
-public:
+ public:
   ScreenDc() : m_dc(GetDC(nullptr)) {}
   ~ScreenDc() {
     if (m_dc) ReleaseDC(nullptr, m_dc);
@@ -23,12 +23,12 @@ public:
   ScreenDc& operator=(const ScreenDc&) = delete;
   HDC Get() const { return m_dc; }
 
-private:
+ private:
   HDC m_dc;
 };
 
 class GdiFont {
-public:
+ public:
   explicit GdiFont(HFONT font) : m_font(font) {}
   ~GdiFont() {
     if (m_font) DeleteObject(m_font);
@@ -37,12 +37,12 @@ public:
   GdiFont& operator=(const GdiFont&) = delete;
   HFONT Get() const { return m_font; }
 
-private:
+ private:
   HFONT m_font;
 };
 
 class SelectedObject {
-public:
+ public:
   SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
   ~SelectedObject() {
     if (m_old) SelectObject(m_dc, m_old);
@@ -50,7 +50,7 @@ public:
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
 
-private:
+ private:
   HDC m_dc;
   HGDIOBJ m_old;
 };
@@ -86,7 +86,7 @@ struct FontBlob {
 };
 
 class FTFontFactoryPrivate {
-public:
+ public:
   FTFontFactoryPrivate() { FT_Init_FreeType(&m_library); }
   virtual ~FTFontFactoryPrivate() {
     for (FTFontImpl* font : m_fonts) delete font;
@@ -117,8 +117,7 @@ public:
         ++blob->referenceCount;
         return font;
       }
-    } catch (...) {
-    }
+    } catch (...) {}
     // The failed font never counted as a user of the bytes: leave the count
     // alone and free the bytes only if no live font holds them.
     delete font;

@@ -9,7 +9,7 @@ class FTFontFactoryPrivate;
 // Makes fonts from installed faces. The bytes of a face are read once and
 // shared by every live font of that face name.
 class FTFontFactory {
-public:
+ public:
   FTFontFactory();
   FTFontFactory(const FTFontFactory&) = delete;
   FTFontFactory& operator=(const FTFontFactory&) = delete;
@@ -29,6 +29,6 @@ public:
   // Live fonts sharing the bytes of a face name; -1 when none are held.
   int FaceReferenceCount(const wchar_t* faceName) const;
 
-private:
+ private:
   std::unique_ptr<FTFontFactoryPrivate> m_private;
 };

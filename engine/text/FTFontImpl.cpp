@@ -76,8 +76,7 @@ bool FTFontImpl::SetSize() {
   m_hasKerning = FT_HAS_KERNING(m_face) ? 1 : 0;
 
   std::fill(std::begin(m_description.familyName), std::end(m_description.familyName), L'\0');
-  if (m_face->family_name)
-    MultiByteToWideChar(CP_ACP, 0, m_face->family_name, -1, m_description.familyName, 31);
+  if (m_face->family_name) MultiByteToWideChar(CP_ACP, 0, m_face->family_name, -1, m_description.familyName, 31);
   m_description.familyName[31] = L'\0';
   return true;
 }

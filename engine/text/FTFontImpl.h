@@ -10,12 +10,12 @@
 
 // A FreeType face at one size with its glyph cache.
 class FTFontImpl : public FTFont {
-public:
+ public:
   static constexpr unsigned kGlyphTableSize = 0xFFFF;
 
   // Face from bytes that stay owned by the caller while the font lives.
-  FTFontImpl(FT_Library library, const unsigned char* data, int byteCount, int size, int secondSize,
-             int styleValue, bool styleFlag);
+  FTFontImpl(FT_Library library, const unsigned char* data, int byteCount, int size, int secondSize, int styleValue,
+             bool styleFlag);
   ~FTFontImpl() override;
 
   // Opens the face and sets its size; false when FreeType refuses either.
@@ -44,7 +44,7 @@ public:
   void SetGlyphCallback(GlyphCallback callback) override { m_glyphCallback = callback; }
   void SetColor(unsigned char red, unsigned char green, unsigned char blue) override;
 
-private:
+ private:
   bool SetSize();
   bool LoadGlyph(GlyphEntry* entry, unsigned request);
   int Kerning(unsigned previous, unsigned current) const;

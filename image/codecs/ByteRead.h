@@ -6,9 +6,7 @@ namespace ZEvuvoro {
 
 // Little-endian fields of the file formats, read byte by byte so that any
 // alignment works.
-inline uint16_t ReadLe16(const uint8_t* p) {
-  return uint16_t(p[0] | p[1] << 8);
-}
+inline uint16_t ReadLe16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 inline uint32_t ReadLe32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;

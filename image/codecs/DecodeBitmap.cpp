@@ -17,34 +17,34 @@ struct PaletteEntry {
 
 void ConvertRow(const uint8_t* from, uint8_t* to, int width, int bitCount, const PaletteEntry* palette) {
   switch (bitCount) {
-  case 1:
-  case 4:
-  case 8: {
-    const int perByte = 8 / bitCount;
-    const unsigned mask = (1u << bitCount) - 1;
-    for (int x = 0; x < width; ++x) {
-      const int shift = (perByte - 1 - x % perByte) * bitCount;
-      const PaletteEntry& e = palette[(from[x / perByte] >> shift) & mask];
-      to[0] = e.blue;
-      to[1] = e.green;
-      to[2] = e.red;
-      to[3] = 255;
-      to += 4;
+    case 1:
+    case 4:
+    case 8: {
+      const int perByte = 8 / bitCount;
+      const unsigned mask = (1u << bitCount) - 1;
+      for (int x = 0; x < width; ++x) {
+        const int shift = (perByte - 1 - x % perByte) * bitCount;
+        const PaletteEntry& e = palette[(from[x / perByte] >> shift) & mask];
+        to[0] = e.blue;
+        to[1] = e.green;
+        to[2] = e.red;
+        to[3] = 255;
+        to += 4;
+      }
+      break;
     }
-    break;
-  }
-  case 16:
-    for (int x = 0; x < width; ++x, to += 4) {
-      Expand555(ReadLe16(from + size_t(x) * 2), to);
-      to[3] = 255;
-    }
-    break;
-  case 24:
-    ExpandBgrRow(from, to, width);
-    break;
-  case 32:
-    std::memcpy(to, from, size_t(width) * 4);
-    break;
+    case 16:
+      for (int x = 0; x < width; ++x, to += 4) {
+        Expand555(ReadLe16(from + size_t(x) * 2), to);
+        to[3] = 255;
+      }
+      break;
+    case 24:
+      ExpandBgrRow(from, to, width);
+      break;
+    case 32:
+      std::memcpy(to, from, size_t(width) * 4);
+      break;
   }
 }
 
@@ -85,8 +85,7 @@ bool CDecodeBitmap::DoDecode() {
 
   for (int32_t r = 0; r < height; ++r) {
     const int32_t outRow = topDown ? r : height - 1 - r;
-    ConvertRow(in + dataOffset + uint64_t(r) * rowBytes, out + size_t(outRow) * width * 4, width, bitCount,
-               palette);
+    ConvertRow(in + dataOffset + uint64_t(r) * rowBytes, out + size_t(outRow) * width * 4, width, bitCount, palette);
   }
   m_nWidth = width;
   m_nHeight = height;

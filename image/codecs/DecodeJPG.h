@@ -6,7 +6,7 @@ namespace ZEvuvoro {
 
 // JPEG through libjpeg's IJG 8 interface, from the file held in memory.
 class CDecodeJPG : public CDecode {
-protected:
+ protected:
   bool DoDecode() override;
 };
 

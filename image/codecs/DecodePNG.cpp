@@ -29,9 +29,7 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
 }
 
 // Errors jump back to the decoder; neither errors nor warnings are printed.
-void JumpOnError(png_structp png, png_const_charp) {
-  png_longjmp(png, 1);
-}
+void JumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 

@@ -6,7 +6,7 @@ namespace ZEvuvoro {
 
 // PNG through libpng, from the file held in memory.
 class CDecodePNG : public CDecode {
-protected:
+ protected:
   bool DoDecode() override;
 };
 

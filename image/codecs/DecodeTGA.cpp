@@ -18,17 +18,19 @@ constexpr uint64_t kAttributesTypeOffset = 494;
 // One run-length packet of 1 + depth / 8 bytes yields at most 128 pixels.
 constexpr uint64_t kMaxPixelsPerPacket = 128;
 
-bool IsRunLength(int imageType) {
-  return imageType == 9 || imageType == 10 || imageType == 11;
-}
+bool IsRunLength(int imageType) { return imageType == 9 || imageType == 10 || imageType == 11; }
 
 int EntryBytes(int entrySize) {
   switch (entrySize) {
-  case 15:
-  case 16: return 2;
-  case 24: return 3;
-  case 32: return 4;
-  default: return 0;
+    case 15:
+    case 16:
+      return 2;
+    case 24:
+      return 3;
+    case 32:
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -74,9 +76,7 @@ bool ExpandRunLength(const uint8_t* in, uint64_t size, uint64_t position, uint8_
 
 }  // namespace
 
-CDecodeTGA::CDecodeTGA() {
-  Reset();
-}
+CDecodeTGA::CDecodeTGA() { Reset(); }
 
 void CDecodeTGA::Reset() {
   m_pFooter = nullptr;
@@ -161,8 +161,7 @@ bool CDecodeTGA::DoDecode() {
     // Refuse before allocating when the packets cannot possibly fill the picture.
     if ((m_nInputSize - dataOffset) * kMaxPixelsPerPacket < total) return false;
     expanded.reset(new (std::nothrow) uint8_t[static_cast<size_t>(total * pixelBytes)]);
-    if (!expanded || !ExpandRunLength(in, m_nInputSize, dataOffset, expanded.get(), total, pixelBytes))
-      return false;
+    if (!expanded || !ExpandRunLength(in, m_nInputSize, dataOffset, expanded.get(), total, pixelBytes)) return false;
     pixels = expanded.get();
   } else if (total * pixelBytes > m_nInputSize - dataOffset) {
     return false;
@@ -175,23 +174,23 @@ bool CDecodeTGA::DoDecode() {
     const uint8_t* from = pixels + r * width * pixelBytes;
     uint8_t* to = out + (m_nTopDown == 1 ? r : height - 1 - r) * width * 4;
     switch (depth) {
-    case 8:
-      for (uint64_t x = 0; x < width; ++x) std::memcpy(to + x * 4, &table[from[x]], 4);
-      break;
-    case 16:
-      for (uint64_t x = 0; x < width; ++x, to += 4) {
-        Expand555(ReadLe16(from + x * 2), to);
-        to[3] = 255;
-      }
-      break;
-    case 24:
-      ExpandBgrRow(from, to, int(width));
-      break;
-    case 32:
-      std::memcpy(to, from, width * 4);
-      if (!keepAlpha)
-        for (uint64_t x = 0; x < width; ++x) to[x * 4 + 3] = 255;
-      break;
+      case 8:
+        for (uint64_t x = 0; x < width; ++x) std::memcpy(to + x * 4, &table[from[x]], 4);
+        break;
+      case 16:
+        for (uint64_t x = 0; x < width; ++x, to += 4) {
+          Expand555(ReadLe16(from + x * 2), to);
+          to[3] = 255;
+        }
+        break;
+      case 24:
+        ExpandBgrRow(from, to, int(width));
+        break;
+      case 32:
+        std::memcpy(to, from, width * 4);
+        if (!keepAlpha)
+          for (uint64_t x = 0; x < width; ++x) to[x * 4 + 3] = 255;
+        break;
     }
   }
   m_nWidth = int(width);

@@ -4,9 +4,7 @@ namespace ZEvuvoro {
 
 namespace {
 
-void JumpOnError(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->m_jump, 1);
-}
+void JumpOnError(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->m_jump, 1); }
 
 void IgnoreMessage(j_common_ptr) {}
 

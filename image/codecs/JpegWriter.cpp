@@ -26,8 +26,8 @@ void InitDestination(j_compress_ptr info) {
 
 boolean EmptyOutputBuffer(j_compress_ptr info) {
   auto* destination = reinterpret_cast<JpegFileDestination*>(info->dest);
-  if (!destination->m_pFile->Write(destination->m_buffer, kDestinationBuffer)) info->err->error_exit(
-      reinterpret_cast<j_common_ptr>(info));
+  if (!destination->m_pFile->Write(destination->m_buffer, kDestinationBuffer))
+    info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
   destination->m_pub.next_output_byte = destination->m_buffer;
   destination->m_pub.free_in_buffer = kDestinationBuffer;
   return TRUE;
@@ -41,8 +41,7 @@ void TermDestination(j_compress_ptr info) {
 }
 
 // Compresses the picture into the file; false on any library error.
-bool CompressInto(JpegFileDestination& destination, const uint8_t* data, int width, int height, int stride,
-                  int flip) {
+bool CompressInto(JpegFileDestination& destination, const uint8_t* data, int width, int height, int stride, int flip) {
   jpeg_compress_struct info;
   JpegErrorManager errors;
   info.err = InstallJpegErrorManager(errors);

@@ -9,8 +9,6 @@ namespace ZEvuvoro {
 void ExpandBgrRowScalar(const uint8_t* from, uint8_t* to, int width);
 void ExpandBgrRowSse2(const uint8_t* from, uint8_t* to, int width);
 
-inline void ExpandBgrRow(const uint8_t* from, uint8_t* to, int width) {
-  ExpandBgrRowSse2(from, to, width);
-}
+inline void ExpandBgrRow(const uint8_t* from, uint8_t* to, int width) { ExpandBgrRowSse2(from, to, width); }
 
 }  // namespace ZEvuvoro

@@ -6,26 +6,24 @@
 namespace ZEvuvoro {
 
 // Filter arrangements (colour of row 0 columns 0, 1; row 1 columns 0, 1).
-enum BayerType : int
-{
-    BayerGRBG = 0,
-    BayerBGGR = 1,
-    BayerRGGB = 2,
-    BayerGBRG = 3, // also any other value
+enum BayerType : int {
+  BayerGRBG = 0,
+  BayerBGGR = 1,
+  BayerRGGB = 2,
+  BayerGBRG = 3,  // also any other value
 };
 
-struct BayerJob
-{
-    const uint8_t* source;   // sample (0, 0); two samples of border on every side
-    uint8_t* destination;
-    int sourceStride;
-    int destinationStride;
-    int redGain;             // 128 = 1.0
-    int greenGain;
-    int blueGain;
-    int width;
-    int height;
-    int32_t coefficients[16]; // colour matrix x 64; rows red, green, blue, offset
+struct BayerJob {
+  const uint8_t* source;  // sample (0, 0); two samples of border on every side
+  uint8_t* destination;
+  int sourceStride;
+  int destinationStride;
+  int redGain;  // 128 = 1.0
+  int greenGain;
+  int blueGain;
+  int width;
+  int height;
+  int32_t coefficients[16];  // colour matrix x 64; rows red, green, blue, offset
 };
 
 // Colour (0 red, 1 green, 2 blue) of a site with the given row and column parity.
@@ -45,4 +43,4 @@ void BayerChannelSumsScalar(const BayerJob& job, int type, uint64_t sums[3]);
 void BayerChannelSumsSse2(const BayerJob& job, int type, uint64_t sums[3]);
 void BayerChannelSums(const BayerJob& job, int type, uint64_t sums[3]);
 
-} // namespace ZEvuvoro
+}  // namespace ZEvuvoro

@@ -6,13 +6,12 @@
 
 namespace ZEvuvoro {
 
-struct EnhanceSettings
-{
-    int gain[3];              // red, green, blue; 128 = 1.0
-    int16_t coef[16];         // x 64; rows red, green, blue, offset; columns red, green, blue, unused
-    const uint8_t* gammaTable; // applied after the matrix when not null
-    const uint16_t* gammaPairs; // optional: the same table for blue and green at once, see BuildGammaPairs
-    int colourful;            // 0 selects the grey pipeline
+struct EnhanceSettings {
+  int gain[3];                 // red, green, blue; 128 = 1.0
+  int16_t coef[16];            // x 64; rows red, green, blue, offset; columns red, green, blue, unused
+  const uint8_t* gammaTable;   // applied after the matrix when not null
+  const uint16_t* gammaPairs;  // optional: the same table for blue and green at once, see BuildGammaPairs
+  int colourful;               // 0 selects the grey pipeline
 };
 
 // pairs[g << 8 | b] = table[g] << 8 | table[b]: two lookups a pixel instead of three.
@@ -35,17 +34,17 @@ bool EnhanceMatrixFitsSixteenBits(const int16_t coef[16]);
 bool EnhanceMatrixIsDiagonal(const int16_t coef[16]);
 
 // Reads width x 4 bytes of each source row only; writes width x 4 bytes of each destination row.
-void EnhanceFrameScalar(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
-                        int width, int height, const EnhanceSettings& s);
-void EnhanceFrameSse2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
-                      int width, int height, const EnhanceSettings& s);
+void EnhanceFrameScalar(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
+                        const EnhanceSettings& s);
+void EnhanceFrameSse2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
+                      const EnhanceSettings& s);
 // Needs a processor with AVX2 (see EnhanceHasAvx2).
-void EnhanceFrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
-                      int width, int height, const EnhanceSettings& s);
+void EnhanceFrameAvx2(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
+                      const EnhanceSettings& s);
 bool EnhanceHasAvx2();
 
 // The fastest variant this processor runs.
-void EnhanceFrame(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride,
-                  int width, int height, const EnhanceSettings& s);
+void EnhanceFrame(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
+                  const EnhanceSettings& s);
 
-} // namespace ZEvuvoro
+}  // namespace ZEvuvoro

@@ -5,12 +5,11 @@
 
 namespace ZEvuvoro {
 
-enum AwbMode : int
-{
-    AwbNone = 0,
-    AwbGrayAverage = 1,
-    AwbTemperature = 2,
-    AwbShadesOfGray = 3,
+enum AwbMode : int {
+  AwbNone = 0,
+  AwbGrayAverage = 1,
+  AwbTemperature = 2,
+  AwbShadesOfGray = 3,
 };
 
 // 256 entries: linear 0..1 to the sRGB-encoded byte.
@@ -26,9 +25,9 @@ bool AwbGainRule(double r, double g, double b, int gains[3]);
 // Each returns false and leaves gains untouched when the frame gives no estimate.
 bool EstimateGrayAverage(const uint8_t* src, int stride, int width, int height, int gains[3]);
 // colour: width x height x 3 doubles; mask: width x height ints.
-bool EstimateTemperature(const uint8_t* src, int stride, int width, int height,
-                         double* colour, int* mask, int gains[3]);
-bool EstimateShadesOfGray(const uint8_t* src, int stride, int width, int height,
-                          double* colour, const double cone[2][3][3], int gains[3]);
+bool EstimateTemperature(const uint8_t* src, int stride, int width, int height, double* colour, int* mask,
+                         int gains[3]);
+bool EstimateShadesOfGray(const uint8_t* src, int stride, int width, int height, double* colour,
+                          const double cone[2][3][3], int gains[3]);
 
-} // namespace ZEvuvoro
+}  // namespace ZEvuvoro

@@ -9,10 +9,10 @@
 // bytesPerPixel is 3, else 4 (the fourth ignored on input, 255 on output);
 // plane rows are `planeStride` values apart. Both variants give the same bytes.
 struct FusionPlaneRows {
-    float* y;
-    float* cb;
-    float* cr;
-    ptrdiff_t stride;
+  float* y;
+  float* cb;
+  float* cr;
+  ptrdiff_t stride;
 };
 
 void FusionPixelsToPlanesScalar(const uint8_t* pixels, size_t rowBytes, int bytesPerPixel, int width, int height,

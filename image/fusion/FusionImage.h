@@ -13,34 +13,34 @@ class CFusionLaplace;
 // Each picture becomes a luma and two colour-difference planes that the
 // Laplacian-pyramid engine fuses independently.
 class CGPUFusionImage {
-public:
-    CGPUFusionImage(int width, int height, int powerOfTwo);
-    virtual ~CGPUFusionImage();
-    CGPUFusionImage(const CGPUFusionImage&) = delete;
-    CGPUFusionImage& operator=(const CGPUFusionImage&) = delete;
+ public:
+  CGPUFusionImage(int width, int height, int powerOfTwo);
+  virtual ~CGPUFusionImage();
+  CGPUFusionImage(const CGPUFusionImage&) = delete;
+  CGPUFusionImage& operator=(const CGPUFusionImage&) = delete;
 
-    bool AddImage(int bitsPerPixel, const uint8_t* pixels);
-    bool GetResult(int bitsPerPixel, uint8_t* out);
-    void FreeLineBuffers();
+  bool AddImage(int bitsPerPixel, const uint8_t* pixels);
+  bool GetResult(int bitsPerPixel, uint8_t* out);
+  void FreeLineBuffers();
 
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    int PaddedWidth() const { return m_paddedWidth; }
-    int PaddedHeight() const { return m_paddedHeight; }
-    const FloatPlane& Plane(int index) const { return m_planes[index]; }
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  int PaddedWidth() const { return m_paddedWidth; }
+  int PaddedHeight() const { return m_paddedHeight; }
+  const FloatPlane& Plane(int index) const { return m_planes[index]; }
 
-    // The plane size for a picture side; 0 when it cannot be represented.
-    static int PaddedSide(int side, bool powerOfTwo);
-    // Bytes of one row of pixels as exchanged with the caller.
-    static uint64_t RowBytes(int width, int bitsPerPixel);
+  // The plane size for a picture side; 0 when it cannot be represented.
+  static int PaddedSide(int side, bool powerOfTwo);
+  // Bytes of one row of pixels as exchanged with the caller.
+  static uint64_t RowBytes(int width, int bitsPerPixel);
 
-private:
-    int32_t m_width;
-    int32_t m_height;
-    int32_t m_paddedWidth;
-    int32_t m_paddedHeight;
-    FloatPlane m_planes[3]; // Y, Cb, Cr
-    CFusionLaplace* m_engine = nullptr;
+ private:
+  int32_t m_width;
+  int32_t m_height;
+  int32_t m_paddedWidth;
+  int32_t m_paddedHeight;
+  FloatPlane m_planes[3];  // Y, Cb, Cr
+  CFusionLaplace* m_engine = nullptr;
 };
 
 // Null when the size is not positive or the memory cannot be had.

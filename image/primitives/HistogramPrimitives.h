@@ -4,37 +4,35 @@
 #include <cstdint>
 
 // Status codes.
-enum : int
-{
-    HistStsNoErr = 0,
-    HistStsStepWarning = 48,       // integer levels closer than 1 apart
-    HistStsContextMatchErr = -5,   // level block never initialised
-    HistStsSizeErr = -6,
-    HistStsLevelRangeErr = -7,
-    HistStsNullPtrErr = -8,
-    HistStsDataTypeErr = -12,
-    HistStsStepErr = -14,
-    HistStsNumChannelsErr = -53,
-    HistStsLevelsErr = -107,
+enum : int {
+  HistStsNoErr = 0,
+  HistStsStepWarning = 48,      // integer levels closer than 1 apart
+  HistStsContextMatchErr = -5,  // level block never initialised
+  HistStsSizeErr = -6,
+  HistStsLevelRangeErr = -7,
+  HistStsNullPtrErr = -8,
+  HistStsDataTypeErr = -12,
+  HistStsStepErr = -14,
+  HistStsNumChannelsErr = -53,
+  HistStsLevelsErr = -107,
 };
 
 // Data types.
-enum : int
-{
-    HistData8u = 1,
-    HistData16u = 5,
-    HistData16s = 7,
-    HistData32f = 13,
+enum : int {
+  HistData8u = 1,
+  HistData16u = 5,
+  HistData16s = 7,
+  HistData32f = 13,
 };
 
 // Opaque: the caller allocates GetHistogramBufferSize's specSize bytes.
 struct HistogramSpec;
 
 int InitPrimitives();
-int GetHistogramBufferSize(int dataType, int width, int height, const int levels[], int channelCount,
-                           int uniform, int* specSize, int* bufferSize);
-int InitHistogramSpec(int dataType, const float lower[], const float upper[], const int levels[],
-                      int channelCount, HistogramSpec* histSpec);
+int GetHistogramBufferSize(int dataType, int width, int height, const int levels[], int channelCount, int uniform,
+                           int* specSize, int* bufferSize);
+int InitHistogramSpec(int dataType, const float lower[], const float upper[], const int levels[], int channelCount,
+                      HistogramSpec* histSpec);
 int ComputeHistogram8u(const uint8_t* plane, int step, int width, int height, uint32_t hist[],
                        const HistogramSpec* histSpec, uint8_t* buffer);
 uint8_t* AllocAligned8u(int count);
@@ -45,5 +43,5 @@ void FreeAligned(void* block);
 int HistogramPrimitivesVariant();
 // ComputeHistogram8u in a given variant, for comparing variants; the variant
 // must not need more than this processor has.
-int ComputeHistogram8uVariant(int variant, const uint8_t* plane, int step, int width, int height,
-                              uint32_t hist[], const HistogramSpec* histSpec, uint8_t* buffer);
+int ComputeHistogram8uVariant(int variant, const uint8_t* plane, int step, int width, int height, uint32_t hist[],
+                              const HistogramSpec* histSpec, uint8_t* buffer);

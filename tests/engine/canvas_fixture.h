@@ -21,7 +21,7 @@ namespace canvas_test {
 // hidden unless a test needs it on screen: Direct3D draws into a hidden
 // window just the same, and showing one costs seconds under Xvfb.
 class CHost : public win32::CWindowImpl<CHost, win32::CWinTraits<WS_POPUP | WS_CLIPCHILDREN>> {
-public:
+ public:
   BEGIN_MSG_MAP(CHost)
   END_MSG_MAP()
 };
@@ -66,8 +66,8 @@ inline bool ReadBackBuffer(IDirect3DDevice9* device, CReadBack* out) {
   if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return false;
   D3DSURFACE_DESC desc;
   back->GetDesc(&desc);
-  if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                 nullptr)))
+  if (FAILED(
+          device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr)))
     return false;
   if (FAILED(device->GetRenderTargetData(back, copy))) return false;
   D3DLOCKED_RECT lr;
@@ -98,7 +98,7 @@ inline std::ostream& operator<<(std::ostream& os, const CEvent& e) {
 }
 
 class CRecordingObserver : public CDirectUIMeasureObserver {
-public:
+ public:
   void OnFigureAdded(CDTElement* figure) override { Add("FigureAdded", figure); }
   void OnFigureSelected(CDTElement* figure) override { Add("FigureSelected", figure); }
   void OnFigureRemoved(CDTElement* figure) override { Add("FigureRemoved", figure); }
@@ -136,7 +136,7 @@ public:
   std::vector<CEvent> m_events;
   CursorPosition m_lastCursor{};
 
-private:
+ private:
   void Add(const char* name, const void* subject = nullptr, int value = 0) {
     m_events.push_back({name, subject, value});
   }
@@ -145,7 +145,7 @@ private:
 // Reads the back buffer back just before a frame is presented, when asked:
 // after Present a discarded back buffer holds nothing defined.
 class CReadBackCanvas : public CDirectUI {
-public:
+ public:
   HRESULT PresentFrame() override {
     if (m_bCapture) ReadBackBuffer(m_pDevice, &m_frame);
     return CDirectUI::PresentFrame();
@@ -156,7 +156,7 @@ public:
 
 // A figure the tests can place: draws nothing, counts its draws.
 class CTestFigure : public CDTDraw {
-public:
+ public:
   explicit CTestFigure(int type = DRAW_LINE) {
     m_nType = type;
     m_bComplete = 1;
@@ -175,7 +175,7 @@ public:
 
 // A canvas on a host window with one attached, active document.
 class CCanvasScene {
-public:
+ public:
   explicit CCanvasScene(int width = 640, int height = 480, bool withDocument = true, bool visible = false) {
     RECT rc{0, 0, width, height};
     m_host.Create(nullptr, &rc, L"host", visible ? WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN : 0);

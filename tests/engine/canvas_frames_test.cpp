@@ -73,7 +73,8 @@ TEST(CanvasFrames, FourCameraThreadsFillATwoByTwoLayout) {
     int bad = 0;
     for (int y = 0; y < kH; ++y)
       for (int x = 0; x < kW; ++x)
-        bad += rb.At(ox + origin[t].x + x, oy + origin[t].y + y) != (frames[static_cast<size_t>(t)].At(x, y) & 0xFFFFFF);
+        bad +=
+            rb.At(ox + origin[t].x + x, oy + origin[t].y + y) != (frames[static_cast<size_t>(t)].At(x, y) & 0xFFFFFF);
     EXPECT_EQ(bad, 0);
   }
 }
@@ -130,8 +131,11 @@ TEST(CanvasFrames, LayoutSizesThePictureOnce) {
   CDTImage& doc = scene.m_document;
   struct Case {
     int tiles, w, h, width, height;
-  } cases[] = {{1, 640, 480, 640, 480}, {2, 640, 480, 1280, 480}, {3, 640, 480, 1280, 960},
-               {9, 320, 200, 640, 400}, {0, 320, 200, 320, 200}};
+  } cases[] = {{1, 640, 480, 640, 480},
+               {2, 640, 480, 1280, 480},
+               {3, 640, 480, 1280, 960},
+               {9, 320, 200, 640, 400},
+               {0, 320, 200, 320, 200}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tiles);
     scene.m_observer.m_events.clear();
@@ -171,7 +175,9 @@ TEST(CanvasFrames, UnusableFramesAreDropped) {
   struct Case {
     const void* pixels;
     int width, height, stride;
-  } cases[] = {{nullptr, 32, 16, 128}, {frame.pixels.data(), 0, 16, 128}, {frame.pixels.data(), 32, -1, 128},
+  } cases[] = {{nullptr, 32, 16, 128},
+               {frame.pixels.data(), 0, 16, 128},
+               {frame.pixels.data(), 32, -1, 128},
                {frame.pixels.data(), 32, 16, 64}};
   for (const Case& c : cases) {
     doc.UploadFrame(c.pixels, c.width, c.height, c.stride, nullptr);

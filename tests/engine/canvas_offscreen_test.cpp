@@ -10,7 +10,7 @@ namespace {
 using namespace canvas_test;
 
 class CMessageOnlyHost : public win32::CWindowImpl<CMessageOnlyHost, win32::CWinTraits<0>> {
-public:
+ public:
   BEGIN_MSG_MAP(CMessageOnlyHost)
   END_MSG_MAP()
 };

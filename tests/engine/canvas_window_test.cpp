@@ -92,8 +92,8 @@ TEST(CanvasDocument, ZoomModesPlaceThePicture) {
       {640, 480, 300, 200, 2, 0.1f, 0.2f, 170 + 150 - 30, 140 + 100 - 20},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.windowWidth << "x" << c.windowHeight << " mode " << c.mode
-                                      << " zoom " << c.zoom);
+    SCOPED_TRACE(::testing::Message() << c.windowWidth << "x" << c.windowHeight << " mode " << c.mode << " zoom "
+                                      << c.zoom);
     CCanvasScene scene(c.windowWidth, c.windowHeight);
     ASSERT_TRUE(scene.Ready());
     scene.Show(Noise(c.width, c.height, 3));

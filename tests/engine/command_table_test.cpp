@@ -67,7 +67,9 @@ const CanvasSetting kSettings[] = {
     {"null font face ignored", [](CDirectUI& c) { c.SetFontFace(nullptr); },
      [](const CDirectUI& c) { return (long long)(c.m_strFontFace == L"DejaVu Sans"); }, 1, 1},
     {"clip-art file needs the window", [](CDirectUI& c) { c.SetClipartFile(L"star.png"); },
-     [](const CDirectUI& c) { return (long long)(c.m_pszClipartFile && !std::wcscmp(c.m_pszClipartFile, L"star.png")); },
+     [](const CDirectUI& c) {
+       return (long long)(c.m_pszClipartFile && !std::wcscmp(c.m_pszClipartFile, L"star.png"));
+     },
      0, 1},
     {"text keeps 255 characters", [](CDirectUI& c) { c.SetText(kLongText.c_str()); },
      [](const CDirectUI& c) { return (long long)std::wcslen(c.m_szNewText); }, 255, 255},
@@ -79,12 +81,14 @@ const CanvasSetting kSettings[] = {
      [](const CDirectUI& c) { return (long long)c.m_bShowResult; }, 0, 0},
     {"figure argument ignored without window", [](CDirectUI& c) { c.SetPenWeight(11, &g_unattached); },
      [](const CDirectUI& c) { return (long long)c.m_nPenWeight; }, 11, 9},
-    {"grid shown", [](CDirectUI& c) { c.ShowGrid(TRUE); }, [](const CDirectUI& c) { return (long long)c.m_grid.m_bShow; },
-     1, 1},
+    {"grid shown", [](CDirectUI& c) { c.ShowGrid(TRUE); },
+     [](const CDirectUI& c) { return (long long)c.m_grid.m_bShow; }, 1, 1},
     {"grid weight", [](CDirectUI& c) { c.SetGridWeight(25); },
      [](const CDirectUI& c) { return (long long)c.m_grid.m_nWeight; }, 25, 25},
     {"grid colour into both fields", [](CDirectUI& c) { c.SetGridColor(0x12345678); },
-     [](const CDirectUI& c) { return (long long)(c.m_grid.m_clrLine == 0x12345678 && c.m_grid.m_clrLine2 == 0x12345678); },
+     [](const CDirectUI& c) {
+       return (long long)(c.m_grid.m_clrLine == 0x12345678 && c.m_grid.m_clrLine2 == 0x12345678);
+     },
      1, 1},
     {"cross shown", [](CDirectUI& c) { c.ShowCross(TRUE); },
      [](const CDirectUI& c) { return (long long)c.m_cross.m_bShow; }, 1, 1},
@@ -278,8 +282,8 @@ TEST(CanvasCommands, ActiveImageAndTools) {
   EXPECT_EQ(canvas.m_nTool, DRAW_SELECT);
   EXPECT_EQ(canvas.m_region.m_bActive, 0);
   EXPECT_EQ(seen.Without("FigureSelected"),
-            (std::vector<CEvent>{{"RegionChanged", nullptr, 1}, {"RegionChanged", nullptr, 0},
-                                 {"ToolReset", nullptr, DRAW_SELECT}}));
+            (std::vector<CEvent>{
+                {"RegionChanged", nullptr, 1}, {"RegionChanged", nullptr, 0}, {"ToolReset", nullptr, DRAW_SELECT}}));
 
   // Tool 0 shows and selects the ruler, then returns to select.
   doc.m_pRuler->m_bVisible = 0;
@@ -294,8 +298,7 @@ TEST(CanvasCommands, ActiveImageAndTools) {
   CTestFigure* finished = scene.AddFigure();
   seen.m_events.clear();
   canvas.SetTool(DRAW_LINE);
-  EXPECT_EQ(seen.m_events,
-            (std::vector<CEvent>{{"FigureSelected", nullptr, 0}, {"FigureRemoved", unfinished, 0}}));
+  EXPECT_EQ(seen.m_events, (std::vector<CEvent>{{"FigureSelected", nullptr, 0}, {"FigureRemoved", unfinished, 0}}));
   ASSERT_EQ(doc.m_children.size(), 2u);
   EXPECT_EQ(doc.m_children[1], finished);
   EXPECT_EQ(canvas.m_hCursor, canvas.m_hCursorArrow);

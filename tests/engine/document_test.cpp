@@ -62,7 +62,7 @@ TEST(Document, ReferenceScaleIgnoresMissingAndUnusableValues) {
     const char* name;
     std::vector<double> values;
     int count;
-  } bad[] = {{"no values", {}, 1}, {"count 0", {0.5}, 0},   {"zero", {0.0}, 1},
+  } bad[] = {{"no values", {}, 1},    {"count 0", {0.5}, 0},      {"zero", {0.0}, 1},
              {"negative", {-2.0}, 1}, {"not a number", {nan}, 1}, {"infinite", {inf}, 5}};
   for (const Bad& b : bad) {
     SCOPED_TRACE(b.name);
@@ -192,9 +192,9 @@ TEST(Document, SelectionWithAndWithoutCanvas) {
   EXPECT_EQ(a->m_nSelectedHandle, -1);
   doc.SelectNextFigure();  // wraps to the ruler
   EXPECT_EQ(doc.m_pSelected, doc.m_pRuler);
-  EXPECT_EQ(scene.m_observer.Without("FigureChanged"),
-            (std::vector<CEvent>{{"FigureSelected", a, 0}, {"FigureSelected", b, 0},
-                                 {"FigureSelected", doc.m_pRuler, 0}}));
+  EXPECT_EQ(
+      scene.m_observer.Without("FigureChanged"),
+      (std::vector<CEvent>{{"FigureSelected", a, 0}, {"FigureSelected", b, 0}, {"FigureSelected", doc.m_pRuler, 0}}));
 
   CDTImage offCanvas;
   CTestFigure loose;
@@ -227,9 +227,9 @@ TEST(Element, VisibilityLocksAndNames) {
   EXPECT_EQ(doc.m_pRuler->m_bLocked, 0);
   doc.m_pRuler->SetVisible(FALSE);
   EXPECT_EQ(doc.m_pRuler->m_bVisible, 0);
-  EXPECT_EQ(seen.m_events, (std::vector<CEvent>{{"VisibilityChanged", figure, 0},
-                                                {"LockChanged", figure, 1},
-                                                {"VisibilityChanged", doc.m_pRuler, 0}}));
+  EXPECT_EQ(seen.m_events,
+            (std::vector<CEvent>{
+                {"VisibilityChanged", figure, 0}, {"LockChanged", figure, 1}, {"VisibilityChanged", doc.m_pRuler, 0}}));
 
   // A hidden document draws nothing, a hidden figure neither.
   const int draws = figure->m_nDraws;
@@ -296,8 +296,8 @@ TEST(RegionRectangle, GetRegionNormalisesAndChecksSize) {
   struct Case {
     RECT stored;
     BOOL valid;
-  } cases[] = {{{10, 10, 26, 27}, TRUE},   {{10, 10, 25, 27}, FALSE},  {{10, 10, 26, 26}, FALSE},
-               {{26, 27, 10, 10}, TRUE},   {{-50, 10, -20, 40}, FALSE}, {{90, 90, 130, 130}, TRUE},
+  } cases[] = {{{10, 10, 26, 27}, TRUE},    {{10, 10, 25, 27}, FALSE},   {{10, 10, 26, 26}, FALSE},
+               {{26, 27, 10, 10}, TRUE},    {{-50, 10, -20, 40}, FALSE}, {{90, 90, 130, 130}, TRUE},
                {{100, 10, 130, 40}, FALSE}, {{10, -40, 40, -1}, FALSE}};
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.stored.left << "," << c.stored.top << "," << c.stored.right << ","
@@ -335,9 +335,9 @@ TEST(RegionRectangle, DragsInEitherDirectionGiveTheSameRegion) {
     EXPECT_EQ(out.right, 30);
     EXPECT_EQ(out.bottom, 40);
   }
-  EXPECT_EQ(seen.m_events, (std::vector<CEvent>{{"RegionChanged", nullptr, 1},
-                                                {"RegionChanged", nullptr, 1},
-                                                {"RegionChanged", nullptr, 1}}));
+  EXPECT_EQ(seen.m_events,
+            (std::vector<CEvent>{
+                {"RegionChanged", nullptr, 1}, {"RegionChanged", nullptr, 1}, {"RegionChanged", nullptr, 1}}));
 }
 
 TEST(MeasureObserver, CursorPositionInPixelsAndCalibratedUnits) {
@@ -372,9 +372,9 @@ TEST(MeasureObserver, CanvasEventsInOrder) {
   doc.UploadFrame(pic.pixels.data(), 64, 32, 64 * 4, nullptr);
   ::SendMessageW(scene.m_canvas, WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
   doc.SetUnit(L"mm");
-  EXPECT_EQ(seen.Without("FigureChanged"),
-            (std::vector<CEvent>{{"ActiveImageChanged", &doc, 0}, {"ImageResized", nullptr, 0},
-                                 {"CursorMoved", &doc, 0}}));
+  EXPECT_EQ(
+      seen.Without("FigureChanged"),
+      (std::vector<CEvent>{{"ActiveImageChanged", &doc, 0}, {"ImageResized", nullptr, 0}, {"CursorMoved", &doc, 0}}));
   EXPECT_GE(seen.Count("FigureChanged"), 2) << "after the zoom and after the unit change";
   EXPECT_EQ(seen.m_events.back(), (CEvent{"FigureChanged", nullptr, -1}));
 

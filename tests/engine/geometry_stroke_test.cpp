@@ -116,7 +116,7 @@ TEST(GeometryStroke, MiterCornersAndTheLimit) {
       if (IsVertex(p.cmd) && std::hypot(p.x - 100, p.y) < 30) best = std::max(best, (p.x - 100) * ux + p.y * uy);
     return best;
   };
-  EXPECT_NEAR(reach(JoinMiter), 8, 1e-9);  // cut at 4 half-widths
+  EXPECT_NEAR(reach(JoinMiter), 8, 1e-9);                          // cut at 4 half-widths
   EXPECT_NEAR(reach(JoinMiterRevert), 2 * std::sin(a / 2), 1e-9);  // bevel
   EXPECT_NEAR(reach(JoinBevel), 2 * std::sin(a / 2), 1e-9);
   EXPECT_NEAR(reach(JoinRound), 2, 0.15);  // chords of the round join
@@ -210,7 +210,20 @@ TEST(GeometryTriangles, FilledPolygonsKeepTheirArea) {
   } cases[] = {
       {"triangle", {{0, 0}, {50, 0}, {10, 40}}, {45, 30}},
       {"L shape", {{0, 0}, {60, 0}, {60, 20}, {20, 20}, {20, 80}, {0, 80}}, {40, 50}},
-      {"comb", {{0, 0}, {90, 0}, {90, 50}, {70, 50}, {70, 10}, {50, 10}, {50, 50}, {30, 50}, {30, 10}, {10, 10}, {10, 50}, {0, 50}}, {20, 30}},
+      {"comb",
+       {{0, 0},
+        {90, 0},
+        {90, 50},
+        {70, 50},
+        {70, 10},
+        {50, 10},
+        {50, 50},
+        {30, 50},
+        {30, 10},
+        {10, 10},
+        {10, 50},
+        {0, 50}},
+       {20, 30}},
       {"arrow", {{0, 0}, {100, 50}, {0, 100}, {30, 50}}, {10, 50}},
   };
   for (const auto& c : cases) {

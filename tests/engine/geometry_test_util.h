@@ -42,7 +42,7 @@ inline bool InTriangle(const Triangle& t, double x, double y) {
     return (b->x - a->x) * (py - a->y) - (b->y - a->y) * (px - a->x);
   };
   const double d1 = side(t.A, t.B, x, y), d2 = side(t.B, t.C, x, y), d3 = side(t.C, t.A, x, y);
-  const bool neg = d1 < 0 || d2 < 0 || d3 < 0, pos = d1 > 0 || d2 > 0 || d3 > 0;
+  const bool neg = d1 < 0 || d2 < 0 || d3<0, pos = d1> 0 || d2 > 0 || d3 > 0;
   return !(neg && pos);
 }
 

@@ -58,7 +58,7 @@ struct GuardedTarget {
 };
 
 class TextFont : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_FALSE(LiberationBytes().empty()) << kLiberationPath;
     m_font = m_factory.CreateMemoryFont(L"Liberation Sans", LiberationBytes().data(), int(LiberationBytes().size()), 20,
@@ -112,11 +112,8 @@ TEST_F(TextFont, Measuring) {
     const wchar_t* sameWidthAs;  // null: width 1
     int lines;
   } cases[] = {
-      {L"", nullptr, 1},
-      {L"A&B", L"AB", 1},
-      {L"A&&B", L"A&B", 1},  // the second '&' is drawn
-      {L"AB\nWWW", L"WWW", 2},
-      {L"WWW\nAB\n", L"WWW", 3},
+      {L"", nullptr, 1},       {L"A&B", L"AB", 1},        {L"A&&B", L"A&B", 1},  // the second '&' is drawn
+      {L"AB\nWWW", L"WWW", 2}, {L"WWW\nAB\n", L"WWW", 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
@@ -166,7 +163,7 @@ TEST_F(TextFont, AmpersandUnderlinesTheNextCharacter) {
   twice.Attach(m_font);
   m_font->DrawText(L"A&&B", -1, 0, 0);
   GlyphEntry* amp = m_font->GetGlyph('&');
-  EXPECT_EQ(*twice.At(a->advance + 1, row), 0xFFFFFFFFu);                 // under '&'
+  EXPECT_EQ(*twice.At(a->advance + 1, row), 0xFFFFFFFFu);                              // under '&'
   EXPECT_NE(*twice.At(a->advance + amp->advance + b->advance / 2, row), 0xFFFFFFFFu);  // not under B
   EXPECT_TRUE(target.GuardsIntact());
   EXPECT_TRUE(twice.GuardsIntact());
@@ -225,12 +222,12 @@ TEST_F(TextFont, GlyphCallbackRecolours) {
   GuardedTarget target(200, 40);
   target.Attach(m_font);
   m_font->SetUserData(42);
-  m_font->SetGlyphCallback([](int index, int, int, int, int height, unsigned char* r, unsigned char* g,
-                              unsigned char* b, int user) {
-    EXPECT_EQ(height, 12);
-    EXPECT_EQ(user, 42);
-    if (index == 1) *r = 0, *g = 0, *b = 0x80;
-  });
+  m_font->SetGlyphCallback(
+      [](int index, int, int, int, int height, unsigned char* r, unsigned char* g, unsigned char* b, int user) {
+        EXPECT_EQ(height, 12);
+        EXPECT_EQ(user, 42);
+        if (index == 1) *r = 0, *g = 0, *b = 0x80;
+      });
   m_font->SetColor(0x10, 0x20, 0x30);
   m_font->DrawText(L"II", -1, 0, 0);
   const int adv = m_font->GetGlyph('I')->advance;
@@ -332,7 +329,7 @@ TEST(TextFactory, FailedCreationKeepsTheShareBalanced) {
 TEST(TextCoverage, WritesCoverageForTheFreeTypeComparison) {
   FTFontFactory factory;
   struct Face {
-    const char* file;   // written for the check
+    const char* file;  // written for the check
     const wchar_t* name;
   };
   // GetFontData's bytes of two installed faces, written out as the check's font files.
@@ -351,8 +348,8 @@ TEST(TextCoverage, WritesCoverageForTheFreeTypeComparison) {
     std::ofstream(face.file, std::ios::binary).write(data.data(), std::streamsize(data.size()));
   }
 
-  const wchar_t* const texts[] = {L"Hello, World", L"AVATAR Wave To", L"0.123 mm\u00B2 45.0\u00B0",
-                                  L"A&B under&line", L"two\nlines gj", L"Kerning: To Ty Yo LT"};
+  const wchar_t* const texts[] = {L"Hello, World",   L"AVATAR Wave To", L"0.123 mm\u00B2 45.0\u00B0",
+                                  L"A&B under&line", L"two\nlines gj",  L"Kerning: To Ty Yo LT"};
   const int sizes[] = {11, 20, 33};
   FILE* index = std::fopen("glyph_cases.txt", "w");
   ASSERT_NE(index, nullptr);
@@ -375,7 +372,8 @@ TEST(TextCoverage, WritesCoverageForTheFreeTypeComparison) {
         for (size_t i = 0; i < pixels.size(); ++i) alpha[i] = static_cast<unsigned char>(pixels[i] >> 24);
         char name[64];
         std::snprintf(name, sizeof name, "glyph_%d.bin", n++);
-        std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(alpha.data()), std::streamsize(alpha.size()));
+        std::ofstream(name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(alpha.data()), std::streamsize(alpha.size()));
         std::fprintf(index, "%s %s %d %d %d %d %d %d %d", name, face.file, size, x, y, width, height, w, h);
         for (const wchar_t* c = text; *c; ++c) std::fprintf(index, " %d", int(*c));
         std::fprintf(index, "\n");

@@ -42,9 +42,7 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::wstring Widen(const std::string& s) {
-  return std::wstring(s.begin(), s.end());
-}
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 TEST(CodecFixtures, EveryVariantMatchesTheIndependentDecoder) {
   const std::vector<FixtureCase> cases = ReadManifest();

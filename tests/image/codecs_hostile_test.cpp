@@ -53,8 +53,8 @@ Bytes Bmp(const BmpHeader& h, const Bytes& payload) {
 struct LoadCase {
   const char* name;
   Bytes bytes;
-  int result;   // of LoadMemory
-  int width;    // of the picture when result is 1
+  int result;  // of LoadMemory
+  int width;   // of the picture when result is 1
   int height;
 };
 
@@ -124,7 +124,7 @@ TEST(CodecHostile, BmpPaletteBeyond256AndIndexBeyondTheList) {
   h.width = 3;
   h.height = 1;
   Bytes payload(300 * 4 + 4, 0);
-  payload[0] = 10;         // entry 0 blue
+  payload[0] = 10;            // entry 0 blue
   payload[255 * 4 + 2] = 77;  // entry 255 red
   payload[1200] = 0;
   payload[1201] = 255;
@@ -188,8 +188,8 @@ TEST(CodecHostile, Tga) {
   const std::vector<Case> cases = {
       {"18 bytes", Bytes(18, 0), false, 0, 0},
       {"65535 x 65535 raw in a small file", Tga(0, 0, 2, 0, 0, 65535, 65535, 24, 0, Bytes(100, 1)), false, 0, 0},
-      {"65535 x 65535 run-length in a small file", Tga(0, 0, 10, 0, 0, 65535, 65535, 24, 0, Bytes(100, 0xFF)),
-       false, 0, 0},
+      {"65535 x 65535 run-length in a small file", Tga(0, 0, 10, 0, 0, 65535, 65535, 24, 0, Bytes(100, 0xFF)), false, 0,
+       0},
       {"ends mid-row", Tga(0, 0, 2, 0, 0, 4, 2, 24, 0, Bytes(pixels4x2.begin(), pixels4x2.end() - 2)), false, 0, 0},
       {"ID field past the end", Tga(255, 0, 2, 0, 0, 1, 1, 24, 0, Bytes(10, 0)), false, 0, 0},
       {"colour map past the end", Tga(0, 1, 1, 200, 24, 2, 2, 8, 0, Bytes(50, 0)), false, 0, 0},

@@ -31,7 +31,7 @@ constexpr size_t kMaxMutatedSize = 256 * 1024;
 
 // Committed pages followed by one no-access page.
 class CGuardedBuffer {
-public:
+ public:
   explicit CGuardedBuffer(size_t capacity) {
     SYSTEM_INFO info;
     GetSystemInfo(&info);
@@ -53,7 +53,7 @@ public:
     return at;
   }
 
-private:
+ private:
   size_t m_nPage = 4096;
   size_t m_nCommitted = 0;
   uint8_t* m_pBase = nullptr;
@@ -78,8 +78,8 @@ std::vector<Bytes> Seeds(const char* extension) {
 }
 
 // Fields that make decoders allocate, loop or index: the values most likely to break them.
-const uint32_t kInteresting[] = {0, 1, 2, 0x7F, 0x80, 0xFF, 0x100, 0x7FFF, 0x8000, 0xFFFF, 0x10000,
-                                 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFFE, 0x40000000};
+const uint32_t kInteresting[] = {0,      1,      2,       0x7F,       0x80,       0xFF,       0x100,      0x7FFF,
+                                 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFFE, 0x40000000};
 
 void Mutate(Bytes& b, std::mt19937& random, size_t headerBias) {
   const int steps = 1 + int(random() % 4);
@@ -88,39 +88,39 @@ void Mutate(Bytes& b, std::mt19937& random, size_t headerBias) {
     const size_t span = (random() & 1) ? std::min(b.size(), headerBias) : b.size();
     const size_t at = random() % span;
     switch (random() % 7) {
-    case 0:
-      b[at] = uint8_t(random());
-      break;
-    case 1:
-      b[at] ^= uint8_t(1u << (random() % 8));
-      break;
-    case 2: {
-      const uint32_t v = kInteresting[random() % std::size(kInteresting)];
-      const int width = (random() & 1) ? 4 : 2;
-      const bool bigEndian = random() & 1;
-      for (int i = 0; i < width && at + i < b.size(); ++i)
-        b[at + i] = uint8_t(bigEndian ? v >> (8 * (width - 1 - i)) : v >> (8 * i));
-      break;
-    }
-    case 3:
-      b.resize(at);
-      break;
-    case 4: {
-      const size_t n = std::min<size_t>(1 + random() % 64, b.size() - at);
-      Bytes copy(b.begin() + at, b.begin() + at + n);
-      const size_t to = random() % b.size();
-      b.insert(b.begin() + to, copy.begin(), copy.end());
-      break;
-    }
-    case 5: {
-      const size_t n = std::min<size_t>(1 + random() % 64, b.size() - at);
-      b.erase(b.begin() + at, b.begin() + at + n);
-      break;
-    }
-    case 6:
-      // Near the end, where footers and end markers are.
-      b[b.size() - 1 - random() % std::min<size_t>(b.size(), 32)] = uint8_t(random());
-      break;
+      case 0:
+        b[at] = uint8_t(random());
+        break;
+      case 1:
+        b[at] ^= uint8_t(1u << (random() % 8));
+        break;
+      case 2: {
+        const uint32_t v = kInteresting[random() % std::size(kInteresting)];
+        const int width = (random() & 1) ? 4 : 2;
+        const bool bigEndian = random() & 1;
+        for (int i = 0; i < width && at + i < b.size(); ++i)
+          b[at + i] = uint8_t(bigEndian ? v >> (8 * (width - 1 - i)) : v >> (8 * i));
+        break;
+      }
+      case 3:
+        b.resize(at);
+        break;
+      case 4: {
+        const size_t n = std::min<size_t>(1 + random() % 64, b.size() - at);
+        Bytes copy(b.begin() + at, b.begin() + at + n);
+        const size_t to = random() % b.size();
+        b.insert(b.begin() + to, copy.begin(), copy.end());
+        break;
+      }
+      case 5: {
+        const size_t n = std::min<size_t>(1 + random() % 64, b.size() - at);
+        b.erase(b.begin() + at, b.begin() + at + n);
+        break;
+      }
+      case 6:
+        // Near the end, where footers and end markers are.
+        b[b.size() - 1 - random() % std::min<size_t>(b.size(), 32)] = uint8_t(random());
+        break;
     }
   }
   if (b.size() > kMaxMutatedSize) b.resize(kMaxMutatedSize);

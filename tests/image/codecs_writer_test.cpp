@@ -30,9 +30,7 @@ void Picture(CImage& image) {
     for (int x = 0; x < 8 && x < image.m_nWidth; ++x) std::memset(image.m_pData + y * image.m_nStride + x * 4, 255, 3);
 }
 
-bool Exists(const wchar_t* path) {
-  return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 TEST(CodecWriters, WriteFilesForTheIndependentReader) {
   CreateDirectoryW(L"saved", nullptr);

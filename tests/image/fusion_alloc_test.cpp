@@ -16,114 +16,98 @@
 
 namespace {
 
-long g_failAt = -1; // allocations to let through before the one that fails; -1: none
-long g_live = 0;    // allocations made while armed and not yet freed
+long g_failAt = -1;  // allocations to let through before the one that fails; -1: none
+long g_live = 0;     // allocations made while armed and not yet freed
 bool g_armed = false;
 
-void Arm(long failAt)
-{
-    g_failAt = failAt;
-    g_live = 0;
-    g_armed = true;
+void Arm(long failAt) {
+  g_failAt = failAt;
+  g_live = 0;
+  g_armed = true;
 }
 
 // True when the injected failure happened.
-bool Disarm()
-{
-    const bool hit = g_failAt == -2;
-    g_armed = false;
-    g_failAt = -1;
-    return hit;
+bool Disarm() {
+  const bool hit = g_failAt == -2;
+  g_armed = false;
+  g_failAt = -1;
+  return hit;
 }
 
-} // namespace
+}  // namespace
 
-__attribute__((noinline)) void* operator new(std::size_t size)
-{
-    if (g_armed && g_failAt >= 0 && g_failAt-- == 0) {
-        g_failAt = -2;
-        throw std::bad_alloc();
-    }
-    void* p = std::malloc(size ? size : 1);
-    if (!p)
-        throw std::bad_alloc();
-    if (g_armed)
-        ++g_live;
-    return p;
+__attribute__((noinline)) void* operator new(std::size_t size) {
+  if (g_armed && g_failAt >= 0 && g_failAt-- == 0) {
+    g_failAt = -2;
+    throw std::bad_alloc();
+  }
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  if (g_armed) ++g_live;
+  return p;
 }
 
-__attribute__((noinline)) void operator delete(void* p) noexcept
-{
-    if (p && g_armed)
-        --g_live;
-    std::free(p);
+__attribute__((noinline)) void operator delete(void* p) noexcept {
+  if (p && g_armed) --g_live;
+  std::free(p);
 }
 
-void operator delete(void* p, std::size_t) noexcept
-{
-    operator delete(p);
-}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace {
 
-std::vector<uint8_t> Picture(int width, int height, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    std::vector<uint8_t> pixels(static_cast<size_t>(CGPUFusionImage::RowBytes(width, 24)) * height);
-    for (auto& b : pixels)
-        b = static_cast<uint8_t>(rng() & 0xFF);
-    return pixels;
+std::vector<uint8_t> Picture(int width, int height, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::vector<uint8_t> pixels(static_cast<size_t>(CGPUFusionImage::RowBytes(width, 24)) * height);
+  for (auto& b : pixels) b = static_cast<uint8_t>(rng() & 0xFF);
+  return pixels;
 }
 
-std::vector<uint8_t> Fuse(int width, int height, const std::vector<const std::vector<uint8_t>*>& pictures)
-{
+std::vector<uint8_t> Fuse(int width, int height, const std::vector<const std::vector<uint8_t>*>& pictures) {
+  CGPUFusionImage* fusion = CreateFusionImage(width, height, 0);
+  std::vector<uint8_t> out(pictures[0]->size());
+  for (const auto* picture : pictures) EXPECT_TRUE(FusionAddImage(fusion, 24, picture->data()));
+  EXPECT_TRUE(FusionGetResult(fusion, 24, out.data()));
+  DestroyFusionImage(fusion);
+  return out;
+}
+
+TEST(FusionImage, AllocationFailuresAreReportedAndLeaveNoTrace) {
+  const int width = 70, height = 50;  // planes of 72 x 52: two halvings
+  const auto first = Picture(width, height, 1), second = Picture(width, height, 2);
+  const auto both = Fuse(width, height, {&first, &second});
+  const auto secondAlone = Fuse(width, height, {&second});
+
+  int injected = 0;
+  for (long failAt = 0; failAt < 10000; ++failAt) {
+    SCOPED_TRACE(failAt);
+    std::vector<uint8_t> out(first.size(), 0);
+    bool created = false, addedFirst = false, addedSecond = false, result = false;
+    Arm(failAt);
     CGPUFusionImage* fusion = CreateFusionImage(width, height, 0);
-    std::vector<uint8_t> out(pictures[0]->size());
-    for (const auto* picture : pictures)
-        EXPECT_TRUE(FusionAddImage(fusion, 24, picture->data()));
-    EXPECT_TRUE(FusionGetResult(fusion, 24, out.data()));
-    DestroyFusionImage(fusion);
-    return out;
-}
-
-TEST(FusionImage, AllocationFailuresAreReportedAndLeaveNoTrace)
-{
-    const int width = 70, height = 50; // planes of 72 x 52: two halvings
-    const auto first = Picture(width, height, 1), second = Picture(width, height, 2);
-    const auto both = Fuse(width, height, {&first, &second});
-    const auto secondAlone = Fuse(width, height, {&second});
-
-    int injected = 0;
-    for (long failAt = 0; failAt < 10000; ++failAt) {
-        SCOPED_TRACE(failAt);
-        std::vector<uint8_t> out(first.size(), 0);
-        bool created = false, addedFirst = false, addedSecond = false, result = false;
-        Arm(failAt);
-        CGPUFusionImage* fusion = CreateFusionImage(width, height, 0);
-        created = fusion != nullptr;
-        if (fusion) {
-            addedFirst = FusionAddImage(fusion, 24, first.data());
-            addedSecond = FusionAddImage(fusion, 24, second.data());
-            result = FusionGetResult(fusion, 24, out.data());
-            DestroyFusionImage(fusion);
-        }
-        const long live = g_live;
-        const bool hit = Disarm();
-        EXPECT_EQ(live, 0) << "allocations leaked";
-        if (!hit) {
-            EXPECT_TRUE(created && addedFirst && addedSecond && result);
-            EXPECT_EQ(out, both);
-            break;
-        }
-        ++injected;
-        if (!created)
-            continue;
-        // Only one allocation fails, so the second picture is taken in either way.
-        ASSERT_TRUE(addedSecond);
-        ASSERT_TRUE(result);
-        EXPECT_EQ(out, addedFirst ? both : secondAlone);
+    created = fusion != nullptr;
+    if (fusion) {
+      addedFirst = FusionAddImage(fusion, 24, first.data());
+      addedSecond = FusionAddImage(fusion, 24, second.data());
+      result = FusionGetResult(fusion, 24, out.data());
+      DestroyFusionImage(fusion);
     }
-    EXPECT_GT(injected, 10);
+    const long live = g_live;
+    const bool hit = Disarm();
+    EXPECT_EQ(live, 0) << "allocations leaked";
+    if (!hit) {
+      EXPECT_TRUE(created && addedFirst && addedSecond && result);
+      EXPECT_EQ(out, both);
+      break;
+    }
+    ++injected;
+    if (!created) continue;
+    // Only one allocation fails, so the second picture is taken in either way.
+    ASSERT_TRUE(addedSecond);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(out, addedFirst ? both : secondAlone);
+  }
+  EXPECT_GT(injected, 10);
 }
 
-} // namespace
+}  // namespace

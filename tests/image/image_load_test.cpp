@@ -74,12 +74,12 @@ void ExpectSmallBmpPixels(const CImage& image, int width, int height) {
 
 // A decoder whose result and size the test decides.
 class CScriptedDecode : public CDecode {
-public:
+ public:
   CScriptedDecode(bool result, int width, int height) : m_bResult(result), m_w(width), m_h(height) {}
   int m_nResets = 0;
   uint64_t m_nSeenSize = 0;
 
-protected:
+ protected:
   bool DoDecode() override {
     m_nSeenSize = m_nInputSize;
     m_pOutput = new uint8_t[16];
@@ -89,16 +89,20 @@ protected:
   }
   void Reset() override { ++m_nResets; }
 
-private:
+ private:
   bool m_bResult;
   int m_w, m_h;
 };
 
 TEST(ImageDecode, DecodeSucceedsOnlyWithAPictureOfSomeSize) {
-  struct Case { bool result; int w, h; bool ok; };
+  struct Case {
+    bool result;
+    int w, h;
+    bool ok;
+  };
   const uint8_t input[4] = {};
-  for (Case c : {Case{true, 2, 2, true}, Case{true, 0, 2, false}, Case{true, 2, 0, false},
-                 Case{false, 2, 2, false}, Case{true, -1, 5, false}}) {
+  for (Case c : {Case{true, 2, 2, true}, Case{true, 0, 2, false}, Case{true, 2, 0, false}, Case{false, 2, 2, false},
+                 Case{true, -1, 5, false}}) {
     SCOPED_TRACE(testing::Message() << c.result << " " << c.w << " x " << c.h);
     CScriptedDecode decoder(c.result, c.w, c.h);
     EXPECT_EQ(decoder.Decode(input, sizeof input), c.ok);
@@ -140,7 +144,10 @@ TEST(ImageLoad, LoadMemoryChoosesByContent) {
   EXPECT_EQ(image.LoadMemory(bmp.data(), bmp.size()), 1);
   ExpectSmallBmpPixels(image, 3, 2);
 
-  struct Case { std::vector<uint8_t> bytes; int result; };
+  struct Case {
+    std::vector<uint8_t> bytes;
+    int result;
+  };
   std::vector<uint8_t> bm40(40, 0);
   bm40[0] = 'B';
   bm40[1] = 'M';
@@ -152,8 +159,8 @@ TEST(ImageLoad, LoadMemoryChoosesByContent) {
   std::vector<uint8_t> pngStart = {137, 80, 78, 71, 13, 10, 26, 10};
   pngStart.resize(64, 0);
   const Case cases[] = {
-      {std::vector<uint8_t>(31, 'B'), 0}, {bm40, -1},          {otherHeader, -1},
-      {std::vector<uint8_t>(64, 7), -1},  {jpegStart, 0},      {pngStart, 0},
+      {std::vector<uint8_t>(31, 'B'), 0}, {bm40, -1},     {otherHeader, -1},
+      {std::vector<uint8_t>(64, 7), -1},  {jpegStart, 0}, {pngStart, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.bytes.size() << " bytes starting " << int(c.bytes[0]));
@@ -188,11 +195,13 @@ TEST(ImageLoad, LoadFileResults) {
 // The TGA decoder is chosen by name alone; a BMP given to it fails.
 TEST(ImageLoad, TgaIsChosenByTheExtensionAfterTheLastBackslash) {
   CreateDirectoryW(L"pics.tga", nullptr);
-  struct Case { const wchar_t* path; bool decodesAsBmp; };
+  struct Case {
+    const wchar_t* path;
+    bool decodesAsBmp;
+  };
   const Case cases[] = {
-      {L"load_a.bmp", true},       {L"load_b.TGA", false},   {L"load_c.tgafoo", false},
-      {L"load_d.tga.bmp", true},   {L"pics.tga\\photo", true}, {L"load_e.Tga", false},
-      {L"load_f.tg", true},        {L".tga", true},
+      {L"load_a.bmp", true},      {L"load_b.TGA", false}, {L"load_c.tgafoo", false}, {L"load_d.tga.bmp", true},
+      {L"pics.tga\\photo", true}, {L"load_e.Tga", false}, {L"load_f.tg", true},      {L".tga", true},
   };
   std::vector<uint8_t> bmp = SmallBmp(4, 3);
   for (const Case& c : cases) {
@@ -284,7 +293,7 @@ TEST(ImageLoad, AFileThatCannotBeReadToTheEndIsNotDecoded) {
 // A stream over bytes that hands out at most 1000 bytes per read, as a
 // network stream may, and can be told to fail its reads after some bytes.
 class CTestStream final : public IStream {
-public:
+ public:
   CTestStream(std::vector<uint8_t> bytes, size_t failAfter) : m_bytes(std::move(bytes)), m_failAfter(failAfter) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
     *out = nullptr;
@@ -324,7 +333,7 @@ public:
 
   int m_nReads = 0;
 
-private:
+ private:
   std::vector<uint8_t> m_bytes;
   size_t m_failAfter;
   size_t m_position = 0;

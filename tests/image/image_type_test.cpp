@@ -33,9 +33,7 @@ std::vector<uint8_t> ReadBytes(const wchar_t* path) {
   return bytes;
 }
 
-bool FileExists(const wchar_t* path) {
-  return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
   return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
@@ -65,7 +63,10 @@ TEST(ImageType, ConstructorsLeaveTheDocumentedState) {
   EXPECT_EQ(empty.m_nStride, 0);
   EXPECT_EQ(empty.m_pData, nullptr);
 
-  struct Case { int w, h; bool valid; };
+  struct Case {
+    int w, h;
+    bool valid;
+  };
   for (Case c : {Case{3, 2, true}, Case{1, 1, true}, Case{0, 5, false}, Case{5, 0, false}, Case{-1, 4, false}}) {
     SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
     CImage image(c.w, c.h);
@@ -197,8 +198,10 @@ TEST(ImageType, ReleaseKeepsTheOwnerFlag) {
 // The blended block, its clipping and its flip, against a direct model of
 // the blend of one pixel.
 TEST(ImageType, AlphaBlendPlacesClipsAndFlipsTheBlock) {
-  struct Case { int x, y, flip; };
-  const Case cases[] = {{95, 95, 0}, {100, 0, 0}, {0, 100, 0}, {3, 4, 0}, {3, 4, 1}, {95, 93, 1},
+  struct Case {
+    int x, y, flip;
+  };
+  const Case cases[] = {{95, 95, 0}, {100, 0, 0}, {0, 100, 0}, {3, 4, 0},   {3, 4, 1},   {95, 93, 1},
                         {-4, 2, 0},  {2, -3, 0},  {-3, -6, 1}, {-10, 0, 0}, {0, -10, 1}, {-50, -50, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "at " << c.x << ", " << c.y << " flip " << c.flip);
@@ -278,7 +281,7 @@ TEST(ImageType, SaveBmpWritesTheHeaderAndRowsInFlipOrder) {
     ASSERT_EQ(b.size(), 54u + 24u);
     EXPECT_EQ(b[0], 'B');
     EXPECT_EQ(b[1], 'M');
-    const uint32_t fields[][2] = {{2, 78}, {10, 54}, {14, 40}, {18, 3}, {22, 2}, {30, 0},
+    const uint32_t fields[][2] = {{2, 78},  {10, 54},   {14, 40},   {18, 3}, {22, 2}, {30, 0},
                                   {34, 24}, {38, 3780}, {42, 3780}, {46, 0}, {50, 0}};
     for (auto& f : fields) EXPECT_EQ(Le32(b, f[0]), f[1]) << "offset " << f[0];
     EXPECT_EQ(b[26] | b[27] << 8, 1);
@@ -312,7 +315,7 @@ TEST(ImageType, SaveBmpRefusesWithoutTouchingTheDisk) {
 
 // A sink that takes a number of bytes and then refuses.
 class CFailingSink final : public ZEvuvoro::CByteSink {
-public:
+ public:
   explicit CFailingSink(size_t capacity) : m_capacity(capacity) {}
   bool Write(const void*, size_t size) override {
     if (size > m_capacity) return false;
@@ -320,7 +323,7 @@ public:
     return true;
   }
 
-private:
+ private:
   size_t m_capacity;
 };
 

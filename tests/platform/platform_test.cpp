@@ -29,16 +29,21 @@ namespace {
 // MinGW's headers lack this class id.
 const CLSID kClsidDomDocument30 = {0xF5078F32, 0xC551, 0x11D3, {0x89, 0xB9, 0x00, 0x00, 0xF8, 0x1F, 0xE2, 0x21}};
 
-template <class T> struct ComPtr {
+template <class T>
+struct ComPtr {
   T* p = nullptr;
-  ~ComPtr() { if (p) p->Release(); }
+  ~ComPtr() {
+    if (p) p->Release();
+  }
   T** operator&() { return &p; }
   T* operator->() const { return p; }
 };
 
 struct ComScope {
   HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  ~ComScope() { if (SUCCEEDED(hr)) CoUninitialize(); }
+  ~ComScope() {
+    if (SUCCEEDED(hr)) CoUninitialize();
+  }
 };
 
 std::vector<unsigned char> ReadWholeFile(const char* path) {
@@ -58,7 +63,8 @@ TEST(Platform, Direct3D9ClearsAndReadsBack) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"PlatformTestD3D";
   RegisterClassW(&wc);
-  HWND wnd = CreateWindowW(wc.lpszClassName, L"d3d", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND wnd = CreateWindowW(wc.lpszClassName, L"d3d", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr,
+                           wc.hInstance, nullptr);
   ASSERT_NE(wnd, nullptr);
 
   ComPtr<IDirect3D9> d3d;
@@ -72,14 +78,16 @@ TEST(Platform, Direct3D9ClearsAndReadsBack) {
   pp.BackBufferHeight = 32;
   pp.hDeviceWindow = wnd;
   ComPtr<IDirect3DDevice9> dev;
-  ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, wnd, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev), D3D_OK);
+  ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, wnd, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev),
+            D3D_OK);
 
   ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0x12, 0x34, 0x56), 1.0f, 0), D3D_OK);
   ComPtr<IDirect3DSurface9> back, copy;
   ASSERT_EQ(dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
   D3DSURFACE_DESC desc;
   back->GetDesc(&desc);
-  ASSERT_EQ(dev->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr), D3D_OK);
+  ASSERT_EQ(dev->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr),
+            D3D_OK);
   ASSERT_EQ(dev->GetRenderTargetData(back.p, copy.p), D3D_OK);
   D3DLOCKED_RECT lr;
   ASSERT_EQ(copy->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
@@ -100,17 +108,24 @@ TEST(Platform, LibpngRoundTrip) {
   png_structp wr = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop wi = png_create_info_struct(wr);
   ASSERT_EQ(setjmp(png_jmpbuf(wr)), 0);
-  png_set_write_fn(wr, &file, [](png_structp p, png_bytep d, png_size_t n) {
-    auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(p));
-    out->insert(out->end(), d, d + n);
-  }, nullptr);
-  png_set_IHDR(wr, wi, w, h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_write_fn(
+      wr, &file,
+      [](png_structp p, png_bytep d, png_size_t n) {
+        auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(p));
+        out->insert(out->end(), d, d + n);
+      },
+      nullptr);
+  png_set_IHDR(wr, wi, w, h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
   png_write_info(wr, wi);
   for (int y = 0; y < h; ++y) png_write_row(wr, &pixels[y * w * 4]);
   png_write_end(wr, nullptr);
   png_destroy_write_struct(&wr, &wi);
 
-  struct Reader { const std::vector<unsigned char>* data; size_t pos; } reader{&file, 0};
+  struct Reader {
+    const std::vector<unsigned char>* data;
+    size_t pos;
+  } reader{&file, 0};
   png_structp rd = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop ri = png_create_info_struct(rd);
   ASSERT_EQ(setjmp(png_jmpbuf(rd)), 0);
@@ -206,7 +221,10 @@ TEST(Platform, FreeTypeRendersGlyphOfInstalledFace) {
   FT_Done_FreeType(lib);
 }
 
-struct TessResult { int vertices = 0; GLenum error = 0; };
+struct TessResult {
+  int vertices = 0;
+  GLenum error = 0;
+};
 void CALLBACK TessBegin(GLenum, void*) {}
 void CALLBACK TessVertex(void*, void* user) { ++static_cast<TessResult*>(user)->vertices; }
 void CALLBACK TessEnd(void*) {}
@@ -228,9 +246,11 @@ TEST(Platform, Glu32TessellatesBowTie) {
   // Crossing edges need a combine callback to create the centre vertex.
   static GLdouble centre[3];
   gluTessCallback(tess, GLU_TESS_COMBINE, reinterpret_cast<Cb>(+[](GLdouble c[3], void**, GLfloat*, void** out) {
-    centre[0] = c[0]; centre[1] = c[1]; centre[2] = c[2];
-    *out = centre;
-  }));
+                    centre[0] = c[0];
+                    centre[1] = c[1];
+                    centre[2] = c[2];
+                    *out = centre;
+                  }));
   TessResult result;
   gluTessBeginPolygon(tess, &result);
   gluTessBeginContour(tess);
@@ -245,7 +265,9 @@ TEST(Platform, Glu32TessellatesBowTie) {
 TEST(Platform, Msxml3ParsesDocument) {
   ComScope com;
   ComPtr<IXMLDOMDocument> doc;
-  ASSERT_EQ(CoCreateInstance(kClsidDomDocument30, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument, reinterpret_cast<void**>(&doc)), S_OK);
+  ASSERT_EQ(CoCreateInstance(kClsidDomDocument30, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                             reinterpret_cast<void**>(&doc)),
+            S_OK);
   VARIANT_BOOL ok = VARIANT_FALSE;
   BSTR text = SysAllocString(L"<Skin><Color name=\"back\" value=\"#102030\"/></Skin>");
   EXPECT_EQ(doc->loadXML(text, &ok), S_OK);
@@ -287,11 +309,17 @@ TEST(Platform, CompoundFileWritesAndReopens) {
 TEST(Platform, DirectShowGraphAndEmptyDeviceCategory) {
   ComScope com;
   ComPtr<IGraphBuilder> graph;
-  EXPECT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, reinterpret_cast<void**>(&graph)), S_OK);
+  EXPECT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                             reinterpret_cast<void**>(&graph)),
+            S_OK);
   ComPtr<ICaptureGraphBuilder2> builder;
-  EXPECT_EQ(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2, reinterpret_cast<void**>(&builder)), S_OK);
+  EXPECT_EQ(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER, IID_ICaptureGraphBuilder2,
+                             reinterpret_cast<void**>(&builder)),
+            S_OK);
   ComPtr<ICreateDevEnum> devices;
-  ASSERT_EQ(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum, reinterpret_cast<void**>(&devices)), S_OK);
+  ASSERT_EQ(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                             reinterpret_cast<void**>(&devices)),
+            S_OK);
   ComPtr<IEnumMoniker> cameras;
   const HRESULT hr = devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &cameras, 0);
   // No cameras on this machine: success with nothing to enumerate.
@@ -305,7 +333,9 @@ TEST(Platform, MinizipReadsMemberOfWrittenZip) {
   zipFile zf = zipOpen(path, APPEND_STATUS_CREATE);
   ASSERT_NE(zf, nullptr);
   zip_fileinfo info{};
-  ASSERT_EQ(zipOpenNewFileInZip(zf, "Skin.xml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION), ZIP_OK);
+  ASSERT_EQ(
+      zipOpenNewFileInZip(zf, "Skin.xml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION),
+      ZIP_OK);
   ASSERT_EQ(zipWriteInFileInZip(zf, text.data(), static_cast<unsigned>(text.size())), ZIP_OK);
   zipCloseFileInZip(zf);
   zipClose(zf, nullptr);

@@ -15,12 +15,11 @@
 
 namespace {
 
-struct DwordRow
-{
-    const wchar_t* name;
-    DWORD CConfiguration::*field;
-    DWORD defaultValue;
-    DWORD otherValue;
+struct DwordRow {
+  const wchar_t* name;
+  DWORD CConfiguration::*field;
+  DWORD defaultValue;
+  DWORD otherValue;
 };
 
 // Every stored number with its default and a sound value other than it.
@@ -75,348 +74,321 @@ const DwordRow kDwordRows[] = {
     {L"ClipartFixS", &CConfiguration::m_ClipartFixS, 1, 0},
 };
 
-std::wstring ExeFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.rfind(L'\\'));
+std::wstring ExeFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path);
+  return folder.substr(0, folder.rfind(L'\\'));
 }
 
-bool IsFolder(const std::wstring& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int g_messages = 0;
 std::wstring g_lastMessage;
-void RecordMessage(const wchar_t* text)
-{
-    ++g_messages;
-    g_lastMessage = text;
+void RecordMessage(const wchar_t* text) {
+  ++g_messages;
+  g_lastMessage = text;
 }
 
 // A configuration loaded from the registry as the program entry does it.
-struct LoadedConfiguration
-{
-    CConfiguration config;
-    LoadedConfiguration()
-    {
-        config.m_pfnShowMessage = RecordMessage;
-        config.Load(GetModuleHandleW(nullptr));
-    }
+struct LoadedConfiguration {
+  CConfiguration config;
+  LoadedConfiguration() {
+    config.m_pfnShowMessage = RecordMessage;
+    config.Load(GetModuleHandleW(nullptr));
+  }
 };
 
-class ConfigurationTest : public ProgramKeyTest
-{
-};
+class ConfigurationTest : public ProgramKeyTest {};
 
-TEST_F(ConfigurationTest, EmptyKeyGivesEveryDefault)
-{
-    g_messages = 0;
+TEST_F(ConfigurationTest, EmptyKeyGivesEveryDefault) {
+  g_messages = 0;
+  LoadedConfiguration loaded;
+  const CConfiguration& c = loaded.config;
+
+  EXPECT_TRUE(KeyExists(kProgramKey)) << "the key is created on first start";
+  EXPECT_EQ(0, g_messages);
+  for (const DwordRow& row : kDwordRows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.defaultValue, c.*row.field);
+  }
+  EXPECT_EQ(GetUserDefaultLangID() == 2052 ? 2052u : 1033u, c.m_Language);
+  EXPECT_NE(0, c.m_OsVersionClass) << "Wine reports 6.1";
+  EXPECT_EQ(1.0, c.m_MultiPower);
+  EXPECT_EQ(1.0, c.m_ReferenceScale);
+  EXPECT_EQ(L"cm", Text(c.m_Unit));
+  EXPECT_EQ(MessageFontFace(), Text(c.m_FontFace));
+  EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir));
+  EXPECT_EQ(KnownFolder(FOLDERID_Videos), Text(c.m_VideoDir));
+  EXPECT_EQ(KnownFolder(FOLDERID_LocalAppData) + L"\\Quorvex\\Mensaro\\temp", Text(c.m_TempDir));
+  EXPECT_TRUE(IsFolder(c.m_TempDir.Get()));
+  EXPECT_EQ(ExeFolder(), Text(c.m_AppDir));
+  EXPECT_FALSE(c.m_Camera.IsSet());
+  EXPECT_TRUE(c.m_TextContent.empty());
+  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
+  EXPECT_TRUE(c.m_Rulers.empty());
+  EXPECT_EQ(L"%.3f", c.GetPrecisionFormat());
+}
+
+TEST_F(ConfigurationTest, EverySettingSavesReloadsAndIsStoredAsWritten) {
+  const std::wstring imageDir = ExeFolder();
+  {
     LoadedConfiguration loaded;
-    const CConfiguration& c = loaded.config;
+    CConfiguration& c = loaded.config;
+    for (const DwordRow& row : kDwordRows) c.*row.field = row.otherValue;
+    c.m_Language = 2052;
+    c.m_MultiPower = 2.5;
+    c.m_ReferenceScale = 0.125;
+    c.m_TextContent = L"note";
+    c.SetCamera(L"\\\\?\\usb#vid_1234&pid_5678#cam");
+    c.SetImageDir(imageDir.c_str());
+    ASSERT_TRUE(c.SetFontFace(L"Liberation Sans"));
+    c.SetUnit(L"mm");
+    c.SetRecent(0, L"C:\\a.bmp");
+    c.SetRecent(31, L"C:\\b.jpg");
+    const float points[4] = {0.25f, 0.5f, 0.75f, 1.0f};
+    c.SetRuler(L"ten", 0.5, points);
+    c.Save();
+  }
 
-    EXPECT_TRUE(KeyExists(kProgramKey)) << "the key is created on first start";
-    EXPECT_EQ(0, g_messages);
-    for (const DwordRow& row : kDwordRows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.defaultValue, c.*row.field);
-    }
-    EXPECT_EQ(GetUserDefaultLangID() == 2052 ? 2052u : 1033u, c.m_Language);
-    EXPECT_NE(0, c.m_OsVersionClass) << "Wine reports 6.1";
-    EXPECT_EQ(1.0, c.m_MultiPower);
-    EXPECT_EQ(1.0, c.m_ReferenceScale);
-    EXPECT_EQ(L"cm", Text(c.m_Unit));
-    EXPECT_EQ(MessageFontFace(), Text(c.m_FontFace));
-    EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir));
-    EXPECT_EQ(KnownFolder(FOLDERID_Videos), Text(c.m_VideoDir));
-    EXPECT_EQ(KnownFolder(FOLDERID_LocalAppData) + L"\\Quorvex\\Mensaro\\temp", Text(c.m_TempDir));
-    EXPECT_TRUE(IsFolder(c.m_TempDir.Get()));
-    EXPECT_EQ(ExeFolder(), Text(c.m_AppDir));
-    EXPECT_FALSE(c.m_Camera.IsSet());
-    EXPECT_TRUE(c.m_TextContent.empty());
-    for (unsigned i = 0; i < kRecentCount; ++i)
-        EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
-    EXPECT_TRUE(c.m_Rulers.empty());
-    EXPECT_EQ(L"%.3f", c.GetPrecisionFormat());
+  LoadedConfiguration again;
+  const CConfiguration& c = again.config;
+  for (const DwordRow& row : kDwordRows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.otherValue, c.*row.field);
+  }
+  EXPECT_EQ(2052u, c.m_Language);
+  EXPECT_DOUBLE_EQ(2.5, c.m_MultiPower);
+  EXPECT_DOUBLE_EQ(0.125, c.m_ReferenceScale);
+  EXPECT_EQ(L"note", c.m_TextContent);
+  EXPECT_EQ(L"\\\\?\\usb#vid_1234&pid_5678#cam", Text(c.m_Camera));
+  EXPECT_EQ(imageDir, Text(c.m_ImageDir));
+  EXPECT_EQ(L"Liberation Sans", Text(c.m_FontFace));
+  EXPECT_EQ(L"mm", Text(c.m_Unit));
+  EXPECT_EQ(L"C:\\a.bmp", Text(c.m_Recents[0]));
+  EXPECT_EQ(L"C:\\b.jpg", Text(c.m_Recents[31]));
+  ASSERT_EQ(1u, c.m_Rulers.size());
+  EXPECT_EQ(L"ten", Text(c.m_Rulers[0]->m_Name));
+
+  // What reg.exe finds in the key, read without our code.
+  const ExportedKeys keys = ExportKey(kProgramKey);
+  ASSERT_TRUE(keys.count(kHkcuPrefix + kProgramKey));
+  const auto& values = keys.at(kHkcuPrefix + kProgramKey);
+  for (const DwordRow& row : kDwordRows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(values.count(row.name));
+    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), values.at(row.name).type);
+    EXPECT_EQ(row.otherValue, values.at(row.name).Dword());
+  }
+  const struct {
+    const wchar_t* name;
+    std::wstring text;
+  } texts[] = {
+      {L"MultiPower", L"2.50000000"},
+      {L"ReferenceScale", L"0.12500000"},
+      {L"TextContent", L"note"},
+      {L"Camera", L"\\\\?\\usb#vid_1234&pid_5678#cam"},
+      {L"ImageDir", imageDir},
+      {L"FontFace", L"Liberation Sans"},
+      {L"Unit", L"mm"},
+  };
+  for (const auto& row : texts) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(values.count(row.name));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), values.at(row.name).type);
+    EXPECT_EQ(row.text, values.at(row.name).Text());
+  }
+  EXPECT_EQ(2052u, values.at(L"Language").Dword());
+  EXPECT_EQ(kDwordRows[0].otherValue, values.at(L"MaxiMized").Dword());
+  EXPECT_EQ(std::size(kDwordRows) + 1 + std::size(texts), values.size()) << "no value beyond the settings";
+
+  const auto& recents = keys.at(kHkcuPrefix + kProgramKey + L"\\Recents");
+  ASSERT_EQ(2u, recents.size());
+  EXPECT_EQ(L"C:\\a.bmp", recents.at(L"0").Text());
+  EXPECT_EQ(L"C:\\b.jpg", recents.at(L"31").Text());
+  const auto& ruler = keys.at(kHkcuPrefix + kProgramKey + L"\\Rulers\\0");
+  EXPECT_EQ(L"ten", ruler.at(L"name").Text());
+  EXPECT_EQ(L"0.500000", ruler.at(L"scale").Text());
+  EXPECT_EQ(L"0.250,0.500,0.750,1.000", ruler.at(L"pts").Text());
 }
 
-TEST_F(ConfigurationTest, EverySettingSavesReloadsAndIsStoredAsWritten)
-{
-    const std::wstring imageDir = ExeFolder();
-    {
-        LoadedConfiguration loaded;
-        CConfiguration& c = loaded.config;
-        for (const DwordRow& row : kDwordRows)
-            c.*row.field = row.otherValue;
-        c.m_Language = 2052;
-        c.m_MultiPower = 2.5;
-        c.m_ReferenceScale = 0.125;
-        c.m_TextContent = L"note";
-        c.SetCamera(L"\\\\?\\usb#vid_1234&pid_5678#cam");
-        c.SetImageDir(imageDir.c_str());
-        ASSERT_TRUE(c.SetFontFace(L"Liberation Sans"));
-        c.SetUnit(L"mm");
-        c.SetRecent(0, L"C:\\a.bmp");
-        c.SetRecent(31, L"C:\\b.jpg");
-        const float points[4] = {0.25f, 0.5f, 0.75f, 1.0f};
-        c.SetRuler(L"ten", 0.5, points);
-        c.Save();
-    }
-
-    LoadedConfiguration again;
-    const CConfiguration& c = again.config;
-    for (const DwordRow& row : kDwordRows) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(row.otherValue, c.*row.field);
-    }
-    EXPECT_EQ(2052u, c.m_Language);
-    EXPECT_DOUBLE_EQ(2.5, c.m_MultiPower);
-    EXPECT_DOUBLE_EQ(0.125, c.m_ReferenceScale);
-    EXPECT_EQ(L"note", c.m_TextContent);
-    EXPECT_EQ(L"\\\\?\\usb#vid_1234&pid_5678#cam", Text(c.m_Camera));
-    EXPECT_EQ(imageDir, Text(c.m_ImageDir));
-    EXPECT_EQ(L"Liberation Sans", Text(c.m_FontFace));
-    EXPECT_EQ(L"mm", Text(c.m_Unit));
-    EXPECT_EQ(L"C:\\a.bmp", Text(c.m_Recents[0]));
-    EXPECT_EQ(L"C:\\b.jpg", Text(c.m_Recents[31]));
-    ASSERT_EQ(1u, c.m_Rulers.size());
-    EXPECT_EQ(L"ten", Text(c.m_Rulers[0]->m_Name));
-
-    // What reg.exe finds in the key, read without our code.
-    const ExportedKeys keys = ExportKey(kProgramKey);
-    ASSERT_TRUE(keys.count(kHkcuPrefix + kProgramKey));
-    const auto& values = keys.at(kHkcuPrefix + kProgramKey);
-    for (const DwordRow& row : kDwordRows) {
-        SCOPED_TRACE(row.name);
-        ASSERT_TRUE(values.count(row.name));
-        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), values.at(row.name).type);
-        EXPECT_EQ(row.otherValue, values.at(row.name).Dword());
-    }
-    const struct
-    {
-        const wchar_t* name;
-        std::wstring text;
-    } texts[] = {
-        {L"MultiPower", L"2.50000000"},
-        {L"ReferenceScale", L"0.12500000"},
-        {L"TextContent", L"note"},
-        {L"Camera", L"\\\\?\\usb#vid_1234&pid_5678#cam"},
-        {L"ImageDir", imageDir},
-        {L"FontFace", L"Liberation Sans"},
-        {L"Unit", L"mm"},
-    };
-    for (const auto& row : texts) {
-        SCOPED_TRACE(row.name);
-        ASSERT_TRUE(values.count(row.name));
-        EXPECT_EQ(static_cast<DWORD>(REG_SZ), values.at(row.name).type);
-        EXPECT_EQ(row.text, values.at(row.name).Text());
-    }
-    EXPECT_EQ(2052u, values.at(L"Language").Dword());
-    EXPECT_EQ(kDwordRows[0].otherValue, values.at(L"MaxiMized").Dword());
-    EXPECT_EQ(std::size(kDwordRows) + 1 + std::size(texts), values.size()) << "no value beyond the settings";
-
-    const auto& recents = keys.at(kHkcuPrefix + kProgramKey + L"\\Recents");
-    ASSERT_EQ(2u, recents.size());
-    EXPECT_EQ(L"C:\\a.bmp", recents.at(L"0").Text());
-    EXPECT_EQ(L"C:\\b.jpg", recents.at(L"31").Text());
-    const auto& ruler = keys.at(kHkcuPrefix + kProgramKey + L"\\Rulers\\0");
-    EXPECT_EQ(L"ten", ruler.at(L"name").Text());
-    EXPECT_EQ(L"0.500000", ruler.at(L"scale").Text());
-    EXPECT_EQ(L"0.250,0.500,0.750,1.000", ruler.at(L"pts").Text());
-}
-
-TEST_F(ConfigurationTest, EmptyTextContentIsNotWrittenSoTheEarlierTextStays)
-{
-    PutText(kProgramKey, L"TextContent", L"kept");
-    {
-        LoadedConfiguration loaded;
-        EXPECT_EQ(L"kept", loaded.config.m_TextContent);
-        loaded.config.m_TextContent.clear();
-        loaded.config.Save();
-    }
-    LoadedConfiguration again;
-    EXPECT_EQ(L"kept", again.config.m_TextContent);
-}
-
-TEST_F(ConfigurationTest, StoredEmptyUnitAndFontFaceStayEmpty)
-{
-    PutText(kProgramKey, L"Unit", L"");
-    PutText(kProgramKey, L"FontFace", L"");
+TEST_F(ConfigurationTest, EmptyTextContentIsNotWrittenSoTheEarlierTextStays) {
+  PutText(kProgramKey, L"TextContent", L"kept");
+  {
     LoadedConfiguration loaded;
-    ASSERT_TRUE(loaded.config.m_Unit.IsSet());
-    EXPECT_EQ(L"", Text(loaded.config.m_Unit));
-    ASSERT_TRUE(loaded.config.m_FontFace.IsSet());
-    EXPECT_EQ(L"", Text(loaded.config.m_FontFace));
+    EXPECT_EQ(L"kept", loaded.config.m_TextContent);
+    loaded.config.m_TextContent.clear();
+    loaded.config.Save();
+  }
+  LoadedConfiguration again;
+  EXPECT_EQ(L"kept", again.config.m_TextContent);
 }
 
-TEST(ConfigurationFormat, PrecisionFormatFollowsTheDecimals)
-{
-    const struct
-    {
-        DWORD decimals;
-        const wchar_t* format;
-        double value;
-        const wchar_t* printed;
-    } rows[] = {
-        {0, L"%.0f", 2.5, L"2"},
-        {3, L"%.3f", 1.23456, L"1.235"},
-        {5, L"%.5f", 1.0, L"1.00000"},
-        {10, L"%.10f", 0.5, L"0.5000000000"},
-        {11, L"%.10f", 0.5, L"0.5000000000"},         // assigned directly beyond the limit
-        {1000000, L"%.10f", 0.5, L"0.5000000000"},    // would not fit the format text
-        {0xFFFFFFFF, L"%.10f", 0.5, L"0.5000000000"}, // nor would a negative count
-    };
-    CConfiguration c;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.decimals);
-        c.m_DecimalPrecision = row.decimals;
-        const std::wstring format = c.GetPrecisionFormat();
-        EXPECT_EQ(row.format, format);
-        wchar_t printed[64];
-        std::swprintf(printed, 64, format.c_str(), row.value);
-        EXPECT_STREQ(row.printed, printed);
-    }
+TEST_F(ConfigurationTest, StoredEmptyUnitAndFontFaceStayEmpty) {
+  PutText(kProgramKey, L"Unit", L"");
+  PutText(kProgramKey, L"FontFace", L"");
+  LoadedConfiguration loaded;
+  ASSERT_TRUE(loaded.config.m_Unit.IsSet());
+  EXPECT_EQ(L"", Text(loaded.config.m_Unit));
+  ASSERT_TRUE(loaded.config.m_FontFace.IsSet());
+  EXPECT_EQ(L"", Text(loaded.config.m_FontFace));
 }
 
-TEST(ConfigurationFolders, ProgramFolderFromModulePath)
-{
-    const struct
-    {
-        const wchar_t* module;
-        const wchar_t* folder;
-        bool tooShort;
-    } rows[] = {
-        {L"C:\\Program Files\\Mensaro\\Mensaro.exe", L"C:\\Program Files\\Mensaro", false},
-        {L"C:\\ab\\m.exe", L"C:\\ab", false},
-        {L"C:\\a\\m.exe", L"C:\\a", false},
-        {L"C:\\m.exe", L"C:", true},
-        {L"m.exe", L"", true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.module);
-        bool tooShort = !row.tooShort;
-        EXPECT_EQ(row.folder, CConfiguration::AppDirFromModulePath(row.module, &tooShort));
-        EXPECT_EQ(row.tooShort, tooShort);
-    }
+TEST(ConfigurationFormat, PrecisionFormatFollowsTheDecimals) {
+  const struct {
+    DWORD decimals;
+    const wchar_t* format;
+    double value;
+    const wchar_t* printed;
+  } rows[] = {
+      {0, L"%.0f", 2.5, L"2"},
+      {3, L"%.3f", 1.23456, L"1.235"},
+      {5, L"%.5f", 1.0, L"1.00000"},
+      {10, L"%.10f", 0.5, L"0.5000000000"},
+      {11, L"%.10f", 0.5, L"0.5000000000"},          // assigned directly beyond the limit
+      {1000000, L"%.10f", 0.5, L"0.5000000000"},     // would not fit the format text
+      {0xFFFFFFFF, L"%.10f", 0.5, L"0.5000000000"},  // nor would a negative count
+  };
+  CConfiguration c;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.decimals);
+    c.m_DecimalPrecision = row.decimals;
+    const std::wstring format = c.GetPrecisionFormat();
+    EXPECT_EQ(row.format, format);
+    wchar_t printed[64];
+    std::swprintf(printed, 64, format.c_str(), row.value);
+    EXPECT_STREQ(row.printed, printed);
+  }
 }
 
-class ConfigurationSetters : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        wchar_t folder[MAX_PATH] = {};
-        GetCurrentDirectoryW(MAX_PATH, folder);
-        m_work = folder;
-        CreateDirectoryW((m_work + L"\\pics").c_str(), nullptr);
-        CreateDirectoryW((m_work + L"\\pics.old").c_str(), nullptr);
-    }
-    std::wstring m_work;
+TEST(ConfigurationFolders, ProgramFolderFromModulePath) {
+  const struct {
+    const wchar_t* module;
+    const wchar_t* folder;
+    bool tooShort;
+  } rows[] = {
+      {L"C:\\Program Files\\Mensaro\\Mensaro.exe", L"C:\\Program Files\\Mensaro", false},
+      {L"C:\\ab\\m.exe", L"C:\\ab", false},
+      {L"C:\\a\\m.exe", L"C:\\a", false},
+      {L"C:\\m.exe", L"C:", true},
+      {L"m.exe", L"", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.module);
+    bool tooShort = !row.tooShort;
+    EXPECT_EQ(row.folder, CConfiguration::AppDirFromModulePath(row.module, &tooShort));
+    EXPECT_EQ(row.tooShort, tooShort);
+  }
+}
+
+class ConfigurationSetters : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    m_work = folder;
+    CreateDirectoryW((m_work + L"\\pics").c_str(), nullptr);
+    CreateDirectoryW((m_work + L"\\pics.old").c_str(), nullptr);
+  }
+  std::wstring m_work;
 };
 
-TEST_F(ConfigurationSetters, ImageDirTakesFoldersAndTheFolderOfFilePaths)
-{
-    const std::wstring pics = m_work + L"\\pics";
-    const struct
-    {
-        std::wstring given;
-        std::wstring stored; // empty: the call changes nothing
-    } rows[] = {
-        {pics + L"\\a.jpg", pics},               // a file path that need not exist
-        {pics + L"\\", pics},                    // trailing backslash
-        {pics, pics},
-        {m_work + L"\\pics.old", m_work + L"\\pics.old"}, // an existing dotted folder stays
-        {m_work + L"\\gone.dir\\a.jpg", m_work},  // the cut left a dotted name that does not exist
-        {L"C:", L"C:"},
-        {L"C", L""},
-        {L"a.jpg", L""},                         // a bare file name has no folder
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.given);
-        CConfiguration c;
-        c.SetImageDir(L"Q:\\before");
-        c.SetImageDir(row.given.c_str());
-        EXPECT_EQ(row.stored.empty() ? L"Q:\\before" : row.stored, Text(c.m_ImageDir));
-    }
-
+TEST_F(ConfigurationSetters, ImageDirTakesFoldersAndTheFolderOfFilePaths) {
+  const std::wstring pics = m_work + L"\\pics";
+  const struct {
+    std::wstring given;
+    std::wstring stored;  // empty: the call changes nothing
+  } rows[] = {
+      {pics + L"\\a.jpg", pics},  // a file path that need not exist
+      {pics + L"\\", pics},       // trailing backslash
+      {pics, pics},
+      {m_work + L"\\pics.old", m_work + L"\\pics.old"},  // an existing dotted folder stays
+      {m_work + L"\\gone.dir\\a.jpg", m_work},           // the cut left a dotted name that does not exist
+      {L"C:", L"C:"},
+      {L"C", L""},
+      {L"a.jpg", L""},  // a bare file name has no folder
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.given);
     CConfiguration c;
-    c.SetImageDir(pics.c_str());
-    const wchar_t* stored = c.m_ImageDir.Get();
-    std::wstring upper = pics;
-    for (wchar_t& ch : upper)
-        ch = towupper(ch);
-    c.SetImageDir(upper.c_str());
-    EXPECT_EQ(stored, c.m_ImageDir.Get()) << "the same folder in other letters keeps the stored text";
-    c.SetImageDir(c.m_ImageDir);
-    EXPECT_EQ(pics, Text(c.m_ImageDir));
+    c.SetImageDir(L"Q:\\before");
+    c.SetImageDir(row.given.c_str());
+    EXPECT_EQ(row.stored.empty() ? L"Q:\\before" : row.stored, Text(c.m_ImageDir));
+  }
+
+  CConfiguration c;
+  c.SetImageDir(pics.c_str());
+  const wchar_t* stored = c.m_ImageDir.Get();
+  std::wstring upper = pics;
+  for (wchar_t& ch : upper) ch = towupper(ch);
+  c.SetImageDir(upper.c_str());
+  EXPECT_EQ(stored, c.m_ImageDir.Get()) << "the same folder in other letters keeps the stored text";
+  c.SetImageDir(c.m_ImageDir);
+  EXPECT_EQ(pics, Text(c.m_ImageDir));
 }
 
-TEST_F(ConfigurationSetters, TextSettersIgnoreWhatTheyMust)
-{
-    CConfiguration c;
-    EXPECT_TRUE(c.SetFontFace(L"Arial"));
-    EXPECT_FALSE(c.SetFontFace(L"ARIAL"));
-    EXPECT_EQ(L"Arial", Text(c.m_FontFace));
-    EXPECT_FALSE(c.SetFontFace(L""));
-    EXPECT_FALSE(c.SetFontFace(nullptr));
-    EXPECT_FALSE(c.SetFontFace(c.m_FontFace));
-    EXPECT_TRUE(c.SetFontFace(L"Tahoma"));
-    EXPECT_EQ(L"Tahoma", Text(c.m_FontFace));
+TEST_F(ConfigurationSetters, TextSettersIgnoreWhatTheyMust) {
+  CConfiguration c;
+  EXPECT_TRUE(c.SetFontFace(L"Arial"));
+  EXPECT_FALSE(c.SetFontFace(L"ARIAL"));
+  EXPECT_EQ(L"Arial", Text(c.m_FontFace));
+  EXPECT_FALSE(c.SetFontFace(L""));
+  EXPECT_FALSE(c.SetFontFace(nullptr));
+  EXPECT_FALSE(c.SetFontFace(c.m_FontFace));
+  EXPECT_TRUE(c.SetFontFace(L"Tahoma"));
+  EXPECT_EQ(L"Tahoma", Text(c.m_FontFace));
 
-    c.SetCamera(L"x");
-    EXPECT_FALSE(c.m_Camera.IsSet()) << "shorter than 2 characters";
-    c.SetCamera(L"cam");
-    c.SetCamera(nullptr);
-    c.SetCamera(c.m_Camera);
-    EXPECT_EQ(L"cam", Text(c.m_Camera));
+  c.SetCamera(L"x");
+  EXPECT_FALSE(c.m_Camera.IsSet()) << "shorter than 2 characters";
+  c.SetCamera(L"cam");
+  c.SetCamera(nullptr);
+  c.SetCamera(c.m_Camera);
+  EXPECT_EQ(L"cam", Text(c.m_Camera));
 
-    c.SetUnit(L"");
-    c.SetUnit(nullptr);
-    EXPECT_FALSE(c.m_Unit.IsSet());
-    c.SetUnit(L"um");
-    c.SetUnit(c.m_Unit);
-    EXPECT_EQ(L"um", Text(c.m_Unit));
+  c.SetUnit(L"");
+  c.SetUnit(nullptr);
+  EXPECT_FALSE(c.m_Unit.IsSet());
+  c.SetUnit(L"um");
+  c.SetUnit(c.m_Unit);
+  EXPECT_EQ(L"um", Text(c.m_Unit));
 
-    c.SetVideoDir(L"D:\\video\\");
-    c.SetTempDir(L"D:\\");
-    EXPECT_EQ(L"D:\\video", Text(c.m_VideoDir));
-    EXPECT_EQ(L"D:", Text(c.m_TempDir));
-    c.SetTempDir(L"D");
-    EXPECT_EQ(L"D:", Text(c.m_TempDir));
+  c.SetVideoDir(L"D:\\video\\");
+  c.SetTempDir(L"D:\\");
+  EXPECT_EQ(L"D:\\video", Text(c.m_VideoDir));
+  EXPECT_EQ(L"D:", Text(c.m_TempDir));
+  c.SetTempDir(L"D");
+  EXPECT_EQ(L"D:", Text(c.m_TempDir));
 
-    c.SetCheckVersion(7);
-    EXPECT_EQ(7u, c.m_CheckVersion);
+  c.SetCheckVersion(7);
+  EXPECT_EQ(7u, c.m_CheckVersion);
 }
 
 // Camera threads read the texts that the main thread may replace at any time.
-TEST_F(ConfigurationSetters, CopiesStayWholeWhileTheMainThreadReplacesTexts)
-{
-    CConfiguration c;
-    const std::wstring a = m_work + L"\\pics";
-    const std::wstring b = m_work + L"\\pics.old";
-    c.SetImageDir(a.c_str());
-    std::atomic<bool> stop{false};
-    std::atomic<int> torn{0};
-    std::thread reader([&] {
-        while (!stop) {
-            const std::wstring seen = c.CopyImageDir();
-            const std::wstring face = c.CopyFontFace();
-            if (seen != a && seen != b)
-                ++torn;
-            if (!face.empty() && face != L"Arial" && face != L"Tahoma")
-                ++torn;
-        }
-    });
-    for (int i = 0; i < 20000; ++i) {
-        c.SetImageDir((i % 2 ? a : b).c_str());
-        c.SetFontFace(i % 2 ? L"Arial" : L"Tahoma");
+TEST_F(ConfigurationSetters, CopiesStayWholeWhileTheMainThreadReplacesTexts) {
+  CConfiguration c;
+  const std::wstring a = m_work + L"\\pics";
+  const std::wstring b = m_work + L"\\pics.old";
+  c.SetImageDir(a.c_str());
+  std::atomic<bool> stop{false};
+  std::atomic<int> torn{0};
+  std::thread reader([&] {
+    while (!stop) {
+      const std::wstring seen = c.CopyImageDir();
+      const std::wstring face = c.CopyFontFace();
+      if (seen != a && seen != b) ++torn;
+      if (!face.empty() && face != L"Arial" && face != L"Tahoma") ++torn;
     }
-    stop = true;
-    reader.join();
-    EXPECT_EQ(0, torn.load());
+  });
+  for (int i = 0; i < 20000; ++i) {
+    c.SetImageDir((i % 2 ? a : b).c_str());
+    c.SetFontFace(i % 2 ? L"Arial" : L"Tahoma");
+  }
+  stop = true;
+  reader.join();
+  EXPECT_EQ(0, torn.load());
 }
 
-} // namespace
+}  // namespace

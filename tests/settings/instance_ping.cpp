@@ -12,30 +12,24 @@
 
 namespace {
 
-struct Search
-{
-    HWND target;
-    int outcome;
+struct Search {
+  HWND target;
+  int outcome;
 };
 
-BOOL CALLBACK PingWindow(HWND window, LPARAM lParam)
-{
-    Search& search = *reinterpret_cast<Search*>(lParam);
-    DWORD_PTR answer = 0;
-    const bool answered =
-        SendMessageTimeoutW(window, WM_INSTANCE_PING, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) != 0;
-    if (window == search.target)
-        search.outcome = answered && answer == WM_INSTANCE_PING ? 1 : 2;
-    return TRUE;
+BOOL CALLBACK PingWindow(HWND window, LPARAM lParam) {
+  Search& search = *reinterpret_cast<Search*>(lParam);
+  DWORD_PTR answer = 0;
+  const bool answered = SendMessageTimeoutW(window, WM_INSTANCE_PING, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) != 0;
+  if (window == search.target) search.outcome = answered && answer == WM_INSTANCE_PING ? 1 : 2;
+  return TRUE;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
-    if (argc < 2)
-        return 3;
-    Search search{reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(argv[1], nullptr, 16))), 0};
-    EnumWindows(PingWindow, reinterpret_cast<LPARAM>(&search));
-    return search.outcome;
+int main(int argc, char** argv) {
+  if (argc < 2) return 3;
+  Search search{reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(argv[1], nullptr, 16))), 0};
+  EnumWindows(PingWindow, reinterpret_cast<LPARAM>(&search));
+  return search.outcome;
 }

@@ -11,12 +11,11 @@
 #include <gtest/gtest.h>
 
 // One value as Wine's own reg.exe exported it.
-struct ExportedValue
-{
-    DWORD type = REG_NONE;
-    std::vector<uint8_t> data;
-    std::wstring Text() const; // REG_SZ data up to its terminator
-    DWORD Dword() const;
+struct ExportedValue {
+  DWORD type = REG_NONE;
+  std::vector<uint8_t> data;
+  std::wstring Text() const;  // REG_SZ data up to its terminator
+  DWORD Dword() const;
 };
 
 // Key path (as "HKEY_CURRENT_USER\...") to its values by name.
@@ -53,9 +52,8 @@ std::wstring MessageFontFace();
 
 // Every test that touches the program's key starts and ends without it, so
 // that runs repeat in the shared test prefix.
-class ProgramKeyTest : public ::testing::Test
-{
-protected:
-    void SetUp() override;
-    void TearDown() override;
+class ProgramKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
 };

@@ -14,130 +14,122 @@ namespace {
 
 const std::wstring kKey = L"Software\\Quorvex\\Mensaro\\WrapperTest";
 
-class WinRegistryTest : public ProgramKeyTest
-{
-};
+class WinRegistryTest : public ProgramKeyTest {};
 
-TEST_F(WinRegistryTest, ReadDwordTakesWhateverFitsFourBytes)
-{
-    const struct
-    {
-        const char* what;
-        DWORD type;
-        std::vector<BYTE> data; // empty with type REG_NONE: value absent
-        BOOL result;
-        DWORD expected; // the target starts as 0xAABBCCDD
-    } rows[] = {
-        {"absent", REG_NONE, {}, FALSE, 0xAABBCCDD},
-        {"dword", REG_DWORD, {1, 2, 3, 4}, TRUE, 0x04030201},
-        {"2-byte binary", REG_BINARY, {0x11, 0x22}, TRUE, 0xAABB2211},
-        {"4-byte text", REG_SZ, {'1', 0, 0, 0}, TRUE, 0x31},
-        {"6-byte text", REG_SZ, {'1', 0, '2', 0, 0, 0}, FALSE, 0xAABBCCDD},
-        {"8-byte qword", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, FALSE, 0xAABBCCDD},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        DeleteKeyTree(kKey);
-        if (row.type != REG_NONE)
-            PutRawValue(kKey, L"v", row.type, row.data.data(), static_cast<DWORD>(row.data.size()));
-        else
-            PutDword(kKey, L"other", 1);
-        CWinRegistry reg(HKEY_CURRENT_USER, kKey.c_str(), FALSE, TRUE);
-        DWORD value = 0xAABBCCDD;
-        EXPECT_EQ(row.result, reg.ReadDword(L"v", &value));
-        EXPECT_EQ(row.expected, value);
-    }
-}
-
-TEST_F(WinRegistryTest, WriteDwordLeavesValuesOfAnotherSizeAlone)
-{
-    PutRawValue(kKey, L"four", REG_SZ, L"1", 4);
-    PutRawValue(kKey, L"six", REG_SZ, L"12", 6);
-    {
-        CWinRegistry reg(HKEY_CURRENT_USER, kKey.c_str(), TRUE, TRUE);
-        EXPECT_TRUE(reg.WriteDword(L"four", 7));
-        EXPECT_FALSE(reg.WriteDword(L"six", 7));
-        EXPECT_TRUE(reg.WriteDword(L"new", 9));
-        EXPECT_TRUE(reg.WriteString(L"empty", L""));
-        EXPECT_TRUE(reg.WriteString(L"text", L"a\"b\\c"));
-        reg.DeleteValue(L"nothing here");
-    }
-    const auto values = ExportKey(kKey).at(kHkcuPrefix + kKey);
-    EXPECT_EQ(static_cast<DWORD>(REG_DWORD), values.at(L"four").type);
-    EXPECT_EQ(7u, values.at(L"four").Dword());
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), values.at(L"six").type);
-    EXPECT_EQ(L"12", values.at(L"six").Text());
-    EXPECT_EQ(9u, values.at(L"new").Dword());
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), values.at(L"empty").type);
-    EXPECT_EQ(2u, values.at(L"empty").data.size());
-    EXPECT_EQ(L"a\"b\\c", values.at(L"text").Text());
-}
-
-TEST_F(WinRegistryTest, ReadStringWantsTextWithData)
-{
-    PutDword(kKey, L"number", 5);
-    PutRawValue(kKey, L"nodata", REG_SZ, nullptr, 0);
-    PutRawValue(kKey, L"expand", REG_EXPAND_SZ, L"%x%", 8);
-    PutText(kKey, L"text", L"hello");
-    const wchar_t unterminated[] = {L'a', L'b', L'c'};
-    PutRawValue(kKey, L"raw", REG_SZ, unterminated, sizeof unterminated);
-    PutRawValue(kKey, L"long", REG_SZ, std::wstring(CWinRegistry::kMaxTextChars + 1, L'x').c_str(),
-                (CWinRegistry::kMaxTextChars + 1) * 2);
-
+TEST_F(WinRegistryTest, ReadDwordTakesWhateverFitsFourBytes) {
+  const struct {
+    const char* what;
+    DWORD type;
+    std::vector<BYTE> data;  // empty with type REG_NONE: value absent
+    BOOL result;
+    DWORD expected;  // the target starts as 0xAABBCCDD
+  } rows[] = {
+      {"absent", REG_NONE, {}, FALSE, 0xAABBCCDD},
+      {"dword", REG_DWORD, {1, 2, 3, 4}, TRUE, 0x04030201},
+      {"2-byte binary", REG_BINARY, {0x11, 0x22}, TRUE, 0xAABB2211},
+      {"4-byte text", REG_SZ, {'1', 0, 0, 0}, TRUE, 0x31},
+      {"6-byte text", REG_SZ, {'1', 0, '2', 0, 0, 0}, FALSE, 0xAABBCCDD},
+      {"8-byte qword", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, FALSE, 0xAABBCCDD},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    DeleteKeyTree(kKey);
+    if (row.type != REG_NONE)
+      PutRawValue(kKey, L"v", row.type, row.data.data(), static_cast<DWORD>(row.data.size()));
+    else
+      PutDword(kKey, L"other", 1);
     CWinRegistry reg(HKEY_CURRENT_USER, kKey.c_str(), FALSE, TRUE);
-    for (const wchar_t* name : {L"number", L"nodata", L"expand", L"missing", L"long"}) {
-        std::wstring value = L"unchanged";
-        EXPECT_FALSE(reg.ReadString(name, value));
-        EXPECT_EQ(L"unchanged", value);
-        EXPECT_EQ(nullptr, reg.ReadStringCopy(name).get());
-    }
-    std::wstring value;
-    EXPECT_TRUE(reg.ReadString(L"text", value));
-    EXPECT_EQ(L"hello", value);
-    EXPECT_TRUE(reg.ReadString(L"raw", value));
-    EXPECT_EQ(L"abc", value);
-    auto copy = reg.ReadStringCopy(L"raw");
-    ASSERT_NE(nullptr, copy.get());
-    EXPECT_STREQ(L"abc", copy.get());
+    DWORD value = 0xAABBCCDD;
+    EXPECT_EQ(row.result, reg.ReadDword(L"v", &value));
+    EXPECT_EQ(row.expected, value);
+  }
 }
 
-TEST_F(WinRegistryTest, WithoutCreationAccessorsOpenTheKeyThemselves)
-{
-    {
-        CWinRegistry missing(HKEY_CURRENT_USER, kKey.c_str(), TRUE, FALSE);
-        EXPECT_EQ(nullptr, missing.GetKey());
-        EXPECT_FALSE(missing.WriteDword(L"v", 1));
-        EXPECT_FALSE(missing.WriteString(L"s", L"x"));
-        DWORD value = 3;
-        EXPECT_FALSE(missing.ReadDword(L"v", &value));
-        EXPECT_EQ(3u, value);
-    }
-    EXPECT_FALSE(KeyExists(kKey));
-    PutDword(kKey, L"v", 4);
-    CWinRegistry existing(HKEY_CURRENT_USER, kKey.c_str(), TRUE, FALSE);
-    EXPECT_TRUE(existing.WriteDword(L"w", 5));
-    DWORD value = 0;
-    EXPECT_TRUE(existing.ReadDword(L"w", &value));
-    EXPECT_EQ(5u, value);
-    std::wstring text;
-    EXPECT_FALSE(existing.ReadString(L"v", text));
+TEST_F(WinRegistryTest, WriteDwordLeavesValuesOfAnotherSizeAlone) {
+  PutRawValue(kKey, L"four", REG_SZ, L"1", 4);
+  PutRawValue(kKey, L"six", REG_SZ, L"12", 6);
+  {
+    CWinRegistry reg(HKEY_CURRENT_USER, kKey.c_str(), TRUE, TRUE);
+    EXPECT_TRUE(reg.WriteDword(L"four", 7));
+    EXPECT_FALSE(reg.WriteDword(L"six", 7));
+    EXPECT_TRUE(reg.WriteDword(L"new", 9));
+    EXPECT_TRUE(reg.WriteString(L"empty", L""));
+    EXPECT_TRUE(reg.WriteString(L"text", L"a\"b\\c"));
+    reg.DeleteValue(L"nothing here");
+  }
+  const auto values = ExportKey(kKey).at(kHkcuPrefix + kKey);
+  EXPECT_EQ(static_cast<DWORD>(REG_DWORD), values.at(L"four").type);
+  EXPECT_EQ(7u, values.at(L"four").Dword());
+  EXPECT_EQ(static_cast<DWORD>(REG_SZ), values.at(L"six").type);
+  EXPECT_EQ(L"12", values.at(L"six").Text());
+  EXPECT_EQ(9u, values.at(L"new").Dword());
+  EXPECT_EQ(static_cast<DWORD>(REG_SZ), values.at(L"empty").type);
+  EXPECT_EQ(2u, values.at(L"empty").data.size());
+  EXPECT_EQ(L"a\"b\\c", values.at(L"text").Text());
 }
 
-TEST(RegText, ParsesWhatRegExportWrites)
-{
-    const std::wstring text =
-        L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"\"\r\n"
-        L"\"d\"=dword:0000000a\r\n\"s\"=\"x\\\"y\\\\z\"\r\n\"b\"=hex:01,02,\\\r\n  03\r\n"
-        L"\"m\"=hex(7):41,00,00,00\r\n\r\n[HKEY_CURRENT_USER\\A\\B]\r\n";
-    const ExportedKeys keys = ParseRegText(text);
-    ASSERT_EQ(2u, keys.size());
-    const auto& a = keys.at(L"HKEY_CURRENT_USER\\A");
-    EXPECT_EQ(10u, a.at(L"d").Dword());
-    EXPECT_EQ(L"x\"y\\z", a.at(L"s").Text());
-    EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), a.at(L"b").data);
-    EXPECT_EQ(7u, a.at(L"m").type);
-    EXPECT_EQ(L"", a.at(L"").Text());
-    EXPECT_TRUE(keys.at(L"HKEY_CURRENT_USER\\A\\B").empty());
+TEST_F(WinRegistryTest, ReadStringWantsTextWithData) {
+  PutDword(kKey, L"number", 5);
+  PutRawValue(kKey, L"nodata", REG_SZ, nullptr, 0);
+  PutRawValue(kKey, L"expand", REG_EXPAND_SZ, L"%x%", 8);
+  PutText(kKey, L"text", L"hello");
+  const wchar_t unterminated[] = {L'a', L'b', L'c'};
+  PutRawValue(kKey, L"raw", REG_SZ, unterminated, sizeof unterminated);
+  PutRawValue(kKey, L"long", REG_SZ, std::wstring(CWinRegistry::kMaxTextChars + 1, L'x').c_str(),
+              (CWinRegistry::kMaxTextChars + 1) * 2);
+
+  CWinRegistry reg(HKEY_CURRENT_USER, kKey.c_str(), FALSE, TRUE);
+  for (const wchar_t* name : {L"number", L"nodata", L"expand", L"missing", L"long"}) {
+    std::wstring value = L"unchanged";
+    EXPECT_FALSE(reg.ReadString(name, value));
+    EXPECT_EQ(L"unchanged", value);
+    EXPECT_EQ(nullptr, reg.ReadStringCopy(name).get());
+  }
+  std::wstring value;
+  EXPECT_TRUE(reg.ReadString(L"text", value));
+  EXPECT_EQ(L"hello", value);
+  EXPECT_TRUE(reg.ReadString(L"raw", value));
+  EXPECT_EQ(L"abc", value);
+  auto copy = reg.ReadStringCopy(L"raw");
+  ASSERT_NE(nullptr, copy.get());
+  EXPECT_STREQ(L"abc", copy.get());
 }
 
-} // namespace
+TEST_F(WinRegistryTest, WithoutCreationAccessorsOpenTheKeyThemselves) {
+  {
+    CWinRegistry missing(HKEY_CURRENT_USER, kKey.c_str(), TRUE, FALSE);
+    EXPECT_EQ(nullptr, missing.GetKey());
+    EXPECT_FALSE(missing.WriteDword(L"v", 1));
+    EXPECT_FALSE(missing.WriteString(L"s", L"x"));
+    DWORD value = 3;
+    EXPECT_FALSE(missing.ReadDword(L"v", &value));
+    EXPECT_EQ(3u, value);
+  }
+  EXPECT_FALSE(KeyExists(kKey));
+  PutDword(kKey, L"v", 4);
+  CWinRegistry existing(HKEY_CURRENT_USER, kKey.c_str(), TRUE, FALSE);
+  EXPECT_TRUE(existing.WriteDword(L"w", 5));
+  DWORD value = 0;
+  EXPECT_TRUE(existing.ReadDword(L"w", &value));
+  EXPECT_EQ(5u, value);
+  std::wstring text;
+  EXPECT_FALSE(existing.ReadString(L"v", text));
+}
+
+TEST(RegText, ParsesWhatRegExportWrites) {
+  const std::wstring text =
+      L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n@=\"\"\r\n"
+      L"\"d\"=dword:0000000a\r\n\"s\"=\"x\\\"y\\\\z\"\r\n\"b\"=hex:01,02,\\\r\n  03\r\n"
+      L"\"m\"=hex(7):41,00,00,00\r\n\r\n[HKEY_CURRENT_USER\\A\\B]\r\n";
+  const ExportedKeys keys = ParseRegText(text);
+  ASSERT_EQ(2u, keys.size());
+  const auto& a = keys.at(L"HKEY_CURRENT_USER\\A");
+  EXPECT_EQ(10u, a.at(L"d").Dword());
+  EXPECT_EQ(L"x\"y\\z", a.at(L"s").Text());
+  EXPECT_EQ((std::vector<uint8_t>{1, 2, 3}), a.at(L"b").data);
+  EXPECT_EQ(7u, a.at(L"m").type);
+  EXPECT_EQ(L"", a.at(L"").Text());
+  EXPECT_TRUE(keys.at(L"HKEY_CURRENT_USER\\A\\B").empty());
+}
+
+}  // namespace

@@ -81,8 +81,12 @@ void ExpectCellsBack(const wchar_t* path, const std::vector<FixtureCell>& cells)
         ASSERT_EQ(cell->Type(), XlsCell::kText);
         EXPECT_EQ(std::string(cell->Text()), c.value);
         break;
-      case 'i': EXPECT_EQ(cell->Double(), std::stod(c.value)); break;
-      case 'd': EXPECT_EQ(cell->Double(), std::strtod(c.value.c_str(), nullptr)); break;
+      case 'i':
+        EXPECT_EQ(cell->Double(), std::stod(c.value));
+        break;
+      case 'd':
+        EXPECT_EQ(cell->Double(), std::strtod(c.value.c_str(), nullptr));
+        break;
     }
   }
 }
@@ -109,10 +113,18 @@ TEST(Files, MeasurementWorkbook) {
         cell->SetWideText(FromUtf8(c.value).c_str());
         header.ApplyTo(*cell);
         break;
-      case 'w': cell->SetWideText(FromUtf8(c.value).c_str()); break;
-      case 'n': cell->SetText(c.value.c_str()); break;
-      case 'i': cell->SetInteger(std::stoi(c.value)); break;
-      case 'd': cell->SetDouble(std::strtod(c.value.c_str(), nullptr)); break;
+      case 'w':
+        cell->SetWideText(FromUtf8(c.value).c_str());
+        break;
+      case 'n':
+        cell->SetText(c.value.c_str());
+        break;
+      case 'i':
+        cell->SetInteger(std::stoi(c.value));
+        break;
+      case 'd':
+        cell->SetDouble(std::strtod(c.value.c_str(), nullptr));
+        break;
     }
   }
   ASSERT_TRUE(wb.SaveToFile(L"measurement.xls"));

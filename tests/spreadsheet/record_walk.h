@@ -23,9 +23,13 @@ inline std::vector<WalkedRecord> WalkRecords(const uint8_t* bytes, size_t size) 
   return records;
 }
 
-inline std::vector<WalkedRecord> WalkRecords(const std::vector<uint8_t>& bytes) { return WalkRecords(bytes.data(), bytes.size()); }
+inline std::vector<WalkedRecord> WalkRecords(const std::vector<uint8_t>& bytes) {
+  return WalkRecords(bytes.data(), bytes.size());
+}
 
 inline uint32_t Le32(const std::vector<uint8_t>& d, size_t pos) {
   return d[pos] | d[pos + 1] << 8 | d[pos + 2] << 16 | static_cast<uint32_t>(d[pos + 3]) << 24;
 }
-inline uint16_t Le16(const std::vector<uint8_t>& d, size_t pos) { return static_cast<uint16_t>(d[pos] | d[pos + 1] << 8); }
+inline uint16_t Le16(const std::vector<uint8_t>& d, size_t pos) {
+  return static_cast<uint16_t>(d[pos] | d[pos + 1] << 8);
+}

@@ -15,7 +15,8 @@ using CellBlock = cells::CellBlock;
 
 namespace {
 
-template <class R> std::vector<uint8_t> WriteOne(R& record) {
+template <class R>
+std::vector<uint8_t> WriteOne(R& record) {
   std::vector<uint8_t> out(record.RecordSize(), 0xCC);
   const size_t written = record.Write(out.data());
   EXPECT_EQ(written, out.size());
@@ -44,7 +45,8 @@ uint64_t LE(const std::vector<uint8_t>& d, size_t pos, size_t width) {
 }
 
 // Reads one record made of the given data and writes it back byte for byte.
-template <class R> void ExpectRoundTrip(R& record, uint16_t code, const std::vector<uint8_t>& data) {
+template <class R>
+void ExpectRoundTrip(R& record, uint16_t code, const std::vector<uint8_t>& data) {
   std::vector<uint8_t> image = {static_cast<uint8_t>(code), static_cast<uint8_t>(code >> 8),
                                 static_cast<uint8_t>(data.size()), static_cast<uint8_t>(data.size() >> 8)};
   image.insert(image.end(), data.begin(), data.end());
@@ -160,8 +162,10 @@ TEST_P(SstLayout, PiecesAndReadBack) {
     std::wstring text;
     for (size_t i = 0; i < n; ++i) text.push_back(static_cast<wchar_t>((wide ? 0x4E00 : 'A') + (seed + i) % 26));
     ++seed;
-    if (wide) sst.m_strings.emplace_back().SetWide(text);
-    else sst.m_strings.emplace_back().SetNarrow(ToNarrow(text));
+    if (wide)
+      sst.m_strings.emplace_back().SetWide(text);
+    else
+      sst.m_strings.emplace_back().SetNarrow(ToNarrow(text));
   }
   sst.m_uniqueCount = sst.m_totalCount = static_cast<uint32_t>(sst.m_strings.size());
   EXPECT_EQ(sst.DataSize(), c.dataSize);
@@ -180,14 +184,15 @@ TEST_P(SstLayout, PiecesAndReadBack) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SstLayout, testing::Values(
-  SstCase{"Long8Bit", {{false, 20000}}, {8224, 16448}, 20013},
-  SstCase{"ElevenBytesLeftStartsNewPiece", {{false, 8202}, {false, 20}}, {8213}, 8236},
-  SstCase{"TwelveBytesLeftSplits", {{false, 8201}, {false, 20}}, {8224}, 8236},
-  SstCase{"WideSplitKeepsUnitsWhole", {{false, 8201}, {true, 20}}, {8223}, 8256},
-  SstCase{"EndsExactlyAtPieceEnd", {{false, 8213}, {false, 5}}, {8224}, 8232},
-  SstCase{"LongWide", {{true, 10000}}, {8223, 16446}, 20013}),
-  [](const testing::TestParamInfo<SstCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SstLayout,
+    testing::Values(SstCase{"Long8Bit", {{false, 20000}}, {8224, 16448}, 20013},
+                    SstCase{"ElevenBytesLeftStartsNewPiece", {{false, 8202}, {false, 20}}, {8213}, 8236},
+                    SstCase{"TwelveBytesLeftSplits", {{false, 8201}, {false, 20}}, {8224}, 8236},
+                    SstCase{"WideSplitKeepsUnitsWhole", {{false, 8201}, {true, 20}}, {8223}, 8256},
+                    SstCase{"EndsExactlyAtPieceEnd", {{false, 8213}, {false, 5}}, {8224}, 8232},
+                    SstCase{"LongWide", {{true, 10000}}, {8223, 16446}, 20013}),
+    [](const testing::TestParamInfo<SstCase>& info) { return std::string(info.param.name); });
 
 TEST(Records, StringStartingAPieceHasNoOptionByte) {
   Workbook::SharedStringTable sst;

@@ -20,15 +20,15 @@ std::vector<WORD> EmptyDialogTemplate(DWORD style) {
 }
 
 class CTestDialog : public win32::CDialogImplRoot {
-public:
+ public:
   LPARAM m_initParam = 0;
   int m_commands = 0;
   HWND m_finalHwnd = nullptr;
 
   BEGIN_MSG_MAP(CTestDialog)
-    MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-    MESSAGE_HANDLER(WM_APP, OnApp)
-    COMMAND_ID_HANDLER(IDOK, OnOk)
+  MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+  MESSAGE_HANDLER(WM_APP, OnApp)
+  COMMAND_ID_HANDLER(IDOK, OnOk)
   END_MSG_MAP()
 
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM lParam, BOOL&) {
@@ -59,9 +59,9 @@ TEST(DialogImpl, ModalDialogRunsItsMapAndReturnsTheEndValue) {
 }
 
 class CModeless : public win32::CDialogImplRoot {
-public:
+ public:
   BEGIN_MSG_MAP(CModeless)
-    MESSAGE_HANDLER(WM_APP, OnApp)
+  MESSAGE_HANDLER(WM_APP, OnApp)
   END_MSG_MAP()
   LRESULT OnApp(UINT, WPARAM wParam, LPARAM, BOOL&) { return static_cast<LRESULT>(wParam) + 1; }
 };

@@ -10,7 +10,7 @@
 namespace {
 
 class CCounted : public IUnknown {
-public:
+ public:
   ULONG refs = 1;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
     *out = nullptr;

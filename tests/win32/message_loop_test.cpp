@@ -16,10 +16,10 @@ constexpr UINT kMsgSwallow = WM_APP + 11;
 constexpr UINT kMsgQuitSoon = WM_APP + 12;
 
 class CTarget : public win32::CWindowImpl<CTarget, win32::CFrameWinTraits> {
-public:
+ public:
   std::vector<UINT> m_dispatched;
   BEGIN_MSG_MAP(CTarget)
-    MESSAGE_RANGE_HANDLER(kMsgWork, kMsgQuitSoon, OnMsg)
+  MESSAGE_RANGE_HANDLER(kMsgWork, kMsgQuitSoon, OnMsg)
   END_MSG_MAP()
   LRESULT OnMsg(UINT msg, WPARAM, LPARAM, BOOL&) {
     m_dispatched.push_back(msg);
@@ -84,7 +84,7 @@ TEST(MessageLoop, MouseMovesAndPaintsDoNotStartAnIdlePeriod) {
     UINT message;
     bool idle;
   } cases[] = {{WM_MOUSEMOVE, false}, {WM_NCMOUSEMOVE, false}, {WM_PAINT, false},
-               {0x0118, false},       {WM_KEYDOWN, true},       {WM_TIMER, true}};
+               {0x0118, false},       {WM_KEYDOWN, true},      {WM_TIMER, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     MSG msg{nullptr, c.message, 0, 0, 0, {0, 0}};

@@ -20,11 +20,11 @@ constexpr UINT kMsgC = WM_APP + 3;
 
 // A chained base map, as a window type's template base would be.
 class CBaseHandlers {
-public:
+ public:
   std::vector<std::wstring> m_log;
   BEGIN_MSG_MAP(CBaseHandlers)
-    MESSAGE_HANDLER(kMsgB, OnB)
-    MESSAGE_HANDLER(kMsgC, OnBaseC)
+  MESSAGE_HANDLER(kMsgB, OnB)
+  MESSAGE_HANDLER(kMsgC, OnBaseC)
   END_MSG_MAP()
   LRESULT OnB(UINT, WPARAM, LPARAM, BOOL&) {
     m_log.push_back(L"base B");
@@ -37,21 +37,21 @@ public:
 };
 
 class CRecorder : public CWindowImpl<CRecorder, win32::CFrameWinTraits>, public CBaseHandlers {
-public:
+ public:
   void* m_createParam = nullptr;
   HWND m_finalHwnd = nullptr;
   bool m_failCreate = false;
   UINT m_currentDuringA = 0;
 
   BEGIN_MSG_MAP(CRecorder)
-    MESSAGE_HANDLER(WM_CREATE, OnCreate)
-    MESSAGE_HANDLER(kMsgA, OnA)
-    MESSAGE_HANDLER(kMsgC, OnC)  // passes on: the chained base gets it
-    COMMAND_ID_HANDLER(100, OnCommand100)
-    COMMAND_RANGE_HANDLER(200, 210, OnCommandRange)
-    NOTIFY_HANDLER(7, NM_CLICK, OnClick7)
-    NOTIFY_CODE_HANDLER(NM_DBLCLK, OnDblClk)
-    CHAIN_MSG_MAP(CBaseHandlers)
+  MESSAGE_HANDLER(WM_CREATE, OnCreate)
+  MESSAGE_HANDLER(kMsgA, OnA)
+  MESSAGE_HANDLER(kMsgC, OnC)  // passes on: the chained base gets it
+  COMMAND_ID_HANDLER(100, OnCommand100)
+  COMMAND_RANGE_HANDLER(200, 210, OnCommandRange)
+  NOTIFY_HANDLER(7, NM_CLICK, OnClick7)
+  NOTIFY_CODE_HANDLER(NM_DBLCLK, OnDblClk)
+  CHAIN_MSG_MAP(CBaseHandlers)
   END_MSG_MAP()
 
   LRESULT OnCreate(UINT, WPARAM, LPARAM lParam, BOOL&) {
@@ -110,7 +110,7 @@ TEST(WindowImpl, MessageMapRoutesMessagesCommandsAndNotifications) {
   NMHDR dbl{nullptr, 9, static_cast<UINT>(NM_DBLCLK)};
   wnd.SendMessage(WM_NOTIFY, 9, reinterpret_cast<LPARAM>(&dbl));
 
-  std::vector<std::wstring> expected{L"A",        L"base B",    L"C passed", L"base C",
+  std::vector<std::wstring> expected{L"A",         L"base B",    L"C passed", L"base C",
                                      L"cmd 100/3", L"range 205", L"click 7",  L"dblclk 9"};
   EXPECT_EQ(wnd.m_log, expected);
 
@@ -150,22 +150,22 @@ TEST(WindowImpl, ObjectDestroyedBeforeWindowNoLongerReceivesMessages) {
 
 // A member object with a second map for another window's messages.
 class CAltHandlers {
-public:
+ public:
   int m_mainHits = 0;
   int m_altHits = 0;
   BEGIN_MSG_MAP(CAltHandlers)
-    MESSAGE_HANDLER(kMsgA, OnMain)
+  MESSAGE_HANDLER(kMsgA, OnMain)
   ALT_MSG_MAP(1)
-    MESSAGE_HANDLER(kMsgA, OnAlt)
+  MESSAGE_HANDLER(kMsgA, OnAlt)
   END_MSG_MAP()
   LRESULT OnMain(UINT, WPARAM, LPARAM, BOOL&) { return ++m_mainHits; }
   LRESULT OnAlt(UINT, WPARAM, LPARAM, BOOL&) { return 100 + ++m_altHits; }
 };
 
 class CAltUser : public CWindowImpl<CAltUser, win32::CFrameWinTraits>, public CAltHandlers {
-public:
+ public:
   BEGIN_MSG_MAP(CAltUser)
-    CHAIN_MSG_MAP_ALT(CAltHandlers, 1)
+  CHAIN_MSG_MAP_ALT(CAltHandlers, 1)
   END_MSG_MAP()
 };
 
@@ -183,15 +183,15 @@ TEST(WindowImpl, AlternateMapsAreChosenByNumber) {
 
 // A plain child; counts what reaches it.
 class CChild : public CWindowImpl<CChild> {
-public:
+ public:
   std::vector<UINT> m_messages;
   LRESULT m_answer = 5;
   BEGIN_MSG_MAP(CChild)
-    MESSAGE_HANDLER(Reflected(WM_COMMAND), OnReflected)
-    MESSAGE_HANDLER(Reflected(WM_NOTIFY), OnReflected)
-    MESSAGE_HANDLER(Reflected(WM_CTLCOLORSTATIC), OnReflected)
-    MESSAGE_HANDLER(kMsgA, OnOwn)
-    MESSAGE_HANDLER(kMsgB, OnOwn)
+  MESSAGE_HANDLER(Reflected(WM_COMMAND), OnReflected)
+  MESSAGE_HANDLER(Reflected(WM_NOTIFY), OnReflected)
+  MESSAGE_HANDLER(Reflected(WM_CTLCOLORSTATIC), OnReflected)
+  MESSAGE_HANDLER(kMsgA, OnOwn)
+  MESSAGE_HANDLER(kMsgB, OnOwn)
   END_MSG_MAP()
   LRESULT OnReflected(UINT msg, WPARAM, LPARAM, BOOL&) {
     m_messages.push_back(msg);
@@ -204,9 +204,9 @@ public:
 };
 
 class CReflectingParent : public CWindowImpl<CReflectingParent, win32::CFrameWinTraits> {
-public:
+ public:
   BEGIN_MSG_MAP(CReflectingParent)
-    REFLECT_NOTIFICATIONS()
+  REFLECT_NOTIFICATIONS()
   END_MSG_MAP()
 };
 
@@ -235,13 +235,13 @@ TEST(WindowImpl, ParentReflectsNotificationsToTheControl) {
 // Takes over an existing window, as an application window takes over a
 // window the skin created.
 class CTakeover : public CWindowImpl<CTakeover> {
-public:
+ public:
   std::vector<UINT> m_messages;
   HWND m_finalHwnd = nullptr;
   BEGIN_MSG_MAP(CTakeover)
-    MESSAGE_HANDLER(kMsgA, OnA)
-    REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnClicked)
-    DEFAULT_REFLECTION_HANDLER()
+  MESSAGE_HANDLER(kMsgA, OnA)
+  REFLECTED_COMMAND_CODE_HANDLER(BN_CLICKED, OnClicked)
+  DEFAULT_REFLECTION_HANDLER()
   END_MSG_MAP()
   LRESULT OnA(UINT msg, WPARAM, LPARAM, BOOL&) {
     m_messages.push_back(msg);
@@ -286,8 +286,8 @@ TEST(WindowImpl, SubclassedWindowHandlesFirstThenFallsThrough) {
 TEST(WindowImpl, SubclassedNativeButtonGetsItsClickReflected) {
   CReflectingParent parent;
   ASSERT_NE(parent.Create(nullptr), nullptr);
-  HWND button = ::CreateWindowExW(0, L"BUTTON", L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 60, 20,
-                                  parent, reinterpret_cast<HMENU>(12), ::GetModuleHandleW(nullptr), nullptr);
+  HWND button = ::CreateWindowExW(0, L"BUTTON", L"ok", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 0, 0, 60, 20, parent,
+                                  reinterpret_cast<HMENU>(12), ::GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(button, nullptr);
   CTakeover wrapper;
   ASSERT_TRUE(wrapper.SubclassWindow(button));
@@ -295,8 +295,8 @@ TEST(WindowImpl, SubclassedNativeButtonGetsItsClickReflected) {
   EXPECT_EQ(wrapper.m_messages, std::vector<UINT>{Reflected(WM_COMMAND)});
   // Unhandled reflected colour requests get the default answer, not 0 from nowhere.
   HDC dc = ::GetDC(button);
-  LRESULT brush = ::SendMessageW(button, Reflected(WM_CTLCOLORBTN), reinterpret_cast<WPARAM>(dc),
-                                 reinterpret_cast<LPARAM>(button));
+  LRESULT brush =
+      ::SendMessageW(button, Reflected(WM_CTLCOLORBTN), reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(button));
   ::ReleaseDC(button, dc);
   EXPECT_NE(brush, 0);
   parent.DestroyWindow();
@@ -304,10 +304,10 @@ TEST(WindowImpl, SubclassedNativeButtonGetsItsClickReflected) {
 }
 
 class CUpperEdit : public CWindowImpl<CUpperEdit> {
-public:
+ public:
   DECLARE_WND_SUPERCLASS(L"Win32TestUpperEdit", L"EDIT")
   BEGIN_MSG_MAP(CUpperEdit)
-    MESSAGE_HANDLER(WM_CHAR, OnChar)
+  MESSAGE_HANDLER(WM_CHAR, OnChar)
   END_MSG_MAP()
   LRESULT OnChar(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
     return DefWindowProc(msg, ::towupper(static_cast<wint_t>(wParam)), lParam);
