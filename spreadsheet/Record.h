@@ -13,6 +13,10 @@
 namespace YExcel {
 
 inline constexpr uint32_t kMaxPieceData = 8224;  // largest data length of one BIFF8 record
+
+// A size summed in 64 bits, for the 32-bit record interface: one past what a stream can
+// hold stays past it instead of wrapping round to a small number.
+inline uint32_t Saturated32(uint64_t size) { return size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(size); }
 inline constexpr uint16_t kContinueCode = 0x003C;
 
 // Raised by the reading side when a record or field runs past the data it came in.

@@ -137,15 +137,16 @@ size_t Workbook::BoundSheet::Write(uint8_t* buffer) {
 
 uint32_t Workbook::SharedStringTable::DataSize() {
   m_continueOffsets.clear();
-  uint32_t pos = 8, limit = kMaxPieceData;
+  // Summed in 64 bits: a table past 4 GB must not wrap round to a small size.
+  uint64_t pos = 8, limit = kMaxPieceData;
   for (const LargeString& s : m_strings) {
-    const uint32_t len = s.WrittenSize();
+    const uint64_t len = s.WrittenSize();
     if (pos + len <= limit) {
       pos += len;
       continue;
     }
     if (limit - pos < 12) {
-      m_continueOffsets.push_back(pos);
+      m_continueOffsets.push_back(static_cast<uint32_t>(pos));
       limit = pos + kMaxPieceData;
       if (pos + len <= limit) {
         pos += len;
@@ -153,43 +154,44 @@ uint32_t Workbook::SharedStringTable::DataSize() {
       }
     }
     // Split the characters; every continuation piece starts with the option byte again.
+    uint64_t last;  // where the last piece of this string begins
     if (!s.IsWide()) {
-      uint32_t last = limit;
-      m_continueOffsets.push_back(last);
-      uint32_t rest = pos + len - last;
+      last = limit;
+      m_continueOffsets.push_back(static_cast<uint32_t>(last));
+      uint64_t rest = pos + len - last;
       while (rest > kMaxPieceData - 1) {
         last += kMaxPieceData;
-        m_continueOffsets.push_back(last);
+        m_continueOffsets.push_back(static_cast<uint32_t>(last));
         rest -= kMaxPieceData - 1;
       }
       pos = last + 1 + rest;
     } else {
       // Keep UTF-16 units whole, and surrogate pairs in one piece, so readers can decode each piece.
-      uint32_t last = (limit - pos) % 2 == 0 ? limit - 1 : limit;
-      size_t before = (last - pos - 3) / 2;
+      last = (limit - pos) % 2 == 0 ? limit - 1 : limit;
+      size_t before = static_cast<size_t>((last - pos - 3) / 2);
       if (before > 0 && IsHighSurrogate(s.m_wide[before - 1])) {
         --before;
         last -= 2;
       }
-      m_continueOffsets.push_back(last);
+      m_continueOffsets.push_back(static_cast<uint32_t>(last));
       size_t rest = s.m_wide.size() - before;
       constexpr size_t kPieceUnits = (kMaxPieceData - 2) / 2;
       while (rest > kPieceUnits) {
         size_t take = kPieceUnits;
         if (IsHighSurrogate(s.m_wide[s.m_wide.size() - rest + take - 1])) --take;
-        last += 1 + static_cast<uint32_t>(2 * take);
-        m_continueOffsets.push_back(last);
+        last += 1 + 2 * uint64_t{take};
+        m_continueOffsets.push_back(static_cast<uint32_t>(last));
         rest -= take;
       }
-      pos = last + 1 + static_cast<uint32_t>(2 * rest);
+      pos = last + 1 + 2 * uint64_t{rest};
     }
-    limit = m_continueOffsets.back() + kMaxPieceData;
+    limit = last + kMaxPieceData;
   }
-  return m_dataSize = pos;
+  return m_dataSize = Saturated32(pos);
 }
 
 uint32_t Workbook::SharedStringTable::RecordSize() {
-  return m_recordSize = 4 + DataSize() + 4 * static_cast<uint32_t>(m_continueOffsets.size());
+  return m_recordSize = Saturated32(4 + uint64_t{DataSize()} + 4 * uint64_t{m_continueOffsets.size()});
 }
 
 size_t Workbook::SharedStringTable::Write(uint8_t* buffer) {
@@ -313,8 +315,8 @@ size_t Workbook::Write(uint8_t* buffer) {
   return out;
 }
 
-uint32_t Workbook::Size() {
-  uint32_t size = m_bof.RecordSize() + m_window1.RecordSize();
+uint64_t Workbook::Size() {
+  uint64_t size = uint64_t{m_bof.RecordSize()} + m_window1.RecordSize();
   for (Font& r : m_fonts) size += r.RecordSize();
   for (Format& r : m_formats)
     if (r.m_index >= kFirstCustomFormat) size += r.RecordSize();

@@ -167,8 +167,8 @@ class Workbook {
   };
 
   size_t Write(uint8_t* buffer);
-  uint32_t Size();
-  uint32_t RecordSize() { return Size(); }
+  uint64_t Size();
+  uint64_t RecordSize() { return Size(); }
   size_t Read(const uint8_t* bytes, size_t avail);
 
   BOF m_bof{BOF::kGlobals};

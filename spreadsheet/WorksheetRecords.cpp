@@ -44,8 +44,8 @@ size_t Worksheet::ColInfos::Write(uint8_t* buffer) {
   return out;
 }
 
-uint32_t Worksheet::ColInfos::RecordSize() {
-  uint32_t size = 0;
+uint64_t Worksheet::ColInfos::Size() {
+  uint64_t size = 0;
   for (ColInfo& c : m_list) size += c.RecordSize();
   return size;
 }
@@ -91,22 +91,22 @@ size_t RowBlock::Write(uint8_t* buffer) {
   return out + m_dbCell.Write(buffer + out);
 }
 
-uint32_t RowBlock::RowsSize() {
-  uint32_t size = 0;
+uint64_t RowBlock::RowsSize() {
+  uint64_t size = 0;
   for (Row& r : m_rows) size += r.RecordSize();
   return size;
 }
 
-uint32_t RowBlock::CellsSize() {
-  uint32_t size = 0;
+uint64_t RowBlock::CellsSize() {
+  uint64_t size = 0;
   for (RefPtr<CellBlock>& c : m_cells) size += c->RecordSize();
   return size;
 }
 
-uint32_t RowBlock::SetOffsets() {
-  const uint32_t rows = RowsSize();
-  const uint32_t total = rows + CellsSize();
-  m_dbCell.m_firstRowDistance = total;
+uint64_t RowBlock::SetOffsets() {
+  const uint64_t rows = RowsSize();
+  const uint64_t total = rows + CellsSize();
+  m_dbCell.m_firstRowDistance = static_cast<uint32_t>(total);
   uint32_t acc = static_cast<uint16_t>(rows - kRowRecordSize);
   size_t cursor = 0;
   for (size_t m = 0; m < m_rows.size(); ++m) {
@@ -118,8 +118,8 @@ uint32_t RowBlock::SetOffsets() {
   return total;
 }
 
-uint32_t Worksheet::CellTable::RecordSize() {
-  uint32_t size = 0;
+uint64_t Worksheet::CellTable::RecordSize() {
+  uint64_t size = 0;
   for (RowBlock& b : m_blocks) size += b.RowsSize() + b.CellsSize() + b.m_dbCell.RecordSize();
   return size;
 }
@@ -208,19 +208,20 @@ size_t Worksheet::Write(uint8_t* buffer) {
   return out + m_eof.Write(buffer + out);
 }
 
-uint32_t Worksheet::Size() {
-  return m_bof.RecordSize() + m_index.RecordSize() + m_colInfos.RecordSize() + m_dimensions.RecordSize() +
+uint64_t Worksheet::Size() {
+  return uint64_t{m_bof.RecordSize()} + m_index.RecordSize() + m_colInfos.Size() + m_dimensions.RecordSize() +
          m_cellTable.RecordSize() + m_window2.RecordSize() + m_mergedCells.RecordSize() + m_eof.RecordSize();
 }
 
 void Worksheet::SetPositions(uint32_t bofPosition) {
-  uint32_t p =
-      bofPosition + m_bof.RecordSize() + m_index.RecordSize() + m_colInfos.RecordSize() + m_dimensions.RecordSize();
+  // Positions past 4 GB cannot be stored; such a stream is refused by its length anyway.
+  uint64_t p =
+      uint64_t{bofPosition} + m_bof.RecordSize() + m_index.RecordSize() + m_colInfos.Size() + m_dimensions.RecordSize();
   for (size_t j = 0; j < m_cellTable.m_blocks.size(); ++j) {
     RowBlock& block = m_cellTable.m_blocks[j];
     p += block.SetOffsets();
     // The list was sized before the sizes were taken; a store must not change it.
-    if (j < m_index.m_dbCellPositions.size()) m_index.m_dbCellPositions[j] = p;
+    if (j < m_index.m_dbCellPositions.size()) m_index.m_dbCellPositions[j] = static_cast<uint32_t>(p);
     p += block.m_dbCell.RecordSize();
   }
 }

@@ -52,7 +52,8 @@ class Worksheet {
    public:
     size_t Read(const uint8_t* bytes, size_t avail) override { return m_list.emplace_back().Read(bytes, avail); }
     size_t Write(uint8_t* buffer) override;
-    uint32_t RecordSize() override;
+    uint32_t RecordSize() override { return Saturated32(Size()); }
+    uint64_t Size();
 
     std::vector<ColInfo> m_list;
   };
@@ -120,17 +121,17 @@ class Worksheet {
       };
 
       size_t Write(uint8_t* buffer);
-      uint32_t RowsSize();
-      uint32_t CellsSize();
+      uint64_t RowsSize();
+      uint64_t CellsSize();
       // Distance and per-row offsets of the DBCELL; returns R + C.
-      uint32_t SetOffsets();
+      uint64_t SetOffsets();
 
       std::vector<Row> m_rows;
       std::vector<RefPtr<CellBlock>> m_cells;
       DBCell m_dbCell;
     };
 
-    uint32_t RecordSize();
+    uint64_t RecordSize();
     size_t Write(uint8_t* buffer);
 
     std::vector<RowBlock> m_blocks;
@@ -169,7 +170,7 @@ class Worksheet {
     };
     static constexpr size_t kPerRecord = 1027;
     size_t RecordCount() const { return m_ranges.empty() ? 0 : (m_ranges.size() + kPerRecord - 1) / kPerRecord; }
-    uint32_t RecordSize() const { return static_cast<uint32_t>(8 * m_ranges.size() + 6 * RecordCount()); }
+    uint64_t RecordSize() const { return 8 * uint64_t{m_ranges.size()} + 6 * uint64_t{RecordCount()}; }
     size_t Write(uint8_t* buffer) const;
     size_t Read(const uint8_t* bytes, size_t avail);
 
@@ -177,8 +178,8 @@ class Worksheet {
   };
 
   size_t Write(uint8_t* buffer);
-  uint32_t Size();
-  uint32_t RecordSize() { return Size(); }
+  uint64_t Size();
+  uint64_t RecordSize() { return Size(); }
   size_t Read(const uint8_t* bytes, size_t avail);
   // Fills the INDEX and DBCELL positions for a sheet whose BOF starts at the given stream position.
   void SetPositions(uint32_t bofPosition);

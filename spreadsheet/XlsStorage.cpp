@@ -31,6 +31,8 @@ bool XlsStorage::CloseChecked() {
   return true;
 }
 
+bool XlsStorage::Commit() { return m_storage && SUCCEEDED(m_storage->Commit(STGC_DEFAULT)); }
+
 int32_t XlsStorage::CreateStream(const wchar_t* name) {
   if (!m_storage) return kFailed;
   win32::CComPtr<IStream> stream;
@@ -52,7 +54,7 @@ int32_t XlsStorage::ReadStream(const wchar_t* name, void* buffer, uint32_t count
   win32::CComPtr<IStream> stream;
   if (FAILED(m_storage->OpenStream(name, nullptr, kReadMode, 0, &stream)) || !stream) return kFailed;
   ULONG read = 0;
-  return FAILED(stream->Read(buffer, count, &read)) ? kFailed : kSuccess;
+  return FAILED(stream->Read(buffer, count, &read)) || read != count ? kFailed : kSuccess;
 }
 
 int32_t XlsStorage::ReadWholeStream(const wchar_t* name, Bytes& bytes) {
@@ -79,7 +81,7 @@ int32_t XlsStorage::WriteStream(const wchar_t* name, const void* bytes, uint32_t
   if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart != count && FAILED(stream->SetSize(size)))
     return kFailed;
   ULONG written = 0;
-  return FAILED(stream->Write(bytes, count, &written)) ? kFailed : kSuccess;
+  return FAILED(stream->Write(bytes, count, &written)) || written != count ? kFailed : kSuccess;
 }
 
 }  // namespace YExcel

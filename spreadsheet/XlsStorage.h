@@ -29,6 +29,8 @@ class XlsStorage {
   bool Open(const char* path) { return Open(ToWide(path).c_str()); }
   void Close() { m_storage.Release(); }
   bool CloseChecked();
+  // Flushes what was written to the file; false when the document could not be completed.
+  bool Commit();
   bool IsOpen() const { return static_cast<bool>(m_storage); }
 
   int32_t CreateStream(const wchar_t* name);

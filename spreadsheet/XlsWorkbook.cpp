@@ -1,5 +1,7 @@
 #include "spreadsheet/XlsWorkbook.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -315,20 +317,89 @@ Bytes XlsWorkbook::BuildStream() {
   Bytes buffer(static_cast<size_t>(position), 0);
   size_t out = m_globals.Write(buffer.data());
   for (Worksheet& sheet : m_worksheets) out += sheet.Write(buffer.data() + out);
+  // A record that writes another length than it sized would leave a broken stream.
+  if (out != buffer.size()) throw std::logic_error("workbook records wrote another length than they sized");
   return buffer;
 }
 
 bool XlsWorkbook::Save() {
   if (!m_storage.IsOpen()) return false;
-  const Bytes buffer = BuildStream();
-  return m_storage.WriteStream(buffer.data(), static_cast<uint32_t>(buffer.size())) == XlsStorage::kSuccess;
+  try {
+    const Bytes buffer = BuildStream();
+    return m_storage.WriteStream(buffer.data(), static_cast<uint32_t>(buffer.size())) == XlsStorage::kSuccess &&
+           m_storage.Commit();
+  } catch (...) {
+    return false;
+  }
 }
+
+namespace {
+
+// The absolute form of a path; empty when it has none.
+std::wstring FullPath(const wchar_t* path) {
+  const DWORD n = GetFullPathNameW(path, 0, nullptr, nullptr);
+  if (n == 0) return {};
+  std::wstring full(n, L'\0');
+  const DWORD written = GetFullPathNameW(path, n, full.data(), nullptr);
+  if (written == 0 || written >= n) return {};
+  full.resize(written);
+  return full;
+}
+
+// Creates an empty file of a new name in the target's folder, so that the finished
+// document replaces the target by a rename on the same volume. Empty when it cannot.
+std::wstring CreateTempBeside(const std::wstring& target) {
+  const size_t slash = target.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return {};
+  const std::wstring folder = target.substr(0, slash + 1);
+  wchar_t temp[MAX_PATH];
+  if (!GetTempFileNameW(folder.c_str(), L"xls", 0, temp)) return {};
+  return temp;
+}
+
+}  // namespace
 
 bool XlsWorkbook::SaveToFile(const wchar_t* path) {
   m_storage.Close();
-  if (!m_storage.Create(path)) return false;
-  if (m_storage.CreateStream() != XlsStorage::kSuccess) return false;
-  return Save();
+  if (!path || !*path) return false;
+  std::wstring temp;
+  try {
+    // The stream is built before the disk is touched: a workbook that cannot be built
+    // leaves the previous file as it was.
+    const Bytes stream = BuildStream();
+    const std::wstring target = FullPath(path);
+    if (target.empty()) return false;
+    temp = CreateTempBeside(target);
+    if (temp.empty()) return false;
+    bool complete =
+        m_storage.Create(temp.c_str()) && m_storage.CreateStream() == XlsStorage::kSuccess &&
+        m_storage.WriteStream(stream.data(), static_cast<uint32_t>(stream.size())) == XlsStorage::kSuccess &&
+        m_storage.Commit();
+    complete = m_storage.CloseChecked() && complete;
+    // Only a complete document replaces the previous file.
+    if (!complete || !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      DeleteFileW(temp.c_str());
+      return false;
+    }
+    // Callers may Save again through the open document; it stays open until the workbook goes.
+    m_storage.Open(target.c_str());
+    return true;
+  } catch (...) {
+    m_storage.Close();
+    if (!temp.empty()) DeleteFileW(temp.c_str());
+    return false;
+  }
+}
+
+bool XlsWorkbook::SaveToFile(const char* path) {
+  if (!path) return false;
+  std::wstring wide;
+  try {
+    wide = ToWide(path);
+  } catch (...) {
+    return false;
+  }
+  return SaveToFile(wide.c_str());
 }
 
 bool XlsWorkbook::Load(const wchar_t* path) {

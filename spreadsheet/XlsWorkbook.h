@@ -138,8 +138,10 @@ class XlsWorkbook {
   // Parses a whole "Workbook" stream; on failure the workbook keeps what it held.
   bool LoadStream(const Bytes& stream);
   bool Save();
+  // Writes the whole document beside the path and puts it in place only when it is complete:
+  // on failure (false) the file that was there stays as it was. Never throws.
   bool SaveToFile(const wchar_t* path);
-  bool SaveToFile(const char* path) { return SaveToFile(ToWide(path).c_str()); }
+  bool SaveToFile(const char* path);
 
   int SheetCount() const { return static_cast<int>(m_worksheets.size()); }
   XlsSheet* SheetAt(int index) const { return m_sheets[index].Get(); }

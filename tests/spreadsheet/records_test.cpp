@@ -291,6 +291,24 @@ TEST(Records, RowBlockOffsets) {
   }
 }
 
+TEST(Records, SheetSizePastFourGigabytesDoesNotWrap) {
+  // One formula of a megabyte of tokens, held by every cell of a row block: the cell
+  // records add up past 4 GB while the test holds only the one record.
+  auto formula = MakeRef<CellBlock>();
+  formula->SetType(CellBlock::kFormula);
+  formula->As<CellBlock::Formula>()->m_formula.assign(1 << 20, 0x03);
+  const uint64_t cellSize = formula->RecordSize();
+  Worksheet sheet;
+  auto& block = sheet.m_cellTable.m_blocks.emplace_back();
+  const uint64_t emptySize = sheet.Size();
+  const size_t cells = 4200;
+  block.m_cells.assign(cells, formula);
+  const uint64_t expected = emptySize + cells * cellSize;
+  ASSERT_GT(expected, uint64_t{UINT32_MAX});
+  EXPECT_EQ(sheet.Size(), expected);
+  EXPECT_EQ(sheet.m_cellTable.RecordSize(), expected - emptySize + block.m_dbCell.RecordSize());
+}
+
 TEST(Records, CellRecordBytes) {
   CellBlock::Blank blank;
   blank.m_row = 3;

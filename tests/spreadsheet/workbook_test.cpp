@@ -227,24 +227,34 @@ TEST(Workbook, RowBlocksIndexAndMergedRanges) {
 }
 
 TEST(Workbook, MergedRangesEndAtTheSheetEdge) {
-  XlsWorkbook wb;
-  wb.Create(1);
-  XlsSheet* sheet = wb.SheetAt(0);
-  sheet->MergeCells(65535, 0, 3, 1);
-  sheet->MergeCells(0, 254, 1, 5);
-  sheet->MergeCells(1, 1, -1, 2);
-  wb.BuildStream();
-  const auto& ranges = wb.Worksheets()[0].m_mergedCells.m_ranges;
-  ASSERT_EQ(ranges.size(), 3u);
-  for (const auto& range : ranges) {
-    EXPECT_LE(range.m_firstRow, range.m_lastRow);
-    EXPECT_LE(range.m_firstCol, range.m_lastCol);
-    EXPECT_LE(range.m_lastCol, 255);
+  struct Merge {
+    int row, column, rowSpan, columnSpan;
+    uint16_t firstRow, lastRow, firstCol, lastCol;
+  };
+  // Two small workbooks: merges at the right edge near the top, and at the bottom edge in one
+  // column, so the grid never spans both edges at once.
+  const std::vector<Merge> cases[] = {
+      {{0, 254, 1, 5, 0, 0, 254, 255},         // columns 254 to the last
+       {1, 1, -1, 2, 1, 65535, 1, 2}},         // a negative span reads as 65535 rows
+      {{65535, 0, 3, 1, 65535, 65535, 0, 0}},  // the last row cannot reach further
+  };
+  for (const auto& merges : cases) {
+    SCOPED_TRACE(merges.size());
+    XlsWorkbook wb;
+    wb.Create(1);
+    XlsSheet* sheet = wb.SheetAt(0);
+    for (const Merge& m : merges) sheet->MergeCells(m.row, m.column, m.rowSpan, m.columnSpan);
+    wb.BuildStream();
+    const auto& ranges = wb.Worksheets()[0].m_mergedCells.m_ranges;
+    ASSERT_EQ(ranges.size(), merges.size());
+    for (size_t i = 0; i < ranges.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(ranges[i].m_firstRow, merges[i].firstRow);
+      EXPECT_EQ(ranges[i].m_lastRow, merges[i].lastRow);
+      EXPECT_EQ(ranges[i].m_firstCol, merges[i].firstCol);
+      EXPECT_EQ(ranges[i].m_lastCol, merges[i].lastCol);
+    }
   }
-  EXPECT_EQ(ranges[0].m_lastCol, 255);     // row 0: columns 254 to the last
-  EXPECT_EQ(ranges[1].m_lastRow, 65535);   // row 1: a negative span reads as 65535 rows
-  EXPECT_EQ(ranges[2].m_firstRow, 65535);  // the last row cannot reach further
-  EXPECT_EQ(ranges[2].m_lastRow, 65535);
 }
 
 TEST(Workbook, SecondSheetPositionsCountTheFirstSheet) {
