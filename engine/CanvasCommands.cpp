@@ -18,6 +18,13 @@ int FromData(void* data) { return static_cast<int>(reinterpret_cast<INT_PTR>(dat
 DWORD ColorFromData(void* data) { return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(data)); }
 int ClampFontSize(int size) { return std::clamp(size, 8, 64); }
 
+// Whether element is root or lies in root's tree of children.
+bool IsWithin(const CDTElement* element, const CDTElement* root) {
+  for (; element; element = element->m_pParent)
+    if (element == root) return true;
+  return false;
+}
+
 }  // namespace
 
 // ---- Operations ------------------------------------------------------------
@@ -190,8 +197,14 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       auto* element = static_cast<CDTElement*>(data);
       if (!element) return E_INVALIDARG;
       ForgetInput(element);
+      // Its figures are deleted below: the canvas keeps no pointer to them.
+      if (IsWithin(m_pCaptured, element)) m_pCaptured = nullptr;
+      if (IsWithin(m_pHovered, element)) m_pHovered = nullptr;
       DestroyChildren(element);
       m_elements.erase(std::remove(m_elements.begin(), m_elements.end(), element), m_elements.end());
+      // A detached document reaches the canvas no more: late frames are dropped.
+      element->m_pOwner = nullptr;
+      element->m_pDevice = nullptr;
       if (element == m_pActiveImage) {
         m_pActiveImage = nullptr;
         Repaint();

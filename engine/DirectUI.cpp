@@ -188,13 +188,15 @@ HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   HRESULT hr = m_pDevice->Reset(&m_d3dpp);
   if (FAILED(hr)) return hr;
   SetRenderStates();
-  CreateStagingTexture();
+  // Without the staging texture no picture shows; the next frame tries again.
+  hr = CreateStagingTexture();
   for (CDTElement* element : m_elements) ResetDeviceTree(element);
-  return S_OK;
+  return FAILED(hr) ? hr : S_OK;
 }
 
 HRESULT CDirectUI::Repaint() {
   if (!m_pDevice) return E_FAIL;
+  if (!m_pStaging) CreateStagingTexture();
   m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_clrBackground, 1.0f, 0);
   if (FAILED(m_pDevice->BeginScene())) return E_FAIL;
   if (m_pActiveImage) {
@@ -204,7 +206,12 @@ HRESULT CDirectUI::Repaint() {
     // The magnifier and histogram overlays draw here once they exist.
   }
   m_pDevice->EndScene();
-  return PresentFrame();
+  const HRESULT hr = PresentFrame();
+  // The frame was lost with the device: the paint this asks for resets the
+  // device and draws it again. (WM_PAINT validates after drawing, so a device
+  // that stays lost does not keep the window painting.)
+  if (hr == D3DERR_DEVICELOST && m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+  return hr;
 }
 
 LRESULT CDirectUI::SendCommand(CDTElement* target, int command, int value, void* data) {

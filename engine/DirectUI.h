@@ -37,6 +37,8 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   virtual int AfterRenderStates() { return 0; }
   // Shows the finished frame; a derived canvas may read the back buffer first.
   virtual HRESULT PresentFrame() { return m_pDevice->Present(nullptr, nullptr, nullptr, nullptr); }
+  // Makes the shared 256 x 256 staging texture.
+  virtual HRESULT CreateStagingTexture();
 
   // One frame: clear, the active document with its figures, region, overlays, present.
   HRESULT Repaint();
@@ -196,7 +198,6 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
 
   HRESULT CreateDevice();
   void SetRenderStates();
-  HRESULT CreateStagingTexture();
   void ReleaseDevice();
   LRESULT Dispatch(int command, int value, void* data);
   void ChangeTool(int tool);

@@ -69,8 +69,10 @@ LRESULT CDTElement::Command(int command, int value, void*, int*) {
       }
       break;
     default:
-      break;
+      return 0;
   }
+  // Here, on the canvas thread: the device is not made for several threads.
+  RepaintOwner();
   return 0;
 }
 
@@ -87,7 +89,6 @@ void CDTElement::SetVisible(BOOL visible) {
     int handled = 0;
     Command(PROPERTY_VISIBLE, visible, nullptr, &handled);
   }
-  RepaintOwner();
 }
 
 void CDTElement::SetLocked(BOOL locked) {
@@ -98,7 +99,6 @@ void CDTElement::SetLocked(BOOL locked) {
     int handled = 0;
     Command(PROPERTY_LOCKED, locked, nullptr, &handled);
   }
-  RepaintOwner();
 }
 
 void CDTElement::RepaintOwner() const {

@@ -54,7 +54,7 @@ class CDTElement {
 
   // Keeps a copy; ignored for null or the very pointer already held.
   void Rename(const wchar_t* name);
-  // Through the canvas command, then a repaint.
+  // Through the canvas command, whose handler repaints on the canvas thread.
   void SetVisible(BOOL visible);
   void SetLocked(BOOL locked);
 

@@ -282,16 +282,23 @@ static bool IsUsableFrame(const ImageFrameData& frame) {
 void CDTImage::OnFrame(const ImageFrameData& frame, BOOL bottomUp) {
   if (!IsUsableFrame(frame)) return;
   m_pOwner->m_histogram.m_nFrames++;
-  std::lock_guard<std::recursive_mutex> guard(m_frameLock);
   if (frame.width != m_nWidth || frame.height != m_nHeight || !m_pCells) {
     const bool resized = frame.width != m_nWidth || frame.height != m_nHeight;
-    m_pFrame.Release();
-    m_nWidth = frame.width;
-    m_nHeight = frame.height;
+    {
+      std::lock_guard<std::recursive_mutex> guard(m_frameLock);
+      m_pFrame.Release();
+      m_nWidth = frame.width;
+      m_nHeight = frame.height;
+    }
     RebuildCells();
+    // The observer runs without the frame lock: it may stop a worker that
+    // waits in LockFrame.
     ApplyZoom(TRUE);
     if (resized && m_pOwner->m_pObserver) m_pOwner->m_pObserver->OnImageResized();
   }
+  std::lock_guard<std::recursive_mutex> guard(m_frameLock);
+  // An observer that changed the picture's size meanwhile wins.
+  if (frame.width != m_nWidth || frame.height != m_nHeight) return;
   if (!EnsureFrameSurface(frame.width, frame.height, false)) return;
   if (frame.infoText) m_strInfoText = frame.infoText;
   CDTInfoLine& line = m_pOwner->m_infoLines[0];

@@ -104,9 +104,7 @@ int CDTImage::SelectElement(CDTElement* element) {
     }
     return 0;
   }
-  int result = static_cast<int>(Send(IMAGE_SELECT, 0, element));
-  m_pOwner->Repaint();
-  return result;
+  return static_cast<int>(Send(IMAGE_SELECT, 0, element));
 }
 
 int CDTImage::MergeFile(const wchar_t* path) {
@@ -173,8 +171,11 @@ LRESULT CDTImage::Command(int command, int value, void* data, int* handled) {
     }
     case IMAGE_DELETE_FIGURE:
       return OnDelete(static_cast<CDTElement*>(data));
-    case IMAGE_SELECT:
-      return OnSelect(static_cast<CDTElement*>(data));
+    case IMAGE_SELECT: {
+      const int changed = OnSelect(static_cast<CDTElement*>(data));
+      m_pOwner->Repaint();
+      return changed;
+    }
     case IMAGE_MERGE_FILE:
     case IMAGE_SAVE_FILE:
     case IMAGE_LOAD_FILE:

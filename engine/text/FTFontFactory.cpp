@@ -174,16 +174,19 @@ void FTFontFactory::ReleaseFont(FTFont* font) {
   while (it != fonts.end() && *it != font) ++it;
   if (it == fonts.end()) return;
   FTFontImpl* impl = *it;
-
-  if (impl->FromMemory()) {
-    if (FontBlob* blob = m_private->FindBlob(impl->FaceName())) {
+  if (impl->RemoveReference() > 0) return;
+  fonts.erase(it);
+  // FreeType reads a face's bytes until the face is closed: close it first,
+  // then give the bytes back.
+  const bool fromMemory = impl->FromMemory();
+  const std::wstring faceName = impl->FaceName();
+  delete impl;
+  if (fromMemory) {
+    if (FontBlob* blob = m_private->FindBlob(faceName)) {
       if (blob->referenceCount > 0) --blob->referenceCount;
       m_private->FreeBlobIfUnused(blob);
     }
   }
-  if (impl->RemoveReference() > 0) return;
-  fonts.erase(it);
-  delete impl;
 }
 
 int FTFontFactory::FontCount() const { return static_cast<int>(m_private->m_fonts.size()); }

@@ -28,6 +28,7 @@ class FTFontImpl : public FTFont {
   int RemoveReference() { return m_referenceCount > 0 ? --m_referenceCount : 0; }
   int Ascent() const { return m_ascent; }
   int UnderlineThickness() const { return m_underlineThickness; }
+  FT_Face Face() const { return m_face; }
 
   void GetDescription(FontDescription* out) override;
   const wchar_t* GetFamilyName() override { return m_description.familyName; }

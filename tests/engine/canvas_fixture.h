@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <d3d9.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -143,15 +144,33 @@ class CRecordingObserver : public CDirectUIMeasureObserver {
 };
 
 // Reads the back buffer back just before a frame is presented, when asked:
-// after Present a discarded back buffer holds nothing defined.
+// after Present a discarded back buffer holds nothing defined. It also counts
+// the frames presented on the window's thread and on any other, and can
+// fail a presentation or the staging texture's creation as a lost device would.
 class CReadBackCanvas : public CDirectUI {
  public:
   HRESULT PresentFrame() override {
+    if (::GetCurrentThreadId() == ::GetWindowThreadProcessId(m_hWnd, nullptr))
+      ++m_nPresents;
+    else
+      ++m_nForeignPresents;
     if (m_bCapture) ReadBackBuffer(m_pDevice, &m_frame);
-    return CDirectUI::PresentFrame();
+    const HRESULT hr = CDirectUI::PresentFrame();
+    return FAILED(m_hrPresent) ? m_hrPresent : hr;
+  }
+  HRESULT CreateStagingTexture() override {
+    if (m_nStagingFailures > 0) {
+      --m_nStagingFailures;
+      return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    return CDirectUI::CreateStagingTexture();
   }
   bool m_bCapture = false;
   CReadBack m_frame;
+  std::atomic<int> m_nPresents{0};
+  std::atomic<int> m_nForeignPresents{0};
+  HRESULT m_hrPresent = S_OK;  // a failure here replaces the real result
+  int m_nStagingFailures = 0;  // creations still to fail
 };
 
 // A figure the tests can place: draws nothing, counts its draws.

@@ -166,6 +166,46 @@ TEST(CanvasWindow, SurvivesResizingAndDeviceReset) {
   EXPECT_EQ(CountPictureMismatches(scene.Read(), pic, scene.m_document, 1), 0);
 }
 
+TEST(CanvasWindow, AResetWithoutStagingTextureFailsAndTheNextFrameMakesIt) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CReadBackCanvas& canvas = scene.m_canvas;
+  const CPicture pic = Noise(300, 200, 21);
+  scene.Show(pic);
+  scene.m_document.SetZoomMode(1, 1.0f);
+
+  canvas.m_nStagingFailures = 1;
+  EXPECT_EQ(canvas.ResetDevice(400, 300), D3DERR_OUTOFVIDEOMEMORY);
+  EXPECT_FALSE(canvas.m_pStaging);
+  EXPECT_EQ(canvas.BackBufferWidth(), 400u) << "the device itself was reset";
+
+  // The next frame makes the texture and shows the picture again.
+  EXPECT_EQ(CountPictureMismatches(scene.Read(), pic, scene.m_document, 1), 0);
+  EXPECT_TRUE(canvas.m_pStaging);
+}
+
+TEST(CanvasWindow, ALostDeviceAtPresentationAsksForAPaint) {
+  CCanvasScene scene(640, 480, true, true);  // a hidden window takes no update region
+  ASSERT_TRUE(scene.Ready());
+  CReadBackCanvas& canvas = scene.m_canvas;
+  scene.Show(Noise(300, 200, 22));
+  Pump();
+  RECT update{};
+  ASSERT_TRUE(::ValidateRect(canvas, nullptr));
+  ASSERT_FALSE(::GetUpdateRect(canvas, &update, FALSE));
+
+  canvas.m_hrPresent = D3DERR_DEVICELOST;
+  EXPECT_EQ(canvas.Repaint(), D3DERR_DEVICELOST);
+  EXPECT_TRUE(::GetUpdateRect(canvas, &update, FALSE)) << "nothing will draw the frame that was lost";
+
+  // The paint that follows draws and validates the window.
+  canvas.m_hrPresent = S_OK;
+  const int presents = canvas.m_nPresents;
+  Pump();
+  EXPECT_GT(canvas.m_nPresents.load(), presents);
+  EXPECT_FALSE(::GetUpdateRect(canvas, &update, FALSE));
+}
+
 TEST(CanvasWindow, FullScreenAndBack) {
   CCanvasScene scene(640, 480, true, true);
   ASSERT_TRUE(scene.Ready());

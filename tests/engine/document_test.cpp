@@ -283,6 +283,36 @@ TEST(Document, DetachedDocumentGetsAFreshRulerWhenAttachedAgain) {
   EXPECT_EQ(doc.m_children[0], doc.m_pRuler);
 }
 
+// The canvas keeps no pointer into a detached document, and the document no
+// pointer to the canvas: a late frame from a camera thread is dropped instead
+// of building cells that nothing would release.
+TEST(Document, DetachingForgetsEveryFigureAndTheCanvas) {
+  for (bool figureCaptured : {true, false}) {
+    SCOPED_TRACE(figureCaptured ? "figure captured, ruler hovered" : "ruler captured, figure hovered");
+    CCanvasScene scene;
+    ASSERT_TRUE(scene.Ready());
+    CDirectUI& canvas = scene.m_canvas;
+    CDTImage& doc = scene.m_document;
+    scene.Show(Noise(300, 200, 4));
+    CTestFigure* figure = scene.AddFigure();
+    CDTElement* ruler = doc.m_pRuler;
+    canvas.SetCapturedElement(figureCaptured ? static_cast<CDTElement*>(figure) : ruler);
+    canvas.m_pHovered = figureCaptured ? ruler : static_cast<CDTElement*>(figure);
+
+    ASSERT_EQ(canvas.DetachElement(&doc), S_OK);
+    EXPECT_EQ(canvas.m_pCaptured, nullptr);
+    EXPECT_EQ(canvas.m_pHovered, nullptr);
+    EXPECT_EQ(doc.m_pOwner, nullptr);
+
+    const CPicture late = Noise(600, 400, 5);
+    doc.UploadFrame(late.pixels.data(), late.width, late.height, late.width * 4, nullptr);
+    EXPECT_EQ(doc.m_nCellCount, 0);
+    EXPECT_FALSE(doc.m_pCells);
+    EXPECT_FALSE(doc.m_pFrame);
+    EXPECT_EQ(doc.m_nWidth, 300) << "the late frame never reached the document";
+  }
+}
+
 TEST(RegionRectangle, GetRegionNormalisesAndChecksSize) {
   CDTImage doc;
   doc.m_nWidth = 100;

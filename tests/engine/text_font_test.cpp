@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/text/FTFontFactory.h"
+#include "engine/text/FTFontImpl.h"
 #include "engine/text/GlyphBlend.h"
 
 namespace {
@@ -22,6 +23,8 @@ std::vector<unsigned char> ReadFile(const char* path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
+
+const char* const kDejaVuPath = "Z:\\usr\\share\\fonts\\truetype\\dejavu\\DejaVuSans.ttf";
 
 const std::vector<unsigned char>& LiberationBytes() {
   static const std::vector<unsigned char> bytes = ReadFile(kLiberationPath);
@@ -322,6 +325,61 @@ TEST(TextFactory, FailedCreationKeepsTheShareBalanced) {
   EXPECT_EQ(factory.CreateMemoryFont(L"Cut", cut.data(), int(cut.size()), 20, 0, 0, false), nullptr);
   EXPECT_EQ(factory.FaceDataCount(), 0);
   EXPECT_EQ(factory.FontCount(), 0);
+}
+
+// What a face's finalizer saw of the face's bytes. FreeType runs the finalizer
+// inside FT_Done_Face, so the bytes must still be the font's at that moment.
+struct FaceBytesWitness {
+  std::vector<unsigned char> expected;
+  int calls = 0;
+  int intact = 0;
+};
+
+bool Readable(const void* address) {
+  MEMORY_BASIC_INFORMATION info{};
+  return VirtualQuery(address, &info, sizeof info) == sizeof info && info.State == MEM_COMMIT &&
+         !(info.Protect & (PAGE_NOACCESS | PAGE_GUARD));
+}
+
+void WitnessFaceBytes(void* object) {
+  const auto face = static_cast<FT_Face>(object);
+  auto* witness = static_cast<FaceBytesWitness*>(face->generic.data);
+  ++witness->calls;
+  const FT_Stream stream = face->stream;
+  const size_t size = witness->expected.size();
+  if (!stream || !stream->base || stream->size != size) return;
+  if (!Readable(stream->base) || !Readable(stream->base + size - 1)) return;
+  witness->intact += std::memcmp(stream->base, witness->expected.data(), size) == 0;
+}
+
+void Watch(FTFont* font, FaceBytesWitness* witness) {
+  FT_Face face = static_cast<FTFontImpl*>(font)->Face();
+  face->generic.data = witness;
+  face->generic.finalizer = WitnessFaceBytes;
+}
+
+TEST(TextFactory, FacesCloseBeforeTheirBytesAreFreed) {
+  for (const char* path : {kLiberationPath, kDejaVuPath}) {
+    SCOPED_TRACE(path);
+    FaceBytesWitness witness;
+    witness.expected = ReadFile(path);
+    ASSERT_FALSE(witness.expected.empty());
+    const int count = int(witness.expected.size());
+    FTFontFactory factory;
+    FTFont* first = factory.CreateMemoryFont(L"Watched", witness.expected.data(), count, 20, 0, 0, false);
+    FTFont* second = factory.CreateFaceFont(L"Watched", 12, 0, 0, false);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    Watch(first, &witness);
+    Watch(second, &witness);
+    factory.ReleaseFont(first);
+    EXPECT_EQ(witness.calls, 1);
+    EXPECT_EQ(factory.FaceReferenceCount(L"Watched"), 1);
+    factory.ReleaseFont(second);  // the last user: its bytes go after its face
+    EXPECT_EQ(witness.calls, 2);
+    EXPECT_EQ(witness.intact, 2) << "FT_Done_Face ran on freed face bytes";
+    EXPECT_EQ(factory.FaceDataCount(), 0);
+  }
 }
 
 // Writes the coverage our fonts draw for a table of strings; the Python check
