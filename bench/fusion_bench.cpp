@@ -63,12 +63,14 @@ int main(int argc, char** argv) {
   if (synthetic) {
     picture.width = std::atoi(argv[2]);
     picture.height = std::atoi(argv[3]);
+    if (count < 1 || picture.width < 1 || picture.height < 1) return Fail("usage:", "--synthetic W H N, each above 0");
     picture.rows.resize(picture.RowBytes() * picture.height);
   }
 
   double converting = 0.0;
   const double start = Now();
   CGPUFusionImage* fusion = nullptr;
+  int width = 0, height = 0;
   for (int i = 0; i < count; ++i) {
     const double readStart = Now();
     if (synthetic)
@@ -76,6 +78,13 @@ int main(int argc, char** argv) {
     else if (!ReadBmp24(argv[2 + i], picture))
       return Fail("cannot read", argv[2 + i]);
     converting += Now() - readStart;
+    // The engine takes every picture at the first one's size: another size would be read past its end.
+    if (i == 0) {
+      width = picture.width;
+      height = picture.height;
+    } else if (picture.width != width || picture.height != height) {
+      return Fail("not the first picture's size:", argv[2 + i]);
+    }
     if (!fusion && !(fusion = CreateFusionImage(picture.width, picture.height, 0)))
       return Fail("cannot create the fusion", "");
     if (!FusionAddImage(fusion, 24, picture.rows.data())) return Fail("cannot add", synthetic ? "" : argv[2 + i]);
@@ -87,7 +96,7 @@ int main(int argc, char** argv) {
   const double end = Now();
   converting += end - writeStart;
 
-  std::printf("pictures: %d\n", count);
+  std::printf("pictures: %d count\n", count);
   std::printf("megapixels: %.1f MP\n", picture.width * static_cast<double>(picture.height) / 1e6);
   std::printf("fusion_time: %.0f ms\n", (end - start - converting) * 1000.0);
   std::printf("wall_time: %.0f ms\n", (end - start) * 1000.0);

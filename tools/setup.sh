@@ -20,7 +20,7 @@ packages=(
   # independent checkers
   python3 python3-pil python3-numpy python3-scipy python3-opencv python3-shapely
   python3-freetype python3-xlrd python3-xlwt python3-olefile
-  imagemagick ffmpeg enfuse libreoffice-calc-nogui hyperfine
+  imagemagick ffmpeg enfuse libreoffice-calc-nogui hyperfine time
 )
 
 missing=()
