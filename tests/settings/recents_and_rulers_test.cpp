@@ -164,6 +164,34 @@ TEST_F(RecentsAndRulersTest, RulerPointTexts) {
   }
 }
 
+// Point texts as long as a stored text may be: a start must never die on them.
+TEST_F(RecentsAndRulersTest, LongestPointTextsLoad) {
+  constexpr size_t kLongest = 32767;
+  const std::wstring tail = L"0.2,0.3,0.4";
+  const struct {
+    const char* what;
+    std::wstring pts;
+    float points[4];
+  } rows[] = {
+      {"only blanks", std::wstring(kLongest, L' '), {0, 0, 0, 0}},
+      {"blanks between the numbers",
+       L"0.1" + std::wstring(kLongest - 3 - tail.size(), L' ') + tail,
+       {0.1f, 0.2f, 0.3f, 0.4f}},
+      {"one long number", L"0." + std::wstring(kLongest - 2, L'5'), {0.5555555555f, 0, 0, 0}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ASSERT_EQ(kLongest, row.pts.size());
+    DeleteKeyTree(kProgramRulers);
+    PutText(kProgramRulers + L"\\0", L"name", L"long");
+    PutText(kProgramRulers + L"\\0", L"pts", row.pts);
+    CConfiguration c;
+    c.LoadRulers();
+    ASSERT_EQ(1u, c.m_Rulers.size());
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(row.points[i], c.m_Rulers[0]->m_Points[i]) << i;
+  }
+}
+
 TEST_F(RecentsAndRulersTest, MissingPointsLeaveZerosAndTheRecordStays) {
   PutText(kProgramRulers + L"\\0", L"name", L"no points");
   PutText(kProgramRulers + L"\\0", L"scale", L"0.5");
