@@ -166,9 +166,13 @@ std::wstring CConfiguration::CopyText(const CHeapText& field) const {
   return field.IsSet() ? std::wstring(field.Get()) : std::wstring();
 }
 
-std::wstring CConfiguration::CopyImageDir() const { return CopyText(m_ImageDir); }
+std::wstring CConfiguration::CopyCamera() const { return CopyText(m_Camera); }
 std::wstring CConfiguration::CopyVideoDir() const { return CopyText(m_VideoDir); }
+std::wstring CConfiguration::CopyImageDir() const { return CopyText(m_ImageDir); }
 std::wstring CConfiguration::CopyFontFace() const { return CopyText(m_FontFace); }
+std::wstring CConfiguration::CopyUnit() const { return CopyText(m_Unit); }
+std::wstring CConfiguration::CopyAppDir() const { return CopyText(m_AppDir); }
+std::wstring CConfiguration::CopyTempDir() const { return CopyText(m_TempDir); }
 
 std::wstring CConfiguration::CopyRecent(unsigned index) const {
   return index < kRecentCount ? CopyText(m_Recents[index]) : std::wstring();

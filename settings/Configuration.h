@@ -24,9 +24,8 @@ inline constexpr DWORD kMaxDecimalPrecision = 10;
 // Every program-wide setting, loaded once at start and saved when the main
 // window goes. Plain numbers are public and assigned directly by their users;
 // texts, recent files and rulers change through the operations below. Only the
-// main thread writes; threads other than the main thread read texts through the
-// Copy operations, which take the lock that the text setters hold while they
-// replace a text.
+// main thread writes; every reader takes a text through its Copy operation,
+// which holds the lock that the text setters hold while they replace a text.
 class CConfiguration {
  public:
   class CRulerRecord {
@@ -72,10 +71,15 @@ class CConfiguration {
   // numbers' worth of sound fractions (the record is then dropped).
   static int ParseRulerPoints(CWinRegistry& rulerKey, float points[4]);
 
-  // Copies for threads other than the main thread; empty when unset.
-  std::wstring CopyImageDir() const;
+  // The texts, as copies that stay whole while the main thread replaces them;
+  // empty when unset.
+  std::wstring CopyCamera() const;
   std::wstring CopyVideoDir() const;
+  std::wstring CopyImageDir() const;
   std::wstring CopyFontFace() const;
+  std::wstring CopyUnit() const;
+  std::wstring CopyAppDir() const;
+  std::wstring CopyTempDir() const;
   std::wstring CopyRecent(unsigned index) const;
 
   // The program folder from the module's full path: the text before the file
@@ -140,6 +144,11 @@ class CConfiguration {
   DWORD m_ShowProperties = 1;
   DWORD m_ClipartFixS = 1;
 
+  std::vector<std::unique_ptr<CRulerRecord>> m_Rulers;
+  std::wstring m_TextContent;
+
+ private:
+  // Set and replaced only through the operations above; read as copies.
   CHeapText m_Camera;
   CHeapText m_VideoDir;
   CHeapText m_ImageDir;
@@ -148,10 +157,7 @@ class CConfiguration {
   CHeapText m_AppDir;
   CHeapText m_TempDir;
   CHeapText m_Recents[kRecentCount];
-  std::vector<std::unique_ptr<CRulerRecord>> m_Rulers;
-  std::wstring m_TextContent;
 
- private:
   void LoadFolders(HINSTANCE instance);
   void ChooseImageDir();
   void LoadFontFace();

@@ -217,8 +217,8 @@ std::vector<BadValueCase> Cases() {
          PutBytes(kProgramKey, L"FontFace", REG_SZ, odd);
        },
        [](const CConfiguration& c) {
-         EXPECT_EQ(L"mm", Text(c.m_Unit));
-         EXPECT_EQ(L"Taho", Text(c.m_FontFace));
+         EXPECT_EQ(L"mm", c.CopyUnit());
+         EXPECT_EQ(L"Taho", c.CopyFontFace());
        },
        [](const ExportedKeys& k) {
          ExpectText(k, kProgramKey, L"Unit", L"mm");
@@ -232,10 +232,10 @@ std::vector<BadValueCase> Cases() {
          PutText(kProgramKey, L"Camera", longText);
        },
        [](const CConfiguration& c) {
-         EXPECT_EQ(L"cm", Text(c.m_Unit));
-         EXPECT_EQ(MessageFontFace(), Text(c.m_FontFace));
-         EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir));
-         EXPECT_FALSE(c.m_Camera.IsSet());
+         EXPECT_EQ(L"cm", c.CopyUnit());
+         EXPECT_EQ(MessageFontFace(), c.CopyFontFace());
+         EXPECT_EQ(KnownFolder(FOLDERID_Pictures), c.CopyImageDir());
+         EXPECT_EQ(L"", c.CopyCamera());
        },
        [](const ExportedKeys& k) {
          ExpectText(k, kProgramKey, L"Unit", L"cm");
@@ -249,15 +249,15 @@ std::vector<BadValueCase> Cases() {
          PutBytes(kProgramKey, L"TextContent", REG_BINARY, {'a', 0});
        },
        [](const CConfiguration& c) {
-         EXPECT_FALSE(c.m_Camera.IsSet());
-         EXPECT_EQ(L"cm", Text(c.m_Unit));
-         EXPECT_EQ(L"", Text(c.m_FontFace));
+         EXPECT_EQ(L"", c.CopyCamera());
+         EXPECT_EQ(L"cm", c.CopyUnit());
+         EXPECT_EQ(L"", c.CopyFontFace());
          EXPECT_TRUE(c.m_TextContent.empty());
        },
        nullptr},
       {"a picture folder that does not exist is chosen again",
        [] { PutText(kProgramKey, L"ImageDir", L"C:\\no\\such\\folder"); },
-       [](const CConfiguration& c) { EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir)); },
+       [](const CConfiguration& c) { EXPECT_EQ(KnownFolder(FOLDERID_Pictures), c.CopyImageDir()); },
        [](const ExportedKeys& k) { ExpectText(k, kProgramKey, L"ImageDir", KnownFolder(FOLDERID_Pictures)); }},
       {"a ruler whose points are not numbers is dropped",
        [] {
@@ -319,10 +319,10 @@ std::vector<BadValueCase> Cases() {
          PutBytes(kProgramRecents, L"7", REG_SZ, Unterminated(L"C:\\u.bmp"));
        },
        [](const CConfiguration& c) {
-         EXPECT_EQ(L"C:\\three.bmp", Text(c.m_Recents[3]));
-         EXPECT_EQ(L"C:\\missing\\file.jpg", Text(c.m_Recents[31])) << "missing files are the caller's to skip";
-         EXPECT_EQ(L"C:\\u.bmp", Text(c.m_Recents[7]));
-         for (unsigned i : {0u, 4u, 5u, 6u}) EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
+         EXPECT_EQ(L"C:\\three.bmp", c.CopyRecent(3));
+         EXPECT_EQ(L"C:\\missing\\file.jpg", c.CopyRecent(31)) << "missing files are the caller's to skip";
+         EXPECT_EQ(L"C:\\u.bmp", c.CopyRecent(7));
+         for (unsigned i : {0u, 4u, 5u, 6u}) EXPECT_EQ(L"", c.CopyRecent(i)) << i;
        },
        [](const ExportedKeys& k) {
          const Values& recents = Section(k, kProgramRecents);
@@ -332,7 +332,7 @@ std::vector<BadValueCase> Cases() {
        }},
       {"a recent file whose name is not a number goes to slot 0",
        [] { PutText(kProgramRecents, L"abc", L"C:\\zero.bmp"); },
-       [](const CConfiguration& c) { EXPECT_EQ(L"C:\\zero.bmp", Text(c.m_Recents[0])); },
+       [](const CConfiguration& c) { EXPECT_EQ(L"C:\\zero.bmp", c.CopyRecent(0)); },
        [](const ExportedKeys& k) { EXPECT_EQ(L"C:\\zero.bmp", Section(k, kProgramRecents).at(L"0").Text()); }},
   };
 }

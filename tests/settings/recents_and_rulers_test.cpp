@@ -20,7 +20,7 @@ TEST_F(RecentsAndRulersTest, NoRecentsKeyIsCreatedEmpty) {
   c.LoadRulers();
   EXPECT_TRUE(KeyExists(kProgramRecents));
   EXPECT_TRUE(KeyExists(kProgramRulers));
-  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_FALSE(c.m_Recents[i].IsSet());
+  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_EQ(L"", c.CopyRecent(i));
   EXPECT_TRUE(c.m_Rulers.empty());
 }
 
@@ -29,18 +29,18 @@ TEST_F(RecentsAndRulersTest, SetRecentKeepsCopiesAndIgnoresBadSlots) {
   std::wstring path = L"C:\\a.bmp";
   c.SetRecent(0, path.c_str());
   path[3] = L'b';
-  EXPECT_EQ(L"C:\\a.bmp", Text(c.m_Recents[0])) << "a copy, not the caller's buffer";
-  c.SetRecent(0, c.m_Recents[0]);
-  EXPECT_EQ(L"C:\\a.bmp", Text(c.m_Recents[0]));
+  EXPECT_EQ(L"C:\\a.bmp", c.CopyRecent(0)) << "a copy, not the caller's buffer";
+  c.SetRecent(0, c.CopyRecent(0).c_str());
+  EXPECT_EQ(L"C:\\a.bmp", c.CopyRecent(0));
   c.SetRecent(32, L"C:\\x.bmp");
   c.SetRecent(0xFFFFFFFF, L"C:\\x.bmp");
   c.SetRecent(1, L"");
-  EXPECT_FALSE(c.m_Recents[1].IsSet());
+  EXPECT_EQ(L"", c.CopyRecent(1));
   c.SetRecent(0, nullptr);
-  EXPECT_FALSE(c.m_Recents[0].IsSet());
+  EXPECT_EQ(L"", c.CopyRecent(0));
   c.SetRecent(5, L"C:\\5.bmp");
   c.ClearRecents();
-  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
+  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_EQ(L"", c.CopyRecent(i)) << i;
 }
 
 TEST_F(RecentsAndRulersTest, SaveWritesSetSlotsAndDeletesEmptyOnes) {
