@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shtypes.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,11 @@ inline constexpr unsigned kRecentCount = 32;
 inline constexpr unsigned kMaxSavedRulers = 32;
 // Digits after the point that a number format can sensibly show.
 inline constexpr DWORD kMaxDecimalPrecision = 10;
+// Longest "FontFace" and "Unit" that are stored and loaded: a LOGFONT holds no
+// longer face, and units are short labels printed after every value. Setters
+// refuse longer texts, as Load does, so that a setting survives a restart.
+inline constexpr size_t kMaxFaceChars = LF_FACESIZE - 1;
+inline constexpr size_t kMaxUnitChars = 64;
 
 // Every program-wide setting, loaded once at start and saved when the main
 // window goes. Plain numbers are public and assigned directly by their users;
@@ -67,8 +73,9 @@ class CConfiguration {
   void LoadRulers();
   void SaveRecents();
   void SaveRulers();
-  // 1 when "pts" was read, 0 when it is absent, -1 when its text is not four
-  // numbers' worth of sound fractions (the record is then dropped).
+  // 1 when "pts" was read, 0 when it is absent. Takes the numbers up to the
+  // first empty piece, or the first piece that no float holds; the points
+  // after it keep what they were.
   static int ParseRulerPoints(CWinRegistry& rulerKey, float points[4]);
 
   // The texts, as copies that stay whole while the main thread replaces them;

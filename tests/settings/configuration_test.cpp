@@ -235,6 +235,40 @@ TEST_F(ConfigurationTest, StoredEmptyUnitAndFontFaceStayEmpty) {
   EXPECT_EQ(L"", loaded.config.CopyFontFace()) << "not the message font";
 }
 
+// A unit or face the next start would refuse is refused when it is set, so
+// the user's setting never turns into the default after a restart.
+TEST_F(ConfigurationTest, UnitAndFaceSettersTakeWhatTheNextLoadTakes) {
+  const struct {
+    std::wstring unit;
+    std::wstring face;
+    bool faceTaken;
+  } rows[] = {
+      {std::wstring(64, L'u'), std::wstring(31, L'f'), true},
+      {std::wstring(65, L'u'), std::wstring(32, L'f'), false},
+      {std::wstring(1000, L'u'), std::wstring(1000, L'f'), false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.unit.size());
+    TearDown();
+    const std::wstring unit = row.faceTaken ? row.unit : L"mm";
+    const std::wstring face = row.faceTaken ? row.face : L"Arial";
+    {
+      LoadedConfiguration loaded;
+      CConfiguration& c = loaded.config;
+      c.SetUnit(L"mm");
+      ASSERT_TRUE(c.SetFontFace(L"Arial"));
+      c.SetUnit(row.unit.c_str());
+      EXPECT_EQ(row.faceTaken, c.SetFontFace(row.face.c_str()));
+      EXPECT_EQ(unit, c.CopyUnit());
+      EXPECT_EQ(face, c.CopyFontFace());
+      c.Save();
+    }
+    LoadedConfiguration again;
+    EXPECT_EQ(unit, again.config.CopyUnit());
+    EXPECT_EQ(face, again.config.CopyFontFace());
+  }
+}
+
 TEST(ConfigurationFormat, PrecisionFormatFollowsTheDecimals) {
   const struct {
     DWORD decimals;

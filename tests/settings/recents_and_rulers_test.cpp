@@ -146,8 +146,9 @@ TEST_F(RecentsAndRulersTest, RulerPointTexts) {
       {L"  0.1", 1, {0, 0, 0, 0}},  // leading blanks are a separator
       {L"", 1, {0, 0, 0, 0}},       // holds only its terminator: still a text
       {nullptr, 0, {0, 0, 0, 0}},
-      {L"0.1,abc", -1, {0, 0, 0, 0}},
-      {L"1e39", -1, {0, 0, 0, 0}},
+      {L"0.1,abc,0.3", 1, {0.1f, 0, 0, 0}},          // the points before a piece that is no number stay
+      {L"0.1,0.2,1e39,0.4", 1, {0.1f, 0.2f, 0, 0}},  // nor one no float can hold
+      {L"1e39", 1, {0, 0, 0, 0}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.pts ? row.pts : L"<absent>");
