@@ -88,10 +88,6 @@ constexpr DwordRange kDwordRanges[] = {
     {&CConfiguration::m_MagnifierDisplay, 0, 256}, {&CConfiguration::m_DecimalPrecision, 0, kMaxDecimalPrecision},
 };
 
-// A face name longer than LOGFONT holds names no font.
-constexpr size_t kMaxFaceChars = LF_FACESIZE - 1;
-// Unit names are short labels printed after every value.
-constexpr size_t kMaxUnitChars = 64;
 // Long enough for the largest double written with "%.8f".
 constexpr size_t kMaxNumberChars = 400;
 
@@ -166,9 +162,13 @@ std::wstring CConfiguration::CopyText(const CHeapText& field) const {
   return field.IsSet() ? std::wstring(field.Get()) : std::wstring();
 }
 
-std::wstring CConfiguration::CopyImageDir() const { return CopyText(m_ImageDir); }
+std::wstring CConfiguration::CopyCamera() const { return CopyText(m_Camera); }
 std::wstring CConfiguration::CopyVideoDir() const { return CopyText(m_VideoDir); }
+std::wstring CConfiguration::CopyImageDir() const { return CopyText(m_ImageDir); }
 std::wstring CConfiguration::CopyFontFace() const { return CopyText(m_FontFace); }
+std::wstring CConfiguration::CopyUnit() const { return CopyText(m_Unit); }
+std::wstring CConfiguration::CopyAppDir() const { return CopyText(m_AppDir); }
+std::wstring CConfiguration::CopyTempDir() const { return CopyText(m_TempDir); }
 
 std::wstring CConfiguration::CopyRecent(unsigned index) const {
   return index < kRecentCount ? CopyText(m_Recents[index]) : std::wstring();
@@ -180,14 +180,14 @@ void CConfiguration::SetCamera(const wchar_t* devicePath) {
 }
 
 bool CConfiguration::SetFontFace(const wchar_t* face) {
-  if (!face || face == m_FontFace.Get() || !*face) return false;
+  if (!face || face == m_FontFace.Get() || !*face || std::wcslen(face) > kMaxFaceChars) return false;
   if (m_FontFace.IsSet() && _wcsicmp(face, m_FontFace.Get()) == 0) return false;
   ReplaceText(m_FontFace, face);
   return true;
 }
 
 void CConfiguration::SetUnit(const wchar_t* unit) {
-  if (!unit || unit == m_Unit.Get() || !*unit) return;
+  if (!unit || unit == m_Unit.Get() || !*unit || std::wcslen(unit) > kMaxUnitChars) return;
   ReplaceText(m_Unit, unit);
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shtypes.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,13 +21,17 @@ inline constexpr unsigned kRecentCount = 32;
 inline constexpr unsigned kMaxSavedRulers = 32;
 // Digits after the point that a number format can sensibly show.
 inline constexpr DWORD kMaxDecimalPrecision = 10;
+// Longest "FontFace" and "Unit" that are stored and loaded: a LOGFONT holds no
+// longer face, and units are short labels printed after every value. Setters
+// refuse longer texts, as Load does, so that a setting survives a restart.
+inline constexpr size_t kMaxFaceChars = LF_FACESIZE - 1;
+inline constexpr size_t kMaxUnitChars = 64;
 
 // Every program-wide setting, loaded once at start and saved when the main
 // window goes. Plain numbers are public and assigned directly by their users;
 // texts, recent files and rulers change through the operations below. Only the
-// main thread writes; threads other than the main thread read texts through the
-// Copy operations, which take the lock that the text setters hold while they
-// replace a text.
+// main thread writes; every reader takes a text through its Copy operation,
+// which holds the lock that the text setters hold while they replace a text.
 class CConfiguration {
  public:
   class CRulerRecord {
@@ -68,14 +73,20 @@ class CConfiguration {
   void LoadRulers();
   void SaveRecents();
   void SaveRulers();
-  // 1 when "pts" was read, 0 when it is absent, -1 when its text is not four
-  // numbers' worth of sound fractions (the record is then dropped).
+  // 1 when "pts" was read, 0 when it is absent. Takes the numbers up to the
+  // first empty piece, or the first piece that no float holds; the points
+  // after it keep what they were.
   static int ParseRulerPoints(CWinRegistry& rulerKey, float points[4]);
 
-  // Copies for threads other than the main thread; empty when unset.
-  std::wstring CopyImageDir() const;
+  // The texts, as copies that stay whole while the main thread replaces them;
+  // empty when unset.
+  std::wstring CopyCamera() const;
   std::wstring CopyVideoDir() const;
+  std::wstring CopyImageDir() const;
   std::wstring CopyFontFace() const;
+  std::wstring CopyUnit() const;
+  std::wstring CopyAppDir() const;
+  std::wstring CopyTempDir() const;
   std::wstring CopyRecent(unsigned index) const;
 
   // The program folder from the module's full path: the text before the file
@@ -140,6 +151,11 @@ class CConfiguration {
   DWORD m_ShowProperties = 1;
   DWORD m_ClipartFixS = 1;
 
+  std::vector<std::unique_ptr<CRulerRecord>> m_Rulers;
+  std::wstring m_TextContent;
+
+ private:
+  // Set and replaced only through the operations above; read as copies.
   CHeapText m_Camera;
   CHeapText m_VideoDir;
   CHeapText m_ImageDir;
@@ -148,10 +164,7 @@ class CConfiguration {
   CHeapText m_AppDir;
   CHeapText m_TempDir;
   CHeapText m_Recents[kRecentCount];
-  std::vector<std::unique_ptr<CRulerRecord>> m_Rulers;
-  std::wstring m_TextContent;
 
- private:
   void LoadFolders(HINSTANCE instance);
   void ChooseImageDir();
   void LoadFontFace();

@@ -138,14 +138,12 @@ int CConfiguration::ParseRulerPoints(CWinRegistry& rulerKey, float points[4]) {
   std::wstring text;
   if (!rulerKey.ReadString(L"pts", text)) return 0;
   const std::vector<std::wstring> pieces = SplitByRegex(text, kNumberListPattern);
-  float parsed[4];
   size_t count = 0;
   for (const std::wstring& piece : pieces) {
-    if (count == 4 || piece.empty()) break;
-    if (!ParsePoint(piece, &parsed[count])) return -1;
+    // A hand-edited piece spoils only the points from it on, not the ruler.
+    if (count == 4 || piece.empty() || !ParsePoint(piece, &points[count])) break;
     ++count;
   }
-  std::copy(parsed, parsed + count, points);
   return 1;
 }
 
@@ -163,7 +161,7 @@ void CConfiguration::LoadRulers() {
       record->m_Scale = std::wcstod(scale.c_str(), nullptr);
       if (!std::isfinite(record->m_Scale)) record->m_Scale = 0.0;
     }
-    if (ParseRulerPoints(ruler, record->m_Points) < 0) return;
+    ParseRulerPoints(ruler, record->m_Points);
     if (record->m_Scale <= 0.0) record->m_Scale = 1.0;
     m_Rulers.push_back(std::move(record));
   });

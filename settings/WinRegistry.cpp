@@ -1,5 +1,7 @@
 #include "settings/WinRegistry.h"
 
+#include <cwchar>
+
 namespace {
 
 // Closes a key that an accessor had to open for itself.
@@ -35,6 +37,8 @@ std::unique_ptr<wchar_t[]> ReadRegistryText(HKEY key, const wchar_t* name, size_
       type != REG_SZ || read > size)
     return nullptr;
   text[chars] = L'\0';
+  // Data without a terminator can fill every character the size allows.
+  if (std::wcslen(text.get()) > maxChars) return nullptr;
   return text;
 }
 

@@ -45,6 +45,7 @@ class CWinRegistry {
 
 // Reads a REG_SZ value with data of an open key into a terminated copy, never
 // past the stored bytes, whether or not they end in a terminator. Null for an
-// absent value, another type, no data, or more than maxChars characters.
+// absent value, another type, no data, or a text of more than maxChars
+// characters (terminated or not).
 std::unique_ptr<wchar_t[]> ReadRegistryText(HKEY key, const wchar_t* name,
                                             size_t maxChars = CWinRegistry::kMaxTextChars);

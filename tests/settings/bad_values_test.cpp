@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,6 @@ namespace {
 
 void PutBytes(const std::wstring& key, const wchar_t* name, DWORD type, std::vector<BYTE> bytes) {
   PutRawValue(key, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
-}
-
-// Text bytes with no terminator at all.
-std::vector<BYTE> Unterminated(const std::wstring& text) {
-  const BYTE* p = reinterpret_cast<const BYTE*>(text.data());
-  return std::vector<BYTE>(p, p + text.size() * sizeof(wchar_t));
 }
 
 void PutRuler(const std::wstring& sub, const std::wstring& name, const std::wstring& scale, const std::wstring& pts) {
@@ -211,14 +206,16 @@ std::vector<BadValueCase> Cases() {
        [](const ExportedKeys& k) { ExpectText(k, kProgramKey, L"MultiPower", L"1.00000000"); }},
       {"texts without a terminator are read to their last byte only",
        [] {
-         PutBytes(kProgramKey, L"Unit", REG_SZ, Unterminated(L"mm"));
-         std::vector<BYTE> odd = Unterminated(L"Tah");
-         odd.push_back('o');  // an odd byte count
-         PutBytes(kProgramKey, L"FontFace", REG_SZ, odd);
+         PutUnterminatedText(kProgramKey, L"Unit", L"mm");
+         const std::wstring odd = L"Tah";
+         std::vector<BYTE> bytes(reinterpret_cast<const BYTE*>(odd.data()),
+                                 reinterpret_cast<const BYTE*>(odd.data() + odd.size()));
+         bytes.push_back('o');  // an odd byte count
+         PutExactText(kProgramKey, L"FontFace", bytes.data(), static_cast<DWORD>(bytes.size()));
        },
        [](const CConfiguration& c) {
-         EXPECT_EQ(L"mm", Text(c.m_Unit));
-         EXPECT_EQ(L"Taho", Text(c.m_FontFace));
+         EXPECT_EQ(L"mm", c.CopyUnit());
+         EXPECT_EQ(L"Taho", c.CopyFontFace());
        },
        [](const ExportedKeys& k) {
          ExpectText(k, kProgramKey, L"Unit", L"mm");
@@ -232,14 +229,40 @@ std::vector<BadValueCase> Cases() {
          PutText(kProgramKey, L"Camera", longText);
        },
        [](const CConfiguration& c) {
-         EXPECT_EQ(L"cm", Text(c.m_Unit));
-         EXPECT_EQ(MessageFontFace(), Text(c.m_FontFace));
-         EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir));
-         EXPECT_FALSE(c.m_Camera.IsSet());
+         EXPECT_EQ(L"cm", c.CopyUnit());
+         EXPECT_EQ(MessageFontFace(), c.CopyFontFace());
+         EXPECT_EQ(KnownFolder(FOLDERID_Pictures), c.CopyImageDir());
+         EXPECT_EQ(L"", c.CopyCamera());
        },
        [](const ExportedKeys& k) {
          ExpectText(k, kProgramKey, L"Unit", L"cm");
          ExpectText(k, kProgramKey, L"ImageDir", KnownFolder(FOLDERID_Pictures));
+       }},
+      {"unterminated texts of the longest length load",
+       [] {
+         PutUnterminatedText(kProgramKey, L"Unit", std::wstring(64, L'u'));
+         PutUnterminatedText(kProgramKey, L"FontFace", std::wstring(31, L'f'));
+       },
+       [](const CConfiguration& c) {
+         EXPECT_EQ(std::wstring(64, L'u'), c.CopyUnit());
+         EXPECT_EQ(std::wstring(31, L'f'), c.CopyFontFace());
+       },
+       [](const ExportedKeys& k) {
+         ExpectText(k, kProgramKey, L"Unit", std::wstring(64, L'u'));
+         ExpectText(k, kProgramKey, L"FontFace", std::wstring(31, L'f'));
+       }},
+      {"unterminated texts one character too long count as absent",
+       [] {
+         PutUnterminatedText(kProgramKey, L"Unit", std::wstring(65, L'u'));
+         PutUnterminatedText(kProgramKey, L"FontFace", std::wstring(LF_FACESIZE, L'f'));
+       },
+       [](const CConfiguration& c) {
+         EXPECT_EQ(L"cm", c.CopyUnit());
+         EXPECT_EQ(MessageFontFace(), c.CopyFontFace());
+       },
+       [](const ExportedKeys& k) {
+         ExpectText(k, kProgramKey, L"Unit", L"cm");
+         ExpectText(k, kProgramKey, L"FontFace", MessageFontFace());
        }},
       {"texts of another type count as absent, an empty text stays empty",
        [] {
@@ -249,36 +272,49 @@ std::vector<BadValueCase> Cases() {
          PutBytes(kProgramKey, L"TextContent", REG_BINARY, {'a', 0});
        },
        [](const CConfiguration& c) {
-         EXPECT_FALSE(c.m_Camera.IsSet());
-         EXPECT_EQ(L"cm", Text(c.m_Unit));
-         EXPECT_EQ(L"", Text(c.m_FontFace));
+         EXPECT_EQ(L"", c.CopyCamera());
+         EXPECT_EQ(L"cm", c.CopyUnit());
+         EXPECT_EQ(L"", c.CopyFontFace());
          EXPECT_TRUE(c.m_TextContent.empty());
        },
        nullptr},
       {"a picture folder that does not exist is chosen again",
        [] { PutText(kProgramKey, L"ImageDir", L"C:\\no\\such\\folder"); },
-       [](const CConfiguration& c) { EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir)); },
+       [](const CConfiguration& c) { EXPECT_EQ(KnownFolder(FOLDERID_Pictures), c.CopyImageDir()); },
        [](const ExportedKeys& k) { ExpectText(k, kProgramKey, L"ImageDir", KnownFolder(FOLDERID_Pictures)); }},
-      {"a ruler whose points are not numbers is dropped",
+      {"a ruler keeps the points before one that is no number, or no float",
        [] {
          PutRuler(L"0", L"good", L"2.0", L"0.1,0.2,0.3,0.4");
-         PutRuler(L"1", L"bad", L"2.0", L"0.1,abc,0.3,0.4");
+         PutRuler(L"1", L"word", L"2.0", L"0.1,abc,0.3,0.4");
+         PutRuler(L"2", L"huge", L"3.0", L"0.1,0.2,1e39,0.4");
+         PutRuler(L"3", L"nan", L"4.0", L"nan,0.2,0.3,0.4");
+         PutRuler(L"4", L"inf", L"5.0", L"0.1,0.2,0.3,-inf");
        },
        [](const CConfiguration& c) {
-         ASSERT_EQ(1u, c.m_Rulers.size());
-         EXPECT_EQ(L"good", Text(c.m_Rulers[0]->m_Name));
+         const struct {
+           const wchar_t* name;
+           double scale;
+           float points[4];
+         } rows[] = {
+             {L"good", 2.0, {0.1f, 0.2f, 0.3f, 0.4f}}, {L"word", 2.0, {0.1f, 0, 0, 0}},
+             {L"huge", 3.0, {0.1f, 0.2f, 0, 0}},       {L"nan", 4.0, {0, 0, 0, 0}},
+             {L"inf", 5.0, {0.1f, 0.2f, 0.3f, 0}},
+         };
+         ASSERT_EQ(std::size(rows), c.m_Rulers.size());
+         for (size_t i = 0; i < std::size(rows); ++i) {
+           SCOPED_TRACE(i);
+           EXPECT_EQ(rows[i].name, Text(c.m_Rulers[i]->m_Name));
+           EXPECT_EQ(rows[i].scale, c.m_Rulers[i]->m_Scale);
+           for (int p = 0; p < 4; ++p) EXPECT_EQ(rows[i].points[p], c.m_Rulers[i]->m_Points[p]) << p;
+         }
        },
        [](const ExportedKeys& k) {
-         EXPECT_TRUE(k.count(kHkcuPrefix + kProgramRulers + L"\\0"));
-         EXPECT_FALSE(k.count(kHkcuPrefix + kProgramRulers + L"\\1"));
+         ExpectText(k, kProgramRulers + L"\\0", L"pts", L"0.100,0.200,0.300,0.400");
+         ExpectText(k, kProgramRulers + L"\\1", L"pts", L"0.100,0.000,0.000,0.000");
+         ExpectText(k, kProgramRulers + L"\\2", L"pts", L"0.100,0.200,0.000,0.000");
+         ExpectText(k, kProgramRulers + L"\\3", L"name", L"nan");
+         ExpectText(k, kProgramRulers + L"\\4", L"pts", L"0.100,0.200,0.300,0.000");
        }},
-      {"a ruler whose points no float can hold is dropped",
-       [] {
-         PutRuler(L"0", L"huge", L"1", L"1e39,0,0,0");
-         PutRuler(L"1", L"nan", L"1", L"nan,0,0,0");
-       },
-       [](const CConfiguration& c) { EXPECT_TRUE(c.m_Rulers.empty()); },
-       [](const ExportedKeys& k) { EXPECT_FALSE(k.count(kHkcuPrefix + kProgramRulers + L"\\0")); }},
       {"ruler scales that are no positive number become 1",
        [] {
          PutRuler(L"0", L"zero", L"0", L"0,0,0,0");
@@ -316,13 +352,13 @@ std::vector<BadValueCase> Cases() {
          PutBytes(kProgramRecents, L"4", REG_SZ, {});
          PutDword(kProgramRecents, L"5", 1);
          PutText(kProgramRecents, L"6", longText);
-         PutBytes(kProgramRecents, L"7", REG_SZ, Unterminated(L"C:\\u.bmp"));
+         PutUnterminatedText(kProgramRecents, L"7", L"C:\\u.bmp");
        },
        [](const CConfiguration& c) {
-         EXPECT_EQ(L"C:\\three.bmp", Text(c.m_Recents[3]));
-         EXPECT_EQ(L"C:\\missing\\file.jpg", Text(c.m_Recents[31])) << "missing files are the caller's to skip";
-         EXPECT_EQ(L"C:\\u.bmp", Text(c.m_Recents[7]));
-         for (unsigned i : {0u, 4u, 5u, 6u}) EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
+         EXPECT_EQ(L"C:\\three.bmp", c.CopyRecent(3));
+         EXPECT_EQ(L"C:\\missing\\file.jpg", c.CopyRecent(31)) << "missing files are the caller's to skip";
+         EXPECT_EQ(L"C:\\u.bmp", c.CopyRecent(7));
+         for (unsigned i : {0u, 4u, 5u, 6u}) EXPECT_EQ(L"", c.CopyRecent(i)) << i;
        },
        [](const ExportedKeys& k) {
          const Values& recents = Section(k, kProgramRecents);
@@ -332,7 +368,7 @@ std::vector<BadValueCase> Cases() {
        }},
       {"a recent file whose name is not a number goes to slot 0",
        [] { PutText(kProgramRecents, L"abc", L"C:\\zero.bmp"); },
-       [](const CConfiguration& c) { EXPECT_EQ(L"C:\\zero.bmp", Text(c.m_Recents[0])); },
+       [](const CConfiguration& c) { EXPECT_EQ(L"C:\\zero.bmp", c.CopyRecent(0)); },
        [](const ExportedKeys& k) { EXPECT_EQ(L"C:\\zero.bmp", Section(k, kProgramRecents).at(L"0").Text()); }},
   };
 }

@@ -119,16 +119,16 @@ TEST_F(ConfigurationTest, EmptyKeyGivesEveryDefault) {
   EXPECT_NE(0, c.m_OsVersionClass) << "Wine reports 6.1";
   EXPECT_EQ(1.0, c.m_MultiPower);
   EXPECT_EQ(1.0, c.m_ReferenceScale);
-  EXPECT_EQ(L"cm", Text(c.m_Unit));
-  EXPECT_EQ(MessageFontFace(), Text(c.m_FontFace));
-  EXPECT_EQ(KnownFolder(FOLDERID_Pictures), Text(c.m_ImageDir));
-  EXPECT_EQ(KnownFolder(FOLDERID_Videos), Text(c.m_VideoDir));
-  EXPECT_EQ(KnownFolder(FOLDERID_LocalAppData) + L"\\Quorvex\\Mensaro\\temp", Text(c.m_TempDir));
-  EXPECT_TRUE(IsFolder(c.m_TempDir.Get()));
-  EXPECT_EQ(ExeFolder(), Text(c.m_AppDir));
-  EXPECT_FALSE(c.m_Camera.IsSet());
+  EXPECT_EQ(L"cm", c.CopyUnit());
+  EXPECT_EQ(MessageFontFace(), c.CopyFontFace());
+  EXPECT_EQ(KnownFolder(FOLDERID_Pictures), c.CopyImageDir());
+  EXPECT_EQ(KnownFolder(FOLDERID_Videos), c.CopyVideoDir());
+  EXPECT_EQ(KnownFolder(FOLDERID_LocalAppData) + L"\\Quorvex\\Mensaro\\temp", c.CopyTempDir());
+  EXPECT_TRUE(IsFolder(c.CopyTempDir().c_str()));
+  EXPECT_EQ(ExeFolder(), c.CopyAppDir());
+  EXPECT_EQ(L"", c.CopyCamera());
   EXPECT_TRUE(c.m_TextContent.empty());
-  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
+  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_EQ(L"", c.CopyRecent(i)) << i;
   EXPECT_TRUE(c.m_Rulers.empty());
   EXPECT_EQ(L"%.3f", c.GetPrecisionFormat());
 }
@@ -164,12 +164,12 @@ TEST_F(ConfigurationTest, EverySettingSavesReloadsAndIsStoredAsWritten) {
   EXPECT_DOUBLE_EQ(2.5, c.m_MultiPower);
   EXPECT_DOUBLE_EQ(0.125, c.m_ReferenceScale);
   EXPECT_EQ(L"note", c.m_TextContent);
-  EXPECT_EQ(L"\\\\?\\usb#vid_1234&pid_5678#cam", Text(c.m_Camera));
-  EXPECT_EQ(imageDir, Text(c.m_ImageDir));
-  EXPECT_EQ(L"Liberation Sans", Text(c.m_FontFace));
-  EXPECT_EQ(L"mm", Text(c.m_Unit));
-  EXPECT_EQ(L"C:\\a.bmp", Text(c.m_Recents[0]));
-  EXPECT_EQ(L"C:\\b.jpg", Text(c.m_Recents[31]));
+  EXPECT_EQ(L"\\\\?\\usb#vid_1234&pid_5678#cam", c.CopyCamera());
+  EXPECT_EQ(imageDir, c.CopyImageDir());
+  EXPECT_EQ(L"Liberation Sans", c.CopyFontFace());
+  EXPECT_EQ(L"mm", c.CopyUnit());
+  EXPECT_EQ(L"C:\\a.bmp", c.CopyRecent(0));
+  EXPECT_EQ(L"C:\\b.jpg", c.CopyRecent(31));
   ASSERT_EQ(1u, c.m_Rulers.size());
   EXPECT_EQ(L"ten", Text(c.m_Rulers[0]->m_Name));
 
@@ -231,10 +231,42 @@ TEST_F(ConfigurationTest, StoredEmptyUnitAndFontFaceStayEmpty) {
   PutText(kProgramKey, L"Unit", L"");
   PutText(kProgramKey, L"FontFace", L"");
   LoadedConfiguration loaded;
-  ASSERT_TRUE(loaded.config.m_Unit.IsSet());
-  EXPECT_EQ(L"", Text(loaded.config.m_Unit));
-  ASSERT_TRUE(loaded.config.m_FontFace.IsSet());
-  EXPECT_EQ(L"", Text(loaded.config.m_FontFace));
+  EXPECT_EQ(L"", loaded.config.CopyUnit()) << "not the default cm";
+  EXPECT_EQ(L"", loaded.config.CopyFontFace()) << "not the message font";
+}
+
+// A unit or face the next start would refuse is refused when it is set, so
+// the user's setting never turns into the default after a restart.
+TEST_F(ConfigurationTest, UnitAndFaceSettersTakeWhatTheNextLoadTakes) {
+  const struct {
+    std::wstring unit;
+    std::wstring face;
+    bool faceTaken;
+  } rows[] = {
+      {std::wstring(64, L'u'), std::wstring(31, L'f'), true},
+      {std::wstring(65, L'u'), std::wstring(32, L'f'), false},
+      {std::wstring(1000, L'u'), std::wstring(1000, L'f'), false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.unit.size());
+    TearDown();
+    const std::wstring unit = row.faceTaken ? row.unit : L"mm";
+    const std::wstring face = row.faceTaken ? row.face : L"Arial";
+    {
+      LoadedConfiguration loaded;
+      CConfiguration& c = loaded.config;
+      c.SetUnit(L"mm");
+      ASSERT_TRUE(c.SetFontFace(L"Arial"));
+      c.SetUnit(row.unit.c_str());
+      EXPECT_EQ(row.faceTaken, c.SetFontFace(row.face.c_str()));
+      EXPECT_EQ(unit, c.CopyUnit());
+      EXPECT_EQ(face, c.CopyFontFace());
+      c.Save();
+    }
+    LoadedConfiguration again;
+    EXPECT_EQ(unit, again.config.CopyUnit());
+    EXPECT_EQ(face, again.config.CopyFontFace());
+  }
 }
 
 TEST(ConfigurationFormat, PrecisionFormatFollowsTheDecimals) {
@@ -316,54 +348,99 @@ TEST_F(ConfigurationSetters, ImageDirTakesFoldersAndTheFolderOfFilePaths) {
     CConfiguration c;
     c.SetImageDir(L"Q:\\before");
     c.SetImageDir(row.given.c_str());
-    EXPECT_EQ(row.stored.empty() ? L"Q:\\before" : row.stored, Text(c.m_ImageDir));
+    EXPECT_EQ(row.stored.empty() ? L"Q:\\before" : row.stored, c.CopyImageDir());
   }
 
   CConfiguration c;
   c.SetImageDir(pics.c_str());
-  const wchar_t* stored = c.m_ImageDir.Get();
   std::wstring upper = pics;
   for (wchar_t& ch : upper) ch = towupper(ch);
   c.SetImageDir(upper.c_str());
-  EXPECT_EQ(stored, c.m_ImageDir.Get()) << "the same folder in other letters keeps the stored text";
-  c.SetImageDir(c.m_ImageDir);
-  EXPECT_EQ(pics, Text(c.m_ImageDir));
+  EXPECT_EQ(pics, c.CopyImageDir()) << "the same folder in other letters keeps the stored text";
+  c.SetImageDir(c.CopyImageDir().c_str());
+  EXPECT_EQ(pics, c.CopyImageDir());
 }
 
 TEST_F(ConfigurationSetters, TextSettersIgnoreWhatTheyMust) {
   CConfiguration c;
   EXPECT_TRUE(c.SetFontFace(L"Arial"));
   EXPECT_FALSE(c.SetFontFace(L"ARIAL"));
-  EXPECT_EQ(L"Arial", Text(c.m_FontFace));
+  EXPECT_EQ(L"Arial", c.CopyFontFace());
   EXPECT_FALSE(c.SetFontFace(L""));
   EXPECT_FALSE(c.SetFontFace(nullptr));
-  EXPECT_FALSE(c.SetFontFace(c.m_FontFace));
+  EXPECT_FALSE(c.SetFontFace(c.CopyFontFace().c_str()));
   EXPECT_TRUE(c.SetFontFace(L"Tahoma"));
-  EXPECT_EQ(L"Tahoma", Text(c.m_FontFace));
+  EXPECT_EQ(L"Tahoma", c.CopyFontFace());
 
   c.SetCamera(L"x");
-  EXPECT_FALSE(c.m_Camera.IsSet()) << "shorter than 2 characters";
+  EXPECT_EQ(L"", c.CopyCamera()) << "shorter than 2 characters";
   c.SetCamera(L"cam");
   c.SetCamera(nullptr);
-  c.SetCamera(c.m_Camera);
-  EXPECT_EQ(L"cam", Text(c.m_Camera));
+  c.SetCamera(c.CopyCamera().c_str());
+  EXPECT_EQ(L"cam", c.CopyCamera());
 
   c.SetUnit(L"");
   c.SetUnit(nullptr);
-  EXPECT_FALSE(c.m_Unit.IsSet());
+  EXPECT_EQ(L"", c.CopyUnit());
   c.SetUnit(L"um");
-  c.SetUnit(c.m_Unit);
-  EXPECT_EQ(L"um", Text(c.m_Unit));
+  c.SetUnit(c.CopyUnit().c_str());
+  EXPECT_EQ(L"um", c.CopyUnit());
 
   c.SetVideoDir(L"D:\\video\\");
   c.SetTempDir(L"D:\\");
-  EXPECT_EQ(L"D:\\video", Text(c.m_VideoDir));
-  EXPECT_EQ(L"D:", Text(c.m_TempDir));
+  EXPECT_EQ(L"D:\\video", c.CopyVideoDir());
+  EXPECT_EQ(L"D:", c.CopyTempDir());
   c.SetTempDir(L"D");
-  EXPECT_EQ(L"D:", Text(c.m_TempDir));
+  EXPECT_EQ(L"D:", c.CopyTempDir());
 
   c.SetCheckVersion(7);
   EXPECT_EQ(7u, c.m_CheckVersion);
+}
+
+// The stored texts are out of reach: no reader can hold on to a buffer that
+// the main thread may free.
+template <class T>
+concept ExposesCamera = requires(T& t) {
+  t.m_Camera;
+};
+template <class T>
+concept ExposesVideoDir = requires(T& t) {
+  t.m_VideoDir;
+};
+template <class T>
+concept ExposesImageDir = requires(T& t) {
+  t.m_ImageDir;
+};
+template <class T>
+concept ExposesFontFace = requires(T& t) {
+  t.m_FontFace;
+};
+template <class T>
+concept ExposesUnit = requires(T& t) {
+  t.m_Unit;
+};
+template <class T>
+concept ExposesAppDir = requires(T& t) {
+  t.m_AppDir;
+};
+template <class T>
+concept ExposesTempDir = requires(T& t) {
+  t.m_TempDir;
+};
+template <class T>
+concept ExposesRecents = requires(T& t) {
+  t.m_Recents;
+};
+
+TEST(ConfigurationTexts, ReadOnlyAsCopies) {
+  EXPECT_FALSE(ExposesCamera<CConfiguration>);
+  EXPECT_FALSE(ExposesVideoDir<CConfiguration>);
+  EXPECT_FALSE(ExposesImageDir<CConfiguration>);
+  EXPECT_FALSE(ExposesFontFace<CConfiguration>);
+  EXPECT_FALSE(ExposesUnit<CConfiguration>);
+  EXPECT_FALSE(ExposesAppDir<CConfiguration>);
+  EXPECT_FALSE(ExposesTempDir<CConfiguration>);
+  EXPECT_FALSE(ExposesRecents<CConfiguration>);
 }
 
 // Camera threads read the texts that the main thread may replace at any time.
@@ -378,13 +455,19 @@ TEST_F(ConfigurationSetters, CopiesStayWholeWhileTheMainThreadReplacesTexts) {
     while (!stop) {
       const std::wstring seen = c.CopyImageDir();
       const std::wstring face = c.CopyFontFace();
+      const std::wstring unit = c.CopyUnit();
+      const std::wstring recent = c.CopyRecent(3);
       if (seen != a && seen != b) ++torn;
       if (!face.empty() && face != L"Arial" && face != L"Tahoma") ++torn;
+      if (!unit.empty() && unit != L"mm" && unit != L"inch") ++torn;
+      if (!recent.empty() && recent != a && recent != b) ++torn;
     }
   });
   for (int i = 0; i < 20000; ++i) {
     c.SetImageDir((i % 2 ? a : b).c_str());
     c.SetFontFace(i % 2 ? L"Arial" : L"Tahoma");
+    c.SetUnit(i % 2 ? L"mm" : L"inch");
+    c.SetRecent(3, (i % 2 ? b : a).c_str());
   }
   stop = true;
   reader.join();

@@ -20,7 +20,7 @@ TEST_F(RecentsAndRulersTest, NoRecentsKeyIsCreatedEmpty) {
   c.LoadRulers();
   EXPECT_TRUE(KeyExists(kProgramRecents));
   EXPECT_TRUE(KeyExists(kProgramRulers));
-  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_FALSE(c.m_Recents[i].IsSet());
+  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_EQ(L"", c.CopyRecent(i));
   EXPECT_TRUE(c.m_Rulers.empty());
 }
 
@@ -29,18 +29,18 @@ TEST_F(RecentsAndRulersTest, SetRecentKeepsCopiesAndIgnoresBadSlots) {
   std::wstring path = L"C:\\a.bmp";
   c.SetRecent(0, path.c_str());
   path[3] = L'b';
-  EXPECT_EQ(L"C:\\a.bmp", Text(c.m_Recents[0])) << "a copy, not the caller's buffer";
-  c.SetRecent(0, c.m_Recents[0]);
-  EXPECT_EQ(L"C:\\a.bmp", Text(c.m_Recents[0]));
+  EXPECT_EQ(L"C:\\a.bmp", c.CopyRecent(0)) << "a copy, not the caller's buffer";
+  c.SetRecent(0, c.CopyRecent(0).c_str());
+  EXPECT_EQ(L"C:\\a.bmp", c.CopyRecent(0));
   c.SetRecent(32, L"C:\\x.bmp");
   c.SetRecent(0xFFFFFFFF, L"C:\\x.bmp");
   c.SetRecent(1, L"");
-  EXPECT_FALSE(c.m_Recents[1].IsSet());
+  EXPECT_EQ(L"", c.CopyRecent(1));
   c.SetRecent(0, nullptr);
-  EXPECT_FALSE(c.m_Recents[0].IsSet());
+  EXPECT_EQ(L"", c.CopyRecent(0));
   c.SetRecent(5, L"C:\\5.bmp");
   c.ClearRecents();
-  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_FALSE(c.m_Recents[i].IsSet()) << i;
+  for (unsigned i = 0; i < kRecentCount; ++i) EXPECT_EQ(L"", c.CopyRecent(i)) << i;
 }
 
 TEST_F(RecentsAndRulersTest, SaveWritesSetSlotsAndDeletesEmptyOnes) {
@@ -146,8 +146,9 @@ TEST_F(RecentsAndRulersTest, RulerPointTexts) {
       {L"  0.1", 1, {0, 0, 0, 0}},  // leading blanks are a separator
       {L"", 1, {0, 0, 0, 0}},       // holds only its terminator: still a text
       {nullptr, 0, {0, 0, 0, 0}},
-      {L"0.1,abc", -1, {0, 0, 0, 0}},
-      {L"1e39", -1, {0, 0, 0, 0}},
+      {L"0.1,abc,0.3", 1, {0.1f, 0, 0, 0}},          // the points before a piece that is no number stay
+      {L"0.1,0.2,1e39,0.4", 1, {0.1f, 0.2f, 0, 0}},  // nor one no float can hold
+      {L"1e39", 1, {0, 0, 0, 0}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.pts ? row.pts : L"<absent>");
@@ -161,6 +162,34 @@ TEST_F(RecentsAndRulersTest, RulerPointTexts) {
     const int result = CConfiguration::ParseRulerPoints(key, points);
     EXPECT_EQ(row.result, result);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(row.points[i], points[i]) << i;
+  }
+}
+
+// Point texts as long as a stored text may be: a start must never die on them.
+TEST_F(RecentsAndRulersTest, LongestPointTextsLoad) {
+  constexpr size_t kLongest = 32767;
+  const std::wstring tail = L"0.2,0.3,0.4";
+  const struct {
+    const char* what;
+    std::wstring pts;
+    float points[4];
+  } rows[] = {
+      {"only blanks", std::wstring(kLongest, L' '), {0, 0, 0, 0}},
+      {"blanks between the numbers",
+       L"0.1" + std::wstring(kLongest - 3 - tail.size(), L' ') + tail,
+       {0.1f, 0.2f, 0.3f, 0.4f}},
+      {"one long number", L"0." + std::wstring(kLongest - 2, L'5'), {0.5555555555f, 0, 0, 0}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ASSERT_EQ(kLongest, row.pts.size());
+    DeleteKeyTree(kProgramRulers);
+    PutText(kProgramRulers + L"\\0", L"name", L"long");
+    PutText(kProgramRulers + L"\\0", L"pts", row.pts);
+    CConfiguration c;
+    c.LoadRulers();
+    ASSERT_EQ(1u, c.m_Rulers.size());
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(row.points[i], c.m_Rulers[0]->m_Points[i]) << i;
   }
 }
 

@@ -173,6 +173,22 @@ void PutRawValue(const std::wstring& subKey, const wchar_t* name, DWORD type, co
   RegCloseKey(key);
 }
 
+void PutExactText(const std::wstring& subKey, const wchar_t* name, const void* data, DWORD size) {
+  std::vector<uint8_t> bytes(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+  bytes.insert(bytes.end(), {'X', 'X', 'X', 'X'});
+  PutRawValue(subKey, name, REG_SZ, bytes.data(), size);
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_QUERY_VALUE, &key));
+  DWORD stored = 0;
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &stored));
+  RegCloseKey(key);
+  EXPECT_EQ(size, stored) << "the text was stored with a terminator";
+}
+
+void PutUnterminatedText(const std::wstring& subKey, const wchar_t* name, const std::wstring& text) {
+  PutExactText(subKey, name, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+}
+
 void PutDword(const std::wstring& subKey, const wchar_t* name, DWORD value) {
   PutRawValue(subKey, name, REG_DWORD, &value, sizeof value);
 }

@@ -30,6 +30,12 @@ ExportedKeys ParseRegText(const std::wstring& text);
 
 // Writes a raw value of any type and bytes, creating the key.
 void PutRawValue(const std::wstring& subKey, const wchar_t* name, DWORD type, const void* data, DWORD size);
+// Writes text data of exactly `size` bytes. The system adds a terminator to
+// text data whose next character in memory is 0, so the bytes are copied in
+// front of characters that are not; fails the test when more was stored.
+void PutExactText(const std::wstring& subKey, const wchar_t* name, const void* data, DWORD size);
+// The characters of a text as REG_SZ data without any terminator.
+void PutUnterminatedText(const std::wstring& subKey, const wchar_t* name, const std::wstring& text);
 void PutDword(const std::wstring& subKey, const wchar_t* name, DWORD value);
 void PutText(const std::wstring& subKey, const wchar_t* name, const std::wstring& text);
 bool KeyExists(const std::wstring& subKey);

@@ -73,10 +73,8 @@ TEST_F(WinRegistryTest, ReadStringWantsTextWithData) {
   PutRawValue(kKey, L"nodata", REG_SZ, nullptr, 0);
   PutRawValue(kKey, L"expand", REG_EXPAND_SZ, L"%x%", 8);
   PutText(kKey, L"text", L"hello");
-  const wchar_t unterminated[] = {L'a', L'b', L'c'};
-  PutRawValue(kKey, L"raw", REG_SZ, unterminated, sizeof unterminated);
-  PutRawValue(kKey, L"long", REG_SZ, std::wstring(CWinRegistry::kMaxTextChars + 1, L'x').c_str(),
-              (CWinRegistry::kMaxTextChars + 1) * 2);
+  PutUnterminatedText(kKey, L"raw", L"abc");
+  PutUnterminatedText(kKey, L"long", std::wstring(CWinRegistry::kMaxTextChars + 1, L'x'));
 
   CWinRegistry reg(HKEY_CURRENT_USER, kKey.c_str(), FALSE, TRUE);
   for (const wchar_t* name : {L"number", L"nodata", L"expand", L"missing", L"long"}) {
@@ -93,6 +91,44 @@ TEST_F(WinRegistryTest, ReadStringWantsTextWithData) {
   auto copy = reg.ReadStringCopy(L"raw");
   ASSERT_NE(nullptr, copy.get());
   EXPECT_STREQ(L"abc", copy.get());
+}
+
+// The limit counts the characters of the text, whether or not the stored data
+// end in a terminator.
+TEST_F(WinRegistryTest, TextLimitCountsCharactersWithOrWithoutTerminator) {
+  const struct {
+    const char* what;
+    std::wstring text;
+    bool terminated;
+    int extraByte;        // -1: none; else one more byte of that value
+    const wchar_t* read;  // null: refused
+  } rows[] = {
+      {"4 characters, terminated", L"abcd", true, -1, L"abcd"},
+      {"4 characters, unterminated", L"abcd", false, -1, L"abcd"},
+      {"5 characters, terminated", L"abcde", true, -1, nullptr},
+      {"5 characters, unterminated", L"abcde", false, -1, nullptr},
+      {"4 characters and half of a fifth", L"abcd", false, 'e', nullptr},
+      {"4 characters and a zero byte", L"abcd", false, 0, L"abcd"},
+      {"3 characters and half of a fourth", L"abc", false, 'd', L"abcd"},
+      {"terminator inside", std::wstring(L"ab\0cd", 5), false, -1, L"ab"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    DeleteKeyTree(kKey);
+    std::vector<BYTE> bytes(
+        reinterpret_cast<const BYTE*>(row.text.data()),
+        reinterpret_cast<const BYTE*>(row.text.data() + row.text.size() + (row.terminated ? 1 : 0)));
+    if (row.extraByte >= 0) bytes.push_back(static_cast<BYTE>(row.extraByte));
+    PutExactText(kKey, L"v", bytes.data(), static_cast<DWORD>(bytes.size()));
+    CWinRegistry reg(HKEY_CURRENT_USER, kKey.c_str(), FALSE, TRUE);
+    const std::unique_ptr<wchar_t[]> text = ReadRegistryText(reg.GetKey(), L"v", 4);
+    if (!row.read) {
+      EXPECT_EQ(nullptr, text.get());
+    } else {
+      ASSERT_NE(nullptr, text.get());
+      EXPECT_STREQ(row.read, text.get());
+    }
+  }
 }
 
 TEST_F(WinRegistryTest, WithoutCreationAccessorsOpenTheKeyThemselves) {
