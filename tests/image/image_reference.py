@@ -494,10 +494,15 @@ def scale_bicubic(S, D):
 
 # ---------------------------------------------------------------- histogram
 
+def int_level(v):
+    """Truncated toward zero, then held to the 32-bit range."""
+    return min(max(math.trunc(v), -2**31), 2**31 - 1)
+
+
 def hist_levels(lower, upper, n):
     lower, upper = float(F(lower)), float(F(upper))
     step = (upper - lower) / (n - 1)
-    lv = [math.trunc(lower)] + [math.trunc(lower + i * step) for i in range(1, n - 1)] + [math.trunc(upper)]
+    lv = [int_level(lower)] + [int_level(lower + i * step) for i in range(1, n - 1)] + [int_level(upper)]
     return lv, (48 if step < 1 else 0)
 
 
@@ -688,7 +693,7 @@ def scale_cases():
 def histogram_cases():
     n = 0
     setups = [(0.0, 255.0, 256), (0.0, 10.0, 256), (-20.0, 300.0, 17), (10.5, 200.7, 5), (0.0, 256.0, 257),
-              (100.0, 101.0, 2)]
+              (100.0, 101.0, 2), (0.0, 1e10, 2), (-1e10, 1e10, 3)]
     planes = [(1, 1, 1), (3, 2, 5), (7, 3, 7), (64, 9, 70), (33, 17, 33)]
     for lower, upper, levels in setups:
         for (w, h, step) in planes:
