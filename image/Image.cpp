@@ -13,12 +13,19 @@ namespace ZEvuvoro {
 
 namespace {
 
-// Zero-filled owned pixels; sizes past what an int stride or the address
-// space can describe count as out of memory.
-uint8_t* AllocatePixels(int width, int height) {
-  uint64_t bytes = uint64_t(width) * 4 * uint64_t(height);
-  if (width > INT_MAX / 4 || bytes > SIZE_MAX) throw std::bad_alloc();
-  return new uint8_t[static_cast<size_t>(bytes)]();
+// Bytes per row of an owned buffer, width x 4, checked before anything is
+// computed in int: a width whose row an int stride cannot describe, or a
+// buffer the address space cannot hold, counts as out of memory.
+int RowBytes(int width, int height) {
+  const int64_t stride = int64_t(width) * 4;
+  if (stride > INT_MAX || stride < INT_MIN) throw std::bad_alloc();
+  if (width >= 1 && height >= 1 && uint64_t(stride) * uint64_t(height) > SIZE_MAX) throw std::bad_alloc();
+  return static_cast<int>(stride);
+}
+
+// Zero-filled owned pixels of a size RowBytes accepted.
+uint8_t* AllocatePixels(int stride, int height) {
+  return new uint8_t[static_cast<size_t>(uint64_t(stride) * uint64_t(height))]();
 }
 
 }  // namespace
@@ -29,10 +36,11 @@ CImage::CImage(const wchar_t* path) : CImage() { LoadFile(path); }
 
 CImage::CImage(int width, int height) : CImage() {
   if (width >= 1 && height >= 1) {
-    m_pData = AllocatePixels(width, height);
+    const int stride = RowBytes(width, height);
+    m_pData = AllocatePixels(stride, height);
     m_nWidth = width;
     m_nHeight = height;
-    m_nStride = width * 4;
+    m_nStride = stride;
     m_bValid = 1;
   }
 }
@@ -45,11 +53,12 @@ CImage::CImage(const uint8_t* data, uint64_t size) : CImage() { LoadMemory(data,
 
 CImage::CImage(const CImage& source) : CImage() {
   if (&source == this || !source.m_bValid || (source.m_nWidth == 0 && source.m_nHeight == 0)) return;
+  const int stride = RowBytes(source.m_nWidth, source.m_nHeight);
   m_nWidth = source.m_nWidth;
   m_nHeight = source.m_nHeight;
-  m_nStride = m_nWidth * 4;
+  m_nStride = stride;
   if (m_nWidth >= 1 && m_nHeight >= 1) {
-    m_pData = AllocatePixels(m_nWidth, m_nHeight);
+    m_pData = AllocatePixels(m_nStride, m_nHeight);
     m_bValid = 1;
     if (source.m_pData != nullptr) {
       for (int y = 0; y < m_nHeight; ++y)
@@ -72,14 +81,16 @@ void CImage::Release() {
 
 void CImage::Create(int width, int height) {
   if (width == m_nWidth && height == m_nHeight) return;
+  // A size that cannot be had is refused before the old pixels go.
+  const int stride = RowBytes(width, height);
   if (m_bOwner && m_pData != nullptr) delete[] m_pData;
   m_pData = nullptr;
   m_bValid = 0;
   m_nWidth = width;
   m_nHeight = height;
-  m_nStride = width * 4;
+  m_nStride = stride;
   if (width >= 1 && height >= 1) {
-    m_pData = AllocatePixels(width, height);
+    m_pData = AllocatePixels(stride, height);
     m_bOwner = 1;
     m_bValid = 1;
   }

@@ -11,14 +11,23 @@ namespace ZEvuvoro {
 
 namespace {
 
-uint8_t* AllocateGrey(int width, int height) {
-  if (width > INT_MAX - 31) throw std::bad_alloc();
-  uint64_t bytes = uint64_t(CImageS::StrideFor(width)) * uint64_t(height);
-  if (bytes > SIZE_MAX) throw std::bad_alloc();
-  return new uint8_t[static_cast<size_t>(bytes)]();
+// Computed in 64 bits: widths near the int limit must not wrap.
+int64_t RowBytes(int width) { return ((int64_t(width) * 8 + 31) / 32) * 4; }
+
+// The stride of a width, checked before it is used: a row an int stride
+// cannot describe, or a buffer the address space cannot hold, counts as out
+// of memory.
+int CheckedStride(int width, int height) {
+  if (width < 1) return 0;
+  const int64_t stride = RowBytes(width);
+  if (stride > INT_MAX) throw std::bad_alloc();
+  if (height >= 1 && uint64_t(stride) * uint64_t(height) > SIZE_MAX) throw std::bad_alloc();
+  return static_cast<int>(stride);
 }
 
 }  // namespace
+
+int CImageS::StrideFor(int width) { return static_cast<int>(RowBytes(width)); }
 
 CImageS::CImageS() : m_bOwner(1), m_nWidth(0), m_nHeight(0), m_nStride(0), m_pData(nullptr) {}
 
@@ -36,13 +45,15 @@ CImageS::~CImageS() { Release(); }
 
 void CImageS::Create(int width, int height) {
   if (width == m_nWidth && height == m_nHeight) return;
+  // A size that cannot be had is refused before the old pixels go.
+  const int stride = CheckedStride(width, height);
   if (m_bOwner && m_pData != nullptr) delete[] m_pData;
   m_pData = nullptr;
   m_nWidth = width;
   m_nHeight = height;
-  m_nStride = width >= 1 ? StrideFor(width) : 0;
+  m_nStride = stride;
   if (width >= 1 && height >= 1) {
-    m_pData = AllocateGrey(width, height);
+    m_pData = new uint8_t[static_cast<size_t>(uint64_t(stride) * uint64_t(height))]();
     m_bOwner = 1;
   }
 }

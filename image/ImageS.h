@@ -19,7 +19,9 @@ class CImageS {
   void Attach(int width, int height, int stride, uint8_t* data);
   int SaveBmp(const wchar_t* path) const;
 
-  static int StrideFor(int width) { return ((width * 8 + 31) / 32) * 4; }
+  // Bytes per row: the width taken up to a multiple of 4. Create refuses the
+  // widths whose stride would not fit an int.
+  static int StrideFor(int width);
 
   int m_bOwner;
   int m_nWidth;

@@ -126,32 +126,40 @@ void CImageEnhance::ReleaseBuffers() {
   m_nPaddedStride = 0;
 }
 
-void CImageEnhance::Create(int width, int height) {
-  if (width == m_nWidth && height == m_nHeight) return;
+int CImageEnhance::Create(int width, int height) {
+  if (width == m_nWidth && height == m_nHeight && !m_bBuffersMissing) return 1;
   // The selected gamma curve survives a change of frame size: it does not
   // depend on the size, and gamma stays on as the user set it.
   ReleaseBuffers();
-  if (width < 1 || height < 1) return;
-  const int padded = (width + 7) / 8 * 8;
-  if (padded > INT_MAX / 4) return;
-  const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-  const size_t workBytes = static_cast<size_t>(padded) * 4 * static_cast<size_t>(height);
-  if (pixels > SIZE_MAX / (3 * sizeof(double)) ||
-      workBytes / 4 / static_cast<size_t>(padded) != static_cast<size_t>(height))
-    return;
-  m_pWork.reset(new (std::nothrow) uint8_t[workBytes]());
-  m_pMask.reset(new (std::nothrow) int[pixels]);
-  m_pColour.reset(new (std::nothrow) double[pixels * 3]);
+  m_bBuffersMissing = 0;
+  if (width < 1 || height < 1) return 1;
+  // Sizes in 64 bits: the padded row must fit an int stride, and no buffer may
+  // pass what the address space can hold.
+  const int64_t padded = (int64_t(width) + 7) / 8 * 8;
+  const uint64_t pixels = uint64_t(width) * uint64_t(height);
+  if (padded * 4 > INT_MAX || uint64_t(padded) * 4 * uint64_t(height) > SIZE_MAX ||
+      pixels > SIZE_MAX / (3 * sizeof(double))) {
+    m_bBuffersMissing = 1;
+    return 0;
+  }
+  m_pWork.reset(new (std::nothrow) uint8_t[static_cast<size_t>(uint64_t(padded) * 4 * uint64_t(height))]());
+  m_pMask.reset(new (std::nothrow) int[static_cast<size_t>(pixels)]);
+  m_pColour.reset(new (std::nothrow) double[static_cast<size_t>(pixels) * 3]);
   if (!m_pWork || !m_pMask || !m_pColour) {
     ReleaseBuffers();
-    return;
+    m_bBuffersMissing = 1;
+    return 0;
   }
   m_nWidth = width;
   m_nHeight = height;
-  m_nPaddedStride = padded * 4;
+  m_nPaddedStride = static_cast<int>(padded * 4);
+  return 1;
 }
 
-void CImageEnhance::Process(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride) {
+int CImageEnhance::Process(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride) {
+  // Without its buffers the object cannot tell a frame's size; saying so beats
+  // passing every frame on as if it had been enhanced.
+  if (m_bBuffersMissing) return 0;
   EnhanceSettings s;
   AwbMode mode;
   bool skip;
@@ -169,7 +177,7 @@ void CImageEnhance::Process(const uint8_t* src, int srcStride, uint8_t* dst, int
     s.colourful = m_nColorful;
     mode = m_nAwbMode;
   }
-  if (!src || !dst) return;
+  if (!src || !dst) return 0;
 
   if (mode == AwbGrayAverage || mode == AwbTemperature || mode == AwbShadesOfGray) {
     int gains[3] = {s.gain[0], s.gain[1], s.gain[2]};
@@ -191,7 +199,7 @@ void CImageEnhance::Process(const uint8_t* src, int srcStride, uint8_t* dst, int
       s.gain[2] = gains[2];
     }
   }
-  if (skip || m_nWidth < 1 || m_nHeight < 1) return;
+  if (skip || m_nWidth < 1 || m_nHeight < 1) return 1;
 
   const uint8_t* read = src;
   if (srcStride != m_nPaddedStride) {
@@ -209,6 +217,7 @@ void CImageEnhance::Process(const uint8_t* src, int srcStride, uint8_t* dst, int
     s.gammaPairs = m_pGammaPairs.get();
   }
   EnhanceFrame(read, m_nPaddedStride, dst, dstStride, m_nWidth, m_nHeight, s);
+  return 1;
 }
 
 }  // namespace ZEvuvoro

@@ -51,10 +51,14 @@ class CImageEnhance {
   int GetGamma();
   int GetGammaEnabled();
 
-  // Sizes the buffers for frames of this size; not locked, so call it while no frame flows.
-  void Create(int width, int height);
-  // One frame of the size given to Create; src may equal dst.
-  void Process(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride);
+  // Sizes the buffers for frames of this size; not locked, so call it while no
+  // frame flows. Returns 0 when the buffers cannot be had: the object then holds
+  // none, and Process refuses every frame until a Create succeeds. 1 otherwise.
+  int Create(int width, int height);
+  // One frame of the size given to Create; src may equal dst. Returns 0 when
+  // the frame was left as it came because the buffers are missing (or a
+  // pointer is null), 1 when it was processed or needed nothing.
+  int Process(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride);
 
   int GetWidth() const { return m_nWidth; }
   int GetHeight() const { return m_nHeight; }
@@ -80,6 +84,7 @@ class CImageEnhance {
   int m_nWidth = 0;
   int m_nHeight = 0;
   int m_nPaddedStride = 0;
+  int m_bBuffersMissing = 0;  // the last Create could not get its buffers
   int m_nSaturation = 10;
   int m_nContrast = 10;
   int m_nBrightness = 255;

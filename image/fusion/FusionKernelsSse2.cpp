@@ -76,14 +76,16 @@ void Expand(float* plane, int cols, int rows, int stride, int W, int H, float* l
   int n = std::min(rows, Even(H));
   // Rows 2j and 2j + 1 come from coarse rows j - 1 .. j + 1: going from the
   // bottom up, no coarse row is overwritten before its last use, except the
-  // third, which also stands in front of the first and after the last.
+  // third, which also stands in front of the first and after the last. An odd
+  // count ends with row 2j alone.
   float* third = line;
   std::memcpy(third, RowAt(plane, stride, 2), static_cast<size_t>(xEnd) * sizeof(float));
-  for (int j = n / 2 - 1; j >= 0; --j) {
+  for (int j = (n + 1) / 2 - 1; j >= 0; --j) {
     const float* a = j == 0 ? third : RowAt(plane, stride, j - 1);
+    const float* b = j >= m ? third : RowAt(plane, stride, j);
     const float* c = j + 1 >= m ? third : RowAt(plane, stride, j + 1);
     float* even = RowAt(plane, stride, 2 * j);
-    FilterRows(w, even, a, RowAt(plane, stride, j), c, xEnd);
+    FilterRows(w, even, a, b, c, xEnd);
     if (2 * j + 1 < n) std::memcpy(RowAt(plane, stride, 2 * j + 1), even, static_cast<size_t>(xEnd) * sizeof(float));
   }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -196,6 +197,17 @@ const int32_t* LevelsOf(const HistogramSpec* histSpec, int channel) {
   return reinterpret_cast<const int32_t*>(reinterpret_cast<const uint8_t*>(histSpec) + h->levelOffset[channel]);
 }
 
+// An integer level: truncated toward zero and saturated to 32 bits in double
+// precision before it becomes an int, so a level past the range still lies
+// beyond every 8-bit value. A level that is no number (the levels between the
+// ends of an infinite range) counts as 0.
+int32_t IntegerLevel(double v) {
+  if (std::isnan(v)) return 0;
+  if (v <= double(INT32_MIN)) return INT32_MIN;
+  if (v >= double(INT32_MAX)) return INT32_MAX;
+  return static_cast<int32_t>(std::trunc(v));
+}
+
 int Compute(CountFn count, const uint8_t* plane, int step, int width, int height, uint32_t hist[],
             const HistogramSpec* histSpec, uint8_t* buffer) {
   if (!plane || !hist || !histSpec || !buffer) return HistStsNullPtrErr;
@@ -299,7 +311,7 @@ int InitHistogramSpec(int dataType, const float lower[], const float upper[], co
         const float f = static_cast<float>(v);
         std::memcpy(out + 4 * static_cast<size_t>(i), &f, 4);
       } else {
-        const int32_t l = static_cast<int32_t>(std::trunc(v));
+        const int32_t l = IntegerLevel(v);
         std::memcpy(out + 4 * static_cast<size_t>(i), &l, 4);
       }
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -9,6 +10,7 @@
 
 #include "image/colour/EnhancePipeline.h"
 #include "image/colour/ImageEnhance.h"
+#include "tests/image/injected_alloc.h"
 #include "tests/image/kernel_reference.h"
 
 using namespace ZEvuvoro;
@@ -279,6 +281,62 @@ TEST(ColourEnhance, WithoutBuffersNothingIsProcessed) {
   e.Process(frame.data(), 16, frame.data(), 16);
   EXPECT_EQ(frame, std::vector<uint8_t>(64, 7));
   EXPECT_EQ(e.GetRedGain(), 200);
+}
+
+// Buffers that cannot be had, for want of memory (each allocation in turn) or
+// for a size past what an int stride or the address space describes: Create
+// says so, every frame after it is reported as not processed, and the next
+// Create that succeeds brings the object back.
+TEST(ColourEnhance, BuffersThatCannotBeHadAreReported) {
+  struct Case {
+    const char* what;
+    int width, height;
+    long failAt;  // the allocation made to fail; -1: none
+  };
+  const Case cases[] = {
+      {"no work buffer", 9, 4, 0},
+      {"no mask buffer", 9, 4, 1},
+      {"no colour buffer", 9, 4, 2},
+      {"a row past an int", INT_MAX, 1, -1},
+      {"a padded row past an int", 0x1FFFFFF9, 1, -1},
+      {"more than the address space", 0x1FFFFFF0, INT_MAX, -1},
+  };
+  for (const Case& c : cases) {
+    for (AwbMode mode : {AwbNone, AwbTemperature}) {
+      SCOPED_TRACE(testing::Message() << c.what << ", white balance " << mode);
+      CImageEnhance e;
+      e.SetColorCorrection(0);
+      e.SetRedGain(256);
+      e.SetAutoWhiteBalance(mode);
+      ASSERT_EQ(e.Create(5, 2), 1);
+      if (c.failAt >= 0) injected_alloc::Arm(c.failAt);
+      const int created = e.Create(c.width, c.height);
+      const long live = injected_alloc::Live();
+      const bool hit = injected_alloc::Disarm();
+      EXPECT_EQ(created, 0);
+      if (c.failAt >= 0) {
+        EXPECT_TRUE(hit);
+        // The three buffers of the earlier size went; none of the new ones stayed.
+        EXPECT_EQ(live, -3) << "buffers kept after the failure";
+      }
+      EXPECT_EQ(e.GetWidth(), 0);
+      EXPECT_EQ(e.GetHeight(), 0);
+
+      std::vector<uint8_t> frame(9 * 4 * 4, 50);
+      const std::vector<uint8_t> untouched = frame;
+      for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(e.Process(frame.data(), 36, frame.data(), 36), 0);
+        EXPECT_EQ(frame, untouched);
+      }
+      EXPECT_EQ(e.GetRedGain(), 256);
+
+      ASSERT_EQ(e.Create(9, 4), 1);
+      EXPECT_EQ(e.Process(frame.data(), 36, frame.data(), 36), 1);
+      if (mode == AwbNone) {
+        EXPECT_EQ(frame[2], 100);
+      }
+    }
+  }
 }
 
 TEST(ColourEnhance, GammaSurvivesAChangeOfFrameSize) {

@@ -2,57 +2,19 @@
 // fail in turn; each call must then report failure, leak nothing and leave the
 // fusion usable, and a picture whose intake failed must leave no trace.
 //
-// The test executable's operator new counts down to the injected failure;
-// unarmed it only passes through to malloc.
+// The test executable's operator new counts down to the injected failure.
 
 #include "image/fusion/FusionImage.h"
 
-#include <cstdlib>
-#include <new>
 #include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "tests/image/injected_alloc.h"
 
-long g_failAt = -1;  // allocations to let through before the one that fails; -1: none
-long g_live = 0;     // allocations made while armed and not yet freed
-bool g_armed = false;
-
-void Arm(long failAt) {
-  g_failAt = failAt;
-  g_live = 0;
-  g_armed = true;
-}
-
-// True when the injected failure happened.
-bool Disarm() {
-  const bool hit = g_failAt == -2;
-  g_armed = false;
-  g_failAt = -1;
-  return hit;
-}
-
-}  // namespace
-
-__attribute__((noinline)) void* operator new(std::size_t size) {
-  if (g_armed && g_failAt >= 0 && g_failAt-- == 0) {
-    g_failAt = -2;
-    throw std::bad_alloc();
-  }
-  void* p = std::malloc(size ? size : 1);
-  if (!p) throw std::bad_alloc();
-  if (g_armed) ++g_live;
-  return p;
-}
-
-__attribute__((noinline)) void operator delete(void* p) noexcept {
-  if (p && g_armed) --g_live;
-  std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+using injected_alloc::Arm;
+using injected_alloc::Disarm;
 
 namespace {
 
@@ -92,7 +54,7 @@ TEST(FusionImage, AllocationFailuresAreReportedAndLeaveNoTrace) {
       result = FusionGetResult(fusion, 24, out.data());
       DestroyFusionImage(fusion);
     }
-    const long live = g_live;
+    const long live = injected_alloc::Live();
     const bool hit = Disarm();
     EXPECT_EQ(live, 0) << "allocations leaked";
     if (!hit) {

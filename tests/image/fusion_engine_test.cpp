@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/image/kernel_reference.h"
+
 namespace {
 
 struct Variant {
@@ -163,6 +165,27 @@ TEST(FusionFilter, Sse2PassesMatchTheReference) {
     ref.combineDetail(a.data(), other.data(), c.stride, c.stride, c.cols, c.rows);
     sse.combineDetail(b.data(), other.data(), c.stride, c.stride, c.cols, c.rows);
     EXPECT_EQ(a, b) << "combine detail";
+  }
+}
+
+// Expand with odd counts of rows or columns, against the numpy model: the
+// last output row or column of an odd count is written like any other.
+TEST(FusionFilter, ExpandOfOddSizesMatchesTheReferenceModel) {
+  for (const ReferenceCase& c : LoadReferenceCases("expand")) {
+    const int cols = static_cast<int>(c.p[0]), rows = static_cast<int>(c.p[1]), stride = static_cast<int>(c.p[2]);
+    const int W = static_cast<int>(c.p[3]), H = static_cast<int>(c.p[4]);
+    const std::vector<float> input = c.Values<float>("src"), expected = c.Values<float>("expected");
+    ASSERT_EQ(input.size(), static_cast<size_t>(stride) * rows) << c.name;
+    for (const auto& v : kVariants) {
+      SCOPED_TRACE(testing::Message() << v.name << ": " << cols << " x " << rows << " stride " << stride << " picture "
+                                      << W << " x " << H);
+      std::vector<float> plane = input;
+      auto line = Line(std::max(stride, rows));
+      v.kernels().expand(plane.data(), cols, rows, stride, W, H, line.data());
+      for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < stride; ++x)
+          ASSERT_EQ(plane[y * stride + x], expected[y * stride + x]) << "row " << y << " column " << x;
+    }
   }
 }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cfloat>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,47 @@ TEST(HistogramPrimitives, LevelBlockAndItsErrors) {
   EXPECT_EQ(InitHistogramSpec(3, &lo, &bad, &levels, 1, histSpec), -12);
   EXPECT_EQ(InitHistogramSpec(1, &lo, &bad, &levels, 2, histSpec), -53);
   EXPECT_EQ(InitHistogramSpec(1, nullptr, &bad, &levels, 1, histSpec), -8);
+}
+
+// Levels past the 32-bit range saturate before they become ints, so a range
+// that ends beyond 255 still ends above every 8-bit value; bounds that are no
+// number are refused.
+TEST(HistogramPrimitives, LevelsPastThirtyTwoBitsSaturate) {
+  constexpr int32_t kMin = INT32_MIN, kMax = INT32_MAX;
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    const char* what;
+    float lower, upper;
+    int levels;
+    int status;
+    std::vector<int32_t> stored;
+    std::vector<uint32_t> hist;  // of a plane holding every value once
+  };
+  const Case cases[] = {
+      {"upper 1e10", 0.0f, 1e10f, 2, 0, {0, kMax}, {256}},
+      {"upper exactly 2^31", 0.0f, 2147483648.0f, 2, 0, {0, kMax}, {256}},
+      {"upper just inside", 100.0f, 2147483520.0f, 2, 0, {100, 2147483520}, {156}},
+      {"lower -1e10", -1e10f, 128.0f, 2, 0, {kMin, 128}, {128}},
+      {"both past, middle level 0", -1e10f, 1e10f, 3, 0, {kMin, 0, kMax}, {0, 256}},
+      {"64-bit extremes", -9.2233720e18f, 9.2233720e18f, 5, 0, {kMin, kMin, 0, kMax, kMax}, {0, 0, 256, 0}},
+      {"float extremes", -FLT_MAX, FLT_MAX, 3, 0, {kMin, 0, kMax}, {0, 256}},
+      {"infinite range", -inf, inf, 2, 0, {kMin, kMax}, {256}},
+      {"infinite range, levels between are no number", -inf, inf, 3, 0, {kMin, 0, kMax}, {0, 256}},
+      {"lower no number", nan, 10.0f, 2, -7, {}, {}},
+      {"upper no number", 0.0f, nan, 2, -7, {}, {}},
+  };
+  std::vector<uint8_t> plane(256), buffer(1024);
+  for (int v = 0; v < 256; ++v) plane[v] = static_cast<uint8_t>(v);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HistogramSetup s(c.lower, c.upper, c.levels);
+    ASSERT_EQ(s.status, c.status);
+    if (c.status != 0) continue;
+    for (int i = 0; i < c.levels; ++i) EXPECT_EQ(s.level(i), c.stored[i]) << "level " << i;
+    std::vector<uint32_t> hist(c.levels - 1, 0xCDCDCDCD);
+    ASSERT_EQ(ComputeHistogram8u(plane.data(), 16, 16, 16, hist.data(), s.get(), buffer.data()), 0);
+    EXPECT_EQ(hist, c.hist);
+  }
 }
 
 TEST(HistogramPrimitives, LevelBlockIsSelfContainedWhenMoved) {

@@ -494,10 +494,15 @@ def scale_bicubic(S, D):
 
 # ---------------------------------------------------------------- histogram
 
+def int_level(v):
+    """Truncated toward zero, then held to the 32-bit range."""
+    return min(max(math.trunc(v), -2**31), 2**31 - 1)
+
+
 def hist_levels(lower, upper, n):
     lower, upper = float(F(lower)), float(F(upper))
     step = (upper - lower) / (n - 1)
-    lv = [math.trunc(lower)] + [math.trunc(lower + i * step) for i in range(1, n - 1)] + [math.trunc(upper)]
+    lv = [int_level(lower)] + [int_level(lower + i * step) for i in range(1, n - 1)] + [int_level(upper)]
     return lv, (48 if step < 1 else 0)
 
 
@@ -509,6 +514,34 @@ def histogram(plane, levels):
         lo, hi = clamp(levels[k]), clamp(levels[k + 1])
         out.append(int(counts[lo:hi].sum()) if lo < hi else 0)
     return np.array(out, np.uint32)
+
+
+# ---------------------------------------------------------------- fusion expand
+
+FK0, FK1, FK2 = F(0.2631), F(0.4738), F(0.2631)
+
+
+def fusion_filter(a, b, c):
+    return (FK0 * a + FK2 * c) + FK1 * b
+
+
+def fusion_expand(p, cols, rows, W, H):
+    """Enlarges the top-left (cols // 2) x (rows // 2) block of p in place:
+    output i takes coarse values i // 2 - 1 .. i // 2 + 1, where the third
+    coarse value stands in front of the first and after the last; columns
+    below W first, in min(rows, E(H)) rows, then rows below H, in
+    min(cols, E(W)) columns (E: up to even)."""
+    even = lambda x: x + (x & 1)
+    x_end, m, n = min(cols, W), rows // 2, min(rows, even(H))
+    s = p[:m, :x_end].copy()
+    e = np.vstack([s[2:3], s, s[2:3], s[2:3]])
+    j = np.arange(n) // 2
+    p[:n, :x_end] = fusion_filter(e[j], e[j + 1], e[j + 2])
+    y_end, m, n = min(rows, H), cols // 2, min(cols, even(W))
+    s = p[:y_end, :m].copy()
+    e = np.hstack([s[:, 2:3], s, s[:, 2:3], s[:, 2:3]])
+    j = np.arange(n) // 2
+    p[:y_end, :n] = fusion_filter(e[:, j], e[:, j + 1], e[:, j + 2])
 
 
 # ---------------------------------------------------------------- cases
@@ -688,7 +721,7 @@ def scale_cases():
 def histogram_cases():
     n = 0
     setups = [(0.0, 255.0, 256), (0.0, 10.0, 256), (-20.0, 300.0, 17), (10.5, 200.7, 5), (0.0, 256.0, 257),
-              (100.0, 101.0, 2)]
+              (100.0, 101.0, 2), (0.0, 1e10, 2), (-1e10, 1e10, 3)]
     planes = [(1, 1, 1), (3, 2, 5), (7, 3, 7), (64, 9, 70), (33, 17, 33)]
     for lower, upper, levels in setups:
         for (w, h, step) in planes:
@@ -702,6 +735,18 @@ def histogram_cases():
             n += 1
 
 
+def expand_cases():
+    # cols, rows, stride, picture width W, height H: odd counts in either direction
+    sizes = [(7, 7, 7, 7, 7), (9, 11, 9, 9, 11), (13, 9, 16, 13, 100), (8, 7, 8, 8, 7), (7, 8, 7, 7, 8),
+             (21, 15, 24, 20, 15), (33, 17, 33, 33, 16), (6, 13, 6, 6, 13), (16, 9, 20, 16, 9),
+             (64, 63, 64, 64, 63), (40, 31, 44, 39, 29), (16, 16, 16, 16, 16)]
+    for n, (cols, rows, stride, W, H) in enumerate(sizes):
+        src = rng.uniform(-40.0, 300.0, (rows, stride)).astype(F)
+        expected = src.copy()
+        fusion_expand(expected, cols, rows, W, H)
+        emit("expand", f"expand{n}", [cols, rows, stride, W, H], src=src, expected=expected)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     matrix_cases()
@@ -712,6 +757,7 @@ def main():
     decode_cases()
     scale_cases()
     histogram_cases()
+    expand_cases()
     with open(os.path.join(OUT, "manifest.txt"), "w") as f:
         f.write("\n".join(manifest) + "\n")
     print(f"{len(manifest)} reference cases written to {os.path.abspath(OUT)}")

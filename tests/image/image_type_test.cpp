@@ -3,8 +3,10 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,6 +127,68 @@ TEST(ImageType, CreateKeepsOrReplacesTheBuffer) {
   CImage blank;
   blank.Create(0, 0);
   EXPECT_EQ(blank.m_bValid, 0);
+}
+
+// Widths whose row of 4-byte pixels an int stride cannot describe are refused
+// as out of memory before anything changes: no wrapped stride is recorded, no
+// wrapped size allocated, and the image keeps the pixels it had.
+TEST(ImageType, WidthsPastAnIntStrideAreRefusedBeforeAnythingChanges) {
+  uint8_t row[64] = {};
+  for (int width : {0x20000000, 0x20000001, 0x40000000, 0x40000001, INT_MAX, INT_MIN, -0x20000001}) {
+    for (int height : {1, 0, 3}) {
+      SCOPED_TRACE(testing::Message() << width << " x " << height);
+      CImage image(3, 2);
+      Pattern(image, 5);
+      const CImage before(image);
+      EXPECT_THROW(image.Create(width, height), std::bad_alloc);
+      EXPECT_EQ(image.m_nWidth, 3);
+      EXPECT_EQ(image.m_nHeight, 2);
+      EXPECT_EQ(image.m_nStride, 12);
+      EXPECT_EQ(image.m_bValid, 1);
+      ASSERT_NE(image.m_pData, nullptr);
+      EXPECT_EQ(0, std::memcmp(image.m_pData, before.m_pData, 24));
+
+      // The same size reached through a copy: a view of such a width.
+      CImage view;
+      view.Attach(width, height, 0, row);
+      EXPECT_THROW(image.CopyFrom(view), std::bad_alloc);
+      EXPECT_EQ(image.m_nWidth, 3);
+      ASSERT_NE(image.m_pData, nullptr);
+      EXPECT_EQ(0, std::memcmp(image.m_pData, before.m_pData, 24));
+      EXPECT_THROW(CImage copy(view), std::bad_alloc);
+
+      if (width >= 1 && height >= 1) {
+        EXPECT_THROW(CImage sized(width, height), std::bad_alloc);
+      }
+    }
+  }
+}
+
+TEST(ImageType, GreyWidthsPastAnIntStrideAreRefusedBeforeAnythingChanges) {
+  struct Case {
+    int width, stride;
+  };
+  // Rows near the int limit: the stride is the width taken up to a multiple of 4.
+  for (Case c : {Case{0x10000000, 0x10000000}, Case{0x10000001, 0x10000004}, Case{0x1FFFFFFF, 0x20000000},
+                 Case{0x7FFFFFF9, 0x7FFFFFFC}, Case{0x7FFFFFFC, 0x7FFFFFFC}})
+    EXPECT_EQ(CImageS::StrideFor(c.width), c.stride) << c.width;
+  for (int width : {0x7FFFFFFD, 0x7FFFFFFE, INT_MAX}) {
+    for (int height : {1, 0, 2}) {
+      SCOPED_TRACE(testing::Message() << width << " x " << height);
+      CImageS grey(5, 2);
+      grey.Fill(9);
+      const uint8_t* pixels = grey.m_pData;
+      EXPECT_THROW(grey.Create(width, height), std::bad_alloc);
+      EXPECT_EQ(grey.m_nWidth, 5);
+      EXPECT_EQ(grey.m_nHeight, 2);
+      EXPECT_EQ(grey.m_nStride, 8);
+      ASSERT_EQ(grey.m_pData, pixels);
+      EXPECT_EQ(grey.m_pData[15], 9);
+      if (height >= 1) {
+        EXPECT_THROW(CImageS sized(width, height), std::bad_alloc);
+      }
+    }
+  }
 }
 
 TEST(ImageType, AttachWithTheSamePointerChangesNothing) {
