@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cwchar>
 #include <mutex>
+#include <utility>
 
 namespace win32 {
 
@@ -68,15 +70,22 @@ BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
   }
 }
 
-BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                       LRESULT& result) {
-  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
-  const MSG* outer = current;
-  current = &msg;
-  result = 0;
-  BOOL handled = map.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0);
-  current = outer;
-  return handled;
+namespace {
+
+// The object whose Create() runs on this thread; its window binds to it at WM_NCCREATE.
+thread_local CWindowImplRoot* t_pCreating = nullptr;
+
+}  // namespace
+
+int GenerateChildId(HWND parent) {
+  static std::atomic<int> next{0};
+  constexpr int kBlock = kLastGeneratedId - kFirstGeneratedId + 1;
+  int id = kFirstGeneratedId;
+  for (int tries = 0; tries < kBlock; ++tries) {
+    id = kFirstGeneratedId + next.fetch_add(1) % kBlock;
+    if (!parent || !::GetDlgItem(parent, id)) break;
+  }
+  return id;
 }
 
 void DetachObject(HWND hWnd, int index, const void* object) {
@@ -186,27 +195,32 @@ HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const
   } else if (style & WS_CHILD) {
     x = y = width = height = 0;
   }
-  CCreateParams params{this, createParam};
+  CCreateParams params{createParam};
   m_pCreating = &params;
+  CWindowImplRoot* outer = std::exchange(t_pCreating, this);
   HWND hWnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), name, style, x, y, width, height, parent, menuOrId,
                                 ::GetModuleHandleW(nullptr), &params);
+  t_pCreating = outer;
   m_pCreating = nullptr;
   return hWnd;
 }
 
-LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<CWindowImplRoot*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-  if (!self && uMsg == WM_NCCREATE) {
-    auto* params = static_cast<CCreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    if (params && params->self && params->self->m_pCreating == params && !params->self->m_hWnd) {
-      self = params->self;
-      self->m_hWnd = hWnd;
-      ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-  }
+CWindowImplRoot* CWindowImplRoot::BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam) {
   // Messages before WM_NCCREATE (WM_GETMINMAXINFO) have no object yet.
-  if (!self) return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
-  return self->Dispatch(hWnd, uMsg, wParam, lParam);
+  CWindowImplRoot* self = t_pCreating;
+  if (uMsg != WM_NCCREATE || !self || self->m_hWnd || !self->m_pCreating) return nullptr;
+  if (reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams != self->m_pCreating) return nullptr;
+  self->m_hWnd = hWnd;
+  ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  return self;
+}
+
+LRESULT CWindowImplRoot::RouteMessage(ClassInfoFunction classInfo, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CWindowImplRoot*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+  if (!self) self = BindCreatingObject(hWnd, uMsg, lParam);
+  if (self) return self->Dispatch(hWnd, uMsg, wParam, lParam);
+  WNDPROC native = classInfo().superProc;
+  return native ? ::CallWindowProcW(native, hWnd, uMsg, wParam, lParam) : ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
 LRESULT CALLBACK CWindowImplRoot::SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -220,15 +234,24 @@ LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
     if (cs->lpCreateParams == m_pCreating) cs->lpCreateParams = m_pCreating->user;
   }
+  // The message stays current through the default processing too: a window
+  // destroyed there or in a handler keeps its object until the outermost
+  // message returns.
+  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+  const MSG* outer = std::exchange(m_pCurrentMsg, &msg);
   LRESULT result = 0;
-  BOOL handled = DispatchAsCurrent(*this, m_pCurrentMsg, hWnd, uMsg, wParam, lParam, result);
-  if (!handled) result = DefWindowProc(uMsg, wParam, lParam);
+  if (!ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0)) result = DefWindowProc(uMsg, wParam, lParam);
 
   if (uMsg == WM_NCDESTROY) {
     if (m_bSubclassed)
       ::RemoveWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this));
     else
       ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+    m_bFinalPending = true;
+  }
+  m_pCurrentMsg = outer;
+  if (m_bFinalPending && !outer) {
+    m_bFinalPending = false;
     m_bSubclassed = false;
     m_hWnd = nullptr;
     OnFinalMessage(hWnd);  // may delete this

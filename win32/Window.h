@@ -90,10 +90,12 @@ LRESULT ReflectNotificationsOf(HWND parent, UINT uMsg, WPARAM wParam, LPARAM lPa
 // The answer DefWindowProc would give a parent for a reflected message.
 BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
-// Runs map on one message, which `current` points to meanwhile; a message sent
-// from inside a handler restores the outer one when it returns.
-BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                       LRESULT& result);
+// The id for a child created without one: it fits the 16 bits that WM_COMMAND
+// carries and no sibling under parent has it. Ids come from a block above the
+// dialog and skin control ids and below the menu commands.
+constexpr int kFirstGeneratedId = 0x7000;
+constexpr int kLastGeneratedId = 0x7FFF;
+int GenerateChildId(HWND parent);
 
 // Clears the window's pointer to object at index (GWLP_USERDATA, DWLP_USER)
 // unless the window is gone or points elsewhere: the window may outlive its
@@ -125,29 +127,36 @@ class CWindowImplRoot : public CWindow, public CMessageMap {
   BOOL SubclassWindow(HWND hWnd);
   HWND UnsubclassWindow();
 
-  // Called after the window's last message (WM_NCDESTROY); the object may delete itself.
+  // Called once the window's last message (WM_NCDESTROY) and every message
+  // it was nested in have returned; the object may delete itself.
   virtual void OnFinalMessage(HWND) {}
 
   WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;
 
  protected:
-  // Window-procedure bodies shared by every class.
-  static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+  using ClassInfoFunction = CWndClassInfo& (*)();
+  // The window-procedure body shared by every class. A window of the class
+  // without an object (created by class name, or outliving its object) gets
+  // the class's native procedure.
+  static LRESULT RouteMessage(ClassInfoFunction classInfo, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR refData);
   HWND CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style, DWORD exStyle,
                   HMENU menuOrId, void* createParam);
 
  private:
+  // Passed as the creation parameter; only its address is compared, never
+  // the contents of a parameter the layer did not make.
   struct CCreateParams {
-    CWindowImplRoot* self;
     void* user;
   };
+  static CWindowImplRoot* BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam);
   LRESULT Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
   const MSG* m_pCurrentMsg = nullptr;
   CCreateParams* m_pCreating = nullptr;
   bool m_bSubclassed = false;
+  bool m_bFinalPending = false;  // WM_NCDESTROY came inside another message
 };
 
 // Control wrappers (button, edit, ...) are best written as mix-ins over
@@ -168,17 +177,22 @@ class CWindowImpl : public CWindowImplRoot {
   }
 
   // rect null: CW_USEDEFAULT for a top-level window, empty for a child. A child
-  // created with id 0 takes the object's address as its id, so ids stay unique.
+  // created with id 0 gets a generated one (GenerateChildId).
   HWND Create(HWND parent, const RECT* rect = nullptr, const wchar_t* name = nullptr, DWORD style = 0,
               DWORD exStyle = 0, UINT_PTR menuOrId = 0, void* createParam = nullptr) {
     CWndClassInfo& info = T::GetWndClassInfo();
-    ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImplRoot::WindowProc);
+    ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImpl::WindowProc);
     if (!atom) return nullptr;
     m_pfnSuperWindowProc = info.superProc ? info.superProc : ::DefWindowProcW;
     style = TWinTraits::GetWndStyle(style);
     exStyle = TWinTraits::GetWndExStyle(exStyle);
-    if ((style & WS_CHILD) && menuOrId == 0) menuOrId = reinterpret_cast<UINT_PTR>(this);
+    if ((style & WS_CHILD) && menuOrId == 0) menuOrId = static_cast<UINT_PTR>(GenerateChildId(parent));
     return CreateImpl(atom, parent, rect, name, style, exStyle, reinterpret_cast<HMENU>(menuOrId), createParam);
+  }
+
+ protected:
+  static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return RouteMessage(&T::GetWndClassInfo, hWnd, uMsg, wParam, lParam);
   }
 };
 
