@@ -50,9 +50,9 @@ class CSelfClosingDialog : public win32::CDialogImplRoot, public CPoisonOnDelete
 using SelfDeletingObjects = CQuarantineFixture;
 
 TEST_F(SelfDeletingObjects, ModelessDialogDeletedFromItsOwnButton) {
-  auto tpl = win32test::DialogTemplate(WS_POPUP | WS_CAPTION, 120, 60,
-                                       {{WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 50, 14, kCloseButton, 0x0080,
-                                         L"Close"}});
+  auto tpl = win32test::DialogTemplate(
+      WS_POPUP | WS_CAPTION, 120, 60,
+      {{WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 50, 14, kCloseButton, 0x0080, L"Close"}});
   auto* dlg = new CSelfClosingDialog;
   HWND hWnd = dlg->CreateIndirect(win32test::AsTemplate(tpl), nullptr);
   ASSERT_NE(hWnd, nullptr);

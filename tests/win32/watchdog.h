@@ -34,8 +34,7 @@ class CWatchdog {
     m_worker.join();
     // A WM_QUIT that came too late for the loop must not end the next test's.
     MSG msg;
-    while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
   }
   bool Fired() const { return m_fired; }
 
