@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 #include <mutex>
@@ -76,6 +77,58 @@ namespace {
 thread_local CWindowImplRoot* t_pCreating = nullptr;
 
 }  // namespace
+
+BOOL CWindow::ModifyLong(int index, DWORD remove, DWORD add, UINT flags) {
+  DWORD old = static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, index));
+  DWORD changed = (old & ~remove) | add;
+  if (changed == old) return FALSE;
+  ::SetWindowLongPtrW(m_hWnd, index, static_cast<LONG_PTR>(changed));
+  if (flags)
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
+  return TRUE;
+}
+
+std::wstring CWindow::GetWindowText() const {
+  std::wstring text(static_cast<size_t>(std::max(GetWindowTextLength(), 0)) + 1, L'\0');
+  int length = ::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(std::max(length, 0)));
+  return text;
+}
+
+BOOL CWindow::CenterWindow(HWND center) {
+  const bool child = (GetStyle() & WS_CHILD) != 0;
+  HWND parent = ::GetParent(m_hWnd);
+  if (!center) center = child ? parent : ::GetWindow(m_hWnd, GW_OWNER);
+  if (center && (!::IsWindowVisible(center) || ::IsIconic(center))) center = nullptr;
+
+  RECT area{};  // screen coordinates where the window may go
+  if (child) {
+    if (!parent) return FALSE;
+    ::GetClientRect(parent, &area);
+    ::MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  } else {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(center ? center : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+      return FALSE;
+    area = monitor.rcWork;
+  }
+  RECT over = area;
+  if (center && !(child && center == parent)) ::GetWindowRect(center, &over);
+
+  RECT rc{};
+  GetWindowRect(&rc);
+  const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  int x = over.left + ((over.right - over.left) - width) / 2;
+  int y = over.top + ((over.bottom - over.top) - height) / 2;
+  if (!child) {
+    x = std::max(std::min(x, static_cast<int>(area.right) - width), static_cast<int>(area.left));
+    y = std::max(std::min(y, static_cast<int>(area.bottom) - height), static_cast<int>(area.top));
+  }
+  POINT at{x, y};
+  if (child) ::ScreenToClient(parent, &at);
+  return ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 int GenerateChildId(HWND parent) {
   static std::atomic<int> next{0};

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "win32/MessageMap.h"
 
 namespace win32 {
@@ -26,19 +28,111 @@ class CWindow {
   BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return ::PostMessageW(m_hWnd, msg, wParam, lParam);
   }
+
+  // Styles. Modify* return TRUE when the style changed; flags other than 0
+  // apply the change with SetWindowPos (SWP_FRAMECHANGED for frame styles).
+  DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
+  DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)); }
+  BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0) { return ModifyLong(GWL_STYLE, remove, add, flags); }
+  BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0) { return ModifyLong(GWL_EXSTYLE, remove, add, flags); }
+
+  // Position and state.
   BOOL GetClientRect(RECT* rc) const { return ::GetClientRect(m_hWnd, rc); }
   BOOL GetWindowRect(RECT* rc) const { return ::GetWindowRect(m_hWnd, rc); }
   BOOL MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) {
     return ::MoveWindow(m_hWnd, x, y, width, height, repaint);
   }
+  BOOL SetWindowPos(HWND insertAfter, int x, int y, int width, int height, UINT flags) {
+    return ::SetWindowPos(m_hWnd, insertAfter, x, y, width, height, flags);
+  }
+  BOOL SetWindowPos(HWND insertAfter, const RECT* rc, UINT flags) {
+    return ::SetWindowPos(m_hWnd, insertAfter, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, flags);
+  }
+  // Centres a child in its parent's client area, a top-level window over its
+  // owner, or over the work area of its monitor when there is no visible
+  // window to centre over (or center gives another); a top-level window
+  // stays inside the work area.
+  BOOL CenterWindow(HWND center = nullptr);
+  BOOL GetWindowPlacement(WINDOWPLACEMENT* placement) const {
+    placement->length = sizeof *placement;
+    return ::GetWindowPlacement(m_hWnd, placement);
+  }
   BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+  BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+  BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+  BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
+  BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+  BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+  HWND SetFocus() { return ::SetFocus(m_hWnd); }
+  BOOL BringWindowToTop() { return ::BringWindowToTop(m_hWnd); }
+
+  // Coordinates.
+  BOOL ScreenToClient(POINT* pt) const { return ::ScreenToClient(m_hWnd, pt); }
+  BOOL ClientToScreen(POINT* pt) const { return ::ClientToScreen(m_hWnd, pt); }
+  void ScreenToClient(RECT* rc) const { ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rc), 2); }
+  void ClientToScreen(RECT* rc) const { ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rc), 2); }
+  int MapWindowPoints(HWND to, POINT* pts, UINT count) const { return ::MapWindowPoints(m_hWnd, to, pts, count); }
+  int MapWindowPoints(HWND to, RECT* rc) const {
+    return ::MapWindowPoints(m_hWnd, to, reinterpret_cast<POINT*>(rc), 2);
+  }
+
+  // Painting.
   BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
+  BOOL InvalidateRect(const RECT* rc, BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, rc, erase); }
+  BOOL UpdateWindow() { return ::UpdateWindow(m_hWnd); }
+  void SetRedraw(BOOL redraw = TRUE) { SendMessage(WM_SETREDRAW, static_cast<WPARAM>(redraw)); }
+
+  // Relatives.
   HWND GetParent() const { return ::GetParent(m_hWnd); }
+  HWND GetWindow(UINT cmd) const { return ::GetWindow(m_hWnd, cmd); }
+  HWND GetTopLevelParent() const { return ::GetAncestor(m_hWnd, GA_ROOT); }
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
   int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+
+  // Text, font, icon, menu.
   BOOL SetWindowText(const wchar_t* text) { return ::SetWindowTextW(m_hWnd, text); }
+  int GetWindowText(wchar_t* text, int maxCount) const { return ::GetWindowTextW(m_hWnd, text, maxCount); }
+  std::wstring GetWindowText() const;
+  int GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }
+  void SetFont(HFONT font, BOOL redraw = TRUE) {
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), MAKELPARAM(redraw, 0));
+  }
+  HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+  // Returns the icon it replaces; the window does not own either.
+  HICON SetIcon(HICON icon, BOOL big = TRUE) {
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+  }
+  HICON GetIcon(BOOL big = TRUE) const {
+    return reinterpret_cast<HICON>(SendMessage(WM_GETICON, big ? ICON_BIG : ICON_SMALL));
+  }
+  HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
+  BOOL SetMenu(HMENU menu) { return ::SetMenu(m_hWnd, menu); }
+  BOOL DrawMenuBar() { return ::DrawMenuBar(m_hWnd); }
+
+  // Timers.
+  UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
+  BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
+
+  // Dialog items.
+  LRESULT SendDlgItemMessage(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return ::SendDlgItemMessageW(m_hWnd, id, msg, wParam, lParam);
+  }
+  BOOL SetDlgItemText(int id, const wchar_t* text) { return ::SetDlgItemTextW(m_hWnd, id, text); }
+  UINT GetDlgItemText(int id, wchar_t* text, int maxCount) const {
+    return ::GetDlgItemTextW(m_hWnd, id, text, maxCount);
+  }
+  BOOL SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { return ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
+  UINT GetDlgItemInt(int id, BOOL* translated = nullptr, BOOL isSigned = TRUE) const {
+    return ::GetDlgItemInt(m_hWnd, id, translated, isSigned);
+  }
+  BOOL CheckDlgButton(int id, UINT check) { return ::CheckDlgButton(m_hWnd, id, check); }
+  UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
 
   HWND m_hWnd;
+
+ private:
+  BOOL ModifyLong(int index, DWORD remove, DWORD add, UINT flags);
 };
 
 // Styles a window type is created with when the caller gives none.

@@ -18,9 +18,9 @@ namespace {
 constexpr WORD kEdit = 100;
 
 std::vector<WORD> PageTemplate() {
-  return win32test::DialogTemplate(WS_CHILD | WS_DISABLED | WS_CAPTION, 150, 60,
-                                   {{WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | WS_BORDER, 5, 5, 100, 12,
-                                     kEdit, 0x0081, L""}});
+  return win32test::DialogTemplate(
+      WS_CHILD | WS_DISABLED | WS_CAPTION, 150, 60,
+      {{WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | WS_BORDER, 5, 5, 100, 12, kEdit, 0x0081, L""}});
 }
 
 // A page that logs what the sheet tells it and runs a small script: what to
@@ -137,30 +137,31 @@ TEST_P(ModalSheet, PagesSeeTheSheetNotificationsInOrder) {
   EXPECT_EQ(second.m_hWnd, nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Buttons, ModalSheet,
-    ::testing::Values(
-        ModalCase{"ok",
-                  PSBTN_OK,
-                  0,
-                  {L"A init", L"A set", L"A kill", L"B init", L"B set", L"B kill", L"A apply", L"B apply"},
-                  true},
-        ModalCase{"cancel",
-                  PSBTN_CANCEL,
-                  0,
-                  {L"A init", L"A set", L"A kill", L"B init", L"B set", L"B query cancel", L"A reset", L"B reset"},
-                  false},
-        ModalCase{"invalid data keeps the page once",
-                  PSBTN_OK,
-                  1,
-                  {L"A init", L"A set", L"A kill", L"B init", L"B set", L"B kill refused", L"B kill", L"A apply",
-                   L"B apply"},
-                  true}),
-    [](const ::testing::TestParamInfo<ModalCase>& info) {
-      std::string name;
-      for (const char* p = info.param.name; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-      return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Buttons, ModalSheet,
+                         ::testing::Values(ModalCase{"ok",
+                                                     PSBTN_OK,
+                                                     0,
+                                                     {L"A init", L"A set", L"A kill", L"B init", L"B set", L"B kill",
+                                                      L"A apply", L"B apply"},
+                                                     true},
+                                           ModalCase{"cancel",
+                                                     PSBTN_CANCEL,
+                                                     0,
+                                                     {L"A init", L"A set", L"A kill", L"B init", L"B set",
+                                                      L"B query cancel", L"A reset", L"B reset"},
+                                                     false},
+                                           ModalCase{"invalid data keeps the page once",
+                                                     PSBTN_OK,
+                                                     1,
+                                                     {L"A init", L"A set", L"A kill", L"B init", L"B set",
+                                                      L"B kill refused", L"B kill", L"A apply", L"B apply"},
+                                                     true}),
+                         [](const ::testing::TestParamInfo<ModalCase>& info) {
+                           std::string name;
+                           for (const char* p = info.param.name; *p; ++p)
+                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return name;
+                         });
 
 // A modeless sheet in the thread's loop: keys reach it through its filter,
 // and OK or Cancel ends and destroys it.
