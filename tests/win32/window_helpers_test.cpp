@@ -50,14 +50,15 @@ TEST(WindowHelpers, CenterWindowOverParentOwnerOrWorkArea) {
     POINT expected;
   } cases[] = {
       {"over its owner", {100, 100, 500, 400}, true, {200, 200}},
-      {"no owner", {100, 100, 500, 400}, false,
+      {"no owner",
+       {100, 100, 500, 400},
+       false,
        {work.left + (work.right - work.left - 200) / 2, work.top + (work.bottom - work.top - 100) / 2}},
       {"owner off the left edge", {work.left - 390, 100, work.left + 10, 400}, true, {work.left, 200}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    owner.MoveWindow(c.ownerAt.left, c.ownerAt.top, c.ownerAt.right - c.ownerAt.left,
-                     c.ownerAt.bottom - c.ownerAt.top);
+    owner.MoveWindow(c.ownerAt.left, c.ownerAt.top, c.ownerAt.right - c.ownerAt.left, c.ownerAt.bottom - c.ownerAt.top);
     CPlain popup;
     RECT popupRect{0, 0, 200, 100};
     ASSERT_NE(popup.Create(c.owned ? owner.m_hWnd : nullptr, &popupRect, nullptr, WS_POPUP), nullptr);
