@@ -14,7 +14,7 @@ namespace win32test {
 
 class CWatchdog {
  public:
-  explicit CWatchdog(DWORD timeoutMs = 5000) : m_thread(::GetCurrentThreadId()) {
+  explicit CWatchdog(DWORD timeoutMs = 15000) : m_thread(::GetCurrentThreadId()) {
     m_worker = std::thread([this, timeoutMs] {
       std::unique_lock<std::mutex> lock(m_lock);
       if (!m_done.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_stop; })) {
