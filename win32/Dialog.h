@@ -25,9 +25,12 @@ class CDialogImplRoot : public CWindow, public CMessageMap {
   LRESULT ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     return ReflectNotificationsOf(m_hWnd, uMsg, wParam, lParam, bHandled);
   }
+  // Called once WM_NCDESTROY and every message it was nested in have
+  // returned; the object may delete itself (a modeless dialog closing).
   virtual void OnFinalMessage(HWND) {}
 
  protected:
+  // Passed as the dialog's parameter; only its address is compared.
   struct CInitParams {
     CDialogImplRoot* self;
     LPARAM user;
@@ -36,8 +39,18 @@ class CDialogImplRoot : public CWindow, public CMessageMap {
   HWND CreateResource(const wchar_t* resource, HWND parent, LPARAM initParam);
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
+  // Makes hWnd this object's window (at WM_INITDIALOG).
+  void BindWindow(HWND hWnd);
+  // Runs the map on one message of the bound window and gives the dialog
+  // manager its answer.
+  INT_PTR DialogMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+
  private:
+  template <class Start>
+  auto RunBound(CInitParams& params, Start start);
+
   const MSG* m_pCurrentMsg = nullptr;
+  bool m_bFinalPending = false;  // WM_NCDESTROY came inside another message
 };
 
 // T names its dialog resource as `enum { IDD = ... };`. Handlers of

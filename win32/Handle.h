@@ -1,4 +1,5 @@
-// Owning holders of Win32 handles: kernel objects, loaded modules, GDI objects.
+// Owning holders of Win32 handles: kernel objects, loaded modules, GDI objects,
+// menus, accelerator tables and icons.
 #pragma once
 
 #include <windows.h>
@@ -71,6 +72,30 @@ struct CMemoryDCTraits {
   static void Close(Type h) { ::DeleteDC(h); }
 };
 
+// Menus, accelerator tables and icons are user objects: DeleteObject does not free them.
+struct CMenuTraits {
+  using Type = HMENU;
+  static Type Empty() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ::DestroyMenu(h); }  // with its sub-menus
+};
+
+struct CAcceleratorTraits {
+  using Type = HACCEL;
+  static Type Empty() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ::DestroyAcceleratorTable(h); }
+};
+
+// For icons the program created or loaded without LR_SHARED; a shared icon
+// (LoadIcon) must not be held.
+struct CIconTraits {
+  using Type = HICON;
+  static Type Empty() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { ::DestroyIcon(h); }
+};
+
 using CHandle = CHandleT<CKernelHandleTraits>;
 using CLibrary = CHandleT<CLibraryTraits>;
 template <class T>
@@ -79,6 +104,9 @@ using CBitmap = CGdiObject<HBITMAP>;
 using CBrush = CGdiObject<HBRUSH>;
 using CFont = CGdiObject<HFONT>;
 using CMemoryDC = CHandleT<CMemoryDCTraits>;
+using CMenu = CHandleT<CMenuTraits>;
+using CAccelerator = CHandleT<CAcceleratorTraits>;
+using CIcon = CHandleT<CIconTraits>;
 
 // A window's device context, released with the window it came from.
 class CWindowDC {

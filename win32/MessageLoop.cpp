@@ -59,8 +59,7 @@ int CMessageLoop::Run() {
   bool idle = true;
   for (;;) {
     while (idle && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      OnIdle();
-      idle = false;
+      if (!OnIdle()) idle = false;
     }
     BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) continue;

@@ -21,6 +21,7 @@ class CMessageFilter {
 
 class CIdleHandler {
  public:
+  // TRUE asks for another call while the queue stays empty.
   virtual BOOL OnIdle() = 0;
 
  protected:
@@ -35,8 +36,9 @@ class CMessageLoop {
   void AddIdleHandler(CIdleHandler* handler);
   void RemoveIdleHandler(CIdleHandler* handler);
 
-  // Runs until WM_QUIT and returns its exit code. Idle handlers run once each
-  // time the queue empties after a message that starts a new idle period.
+  // Runs until WM_QUIT and returns its exit code. Idle handlers run each
+  // time the queue empties after a message that starts a new idle period,
+  // and again while the queue stays empty and one of them asks for more.
   int Run();
 
   // Filters, newest first; TRUE when one consumed the message.
@@ -52,6 +54,37 @@ class CMessageLoop {
 
   std::vector<CMessageFilter*> m_filters;
   std::vector<CIdleHandler*> m_idleHandlers;
+};
+
+// Turns keys into commands for one window through an accelerator table
+// (not owned); keys it translates are not dispatched.
+class CAcceleratorFilter : public CMessageFilter {
+ public:
+  CAcceleratorFilter(HWND target = nullptr, HACCEL table = nullptr) : m_hWnd(target), m_hAccel(table) {}
+  void SetTarget(HWND target) { m_hWnd = target; }
+  void SetTable(HACCEL table) { m_hAccel = table; }
+  BOOL PreTranslateMessage(MSG* msg) override {
+    return m_hWnd && m_hAccel && ::TranslateAcceleratorW(m_hWnd, m_hAccel, msg);
+  }
+
+ private:
+  HWND m_hWnd;
+  HACCEL m_hAccel;
+};
+
+// Gives a modeless dialog its keyboard (Tab, Enter, Escape, mnemonics) for
+// the messages of the dialog and its controls.
+class CDialogMessageFilter : public CMessageFilter {
+ public:
+  explicit CDialogMessageFilter(HWND dialog = nullptr) : m_hWnd(dialog) {}
+  void SetDialog(HWND dialog) { m_hWnd = dialog; }
+  BOOL PreTranslateMessage(MSG* msg) override {
+    if (!m_hWnd || (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))) return FALSE;
+    return ::IsDialogMessageW(m_hWnd, msg);
+  }
+
+ private:
+  HWND m_hWnd;
 };
 
 // The application module: the instance and the message loop of each thread.

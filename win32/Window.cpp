@@ -2,8 +2,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cwchar>
 #include <mutex>
+#include <utility>
 
 namespace win32 {
 
@@ -68,15 +71,74 @@ BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
   }
 }
 
-BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                       LRESULT& result) {
-  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
-  const MSG* outer = current;
-  current = &msg;
-  result = 0;
-  BOOL handled = map.ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0);
-  current = outer;
-  return handled;
+namespace {
+
+// The object whose Create() runs on this thread; its window binds to it at WM_NCCREATE.
+thread_local CWindowImplRoot* t_pCreating = nullptr;
+
+}  // namespace
+
+BOOL CWindow::ModifyLong(int index, DWORD remove, DWORD add, UINT flags) {
+  DWORD old = static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, index));
+  DWORD changed = (old & ~remove) | add;
+  if (changed == old) return FALSE;
+  ::SetWindowLongPtrW(m_hWnd, index, static_cast<LONG_PTR>(changed));
+  if (flags)
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | flags);
+  return TRUE;
+}
+
+std::wstring CWindow::GetWindowText() const {
+  std::wstring text(static_cast<size_t>(std::max(GetWindowTextLength(), 0)) + 1, L'\0');
+  int length = ::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(std::max(length, 0)));
+  return text;
+}
+
+BOOL CWindow::CenterWindow(HWND center) {
+  const bool child = (GetStyle() & WS_CHILD) != 0;
+  HWND parent = ::GetParent(m_hWnd);
+  if (!center) center = child ? parent : ::GetWindow(m_hWnd, GW_OWNER);
+  if (center && (!::IsWindowVisible(center) || ::IsIconic(center))) center = nullptr;
+
+  RECT area{};  // screen coordinates where the window may go
+  if (child) {
+    if (!parent) return FALSE;
+    ::GetClientRect(parent, &area);
+    ::MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  } else {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(center ? center : m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor))
+      return FALSE;
+    area = monitor.rcWork;
+  }
+  RECT over = area;
+  if (center && !(child && center == parent)) ::GetWindowRect(center, &over);
+
+  RECT rc{};
+  GetWindowRect(&rc);
+  const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+  int x = over.left + ((over.right - over.left) - width) / 2;
+  int y = over.top + ((over.bottom - over.top) - height) / 2;
+  if (!child) {
+    x = std::max(std::min(x, static_cast<int>(area.right) - width), static_cast<int>(area.left));
+    y = std::max(std::min(y, static_cast<int>(area.bottom) - height), static_cast<int>(area.top));
+  }
+  POINT at{x, y};
+  if (child) ::ScreenToClient(parent, &at);
+  return ::SetWindowPos(m_hWnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int GenerateChildId(HWND parent) {
+  static std::atomic<int> next{0};
+  constexpr int kBlock = kLastGeneratedId - kFirstGeneratedId + 1;
+  int id = kFirstGeneratedId;
+  for (int tries = 0; tries < kBlock; ++tries) {
+    id = kFirstGeneratedId + next.fetch_add(1) % kBlock;
+    if (!parent || !::GetDlgItem(parent, id)) break;
+  }
+  return id;
 }
 
 void DetachObject(HWND hWnd, int index, const void* object) {
@@ -186,27 +248,32 @@ HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const
   } else if (style & WS_CHILD) {
     x = y = width = height = 0;
   }
-  CCreateParams params{this, createParam};
+  CCreateParams params{createParam};
   m_pCreating = &params;
+  CWindowImplRoot* outer = std::exchange(t_pCreating, this);
   HWND hWnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), name, style, x, y, width, height, parent, menuOrId,
                                 ::GetModuleHandleW(nullptr), &params);
+  t_pCreating = outer;
   m_pCreating = nullptr;
   return hWnd;
 }
 
-LRESULT CALLBACK CWindowImplRoot::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<CWindowImplRoot*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
-  if (!self && uMsg == WM_NCCREATE) {
-    auto* params = static_cast<CCreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    if (params && params->self && params->self->m_pCreating == params && !params->self->m_hWnd) {
-      self = params->self;
-      self->m_hWnd = hWnd;
-      ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-  }
+CWindowImplRoot* CWindowImplRoot::BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam) {
   // Messages before WM_NCCREATE (WM_GETMINMAXINFO) have no object yet.
-  if (!self) return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
-  return self->Dispatch(hWnd, uMsg, wParam, lParam);
+  CWindowImplRoot* self = t_pCreating;
+  if (uMsg != WM_NCCREATE || !self || self->m_hWnd || !self->m_pCreating) return nullptr;
+  if (reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams != self->m_pCreating) return nullptr;
+  self->m_hWnd = hWnd;
+  ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  return self;
+}
+
+LRESULT CWindowImplRoot::RouteMessage(ClassInfoFunction classInfo, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CWindowImplRoot*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+  if (!self) self = BindCreatingObject(hWnd, uMsg, lParam);
+  if (self) return self->Dispatch(hWnd, uMsg, wParam, lParam);
+  WNDPROC native = classInfo().superProc;
+  return native ? ::CallWindowProcW(native, hWnd, uMsg, wParam, lParam) : ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
 LRESULT CALLBACK CWindowImplRoot::SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -220,15 +287,24 @@ LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
     if (cs->lpCreateParams == m_pCreating) cs->lpCreateParams = m_pCreating->user;
   }
+  // The message stays current through the default processing too: a window
+  // destroyed there or in a handler keeps its object until the outermost
+  // message returns.
+  MSG msg{hWnd, uMsg, wParam, lParam, 0, {0, 0}};
+  const MSG* outer = std::exchange(m_pCurrentMsg, &msg);
   LRESULT result = 0;
-  BOOL handled = DispatchAsCurrent(*this, m_pCurrentMsg, hWnd, uMsg, wParam, lParam, result);
-  if (!handled) result = DefWindowProc(uMsg, wParam, lParam);
+  if (!ProcessWindowMessage(hWnd, uMsg, wParam, lParam, result, 0)) result = DefWindowProc(uMsg, wParam, lParam);
 
   if (uMsg == WM_NCDESTROY) {
     if (m_bSubclassed)
       ::RemoveWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this));
     else
       ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+    m_bFinalPending = true;
+  }
+  m_pCurrentMsg = outer;
+  if (m_bFinalPending && !outer) {
+    m_bFinalPending = false;
     m_bSubclassed = false;
     m_hWnd = nullptr;
     OnFinalMessage(hWnd);  // may delete this

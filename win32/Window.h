@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "win32/MessageMap.h"
 
 namespace win32 {
@@ -26,19 +28,111 @@ class CWindow {
   BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
     return ::PostMessageW(m_hWnd, msg, wParam, lParam);
   }
+
+  // Styles. Modify* return TRUE when the style changed; flags other than 0
+  // apply the change with SetWindowPos (SWP_FRAMECHANGED for frame styles).
+  DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_STYLE)); }
+  DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE)); }
+  BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0) { return ModifyLong(GWL_STYLE, remove, add, flags); }
+  BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0) { return ModifyLong(GWL_EXSTYLE, remove, add, flags); }
+
+  // Position and state.
   BOOL GetClientRect(RECT* rc) const { return ::GetClientRect(m_hWnd, rc); }
   BOOL GetWindowRect(RECT* rc) const { return ::GetWindowRect(m_hWnd, rc); }
   BOOL MoveWindow(int x, int y, int width, int height, BOOL repaint = TRUE) {
     return ::MoveWindow(m_hWnd, x, y, width, height, repaint);
   }
+  BOOL SetWindowPos(HWND insertAfter, int x, int y, int width, int height, UINT flags) {
+    return ::SetWindowPos(m_hWnd, insertAfter, x, y, width, height, flags);
+  }
+  BOOL SetWindowPos(HWND insertAfter, const RECT* rc, UINT flags) {
+    return ::SetWindowPos(m_hWnd, insertAfter, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top, flags);
+  }
+  // Centres a child in its parent's client area, a top-level window over its
+  // owner, or over the work area of its monitor when there is no visible
+  // window to centre over (or center gives another); a top-level window
+  // stays inside the work area.
+  BOOL CenterWindow(HWND center = nullptr);
+  BOOL GetWindowPlacement(WINDOWPLACEMENT* placement) const {
+    placement->length = sizeof *placement;
+    return ::GetWindowPlacement(m_hWnd, placement);
+  }
   BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
+  BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+  BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+  BOOL IsZoomed() const { return ::IsZoomed(m_hWnd); }
+  BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+  BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+  HWND SetFocus() { return ::SetFocus(m_hWnd); }
+  BOOL BringWindowToTop() { return ::BringWindowToTop(m_hWnd); }
+
+  // Coordinates.
+  BOOL ScreenToClient(POINT* pt) const { return ::ScreenToClient(m_hWnd, pt); }
+  BOOL ClientToScreen(POINT* pt) const { return ::ClientToScreen(m_hWnd, pt); }
+  void ScreenToClient(RECT* rc) const { ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rc), 2); }
+  void ClientToScreen(RECT* rc) const { ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(rc), 2); }
+  int MapWindowPoints(HWND to, POINT* pts, UINT count) const { return ::MapWindowPoints(m_hWnd, to, pts, count); }
+  int MapWindowPoints(HWND to, RECT* rc) const {
+    return ::MapWindowPoints(m_hWnd, to, reinterpret_cast<POINT*>(rc), 2);
+  }
+
+  // Painting.
   BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
+  BOOL InvalidateRect(const RECT* rc, BOOL erase = TRUE) { return ::InvalidateRect(m_hWnd, rc, erase); }
+  BOOL UpdateWindow() { return ::UpdateWindow(m_hWnd); }
+  void SetRedraw(BOOL redraw = TRUE) { SendMessage(WM_SETREDRAW, static_cast<WPARAM>(redraw)); }
+
+  // Relatives.
   HWND GetParent() const { return ::GetParent(m_hWnd); }
+  HWND GetWindow(UINT cmd) const { return ::GetWindow(m_hWnd, cmd); }
+  HWND GetTopLevelParent() const { return ::GetAncestor(m_hWnd, GA_ROOT); }
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
   int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
+
+  // Text, font, icon, menu.
   BOOL SetWindowText(const wchar_t* text) { return ::SetWindowTextW(m_hWnd, text); }
+  int GetWindowText(wchar_t* text, int maxCount) const { return ::GetWindowTextW(m_hWnd, text, maxCount); }
+  std::wstring GetWindowText() const;
+  int GetWindowTextLength() const { return ::GetWindowTextLengthW(m_hWnd); }
+  void SetFont(HFONT font, BOOL redraw = TRUE) {
+    SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), MAKELPARAM(redraw, 0));
+  }
+  HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+  // Returns the icon it replaces; the window does not own either.
+  HICON SetIcon(HICON icon, BOOL big = TRUE) {
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+  }
+  HICON GetIcon(BOOL big = TRUE) const {
+    return reinterpret_cast<HICON>(SendMessage(WM_GETICON, big ? ICON_BIG : ICON_SMALL));
+  }
+  HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
+  BOOL SetMenu(HMENU menu) { return ::SetMenu(m_hWnd, menu); }
+  BOOL DrawMenuBar() { return ::DrawMenuBar(m_hWnd); }
+
+  // Timers.
+  UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
+  BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
+
+  // Dialog items.
+  LRESULT SendDlgItemMessage(int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+    return ::SendDlgItemMessageW(m_hWnd, id, msg, wParam, lParam);
+  }
+  BOOL SetDlgItemText(int id, const wchar_t* text) { return ::SetDlgItemTextW(m_hWnd, id, text); }
+  UINT GetDlgItemText(int id, wchar_t* text, int maxCount) const {
+    return ::GetDlgItemTextW(m_hWnd, id, text, maxCount);
+  }
+  BOOL SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE) { return ::SetDlgItemInt(m_hWnd, id, value, isSigned); }
+  UINT GetDlgItemInt(int id, BOOL* translated = nullptr, BOOL isSigned = TRUE) const {
+    return ::GetDlgItemInt(m_hWnd, id, translated, isSigned);
+  }
+  BOOL CheckDlgButton(int id, UINT check) { return ::CheckDlgButton(m_hWnd, id, check); }
+  UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
 
   HWND m_hWnd;
+
+ private:
+  BOOL ModifyLong(int index, DWORD remove, DWORD add, UINT flags);
 };
 
 // Styles a window type is created with when the caller gives none.
@@ -90,10 +184,12 @@ LRESULT ReflectNotificationsOf(HWND parent, UINT uMsg, WPARAM wParam, LPARAM lPa
 // The answer DefWindowProc would give a parent for a reflected message.
 BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
-// Runs map on one message, which `current` points to meanwhile; a message sent
-// from inside a handler restores the outer one when it returns.
-BOOL DispatchAsCurrent(CMessageMap& map, const MSG*& current, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
-                       LRESULT& result);
+// The id for a child created without one: it fits the 16 bits that WM_COMMAND
+// carries and no sibling under parent has it. Ids come from a block above the
+// dialog and skin control ids and below the menu commands.
+constexpr int kFirstGeneratedId = 0x7000;
+constexpr int kLastGeneratedId = 0x7FFF;
+int GenerateChildId(HWND parent);
 
 // Clears the window's pointer to object at index (GWLP_USERDATA, DWLP_USER)
 // unless the window is gone or points elsewhere: the window may outlive its
@@ -125,29 +221,36 @@ class CWindowImplRoot : public CWindow, public CMessageMap {
   BOOL SubclassWindow(HWND hWnd);
   HWND UnsubclassWindow();
 
-  // Called after the window's last message (WM_NCDESTROY); the object may delete itself.
+  // Called once the window's last message (WM_NCDESTROY) and every message
+  // it was nested in have returned; the object may delete itself.
   virtual void OnFinalMessage(HWND) {}
 
   WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;
 
  protected:
-  // Window-procedure bodies shared by every class.
-  static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+  using ClassInfoFunction = CWndClassInfo& (*)();
+  // The window-procedure body shared by every class. A window of the class
+  // without an object (created by class name, or outliving its object) gets
+  // the class's native procedure.
+  static LRESULT RouteMessage(ClassInfoFunction classInfo, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR refData);
   HWND CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style, DWORD exStyle,
                   HMENU menuOrId, void* createParam);
 
  private:
+  // Passed as the creation parameter; only its address is compared, never
+  // the contents of a parameter the layer did not make.
   struct CCreateParams {
-    CWindowImplRoot* self;
     void* user;
   };
+  static CWindowImplRoot* BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam);
   LRESULT Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
   const MSG* m_pCurrentMsg = nullptr;
   CCreateParams* m_pCreating = nullptr;
   bool m_bSubclassed = false;
+  bool m_bFinalPending = false;  // WM_NCDESTROY came inside another message
 };
 
 // Control wrappers (button, edit, ...) are best written as mix-ins over
@@ -168,17 +271,22 @@ class CWindowImpl : public CWindowImplRoot {
   }
 
   // rect null: CW_USEDEFAULT for a top-level window, empty for a child. A child
-  // created with id 0 takes the object's address as its id, so ids stay unique.
+  // created with id 0 gets a generated one (GenerateChildId).
   HWND Create(HWND parent, const RECT* rect = nullptr, const wchar_t* name = nullptr, DWORD style = 0,
               DWORD exStyle = 0, UINT_PTR menuOrId = 0, void* createParam = nullptr) {
     CWndClassInfo& info = T::GetWndClassInfo();
-    ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImplRoot::WindowProc);
+    ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImpl::WindowProc);
     if (!atom) return nullptr;
     m_pfnSuperWindowProc = info.superProc ? info.superProc : ::DefWindowProcW;
     style = TWinTraits::GetWndStyle(style);
     exStyle = TWinTraits::GetWndExStyle(exStyle);
-    if ((style & WS_CHILD) && menuOrId == 0) menuOrId = reinterpret_cast<UINT_PTR>(this);
+    if ((style & WS_CHILD) && menuOrId == 0) menuOrId = static_cast<UINT_PTR>(GenerateChildId(parent));
     return CreateImpl(atom, parent, rect, name, style, exStyle, reinterpret_cast<HMENU>(menuOrId), createParam);
+  }
+
+ protected:
+  static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return RouteMessage(&T::GetWndClassInfo, hWnd, uMsg, wParam, lParam);
   }
 };
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/guarded_page.h"
+
 namespace {
 
 // A dialog template with no controls, no menu, default class and an empty title.
@@ -74,6 +76,23 @@ TEST(DialogImpl, ModelessDialogAnswersThroughItsMap) {
   EXPECT_EQ(dlg.SendMessage(WM_APP, 9), 10);
   dlg.DestroyWindow();
   EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+// A dialog whose object is gone belongs to the dialog manager: a late
+// WM_INITDIALOG (sent by anyone) is not taken for the start of an object.
+TEST(DialogImpl, DialogWithoutItsObjectFollowsNoParameter) {
+  auto tpl = EmptyDialogTemplate(WS_POPUP | WS_CAPTION);
+  HWND hWnd;
+  {
+    CModeless dlg;
+    hWnd = dlg.CreateIndirect(reinterpret_cast<const DLGTEMPLATE*>(tpl.data()), nullptr);
+    ASSERT_NE(hWnd, nullptr);
+  }
+  win32test::CGuardedPage page;
+  ::SendMessageW(hWnd, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(page.Address()));
+  EXPECT_FALSE(win32test::CGuardedPage::Touched());
+  EXPECT_EQ(::SendMessageW(hWnd, WM_APP, 9, 0), 0) << "no object answers any more";
+  ::DestroyWindow(hWnd);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include "win32/ComPtr.h"
 #include "win32/Handle.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -73,6 +75,46 @@ TEST(Handle, ClosesOnceAndTreatsBothFailureValuesAsEmpty) {
   HBITMAP h = bitmap;
   bitmap.Close();
   EXPECT_EQ(::GetObjectType(h), 0u);
+}
+
+// User objects go back with their own calls: a holder that deleted them as
+// GDI objects would leave them alive.
+TEST(Handle, MenusAcceleratorsAndIconsAreDestroyed) {
+  HMENU popup = ::CreatePopupMenu();
+  ASSERT_NE(popup, nullptr);
+  ASSERT_TRUE(::AppendMenuW(popup, MF_STRING, 100, L"item"));
+  HMENU bar = ::CreateMenu();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"popup"));
+  {
+    win32::CMenu menu(bar);
+    EXPECT_TRUE(::IsMenu(menu));
+  }
+  EXPECT_FALSE(::IsMenu(bar));
+  EXPECT_FALSE(::IsMenu(popup)) << "the sub-menu goes with its menu";
+
+  ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'O', 0xE101}, {FVIRTKEY, VK_F5, 0x8021}};
+  HACCEL table = ::CreateAcceleratorTableW(keys, 2);
+  ASSERT_NE(table, nullptr);
+  {
+    win32::CAccelerator accel(table);
+    EXPECT_EQ(::CopyAcceleratorTableW(accel, nullptr, 0), 2);
+  }
+  EXPECT_EQ(::CopyAcceleratorTableW(table, nullptr, 0), 0);
+
+  BYTE andMask[32 * 4], xorMask[32 * 4];
+  std::fill(std::begin(andMask), std::end(andMask), BYTE{0xFF});
+  std::fill(std::begin(xorMask), std::end(xorMask), BYTE{0});
+  HICON raw = ::CreateIcon(::GetModuleHandleW(nullptr), 32, 32, 1, 1, andMask, xorMask);
+  ASSERT_NE(raw, nullptr);
+  ICONINFO info{};
+  {
+    win32::CIcon icon(raw);
+    ASSERT_TRUE(::GetIconInfo(icon, &info));
+    ::DeleteObject(info.hbmMask);
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  }
+  EXPECT_FALSE(::GetIconInfo(raw, &info));
 }
 
 }  // namespace

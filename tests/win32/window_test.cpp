@@ -4,10 +4,14 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "tests/win32/guarded_page.h"
 
 namespace {
 
@@ -217,8 +221,6 @@ TEST(WindowImpl, ParentReflectsNotificationsToTheControl) {
   RECT rc{0, 0, 50, 20};
   HWND hChild = child.Create(parent, &rc);
   ASSERT_NE(hChild, nullptr);
-  EXPECT_EQ(::GetDlgCtrlID(hChild), static_cast<int>(reinterpret_cast<UINT_PTR>(&child) & 0xFFFFFFFF))
-      << "a child created with id 0 takes the object's address";
 
   EXPECT_EQ(parent.SendMessage(WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(hChild)), 5);
   NMHDR nm{hChild, 1, static_cast<UINT>(NM_CLICK)};
@@ -328,6 +330,118 @@ TEST(WindowImpl, SuperclassKeepsTheNativeBehaviour) {
   wchar_t text[16]{};
   ::GetWindowTextW(edit, text, 16);
   EXPECT_STREQ(text, L"abC");
+  parent.DestroyWindow();
+}
+
+// Children created without an id get one that fits the 16 bits of
+// WM_COMMAND's wParam, unique among their siblings, so commands and owner-drawn
+// items (found again by id) reach them.
+class CCommandCounter : public CWindowImpl<CCommandCounter, win32::CFrameWinTraits> {
+ public:
+  std::vector<WORD> m_ids;
+  BEGIN_MSG_MAP(CCommandCounter)
+  MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+  MESSAGE_HANDLER(WM_MEASUREITEM, OnMeasureItem)
+  END_MSG_MAP()
+  LRESULT OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    if (lParam) {
+      EXPECT_EQ(::GetDlgItem(m_hWnd, LOWORD(wParam)), reinterpret_cast<HWND>(lParam));
+    }
+    m_ids.push_back(LOWORD(wParam));
+    return 0;
+  }
+  LRESULT OnMeasureItem(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    m_measured.push_back(::GetDlgItem(m_hWnd, static_cast<int>(mis->CtlID)));
+    mis->itemHeight = 20;
+    return TRUE;
+  }
+  std::vector<HWND> m_measured;
+};
+
+class COwnerDrawList : public CWindowImpl<COwnerDrawList> {
+ public:
+  DECLARE_WND_SUPERCLASS(L"Win32TestOwnerDrawList", L"LISTBOX")
+  BEGIN_MSG_MAP(COwnerDrawList)
+  END_MSG_MAP()
+};
+
+TEST(WindowImpl, ChildrenWithoutAnIdGetSmallUniqueIds) {
+  CCommandCounter parent;
+  ASSERT_NE(parent.Create(nullptr), nullptr);
+  constexpr int kChildren = 40;
+  std::vector<std::unique_ptr<CChild>> children;
+  std::vector<int> ids;
+  for (int i = 0; i < kChildren; ++i) {
+    children.push_back(std::make_unique<CChild>());
+    RECT rc{0, 0, 10, 10};
+    ASSERT_NE(children.back()->Create(parent, &rc), nullptr);
+    int id = children.back()->GetDlgCtrlID();
+    EXPECT_GT(id, 0);
+    EXPECT_LE(id, 0xFFFF) << "does not fit WM_COMMAND";
+    EXPECT_EQ(::GetDlgItem(parent, id), children.back()->m_hWnd);
+    ids.push_back(id);
+  }
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end()) << "ids repeat among siblings";
+
+  // A command from a child carries its id in 16 bits; the parent finds the child by it.
+  HWND first = children.front()->m_hWnd;
+  ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(children.front()->GetDlgCtrlID(), 0), reinterpret_cast<LPARAM>(first));
+  EXPECT_EQ(parent.m_ids.size(), 1u);
+
+  // An owner-drawn list asks its parent for its item height by id during creation.
+  COwnerDrawList list;
+  RECT rc{0, 0, 80, 80};
+  HWND hList = list.Create(parent, &rc, nullptr, WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS);
+  ASSERT_NE(hList, nullptr);
+  ASSERT_FALSE(parent.m_measured.empty());
+  EXPECT_EQ(parent.m_measured.front(), hList) << "WM_MEASUREITEM's id does not lead back to the list";
+  // An id given by the caller is kept.
+  CChild given;
+  ASSERT_NE(given.Create(parent, &rc, nullptr, 0, 0, 4321), nullptr);
+  EXPECT_EQ(given.GetDlgCtrlID(), 4321);
+  parent.DestroyWindow();
+}
+
+// A window created by class name, without an object, is not ours: the layer
+// must not follow its creation parameter, and a superclass keeps its native
+// behaviour.
+TEST(WindowImpl, WindowsCreatedByClassNameAreNotTakenForObjects) {
+  // Register both classes through an object first.
+  CReflectingParent parent;
+  ASSERT_NE(parent.Create(nullptr), nullptr);
+  CUpperEdit registered;
+  RECT rc{0, 0, 100, 20};
+  ASSERT_NE(registered.Create(parent, &rc), nullptr);
+  wchar_t plainClass[64]{};
+  ::GetClassNameW(parent, plainClass, 64);
+
+  struct Case {
+    const char* name;
+    const wchar_t* cls;
+    bool guarded;  // creation parameter points at a guarded page, else null
+  } cases[] = {{"plain class, foreign parameter", plainClass, true},
+               {"superclass, foreign parameter", L"Win32TestUpperEdit", true},
+               {"superclass, no parameter", L"Win32TestUpperEdit", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    win32test::CGuardedPage page;
+    HWND hWnd = ::CreateWindowExW(0, c.cls, L"ab", WS_CHILD | WS_VISIBLE, 0, 30, 100, 20, parent, nullptr,
+                                  ::GetModuleHandleW(nullptr), c.guarded ? page.Address() : nullptr);
+    ASSERT_NE(hWnd, nullptr);
+    EXPECT_FALSE(win32test::CGuardedPage::Touched()) << "the layer followed a creation parameter it does not own";
+    if (c.cls != plainClass) {
+      // The native edit still works: it types and answers its own messages.
+      ::SendMessageW(hWnd, EM_SETSEL, 2, 2);
+      ::SendMessageW(hWnd, WM_CHAR, L'c', 1);
+      wchar_t text[16]{};
+      ::GetWindowTextW(hWnd, text, 16);
+      EXPECT_STREQ(text, L"abc") << "the superclass lost its native procedure";
+      EXPECT_NE(::SendMessageW(hWnd, EM_GETLIMITTEXT, 0, 0), 0);
+    }
+    ::DestroyWindow(hWnd);
+  }
   parent.DestroyWindow();
 }
 
