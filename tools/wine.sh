@@ -7,7 +7,7 @@
 #                                       exists, keep one wineserver alive, run
 #                                       COMMAND with that environment, then stop both
 #   wine.sh run PROGRAM.exe [ARGS...]   run one program inside the current session,
-#                                       or on its own in a private Xvfb
+#                                       or in a session of its own
 #   wine.sh start PROGRAM.exe [ARGS...] run the program on $DISPLAY when it works,
 #                                       else like run
 #   wine.sh prefix                      create the prefix only
@@ -37,7 +37,7 @@ start_xvfb() {
   local dir n=""
   dir=$(mktemp -d "${TMPDIR:-/tmp}/wine-sh.XXXXXX")
   mkfifo "$dir/display"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" </dev/null >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" </dev/null >/dev/null 2>&1 6>&- &
   xvfb_pid=$!
   read -r -t 60 n <"$dir/display" || true
   rm -rf "$dir"
@@ -72,16 +72,19 @@ ensure_prefix() {
 
 # Starts the persistent wineserver of the prefix. Without -f it returns only
 # once the server listens, so no program started after it can race it and
-# start a short-lived server of its own. Exit status 2: one runs already
-# (another session on this prefix), which is used as it is and left running.
+# start a short-lived server of its own. A server left running for the prefix
+# (a program started outside a session) gets 30 s to end, then is stopped:
+# its desktop would be on another display.
 start_server() {
   local rc=0
-  "$WINE_SERVER" -p </dev/null >/dev/null 2>&1 || rc=$?
-  case $rc in
-    0) own_server=1 ;;
-    2) own_server="" ;;
-    *) echo "wine.sh: wineserver did not start ($rc)" >&2; return 1 ;;
-  esac
+  "$WINE_SERVER" -p </dev/null >/dev/null 2>&1 6>&- || rc=$?
+  if [ $rc -eq 2 ]; then
+    timeout 30 "$WINE_SERVER" -w 2>/dev/null || "$WINE_SERVER" -k 2>/dev/null || true
+    "$WINE_SERVER" -w 2>/dev/null || true
+    rc=0
+    "$WINE_SERVER" -p </dev/null >/dev/null 2>&1 6>&- || rc=$?
+  fi
+  [ $rc -eq 0 ] || { echo "wine.sh: wineserver did not start ($rc)" >&2; return 1; }
 }
 
 # Wine's background services (services.exe, winedevice.exe, ...) outlive the
@@ -89,7 +92,7 @@ start_server() {
 # for them forever. Start them here, detached from our output, before any
 # program whose output someone reads.
 start_services() {
-  "$WINE_LOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1
+  "$WINE_LOADER" cmd.exe /c exit </dev/null >/dev/null 2>&1 6>&-
 }
 
 # The desktop process (explorer.exe /desktop) is started by the first program
@@ -101,7 +104,7 @@ start_services() {
 start_desktop() {
   local dir=$1
   mkfifo "$dir/keeper"
-  "$WINE_LOADER" cmd.exe <"$dir/keeper" >/dev/null 2>&1 &
+  "$WINE_LOADER" cmd.exe <"$dir/keeper" >/dev/null 2>&1 6>&- &
   exec 7>"$dir/keeper"
   # The keeper runs once it has answered.
   local windows_dir="Z:${dir//\//\\}"
@@ -112,11 +115,7 @@ start_desktop() {
     sleep 0.05
   done
   [ -e "$dir/ready" ] || { echo "wine.sh: the session's console did not start" >&2; return 1; }
-  open_desktop
-}
-
-open_desktop() {
-  "$WINE_LOADER" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1
+  "$WINE_LOADER" rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 6>&- 7>&-
 }
 
 cmd=${1:-}
@@ -127,18 +126,8 @@ case "$cmd" in
     ;;
   run)
     [ $# -ge 1 ] || { echo "usage: wine.sh run PROGRAM.exe [ARGS...]" >&2; exit 2; }
-    [ -z "${MEASURE_WINE_SESSION:-}" ] || exec "$WINE_LOADER" "$@"
-    # On its own: a private Xvfb for this program only. The wineserver Wine
-    # starts itself ends a few seconds after the last program, so concurrent
-    # runs on one prefix (ctest -j outside a session) share it safely.
-    xvfb_pid=""
-    trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true' EXIT
-    start_xvfb
-    ensure_prefix
-    start_services
-    open_desktop
-    # Not exec: the trap above must stop our own Xvfb afterwards.
-    "$WINE_LOADER" "$@"
+    [ -n "${MEASURE_WINE_SESSION:-}" ] || exec "$self" session "$self" run "$@"
+    exec "$WINE_LOADER" "$@"
     ;;
   start)
     [ $# -ge 1 ] || { echo "usage: wine.sh start PROGRAM.exe [ARGS...]" >&2; exit 2; }
@@ -151,12 +140,18 @@ case "$cmd" in
     ;;
   session)
     [ $# -ge 1 ] || { echo "usage: wine.sh session COMMAND [ARGS...]" >&2; exit 2; }
+    # One session per prefix at a time: programs of two sessions would share
+    # one wineserver and desktop on two displays. Programs that may outlive
+    # the session never inherit the lock (6>&-).
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    exec 6>"$WINEPREFIX.session"
+    flock 6
     xvfb_pid=""
-    own_server=""
+    server_started=""
     session_dir=$(mktemp -d "${TMPDIR:-/tmp}/wine-session.XXXXXX")
     cleanup() {
       exec 7>&- 2>/dev/null || true
-      if [ -n "$own_server" ]; then
+      if [ -n "$server_started" ]; then
         "$WINE_SERVER" -k 2>/dev/null || true
         "$WINE_SERVER" -w 2>/dev/null || true
       fi
@@ -167,6 +162,7 @@ case "$cmd" in
     start_xvfb
     ensure_prefix
     start_server
+    server_started=1
     start_services
     start_desktop "$session_dir"
     export MEASURE_WINE_SESSION=1

@@ -34,13 +34,12 @@ TEST(PatchedLibraries, LibpngWritesLinearRowsWithWideStride) {
   image.height = height;
   image.format = PNG_FORMAT_LINEAR_RGB_ALPHA;
   png_alloc_size_t size = 0;
-  ASSERT_NE(png_image_write_get_memory_size(image, size, 0, pixels.data(), static_cast<png_int_32>(stride), nullptr),
-            0)
+  ASSERT_NE(png_image_write_get_memory_size(image, size, 0, pixels.data(), static_cast<png_int_32>(stride), nullptr), 0)
       << image.message;
   std::vector<unsigned char> file(size);
-  ASSERT_NE(png_image_write_to_memory(&image, file.data(), &size, 0, pixels.data(),
-                                      static_cast<png_int_32>(stride), nullptr),
-            0)
+  ASSERT_NE(
+      png_image_write_to_memory(&image, file.data(), &size, 0, pixels.data(), static_cast<png_int_32>(stride), nullptr),
+      0)
       << image.message;
 
   png_image back{};
