@@ -18,6 +18,8 @@ import sys
 import tempfile
 import zipfile
 
+# The build runs this from the source tree: leave no __pycache__ there.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import draw_images  # noqa: E402
 

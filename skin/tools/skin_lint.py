@@ -227,7 +227,11 @@ class Skin:
         if xmllint.returncode != 0:
             self.report("xml-invalid", entry, xmllint.stderr.decode("utf-8", "replace").strip().splitlines()[0])
             return
-        root = ET.fromstring(data)
+        try:
+            root = ET.fromstring(data)
+        except ET.ParseError as error:
+            self.report("xml-invalid", entry, f"does not parse: {error}")
+            return
         if root.tag != "Skin":
             self.report("xml-root", entry, f"top element is {root.tag}, not Skin: nothing of it is read")
             return

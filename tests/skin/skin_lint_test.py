@@ -13,6 +13,7 @@ import unittest
 import zipfile
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(ROOT / "skin" / "tools"))
 import draw_images  # noqa: E402
 import make_package  # noqa: E402
