@@ -10,10 +10,11 @@ int CDTRuler::CreateDeviceObjects() {
     m_nFontSize = m_pOwner->m_nRulerFontSize;
     m_clrText = m_pOwner->m_clrRulerText;
     m_clrLine = m_pOwner->m_clrRulerLine;
-    m_label.m_clrBackground = m_pOwner->m_clrRulerTextBk;
+    m_label.SetBackgroundColor(m_pOwner->m_clrRulerTextBk);
   }
   m_vertices = {{100.0f, 100.0f}, {300.0f, 100.0f}};
-  m_handles = m_vertices;
+  m_handles.clear();
+  for (const PointF& v : m_vertices) AddHandle(v.x, v.y);
   UpdateBounds();
   Measure();
   return 0;
@@ -22,14 +23,15 @@ int CDTRuler::CreateDeviceObjects() {
 double CDTRuler::PixelLength() const {
   if (m_handles.size() < 2) return 0.0;
   float x0, y0, x1, y1;
-  ScreenToPixel(m_handles[0].x, m_handles[0].y, &x0, &y0);
-  ScreenToPixel(m_handles[1].x, m_handles[1].y, &x1, &y1);
+  GetVertexPixel(0, &x0, &y0);
+  GetVertexPixel(1, &x1, &y1);
   double dx = static_cast<double>(x1) - x0, dy = static_cast<double>(y1) - y0;
   return std::sqrt(dx * dx + dy * dy);
 }
 
 void CDTRuler::Measure() {
-  CDTDraw::Measure();
+  m_vertices.resize(m_handles.size());
+  for (size_t i = 0; i < m_handles.size(); ++i) GetVertexPixel(static_cast<int>(i), &m_vertices[i].x, &m_vertices[i].y);
   const CDTImage* doc = Document();
   if (!doc || m_vertices.size() < 2) {
     m_dValue = 0.0;
@@ -50,6 +52,6 @@ void CDTRuler::TurnTo(double oldScale, double newScale, const double ends[4]) {
   double v = std::sqrt(dx * dx + dy * dy) * oldScale;
   if (std::fabs(doc->MultiPower) > kTinyDivisor) v /= doc->MultiPower;
   double length = doc->m_fZoom * v * doc->MultiPower / newScale;
-  SetVertexScreen(1, static_cast<float>(m_handles[0].x + std::cos(angle) * length),
-                  static_cast<float>(m_handles[0].y + std::sin(angle) * length));
+  SetVertexScreen(1, static_cast<float>(m_handles[0]->cx + std::cos(angle) * length),
+                  static_cast<float>(m_handles[0]->cy + std::sin(angle) * length));
 }

@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <d3d9.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "engine/DirectUI.h"
+#include "engine/figures/Draw.h"
+#include "engine/figures/Label.h"
+#include "engine/text/FTFont.h"
+#include "tests/engine/canvas_fixture.h"
+
+using namespace canvas_test;
+
+namespace {
+
+int g_fontMessages = 0;
+std::wstring g_lastFontMessage;
+
+void CountFontMessage(const wchar_t* text) {
+  ++g_fontMessages;
+  g_lastFontMessage = text;
+}
+
+// Replaces the message box for one test, so a missing face never stops the run.
+class CFontMessages {
+ public:
+  CFontMessages() : m_previous(SetFontMessageFunction(CountFontMessage)) { g_fontMessages = 0; }
+  ~CFontMessages() { SetFontMessageFunction(m_previous); }
+
+ private:
+  FontMessageFunction m_previous;
+};
+
+const wchar_t kFace[] = L"Liberation Sans";
+
+// The alpha bytes of the label's surface, row by row.
+std::vector<unsigned char> SurfaceAlpha(IDirect3DSurface9* surface, int* width, int* height) {
+  std::vector<unsigned char> out;
+  D3DSURFACE_DESC desc{};
+  if (!surface || FAILED(surface->GetDesc(&desc))) return out;
+  *width = static_cast<int>(desc.Width);
+  *height = static_cast<int>(desc.Height);
+  D3DLOCKED_RECT locked{};
+  if (FAILED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return out;
+  out.resize(size_t(desc.Width) * desc.Height);
+  for (UINT y = 0; y < desc.Height; ++y) {
+    const auto* row = static_cast<const unsigned char*>(locked.pBits) + ptrdiff_t(y) * locked.Pitch;
+    for (UINT x = 0; x < desc.Width; ++x) out[size_t(y) * desc.Width + x] = row[x * 4 + 3];
+  }
+  surface->UnlockRect();
+  return out;
+}
+
+struct CLabelScene {
+  CLabelScene() {
+    if (!scene.Ready()) return;
+    figure = scene.AddFigure(DRAW_LINE);
+    figure->m_label.Init(&scene.m_canvas, kFace, 0xFF112233, 20);
+    figure->m_label.Attach(figure);
+  }
+  CFontMessages messages;
+  CCanvasScene scene;
+  CTestFigure* figure = nullptr;
+};
+
+}  // namespace
+
+TEST(FigureLabel, TextIsCutTo255AndSlicedInto256PixelCells) {
+  CLabelScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CDTLabel& label = s.figure->m_label;
+  ASSERT_NE(label.m_pFont, nullptr);
+  EXPECT_EQ(g_fontMessages, 0);
+  const std::wstring long300(300, L'W');
+  label.SetText(long300.c_str());
+  EXPECT_EQ(std::wcslen(label.m_szText), 255u);
+  EXPECT_EQ(std::wstring(label.m_szText), long300.substr(0, 255));
+
+  int w = 0, h = 0;
+  label.m_pFont->MeasureText(label.m_szText, -1, &w, &h);
+  EXPECT_EQ(label.m_nTextWidth, w);
+  EXPECT_EQ(label.m_nTextHeight, h);
+  ASSERT_GT(w, 256 * 3);
+  EXPECT_EQ(label.m_nCells, (w + 255) / 256);
+  label.PlaceAt(40, 60);
+  for (int i = 0; i < label.m_nCells; ++i) {
+    SCOPED_TRACE(i);
+    const CDTLabel::CCell& cell = label.m_pCells[i];
+    const int width = std::min(256, w - 256 * i);
+    EXPECT_EQ(cell.m_pLabel, &label);
+    EXPECT_EQ(cell.m_rcSource.left, 256 * i);
+    EXPECT_EQ(cell.m_rcSource.right, 256 * i + width);
+    EXPECT_EQ(cell.m_rcSource.bottom, h);
+    EXPECT_EQ(cell.m_rcScreen.left, 40 + 256 * i);
+    EXPECT_EQ(cell.m_rcScreen.bottom, 60 + h);
+    EXPECT_FLOAT_EQ(cell.m_quad[0].x, 40 + 256 * i - 0.5f);
+    EXPECT_FLOAT_EQ(cell.m_quad[3].u, width == 256 ? 1.0f : width / 256.0f);
+    EXPECT_FLOAT_EQ(cell.m_quad[3].v, h / 256.0f);
+    EXPECT_EQ(cell.m_quad[2].color, 0xFF112233u);
+  }
+  // The box: 5 left, 2 above, 4 right, 1 below the text.
+  EXPECT_FLOAT_EQ(label.m_box[0].x, 35.0f);
+  EXPECT_FLOAT_EQ(label.m_box[0].y, 58.0f);
+  EXPECT_FLOAT_EQ(label.m_box[3].x, 40.0f + w + 4);
+  EXPECT_FLOAT_EQ(label.m_box[3].y, 60.0f + h + 1);
+  EXPECT_EQ(label.m_box[8].x, label.m_box[4].x);
+  EXPECT_EQ(label.m_box[5].color, 0xFF112233u);
+}
+
+// The surface holds the rendered text exactly as the text engine draws it,
+// and only as many rows as are drawn.
+TEST(FigureLabel, SurfaceHoldsTheEnginesGlyphsInTheRowsDrawn) {
+  CLabelScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CDTLabel& label = s.figure->m_label;
+  ASSERT_NE(label.m_pFont, nullptr);
+  label.SetText(L"12.345 mm");
+  const int w = label.m_nTextWidth, h = label.m_nTextHeight;
+  ASSERT_GT(w, 0);
+  ASSERT_GT(h, 0);
+  int sw = 0, sh = 0;
+  const std::vector<unsigned char> alpha = SurfaceAlpha(label.m_pSurface, &sw, &sh);
+  ASSERT_FALSE(alpha.empty());
+  EXPECT_EQ(sw, 256);
+  EXPECT_EQ(sh, h);  // not a whole 256-row cell for one short line
+
+  std::vector<uint32_t> expect(size_t(256) * h, 0);
+  label.m_pFont->SetTarget(expect.data(), 256, h, 256 * 4);
+  label.m_pFont->DrawText(label.m_szText, -1, 0, 0);
+  label.m_pFont->SetTarget(nullptr, 0, 0, 0);
+  int inked = 0, differ = 0;
+  for (size_t i = 0; i < expect.size(); ++i) {
+    inked += (expect[i] >> 24) != 0;
+    differ += (expect[i] >> 24) != alpha[i];
+  }
+  EXPECT_GT(inked, 50);
+  EXPECT_EQ(differ, 0);
+
+  // A shorter text re-renders into the same cells with nothing left over.
+  label.SetText(L"1");
+  const std::vector<unsigned char> after = SurfaceAlpha(label.m_pSurface, &sw, &sh);
+  int inkRight = 0;
+  for (int y = 0; y < sh; ++y)
+    for (int x = label.m_nTextWidth; x < sw; ++x) inkRight += after[size_t(y) * sw + x] != 0;
+  EXPECT_EQ(inkRight, 0);
+}
+
+// Sizes above 64 come from stored files and the ruler; the surface never
+// grows past the 256 rows a slice can show.
+TEST(FigureLabel, TallLabelTouchesAtMost256Rows) {
+  CLabelScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CDTLabel& label = s.figure->m_label;
+  label.SetText(L"Tg");
+  label.SetFontSize(400);
+  ASSERT_NE(label.m_pFont, nullptr);
+  ASSERT_GT(label.m_nTextHeight, 256);
+  int sw = 0, sh = 0;
+  const std::vector<unsigned char> alpha = SurfaceAlpha(label.m_pSurface, &sw, &sh);
+  ASSERT_FALSE(alpha.empty());
+  EXPECT_EQ(sh, 256);
+  EXPECT_EQ(sw, label.m_nCells * 256);
+  EXPECT_GT(std::count_if(alpha.begin(), alpha.end(), [](unsigned char a) { return a != 0; }), 1000);
+  EXPECT_EQ(label.m_pCells[0].m_rcSource.bottom, 256);
+  EXPECT_FLOAT_EQ(label.m_pCells[0].m_quad[3].v, 1.0f);
+  EXPECT_EQ(label.m_pCells[0].m_rcScreen.bottom - label.m_pCells[0].m_rcScreen.top, label.m_nTextHeight);
+  s.scene.Read();  // draws without touching rows that are not there
+
+  // Back to a small size: the surface shrinks with it.
+  label.SetFontSize(12);
+  label.SetText(L"Tg");
+  SurfaceAlpha(label.m_pSurface, &sw, &sh);
+  EXPECT_EQ(sh, label.m_nTextHeight);
+}
+
+TEST(FigureLabel, HitTestCoversTheTextOnly) {
+  CLabelScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CDTLabel& label = s.figure->m_label;
+  label.SetText(L"42.000 mm");
+  label.PlaceAt(100, 200);
+  const int w = label.m_nTextWidth, h = label.m_nTextHeight;
+  ASSERT_GT(w, 0);
+  const struct {
+    POINT p;
+    BOOL hit;
+  } cases[] = {{{100, 200}, TRUE},          {{100 + w - 1, 200 + h - 1}, TRUE}, {{99, 200}, FALSE},
+               {{100, 199}, FALSE},         {{100 + w, 210}, FALSE},            {{110, 200 + h}, FALSE},
+               {{100 + w + 3, 200}, FALSE}, {{96, 198}, FALSE}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.p.x << "," << c.p.y);
+    EXPECT_EQ(label.HitTest(&c.p), c.hit);
+    EXPECT_EQ(HitLabel(s.figure, &c.p), c.hit);
+  }
+}
+
+TEST(FigureLabel, MissingFontGoesThroughTheMessageFunction) {
+  CFontMessages messages;
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CTestFigure* figure = scene.AddFigure(DRAW_LINE);
+  CDTLabel& label = figure->m_label;
+  // Wine's GDI hands any unknown face name a substitute, so a size the text
+  // engine refuses stands for a font that cannot be had.
+  label.Init(&scene.m_canvas, kFace, 0xFFFFFFFF, 0);
+  EXPECT_EQ(g_fontMessages, 1);
+  EXPECT_EQ(g_lastFontMessage, L"Make sure you have the font file");
+  EXPECT_EQ(label.m_pFont, nullptr);
+  label.SetText(L"1.0");
+  EXPECT_STREQ(label.m_szText, L"1.0");
+  EXPECT_EQ(label.m_nTextWidth, 0);
+
+  // A usable size, then a refused one: the old font stays.
+  label.SetFontSize(16);
+  ASSERT_NE(label.m_pFont, nullptr);
+  FTFont* good = label.m_pFont;
+  label.SetFontSize(0);
+  EXPECT_EQ(g_fontMessages, 2);
+  EXPECT_EQ(label.m_pFont, good);
+}
+
+// A hand-placed label keeps its distance to the figure in picture pixels.
+TEST(FigureLabel, FollowingLabelKeepsItsOffsetInPicturePixels) {
+  CLabelScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CDTLabel& label = s.figure->m_label;
+  label.SetText(L"7.5");
+  CDTImage& doc = s.scene.m_document;
+  doc.m_rcBounds = {0, 0, 800, 600};
+  doc.m_fZoom = 1.0f;
+  s.figure->UpdateBounds();  // (10,10)-(50,50): centre (30,30)
+  const int w = label.m_nTextWidth, h = label.m_nTextHeight;
+
+  s.figure->m_bComplete = 0;
+  label.MoveTo(100, 100);
+  EXPECT_EQ(label.m_bFollows, 0);  // still being created
+  s.figure->m_bComplete = 1;
+  label.MoveTo(130 - w / 2, 30 - h / 2);
+  EXPECT_EQ(label.m_bFollows, 1);
+  const float gap = label.m_fOffsetX;
+  EXPECT_NEAR(gap, 100.0f, 1.0f);
+  label.PlaceAt(0, 0);  // the figure's placement no longer applies
+  EXPECT_NEAR(label.m_ptPosition.x + w * 0.5f, 130.0f, 1.0f);
+
+  doc.m_fZoom = 2.0f;
+  for (auto& handle : s.figure->m_handles) handle->SetCenter(handle->cx * 2, handle->cy * 2);
+  s.figure->UpdateBounds();  // centre (60,60) on the screen, (30,30) in the picture
+  label.UpdatePosition();
+  EXPECT_NEAR(label.m_ptPosition.x + w * 0.5f, 60.0f + 2 * gap, 1.0f);
+  EXPECT_NEAR(label.m_ptPosition.y + h * 0.5f, 60.0f, 1.0f);
+}
