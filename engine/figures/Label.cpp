@@ -100,7 +100,8 @@ void CDTLabel::Render() {
     if (SUCCEEDED(m_pSurface->LockRect(&locked, nullptr, 0))) {
       auto* bits = static_cast<unsigned char*>(locked.pBits);
       const size_t rowBytes = static_cast<size_t>(m_nCells) * kCellSize * 4;
-      for (int y = 0; y < m_nSurfaceRows; ++y) std::memset(bits + static_cast<ptrdiff_t>(y) * locked.Pitch, 0, rowBytes);
+      for (int y = 0; y < m_nSurfaceRows; ++y)
+        std::memset(bits + static_cast<ptrdiff_t>(y) * locked.Pitch, 0, rowBytes);
       m_pFont->SetTarget(static_cast<uint32_t*>(locked.pBits), m_nCells * kCellSize, m_nSurfaceRows, locked.Pitch);
       m_pFont->DrawText(m_szText, -1, 0, 0);
       m_pFont->SetTarget(nullptr, 0, 0, 0);

@@ -82,9 +82,9 @@ TEST(FigureBase, ConversionsThroughZoomOffsetAndCalibration) {
     const char* name;
     float zoom;
     double power;
-    float px, py;      // picture pixels
-    float vx, vy;      // calibrated
-    double length8;    // 8 picture pixels calibrated
+    float px, py;    // picture pixels
+    float vx, vy;    // calibrated
+    double length8;  // 8 picture pixels calibrated
   } cases[] = {
       {"zoom 0", 0.0f, 1.0, 20.0f, 20.0f, 10.0f, 10.0f, 4.0},
       {"zoom 1e-15", 1e-15f, 1.0, 20.0f, 20.0f, 10.0f, 10.0f, 4.0},

@@ -4,6 +4,8 @@
 #include <d3d9.h>
 
 #include <algorithm>
+#include <memory>
+#include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -189,8 +191,9 @@ TEST(FigureLabel, HitTestCoversTheTextOnly) {
   const struct {
     POINT p;
     BOOL hit;
-  } cases[] = {{{100, 200}, TRUE},          {{100 + w - 1, 200 + h - 1}, TRUE}, {{99, 200}, FALSE},
-               {{100, 199}, FALSE},         {{100 + w, 210}, FALSE},            {{110, 200 + h}, FALSE},
+  } cases[] = {{{100, 200}, TRUE},          {{100 + w - 1, 200 + h - 1}, TRUE},
+               {{99, 200}, FALSE},          {{100, 199}, FALSE},
+               {{100 + w, 210}, FALSE},     {{110, 200 + h}, FALSE},
                {{100 + w + 3, 200}, FALSE}, {{96, 198}, FALSE}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.p.x << "," << c.p.y);
@@ -253,4 +256,49 @@ TEST(FigureLabel, FollowingLabelKeepsItsOffsetInPicturePixels) {
   label.UpdatePosition();
   EXPECT_NEAR(label.m_ptPosition.x + w * 0.5f, 60.0f + 2 * gap, 1.0f);
   EXPECT_NEAR(label.m_ptPosition.y + h * 0.5f, 60.0f, 1.0f);
+}
+
+namespace {
+
+// Committed private memory of the process, summed over its regions (Wine
+// reports no PrivateUsage through GetProcessMemoryInfo).
+SIZE_T PrivateBytes() {
+  SIZE_T total = 0;
+  MEMORY_BASIC_INFORMATION info{};
+  const char* address = nullptr;
+  while (VirtualQuery(address, &info, sizeof info) == sizeof info) {
+    if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
+    const char* next = static_cast<const char*>(info.BaseAddress) + info.RegionSize;
+    if (next <= address) break;
+    address = next;
+  }
+  return total;
+}
+
+}  // namespace
+
+// A thousand figures with short values must fit a 32-bit program easily: a
+// label keeps only the rows it draws and its font only the glyphs it shows.
+TEST(FigureLabel, AThousandLabelsStaySmall) {
+  CFontMessages messages;
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  constexpr int kLabels = 1000;
+  std::vector<std::unique_ptr<CDTLabel>> labels;
+  labels.reserve(kLabels);
+  const SIZE_T before = PrivateBytes();
+  ASSERT_GT(before, 0u);
+  for (int i = 0; i < kLabels; ++i) {
+    labels.push_back(std::make_unique<CDTLabel>());
+    labels.back()->Init(&scene.m_canvas, kFace, 0xFFFF0000, 16);
+    ASSERT_NE(labels.back()->m_pFont, nullptr);
+    labels.back()->SetText(L"12.345 mm");
+  }
+  const SIZE_T after = PrivateBytes();
+  const double perLabel = (static_cast<double>(after) - static_cast<double>(before)) / kLabels;
+  RecordProperty("BytesPerLabel", static_cast<int>(perLabel));
+  std::printf("bytes per label: %.0f\n", perLabel);
+  EXPECT_LT(perLabel, 128.0 * 1024);
+  for (auto& label : labels) label->ReleaseDeviceObjects();
+  EXPECT_EQ(scene.m_canvas.m_fontFactory.FontCount(), 0);
 }
