@@ -7,6 +7,7 @@
 #include <memory>
 #include <cstdio>
 #include <cwchar>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -301,4 +302,70 @@ TEST(FigureLabel, AThousandLabelsStaySmall) {
   EXPECT_LT(perLabel, 128.0 * 1024);
   for (auto& label : labels) label->ReleaseDeviceObjects();
   EXPECT_EQ(scene.m_canvas.m_fontFactory.FontCount(), 0);
+}
+
+namespace {
+
+// A figure that shows only its label.
+class CLabelFigure : public CTestFigure {
+ public:
+  int Draw() override { return m_label.Draw(); }
+};
+
+bool WriteFaceFile(const wchar_t* face, const char* path) {
+  HDC dc = GetDC(nullptr);
+  HFONT font = CreateFontW(0, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+  HGDIOBJ old = SelectObject(dc, font);
+  const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
+  std::vector<char> data(size == GDI_ERROR ? 0 : size);
+  const bool ok = size != GDI_ERROR && GetFontData(dc, 0, 0, data.data(), size) == size;
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  if (ok) std::ofstream(path, std::ios::binary).write(data.data(), std::streamsize(data.size()));
+  return ok;
+}
+
+}  // namespace
+
+// Writes the drawn label for the Python check, which renders the same face
+// with FreeType and composites text over box over background with PIL.
+TEST(FigureLabel, WritesTheDrawnLabelForTheFreeTypeComparison) {
+  CFontMessages messages;
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  ASSERT_TRUE(WriteFaceFile(kFace, "label_face.ttf"));
+  scene.m_canvas.m_clrBackground = 0xFF808080;
+  auto* figure = new CLabelFigure();
+  RECT rc{10, 10, 50, 50};
+  ASSERT_TRUE(SUCCEEDED(figure->Create(&scene.m_canvas, &scene.m_document, L"label", &rc)));
+  const DWORD textColour = 0xFF20C040, boxColour = 0x80204060;
+  CDTLabel& label = figure->m_label;
+  label.Init(&scene.m_canvas, kFace, textColour, 20);
+  label.Attach(figure);
+  label.SetBackgroundColor(boxColour);
+  const wchar_t text[] = L"Area 12.345 mm\u00B2 Wave";
+  label.SetText(text);
+  label.PlaceAt(50, 60);
+  const int w = label.m_nTextWidth, h = label.m_nTextHeight;
+  ASSERT_GT(w, 0);
+  const CReadBack frame = scene.Read();
+  ASSERT_GE(frame.width, 50 + w);
+  std::vector<unsigned char> rgb;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t p = frame.At(50 + x, 60 + y);
+      rgb.push_back(static_cast<unsigned char>(p >> 16));
+      rgb.push_back(static_cast<unsigned char>(p >> 8));
+      rgb.push_back(static_cast<unsigned char>(p));
+    }
+  std::ofstream("label_frame.bin", std::ios::binary)
+      .write(reinterpret_cast<const char*>(rgb.data()), std::streamsize(rgb.size()));
+  FILE* info = std::fopen("label_case.txt", "w");
+  ASSERT_NE(info, nullptr);
+  std::fprintf(info, "label_face.ttf 20 %d %d %lu %lu %lu", w, h, static_cast<unsigned long>(textColour),
+               static_cast<unsigned long>(boxColour), static_cast<unsigned long>(scene.m_canvas.m_clrBackground));
+  for (const wchar_t* c = text; *c; ++c) std::fprintf(info, " %d", int(*c));
+  std::fprintf(info, "\n");
+  std::fclose(info);
 }
