@@ -362,3 +362,112 @@ TEST(FigureBase, PrecisionFormatClampsDigits) {
     EXPECT_STREQ(scene.m_canvas.GetValueFormat(), c.format);
   }
 }
+
+namespace {
+
+// Counts the style hooks and draws its handles.
+class CHookFigure : public CTestFigure {
+ public:
+  explicit CHookFigure(int type = DRAW_LINE) : CTestFigure(type) {}
+  void OnLineColorChanged() override { ++m_nHooks[0]; }
+  void OnPenWeightChanged() override { ++m_nHooks[1]; }
+  void OnLineCapChanged() override { ++m_nHooks[2]; }
+  void OnSolidChanged() override { ++m_nHooks[3]; }
+  void OnTextColorChanged() override { ++m_nHooks[4]; }
+  int Draw() override {
+    for (size_t i = 0; i < m_handles.size(); ++i)
+      DrawHandle(m_handles[i].get(), static_cast<int>(i) == m_nSelectedHandle);
+    return 0;
+  }
+  int m_nHooks[5]{};
+};
+
+}  // namespace
+
+TEST(FigureBase, StyleSettersCallTheirHooksOnlyWhenAttached) {
+  CHookFigure detached;
+  detached.SetLineColor(0xFF010101, TRUE);
+  detached.SetPenWeight(5, TRUE);
+  detached.SetLineCap(2, TRUE);
+  detached.SetSolid(0, TRUE);
+  detached.SetTextColor(0xFF020202, TRUE);
+  for (int hook : detached.m_nHooks) EXPECT_EQ(hook, 0);
+  EXPECT_EQ(detached.m_clrLine, 0xFF010101u);
+  EXPECT_EQ(detached.m_nPenWeight, 5);
+  EXPECT_EQ(detached.m_nLineCap, 2);
+  EXPECT_EQ(detached.m_bSolid, 0);
+  EXPECT_EQ(detached.m_label.m_clrText, 0xFF020202u);  // the label hears it even so
+
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  auto* figure = new CHookFigure();
+  RECT rc{10, 10, 50, 50};
+  ASSERT_TRUE(SUCCEEDED(figure->Create(&scene.m_canvas, &scene.m_document, L"figure", &rc)));
+  figure->SetLineColor(0xFF010101, TRUE);
+  figure->SetLineColor(0xFF010101, TRUE);  // unchanged: nothing
+  figure->SetPenWeight(5, FALSE);
+  figure->SetLineCap(2, FALSE);
+  figure->SetSolid(0, FALSE);
+  figure->SetTextColor(0xFF020202, FALSE);
+  for (int hook : figure->m_nHooks) EXPECT_EQ(hook, 1);
+}
+
+TEST(FigureBase, HandlesAreDrawnWhiteInABlackOrBlueFrame) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  auto* figure = new CHookFigure();
+  RECT rc{10, 10, 50, 50};
+  figure->AddHandle(100.0f, 100.0f);
+  figure->AddHandle(200.0f, 100.0f)->SetMarked(1);
+  figure->AddHandle(300.0f, 100.0f);
+  figure->m_nSelectedHandle = 2;
+  ASSERT_TRUE(SUCCEEDED(figure->Create(&scene.m_canvas, &scene.m_document, L"figure", &rc)));
+  scene.m_canvas.m_clrBackground = 0xFF808080;
+  const CReadBack frame = scene.Read();
+  ASSERT_GT(frame.width, 310);
+  // Square edges at centre +-3, the frame one pixel outside; the inside untouched.
+  EXPECT_EQ(frame.At(100, 97), 0xFFFFFFu);
+  EXPECT_EQ(frame.At(100, 96), 0x000000u);
+  EXPECT_EQ(frame.At(100, 100), 0x808080u);
+  EXPECT_EQ(frame.At(200, 97), 0x00FF00u);  // marked
+  EXPECT_EQ(frame.At(200, 96), 0x000000u);
+  EXPECT_EQ(frame.At(300, 97), 0xFFFFFFu);
+  EXPECT_EQ(frame.At(300, 96), 0x0000FFu);  // selected
+  EXPECT_EQ(frame.At(300, 94), 0x808080u);
+}
+
+TEST(FigureBase, SetVertexPixelMovesTheHandleAndTheMagnifier) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CTestFigure* figure = scene.AddFigure(DRAW_LINE);
+  CDTImage& doc = scene.m_document;
+  doc.m_rcBounds = {10, 20, 810, 620};
+  doc.m_fZoom = 2.0f;
+  figure->SetVertexPixel(1, 15.0f, 5.0f);
+  EXPECT_EQ(figure->m_handles[1]->cx, 40.0f);
+  EXPECT_EQ(figure->m_handles[1]->cy, 30.0f);
+  EXPECT_EQ(figure->m_rcBounds.right, 40);
+  EXPECT_EQ(scene.m_canvas.m_magnifier.m_pt.x, 40);
+  EXPECT_EQ(scene.m_canvas.m_magnifier.m_pt.y, 30);
+  figure->SetVertexPixel(2, 1.0f, 1.0f);  // no such handle: nothing
+  EXPECT_EQ(figure->m_handles.size(), 2u);
+}
+
+TEST(FigureBase, ConstructorFromAPointAndFontFace) {
+  CDTDraw* figure = new CTestFigure();
+  delete figure;
+  struct CPointFigure : CDTDraw {
+    explicit CPointFigure(POINT p) : CDTDraw(p) {}
+    int Draw() override { return 0; }
+  } fromPoint(POINT{12, -7});
+  EXPECT_EQ(fromPoint.m_bSolid, 0);
+  EXPECT_EQ(fromPoint.m_ptPress.x, 12);
+  ASSERT_EQ(fromPoint.m_vertices.size(), 1u);
+  EXPECT_EQ(fromPoint.m_vertices[0].y, -7.0f);
+  EXPECT_EQ(fromPoint.m_label.m_pFigure, nullptr);
+  fromPoint.SetFontFace(L"DejaVu Sans");
+  fromPoint.SetFontFace(L"Liberation Sans");
+  EXPECT_STREQ(fromPoint.m_pszFontFace, L"Liberation Sans");
+  fromPoint.SetFontFace(nullptr);
+  EXPECT_EQ(fromPoint.m_pszFontFace, nullptr);
+}

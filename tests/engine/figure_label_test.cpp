@@ -369,3 +369,39 @@ TEST(FigureLabel, WritesTheDrawnLabelForTheFreeTypeComparison) {
   std::fprintf(info, "\n");
   std::fclose(info);
 }
+
+// Without the background neither box nor border is drawn; the text still is.
+TEST(FigureLabel, NoBackgroundMeansNoBorder) {
+  CFontMessages messages;
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  scene.m_canvas.m_clrBackground = 0xFF808080;
+  auto* figure = new CLabelFigure();
+  RECT rc{10, 10, 50, 50};
+  ASSERT_TRUE(SUCCEEDED(figure->Create(&scene.m_canvas, &scene.m_document, L"label", &rc)));
+  CDTLabel& label = figure->m_label;
+  label.Init(&scene.m_canvas, kFace, 0xFFFFFFFF, 20);
+  label.Attach(figure);
+  label.SetBackgroundColor(0xFF000000);
+  label.SetText(L"8");
+  label.PlaceAt(100, 100);
+  const int right = 100 + label.m_nTextWidth + 4, bottom = 100 + label.m_nTextHeight + 1;
+  CReadBack frame = scene.Read();
+  EXPECT_EQ(frame.At(97, 99), 0x000000u);      // inside the box
+  EXPECT_EQ(frame.At(95, 99), 0xFFFFFFu);      // border on the left edge
+  EXPECT_EQ(frame.At(97, bottom), 0xFFFFFFu);  // border on the bottom edge
+  EXPECT_EQ(frame.At(right + 2, 99), 0x808080u);
+  label.SetBorder(FALSE);
+  frame = scene.Read();
+  EXPECT_EQ(frame.At(95, 99), 0x000000u);
+  label.SetBackground(FALSE);
+  label.SetBorder(TRUE);
+  frame = scene.Read();
+  EXPECT_EQ(frame.At(97, 99), 0x808080u);
+  EXPECT_EQ(frame.At(95, 99), 0x808080u);
+  EXPECT_EQ(frame.At(97, bottom), 0x808080u);
+  int white = 0;
+  for (int y = 100; y < 100 + label.m_nTextHeight; ++y)
+    for (int x = 100; x < 100 + label.m_nTextWidth; ++x) white += frame.At(x, y) == 0xFFFFFFu;
+  EXPECT_GT(white, 10);
+}
