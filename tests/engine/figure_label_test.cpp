@@ -405,3 +405,25 @@ TEST(FigureLabel, NoBackgroundMeansNoBorder) {
     for (int x = 100; x < 100 + label.m_nTextWidth; ++x) white += frame.At(x, y) == 0xFFFFFFu;
   EXPECT_GT(white, 10);
 }
+
+// The figure places its label below its box, the ruler above its middle.
+TEST(FigureLabel, FigurePlacesItsLabelOnFontSizeChanges) {
+  CLabelScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CTestFigure* figure = s.figure;
+  figure->UpdateBounds();  // (10,10)-(50,50)
+  CDTLabel& label = figure->m_label;
+  label.SetText(L"3.000 mm");
+  figure->PlaceLabel();
+  EXPECT_EQ(label.m_ptPosition.x, (60 - label.m_nTextWidth) / 2);
+  EXPECT_EQ(label.m_ptPosition.y, 50 + label.m_nTextHeight / 2);
+
+  figure->SetFontSize(30, FALSE);
+  EXPECT_EQ(label.m_nFontSize, 30);
+  EXPECT_EQ(label.m_ptPosition.x, (60 - label.m_nTextWidth) / 2);
+  EXPECT_EQ(label.m_ptPosition.y, 50 + label.m_nTextHeight / 2);
+
+  figure->m_nType = DRAW_RULER;
+  figure->SetFontSize(24, FALSE);
+  EXPECT_EQ(label.m_ptPosition.y, 30 - label.m_nTextHeight - 5);
+}
