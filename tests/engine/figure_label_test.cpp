@@ -427,3 +427,34 @@ TEST(FigureLabel, FigurePlacesItsLabelOnFontSizeChanges) {
   figure->SetFontSize(24, FALSE);
   EXPECT_EQ(label.m_ptPosition.y, 30 - label.m_nTextHeight - 5);
 }
+
+// Exactly 256 pixels fit one cell; one more pixel needs a second, narrow one.
+TEST(FigureLabel, CellsSplitAt256Pixels) {
+  CLabelScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CDTLabel& label = s.figure->m_label;
+  ASSERT_NE(label.m_pFont, nullptr);
+  // Strings of two glyphs without kerning between them, searched for the widths.
+  std::wstring exact, over;
+  for (int a = 0; a < 80 && (exact.empty() || over.empty()); ++a)
+    for (int b = 0; b < 80; ++b) {
+      const std::wstring text = std::wstring(size_t(a), L'1') + std::wstring(size_t(b), L'l');
+      if (text.empty()) continue;
+      int w = 0, h = 0;
+      label.m_pFont->MeasureText(text.c_str(), -1, &w, &h);
+      if (w == 256 && exact.empty()) exact = text;
+      if (w == 257 && over.empty()) over = text;
+    }
+  if (exact.empty() || over.empty()) GTEST_SKIP() << "no strings 256 and 257 pixels wide in this face";
+  label.SetText(exact.c_str());
+  EXPECT_EQ(label.m_nCells, 1);
+  EXPECT_FLOAT_EQ(label.m_pCells[0].m_quad[3].u, 1.0f);
+  label.SetText(over.c_str());
+  ASSERT_EQ(label.m_nCells, 2);
+  EXPECT_EQ(label.m_pCells[1].m_rcSource.left, 256);
+  EXPECT_EQ(label.m_pCells[1].m_rcSource.right, 257);
+  EXPECT_FLOAT_EQ(label.m_pCells[1].m_quad[3].u, 1.0f / 256);
+  int sw = 0, sh = 0;
+  SurfaceAlpha(label.m_pSurface, &sw, &sh);
+  EXPECT_EQ(sw, 512);
+}
