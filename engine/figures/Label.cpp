@@ -27,6 +27,8 @@ FontMessageFunction SetFontMessageFunction(FontMessageFunction function) {
   return previous;
 }
 
+void ShowFontMissingMessage() { g_fontMessage(kFontMissing); }
+
 CDTLabel::CDTLabel() {
   for (ColorVertex& v : m_box) v = {0.0f, 0.0f, 0.0f, 1.0f, 0x80000000};
 }
@@ -36,7 +38,7 @@ CDTLabel::~CDTLabel() { ReleaseDeviceObjects(); }
 FTFont* CDTLabel::ObtainFont(const wchar_t* face, int size) {
   if (!m_pCanvas) return nullptr;
   FTFont* font = m_pCanvas->m_fontFactory.CreateFaceFont(face, size, 0, 0, false);
-  if (!font) g_fontMessage(kFontMissing);
+  if (!font) ShowFontMissingMessage();
   return font;
 }
 

@@ -18,6 +18,9 @@ class FTFont;
 typedef void (*FontMessageFunction)(const wchar_t* text);
 // Returns the previous function; null restores the message box.
 FontMessageFunction SetFontMessageFunction(FontMessageFunction function);
+// "Make sure you have the font file", through the function above; for every
+// figure that cannot get its font.
+void ShowFontMissingMessage();
 
 class CDTLabel {
  public:
