@@ -1,6 +1,6 @@
 # Imported targets for the static third-party libraries (see tools/build-deps.sh).
-if(NOT EXISTS "${MEASURE_DEPS_PREFIX}/lib/libpng.a")
-  message(FATAL_ERROR "Third-party libraries not found in ${MEASURE_DEPS_PREFIX}: run tools/setup.sh first.")
+if(NOT EXISTS "${MEASURE_DEPS_DIR}/complete" OR NOT EXISTS "${MEASURE_DEPS_PREFIX}/lib/libpng.a")
+  message(FATAL_ERROR "No complete build of the third-party libraries in ${MEASURE_DEPS_DIR}: run tools/setup.sh first.")
 endif()
 
 function(measure_import_library name file)

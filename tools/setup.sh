@@ -49,4 +49,4 @@ if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   fi
 fi
 
-"$here/build-deps.sh" "$DEPS_CACHE"
+"$here/build-deps.sh" "$DEPS_CACHE" >/dev/null
