@@ -200,6 +200,10 @@ int main() {
   const double addedSet = (static_cast<double>(WorkingSet()) - static_cast<double>(setBefore)) / 1048576.0;
 
   const double withFigures = BestMs(3, repaints) / draws;
+  // Where the time goes: the lines without their labels.
+  for (CDTLine* f : figures) f->m_bShowResult = 0;
+  const double unlabelled = BestMs(3, repaints) / draws;
+  for (CDTLine* f : figures) f->m_bShowResult = 1;
 
   CBatch batch;
   if (!batch.Build(canvas.m_pDevice, figures)) {
@@ -214,6 +218,7 @@ int main() {
 
   // Dragging a vertex of a long polyline, alone on the picture.
   for (CDTLine* f : figures) f->m_bVisible = 0;
+  const double aloneAgain = BestMs(3, repaints) / draws;
   auto* poly = new CDTLine();
   for (int i = 0; i < 200; ++i) poly->m_vertices.push_back({100.0f + i * 8.5f, 500.0f + 200.0f * std::sin(i * 0.2f)});
   poly->m_nPenWeight = 8;
@@ -223,6 +228,7 @@ int main() {
     std::printf("error: the polyline was not made\n");
     return 1;
   }
+  const double polyFrame = BestMs(3, repaints) / draws;
   const int vertexHandle = 200;  // vertex 100
   const POINT press{static_cast<LONG>(poly->m_handles[vertexHandle]->cx),
                     static_cast<LONG>(poly->m_handles[vertexHandle]->cy)};
@@ -238,15 +244,17 @@ int main() {
                              }) /
                       moves;
 
-  std::printf("figures_repaint_picture_alone: %.3f ms\n", alone);
+  std::printf("figures_repaint_picture_alone: %.3f ms\n", std::min(alone, aloneAgain));
   std::printf("figures_repaint_1000_lines: %.3f ms\n", withFigures);
   std::printf("figures_frame_rate_1000_lines: %.1f frames/s\n", 1000.0 / withFigures);
+  std::printf("figures_repaint_1000_lines_unlabelled: %.3f ms\n", unlabelled);
   std::printf("figures_batched_peer_1000_lines: %.3f ms\n", peer);
-  std::printf("figures_repaint_1000_lines_vs_picture_alone: %.2f x\n", withFigures / alone);
+  std::printf("figures_repaint_1000_lines_vs_picture_alone: %.2f x\n", withFigures / std::min(alone, aloneAgain));
   std::printf("figures_repaint_1000_lines_vs_batched_peer: %.2f x\n", withFigures / peer);
   std::printf("figures_1000_lines_private_bytes: %.1f MB\n", addedPrivate);
   std::printf("figures_1000_lines_working_set: %.1f MB\n", addedSet);
   std::printf("figures_drag_vertex_200_pen8: %.3f ms\n", drag);
+  std::printf("figures_repaint_polyline_200_pen8: %.3f ms\n", polyFrame);
 
   canvas.DetachElement(&doc);
   canvas.DestroyWindow();

@@ -50,6 +50,7 @@ void CDTLabel::Init(CDirectUI* canvas, const wchar_t* face, DWORD textColour, in
   m_strFontFace = face ? face : L"";
   if (m_pFont && m_pCanvas) m_pCanvas->m_fontFactory.ReleaseFont(m_pFont);
   m_pFont = nullptr;
+  m_bRendered = false;
   if (m_pCanvas) m_pFont = ObtainFont(m_strFontFace.c_str(), m_nFontSize);
 }
 
@@ -60,14 +61,19 @@ void CDTLabel::Attach(CDTDraw* figure) {
 
 void CDTLabel::SetText(const wchar_t* text) {
   if (!text) return;
-  std::memset(m_szText, 0, sizeof m_szText);
   const size_t length = std::min<size_t>(std::wcslen(text), 255);
+  // A figure measures on every mouse move: the same text in the same font is not drawn again.
+  if (m_bRendered && m_pFont && (m_pSurface || m_nCells == 0) && m_szText[length] == 0 &&
+      std::wmemcmp(m_szText, text, length) == 0)
+    return;
+  std::memset(m_szText, 0, sizeof m_szText);
   std::wmemcpy(m_szText, text, length);
   if (!m_pFont) return;
   Render();
 }
 
 void CDTLabel::Render() {
+  m_bRendered = true;
   m_pFont->MeasureText(m_szText, -1, &m_nTextWidth, &m_nTextHeight);
   m_nTextWidth = std::max(0, m_nTextWidth);
   m_nTextHeight = std::max(0, m_nTextHeight);
@@ -235,7 +241,10 @@ int CDTLabel::Draw() {
   if (!m_pCanvas || !m_pCanvas->m_pDevice) return 0;
   IDirect3DDevice9* device = m_pCanvas->m_pDevice;
   if (m_bBackground) {
+    // Colour and alpha from the box's vertices, whatever the last draw left on the stage.
     device->SetTexture(0, nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
     device->SetFVF(kColorVertexFormat);
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, m_box, sizeof(ColorVertex));
     if (m_bBorder) device->DrawPrimitiveUP(D3DPT_LINESTRIP, 4, m_box + 4, sizeof(ColorVertex));
@@ -248,8 +257,12 @@ int CDTLabel::Draw() {
   for (int i = 0; i < m_nCells; ++i) {
     win32::CComPtr<IDirect3DSurface9> staging;
     if (FAILED(m_pCanvas->m_pStaging->GetSurfaceLevel(0, &staging))) break;
-    device->UpdateSurface(m_pCanvas->m_pBlack, nullptr, staging, nullptr);
     const RECT& source = m_pCells[i].m_rcSource;
+    // Blank only what the quad can sample: the slice and one texel beyond it.
+    const RECT blank{0, 0, std::min<LONG>(kCellSize, source.right - source.left + 1),
+                     std::min<LONG>(kCellSize, source.bottom - source.top + 1)};
+    const POINT corner{0, 0};
+    device->UpdateSurface(m_pCanvas->m_pBlack, &blank, staging, &corner);
     if (source.right > source.left && source.bottom > source.top) {
       const POINT origin{0, 0};
       device->UpdateSurface(m_pSurface, &source, staging, &origin);
@@ -269,4 +282,5 @@ void CDTLabel::ReleaseDeviceObjects() {
   m_nCells = 0;
   if (m_pFont && m_pCanvas) m_pCanvas->m_fontFactory.ReleaseFont(m_pFont);
   m_pFont = nullptr;
+  m_bRendered = false;
 }

@@ -83,6 +83,7 @@ class CDTLabel {
   int m_bBorder = 1;
 
  private:
+  bool m_bRendered = false;  // the surface shows m_szText in m_pFont
   FTFont* ObtainFont(const wchar_t* face, int size);
   void Render();
   void Layout();

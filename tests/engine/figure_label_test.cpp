@@ -338,6 +338,7 @@ TEST(FigureLabel, WritesTheDrawnLabelForTheFreeTypeComparison) {
   ASSERT_TRUE(scene.Ready());
   ASSERT_TRUE(WriteFaceFile(kFace, "label_face.ttf"));
   scene.m_canvas.m_clrBackground = 0xFF808080;
+  scene.m_document.m_pRuler->m_bVisible = 0;  // its own label would overlap
   auto* figure = new CLabelFigure();
   RECT rc{10, 10, 50, 50};
   ASSERT_TRUE(SUCCEEDED(figure->Create(&scene.m_canvas, &scene.m_document, L"label", &rc)));
@@ -460,4 +461,35 @@ TEST(FigureLabel, CellsSplitAt256Pixels) {
   int sw = 0, sh = 0;
   SurfaceAlpha(label.m_pSurface, &sw, &sh);
   EXPECT_EQ(sw, 512);
+}
+
+// A box drawn after another label's text takes its alpha from its own
+// vertices, not from the stage the text left behind.
+TEST(FigureLabel, SecondBoxIsBlendedLikeTheFirst) {
+  CFontMessages messages;
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  scene.m_canvas.m_clrBackground = 0xFF808080;
+  scene.m_document.m_pRuler->m_bVisible = 0;
+  CLabelFigure* figures[2] = {new CLabelFigure(), new CLabelFigure()};
+  const POINT at[2] = {{40, 40}, {40, 120}};
+  for (int i = 0; i < 2; ++i) {
+    RECT rc{10, 10, 50, 50};
+    ASSERT_TRUE(SUCCEEDED(figures[i]->Create(&scene.m_canvas, &scene.m_document, L"label", &rc)));
+    CDTLabel& label = figures[i]->m_label;
+    label.Init(&scene.m_canvas, kFace, 0xFFFFFFFF, 20);
+    label.Attach(figures[i]);
+    label.SetBackgroundColor(0x80204060);
+    label.SetText(L"12.5 mm");
+    label.PlaceAt(at[i].x, at[i].y);
+  }
+  const CReadBack frame = scene.Read();
+  // Half of 0x204060 over 0x808080, just inside each box's top-left corner.
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    const uint32_t p = frame.At(at[i].x - 3, at[i].y - 1);
+    EXPECT_NEAR(static_cast<int>(p >> 16), 0x50, 2);
+    EXPECT_NEAR(static_cast<int>((p >> 8) & 0xFF), 0x60, 2);
+    EXPECT_NEAR(static_cast<int>(p & 0xFF), 0x70, 2);
+  }
 }
