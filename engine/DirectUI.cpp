@@ -237,7 +237,9 @@ void CDirectUI::SetAntialias(BOOL on) {
 }
 
 const wchar_t* CDirectUI::GetValueFormat() {
-  std::swprintf(m_szValueFormat, 16, L"%%.%df", m_nDecimalPrecision);
+  // The settings allow 0 to 10 digits; anything else would make a bad format.
+  const int digits = m_nDecimalPrecision < 0 ? 0 : (m_nDecimalPrecision > 10 ? 10 : m_nDecimalPrecision);
+  std::swprintf(m_szValueFormat, 16, L"%%.%df", digits);
   return m_szValueFormat;
 }
 
@@ -314,8 +316,10 @@ LRESULT CDirectUI::OnMouseMoveMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 }
 
 LRESULT CDirectUI::OnLButtonDownMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  if (!m_pActiveImage) return 0;
   POINT p{SignedX(lParam), SignedY(lParam)};
+  m_bLButtonDown = 1;
+  m_ptLButtonDown = p;
+  if (!m_pActiveImage) return 0;
   if (m_nTool == DRAW_PAN || (wParam & MK_CONTROL)) {
     m_pActiveImage->OnLButtonDown(static_cast<UINT>(wParam), &p);
     Repaint();
@@ -324,6 +328,7 @@ LRESULT CDirectUI::OnLButtonDownMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL
 }
 
 LRESULT CDirectUI::OnLButtonUpMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  m_bLButtonDown = 0;
   if (!m_pActiveImage) return 0;
   POINT p{SignedX(lParam), SignedY(lParam)};
   if (m_pCaptured) m_pCaptured->OnLButtonUp(static_cast<UINT>(wParam), &p);

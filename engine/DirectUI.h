@@ -14,6 +14,7 @@
 #include "engine/MeasureObserver.h"
 #include "engine/Types.h"
 #include "engine/overlays/Overlays.h"
+#include "engine/text/FTFontFactory.h"
 #include "win32/ComPtr.h"
 #include "win32/Window.h"
 
@@ -142,6 +143,8 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   CDTImage* m_pActiveImage = nullptr;
   int m_bMouseCaptured = 0;
   CDTElement* m_pCaptured = nullptr;
+  int m_bLButtonDown = 0;
+  POINT m_ptLButtonDown{};  // where the left button last went down
   CDTElement* m_pHovered = nullptr;
   int m_bSolid = 1;
   int m_nPenWeight = 4;
@@ -160,6 +163,7 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   int m_bClipartFixed = 1;
   wchar_t* m_pszClipartFile = nullptr;
   std::wstring m_strFontFace;
+  FTFontFactory m_fontFactory;  // fonts of labels and text boxes
   wchar_t m_szNewText[256]{};
   int m_nFontSize = 16;
   int m_nLineCap = 0;

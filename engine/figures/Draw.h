@@ -1,10 +1,11 @@
-// Placeholder for the figure base: the fields and operations the canvas, its
-// commands and the document call, with the plainest behaviour. The real
-// figure base (handles, drawing, mouse editing, labels) replaces it.
+// The base of every figure a document holds: type and style, the defining
+// points as vertices (picture pixels) and as handles (window pixels), the
+// measurement label and value text, and the editing most figures share.
 #pragma once
 
 #include <guiddef.h>
 
+#include <memory>
 #include <vector>
 
 #include "engine/Element.h"
@@ -18,21 +19,56 @@ struct PointF {
   float y;
 };
 
+// A draggable square around one defining point, in window pixels.
+struct FigureHandle {
+  FigureHandle(float x, float y);
+  // Re-lays the square around the new centre.
+  void SetCenter(float x, float y);
+  void SetMarked(int marked);
+
+  ColorVertex square[5];
+  float cx;
+  float cy;
+  int tag = 1;
+  int marked = 0;
+};
+
 class CDTDraw : public CDTElement {
  public:
-  CDTDraw() { m_pLabel = &m_label; }
+  CDTDraw();
+  explicit CDTDraw(POINT point);
   ~CDTDraw() override;
 
-  int ReleaseDeviceObjects() override { return 0; }
+  int ReleaseDeviceObjects() override;
+  int OnFontFaceChanged() override;
+  int OnLButtonDown(UINT flags, const POINT* point) override;
+  int OnLButtonUp(UINT flags, const POINT* point) override;
+  int OnMouseMove(UINT flags, const POINT* point) override;
+  int OnMouseEnter(UINT flags, const POINT* point) override;
+  int OnMouseLeave(UINT flags, const POINT* point) override;
 
-  // The document's picture moved or zoomed: handles follow the vertices.
-  virtual void Reposition(float dx, float dy, BOOL zoomChanged);
-  // Vertices from the handles (picture pixels), then the value.
-  virtual void Measure();
+  virtual void UpdateBounds();
+  virtual void OnVertexMoved(int /*index*/) {}
+  virtual void MoveBy(float /*dx*/, float /*dy*/) {}
+  // The document's picture moved on the screen or its zoom changed.
+  virtual void Reposition(float /*dx*/, float /*dy*/, BOOL /*zoomChanged*/) {}
+  // Vertices from the handles, then the value, its text and the label.
+  virtual void Measure() {}
+  virtual void BuildHandles() {}
+  virtual void SetVertexScreen(int index, float x, float y);
   virtual int SetFontSize(int size, BOOL repaint);
   virtual void SetTextBackgroundColor(DWORD argb, BOOL repaint);
   virtual void SetTextBackground(BOOL on, BOOL repaint);
   virtual void SetTextBorder(BOOL on, BOOL repaint);
+  // Figures without a value leave the buffer as it was.
+  virtual void FormatValue(wchar_t* /*buffer*/, int /*length*/) {}
+  virtual void SetVertices(const std::vector<PointF>& /*points*/) {}
+  virtual void OnLineColorChanged() {}
+  virtual void OnPenWeightChanged() {}
+  virtual void OnSolidChanged() {}
+  virtual void OnTextColorChanged() {}
+  virtual void Unused() {}
+  virtual void OnLineCapChanged() {}
 
   void SetLineColor(DWORD argb, BOOL repaint);
   void SetPenWeight(int weight, BOOL repaint);
@@ -40,10 +76,26 @@ class CDTDraw : public CDTElement {
   void SetSolid(BOOL solid, BOOL repaint);
   void SetTextColor(DWORD argb, BOOL repaint);
 
-  void SetVertexScreen(int index, float x, float y);
-  void UpdateBounds();
+  void SetFontFace(const wchar_t* face);
+  void AppendVertex(float x, float y);
+  // Appends a handle at a window position; the figure owns it.
+  FigureHandle* AddHandle(float x, float y);
+  void AttachToDocument(CDTImage* document);
+  void PlaceLabel();
   void ScreenToPixel(float sx, float sy, float* px, float* py) const;
   void PixelToScreen(float px, float py, float* sx, float* sy) const;
+  void GetVertexPixel(int index, float* x, float* y) const;
+  void GetVertexValue(int index, float* x, float* y) const;
+  void SetVertexPixel(int index, float x, float y);
+  // A length in picture pixels in calibrated units.
+  double CalibratedLength(double pixels) const;
+  int HitHandle(const POINT* point) const;
+  bool IsFarFromPrevious(int index, const POINT* point) const;
+  void FinishCreation();
+  void ConstrainToAxis(float* x, float* y, const POINT* mouse) const;
+  void DrawHandle(const FigureHandle* handle, bool selected) const;
+  void NudgeBy(float dx, float dy);
+  void SelectNextHandle();
   CDTImage* Document() const;
 
   int m_nType = DRAW_RULER;
@@ -55,14 +107,23 @@ class CDTDraw : public CDTElement {
   int m_nLineCap = 0;
   int m_nFontSize = 16;
   DWORD m_clrText = 0xFF0000FF;
+  wchar_t* m_pszFontFace = nullptr;
   int m_bComplete = 0;
+  int m_bWholeDrag = 0;
   int m_nSelectedHandle = -1;
+  int m_nWorkingIndex = -1;
+  POINT m_ptPress{};
   std::vector<PointF> m_vertices;  // picture pixels
-  std::vector<PointF> m_handles;   // window pixels
+  std::vector<std::unique_ptr<FigureHandle>> m_handles;
+  std::vector<PointF> m_outline;  // screen points of the drawn geometry
+  PointF m_dragAnchor{};
   CDTLabel m_label;
   wchar_t m_szValue[256]{};
   GUID m_guid{};
 
  protected:
   void AfterStyleChange(BOOL repaint);
+  void MoveHandlesBy(float dx, float dy);
+  // Records an undo snapshot of the document, except for the ruler.
+  void RecordHistory();
 };

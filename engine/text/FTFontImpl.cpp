@@ -21,7 +21,7 @@ constexpr int kMaxPixelSize = 4096;
 
 FTFontImpl::FTFontImpl(FT_Library library, const unsigned char* data, int byteCount, int size, int secondSize,
                        int styleValue, bool styleFlag)
-    : m_memoryData(data), m_memoryBytes(byteCount), m_library(library), m_glyphs(kGlyphTableSize, nullptr) {
+    : m_memoryData(data), m_memoryBytes(byteCount), m_library(library) {
   m_description.size = size;
   m_description.secondSize = secondSize;
   m_description.styleValue = styleValue;
@@ -29,7 +29,10 @@ FTFontImpl::FTFontImpl(FT_Library library, const unsigned char* data, int byteCo
 }
 
 FTFontImpl::~FTFontImpl() {
-  for (GlyphEntry* entry : m_glyphs) delete entry;
+  for (auto& page : m_glyphPages) {
+    if (!page) continue;
+    for (unsigned i = 0; i < kGlyphPageSize; ++i) delete page[i];
+  }
   if (m_face) FT_Done_Face(m_face);
 }
 
@@ -87,7 +90,9 @@ void FTFontImpl::GetDescription(FontDescription* out) {
 
 GlyphEntry* FTFontImpl::GetGlyph(unsigned code) {
   if (code >= kGlyphTableSize || !m_face) return nullptr;
-  GlyphEntry*& entry = m_glyphs[code];
+  std::unique_ptr<GlyphEntry*[]>& page = m_glyphPages[code / kGlyphPageSize];
+  if (!page) page.reset(new GlyphEntry*[kGlyphPageSize]());
+  GlyphEntry*& entry = page[code % kGlyphPageSize];
   if (!entry) {
     entry = new GlyphEntry;
     entry->code = static_cast<uint16_t>(code);

@@ -3,6 +3,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@
 class FTFontImpl : public FTFont {
  public:
   static constexpr unsigned kGlyphTableSize = 0xFFFF;
+  // The table is kept in pages made on first use: a label shows a few dozen
+  // characters, and thousands of fonts may live at once.
+  static constexpr unsigned kGlyphPageSize = 256;
+  static constexpr unsigned kGlyphPageCount = (kGlyphTableSize + kGlyphPageSize - 1) / kGlyphPageSize;
 
   // Face from bytes that stay owned by the caller while the font lives.
   FTFontImpl(FT_Library library, const unsigned char* data, int byteCount, int size, int secondSize, int styleValue,
@@ -82,7 +87,7 @@ class FTFontImpl : public FTFont {
   int m_emboldenWidth = 0;
   float m_italicShear = 0;
   int m_hasKerning = 0;
-  std::vector<GlyphEntry*> m_glyphs;
+  std::unique_ptr<GlyphEntry*[]> m_glyphPages[kGlyphPageCount];
   TextLayout m_layout;
   uint32_t* m_targetPixels = nullptr;
   int m_targetPitch = 0;

@@ -227,7 +227,8 @@ class CCanvasScene {
   CTestFigure* AddFigure(int type = DRAW_LINE) {
     auto* figure = new CTestFigure(type);
     RECT rc{10, 10, 50, 50};
-    figure->m_handles = {{10.0f, 10.0f}, {50.0f, 50.0f}};
+    figure->AddHandle(10.0f, 10.0f);
+    figure->AddHandle(50.0f, 50.0f);
     figure->Create(&m_canvas, &m_document, L"figure", &rc);
     return figure;
   }

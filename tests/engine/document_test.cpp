@@ -45,7 +45,7 @@ TEST(Document, CalibrationByAKnownLength) {
   }
   // A ruler of no length refuses the calibration.
   CDTRuler* ruler = scene.m_document.m_pRuler;
-  ruler->SetVertexScreen(1, ruler->m_handles[0].x, ruler->m_handles[0].y);
+  ruler->SetVertexScreen(1, ruler->m_handles[0]->cx, ruler->m_handles[0]->cy);
   EXPECT_EQ(scene.m_document.CalibrateLength(5.0), 0);
   EXPECT_DOUBLE_EQ(scene.m_document.ReferenceScale, 0.1);
 }
@@ -73,26 +73,26 @@ TEST(Document, ReferenceScaleIgnoresMissingAndUnusableValues) {
   }
 
   CDTRuler* ruler = doc.m_pRuler;
-  const PointF end = ruler->m_handles[1];
+  const PointF end{ruler->m_handles[1]->cx, ruler->m_handles[1]->cy};
   // Three values: the scale only; the ruler is not turned by values never given.
   auto three = std::make_unique<double[]>(3);
   three[0] = 0.5;
   three[1] = three[2] = 0.25;
   doc.SetReferenceScale(three.get(), 3);
   EXPECT_EQ(doc.ReferenceScale, 0.5);
-  EXPECT_EQ(ruler->m_handles[1].x, end.x);
-  EXPECT_EQ(ruler->m_handles[1].y, end.y);
+  EXPECT_EQ(ruler->m_handles[1]->cx, end.x);
+  EXPECT_EQ(ruler->m_handles[1]->cy, end.y);
   EXPECT_EQ(scene.m_observer.Count("FigureChanged"), 1);
 
   // A stored ruler pointing straight down keeps its calibrated length.
   const double withNan[5] = {0.25, 0.0, 0.0, nan, 1.0};
   doc.SetReferenceScale(withNan, 5);  // scale taken, direction not usable
-  EXPECT_EQ(ruler->m_handles[1].y, end.y);
+  EXPECT_EQ(ruler->m_handles[1]->cy, end.y);
   doc.SetReferenceScale(three.get(), 1);  // back to 0.5
   const double down[5] = {0.25, 0.5, 0.0, 0.5, 1.0};
   doc.SetReferenceScale(down, 5);
-  EXPECT_NEAR(ruler->m_handles[1].x, 100.0f, 1e-3);
-  EXPECT_NEAR(ruler->m_handles[1].y, 100.0f + 400.0f, 1e-3);
+  EXPECT_NEAR(ruler->m_handles[1]->cx, 100.0f, 1e-3);
+  EXPECT_NEAR(ruler->m_handles[1]->cy, 100.0f + 400.0f, 1e-3);
   EXPECT_NEAR(ruler->m_dValue, 100.0, 1e-6);
 }
 
