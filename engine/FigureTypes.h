@@ -9,11 +9,11 @@
 class CDTDraw;
 
 struct FigureType {
-  int type;                    // DrawType
-  const wchar_t* className;    // the class the type is built from
-  const wchar_t* autoName;     // the automatic name without a prefix; %d takes the number
-  int selectedHandle;          // the handle the mouse moves after the first click; -1 none
-  int verticesNeeded;          // vertices a stored figure of this type must have at least
+  int type;                  // DrawType
+  const wchar_t* className;  // the class the type is built from
+  const wchar_t* autoName;   // the automatic name without a prefix; %d takes the number
+  int selectedHandle;        // the handle the mouse moves after the first click; -1 none
+  int verticesNeeded;        // vertices a stored figure of this type must have at least
   // With a point: the figure a press with the tool starts there (window
   // pixels); source is the clip-art file or the new text, null otherwise.
   CDTDraw* (*createAt)(POINT point, const wchar_t* source);

@@ -192,8 +192,12 @@ const CRoutingCase kRoutingCases[] = {
          int notches;
          float to;
        };
-       const Step steps[] = {{1.0f, 0, 1, 1.2f},          {14.9f, 0, 1, 15.0f},         {1.0f, MK_SHIFT, 1, 1.4f},
-                             {1.0f, MK_CONTROL, 1, 1.05f}, {1.0f, 0, -1, 0.8f},          {0.3f, 0, -1, 0.2f},
+       const Step steps[] = {{1.0f, 0, 1, 1.2f},
+                             {14.9f, 0, 1, 15.0f},
+                             {1.0f, MK_SHIFT, 1, 1.4f},
+                             {1.0f, MK_CONTROL, 1, 1.05f},
+                             {1.0f, 0, -1, 0.8f},
+                             {0.3f, 0, -1, 0.2f},
                              {2.0f, MK_SHIFT | MK_CONTROL, -2, 1.2f}};
        for (const Step& step : steps) {
          SCOPED_TRACE(testing::Message() << step.from << " keys " << step.keys << " notches " << step.notches);
@@ -504,10 +508,12 @@ TEST(FigureCreation, TableRowsNameAndCaptureEachType) {
     int handle;
   };
   const Expected expected[] = {
-      {DRAW_LINE, L"#1 length", 2},      {DRAW_ANGLE, L"#1 angle", 1},       {DRAW_POINT_LINE, L"distance 1", 1},
-      {DRAW_DISTANCE, L"#1 distance", 1}, {DRAW_CURVE, L"#1 curve", 1},       {DRAW_CIRCLE, L"#1 circle", 1},
-      {DRAW_ELLIPSE, L"#1 ellipse", 2},   {DRAW_RECTANGLE, L"#1 rectangle", 2}, {DRAW_POLYGON, L"#1 polygon", 1},
-      {DRAW_CURVE_POLYGON, L"#1 curve polygon", 1}, {DRAW_CLIPART, L"#1 clipart", -1}, {DRAW_TEXT, L"#1 text", -1},
+      {DRAW_LINE, L"#1 length", 2},        {DRAW_ANGLE, L"#1 angle", 1},
+      {DRAW_POINT_LINE, L"distance 1", 1}, {DRAW_DISTANCE, L"#1 distance", 1},
+      {DRAW_CURVE, L"#1 curve", 1},        {DRAW_CIRCLE, L"#1 circle", 1},
+      {DRAW_ELLIPSE, L"#1 ellipse", 2},    {DRAW_RECTANGLE, L"#1 rectangle", 2},
+      {DRAW_POLYGON, L"#1 polygon", 1},    {DRAW_CURVE_POLYGON, L"#1 curve polygon", 1},
+      {DRAW_CLIPART, L"#1 clipart", -1},   {DRAW_TEXT, L"#1 text", -1},
   };
   CStandInTypes standIns;
   for (const Expected& e : expected) {
@@ -594,8 +600,8 @@ TEST(FigureCreation, NothingToCreateReturnsToSelect) {
     int tool;
     bool standIns;
   };
-  const Case cases[] = {{DRAW_LINE, false},    {DRAW_TEXT, false},   {DRAW_CLIPART, false},
-                        {DRAW_CLIPART, true},  {DRAW_TEXT, true},    {DRAW_ANGLE_PT4, true}};
+  const Case cases[] = {{DRAW_LINE, false},   {DRAW_TEXT, false}, {DRAW_CLIPART, false},
+                        {DRAW_CLIPART, true}, {DRAW_TEXT, true},  {DRAW_ANGLE_PT4, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.tool << (c.standIns ? " with stand-ins" : ""));
     std::unique_ptr<CStandInTypes> standIns(c.standIns ? new CStandInTypes : nullptr);
