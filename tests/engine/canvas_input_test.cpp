@@ -184,6 +184,20 @@ const CRoutingCase kRoutingCases[] = {
        EXPECT_EQ(doc.m_bPanning, 0);
        EXPECT_EQ(s.m_canvas.m_hCursor, s.m_canvas.m_hCursorArrow);
      }},
+    {"ShiftDragOfAHandleKeepsItsSegmentStraight",
+     [](CInputScene& s) {
+       CTestFigure* f = s.Figure(kBox);
+       CKeys keys(true, false);
+       s.Press(200, 200, MK_SHIFT);
+       EXPECT_EQ(f->m_nSelectedHandle, 1);
+       s.Move(300, 210, MK_SHIFT | MK_LBUTTON);
+       s.Release(300, 210, MK_SHIFT);
+       EXPECT_EQ(f->m_handles[1]->cx, 300.0f);
+       EXPECT_EQ(f->m_handles[1]->cy, 100.0f);
+       EXPECT_EQ(s.m_canvas.m_pCaptured, nullptr);
+       EXPECT_EQ(s.Events(),
+                 (std::vector<CEvent>{s.Selected(f), {"FigureChanged", f, 1}, {"HistoryChanged", &s.m_document, 0}}));
+     }},
     {"WheelNotchSteps",
      [](CInputScene& s) {
        struct Step {
