@@ -372,10 +372,15 @@ const CRoutingCase kRoutingCases[] = {
      }},
     {"LeavingTheViewportReleasesTheMouse",
      [](CInputScene& s) {
+       CTestFigure* f = s.Figure(kBox);
        s.Move(100, 100);
        EXPECT_EQ(s.m_canvas.m_bMouseCaptured, 1);
        EXPECT_EQ(::GetCapture(), s.m_canvas.m_hWnd);
+       EXPECT_EQ(s.m_canvas.m_pHovered, f);
        s.Move(-3, 100);
+       // Releasing the mouse ends the hover through WM_CAPTURECHANGED.
+       EXPECT_EQ(s.m_canvas.m_pHovered, nullptr);
+       EXPECT_EQ(f->m_bHover, 0);
        EXPECT_EQ(s.m_canvas.m_bMouseCaptured, 0);
        EXPECT_EQ(s.m_canvas.m_cross.m_bInWindow, 0);
        EXPECT_NE(::GetCapture(), s.m_canvas.m_hWnd);
