@@ -235,6 +235,36 @@ const CRoutingCase kRoutingCases[] = {
        EXPECT_EQ(s.m_document.m_nZoomMode, 1);
        EXPECT_EQ(s.m_observer.Count("ZoomChanged"), 3);
      }},
+    {"LeftDoubleClickFinishesPolygonsOrTogglesFullScreen",
+     [](CInputScene& s) {
+       struct CPolygon : CTestFigure {
+         CPolygon() : CTestFigure(DRAW_POLYGON) { m_bComplete = 0; }
+         int OnRButton(UINT, const POINT* p) override {
+           last = *p;
+           return ++finishes;
+         }
+         int finishes = 0;
+         POINT last{};
+       };
+       auto* polygon = new CPolygon;
+       RECT r = kBox;
+       polygon->Create(&s.m_canvas, &s.m_document, nullptr, &r);
+       s.m_canvas.SetCapturedElement(polygon);
+       s.Mouse(WM_LBUTTONDBLCLK, MK_LBUTTON, 150, 160);
+       EXPECT_EQ(polygon->finishes, 1);
+       EXPECT_EQ(polygon->last.y, 160);
+       EXPECT_FALSE(s.m_canvas.IsFullScreen());
+       polygon->m_nType = DRAW_LINE;  // other types ignore it
+       s.Mouse(WM_LBUTTONDBLCLK, MK_LBUTTON, 150, 160);
+       EXPECT_EQ(polygon->finishes, 1);
+       EXPECT_FALSE(s.m_canvas.IsFullScreen());
+       s.m_canvas.ReleaseCapturedElement();
+       // Showing the full-screen window takes seconds under Xvfb: once.
+       s.Mouse(WM_LBUTTONDBLCLK, MK_LBUTTON, 150, 160);
+       ASSERT_TRUE(s.m_canvas.IsFullScreen());
+       s.Key(WM_KEYDOWN, VK_ESCAPE);
+       EXPECT_FALSE(s.m_canvas.IsFullScreen());
+     }},
     {"EscapeAndEnterSwitchHandleEditing",
      [](CInputScene& s) {
        CTestFigure* f = s.Figure(kBox);
