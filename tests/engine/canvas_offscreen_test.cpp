@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/figures/Ruler.h"
 #include "tests/engine/canvas_fixture.h"
 
 namespace {
@@ -31,6 +32,7 @@ TEST(CanvasOffscreen, DeviceOnAMessageOnlyWindowRendersAndReadsBack) {
   RECT docRect{0, 0, 256, 256};
   ASSERT_EQ(doc.Create(&canvas, nullptr, L"print", &docRect), S_OK);
   canvas.SetActiveImage(&doc, FALSE);
+  doc.m_pRuler->m_bVisible = 0;  // only the picture
   const CPicture pic = Noise(300, 200, 21);
   doc.UploadFrame(pic.pixels.data(), pic.width, pic.height, pic.width * 4, nullptr);
   doc.SetZoomMode(1, 1.0f);

@@ -1,0 +1,330 @@
+#include "engine/figures/Line.h"
+
+#include <d3d9.h>
+
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <cwchar>
+
+#include "engine/DirectUI.h"
+#include "engine/Image.h"
+#include "engine/geometry/LineStyle.h"
+#include "engine/geometry/Path.h"
+
+namespace {
+
+constexpr int kClickSlack = 10;
+
+}  // namespace
+
+CDTLine::CDTLine() { m_nType = DRAW_LINE; }
+
+CDTLine::CDTLine(POINT point) : CDTDraw(point) {
+  m_nType = DRAW_LINE;
+  AppendVertex(static_cast<float>(point.x), static_cast<float>(point.y));
+  AddHandle(static_cast<float>(point.x), static_cast<float>(point.y));
+  AddHandle(static_cast<float>(point.x), static_cast<float>(point.y));
+}
+
+CDTLine::~CDTLine() { ReleaseBuffer(); }
+
+void CDTLine::ReleaseBuffer() {
+  if (m_pVertexBuffer) m_pVertexBuffer->Release();
+  m_pVertexBuffer = nullptr;
+}
+
+int CDTLine::CreateDeviceObjects() {
+  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
+  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
+  m_label.Attach(this);
+  InsertMidpoints();
+  BuildGeometry();
+  UpdateBounds();
+  Measure();
+  return 0;
+}
+
+int CDTLine::ReleaseDeviceObjects() {
+  ReleaseBuffer();
+  m_nTriangles = 0;
+  m_nVertexCount = 0;
+  return CDTDraw::ReleaseDeviceObjects();
+}
+
+// --- Handles ---------------------------------------------------------------
+
+void CDTLine::InsertMidpoints() {
+  for (size_t i = 0; i + 1 < m_handles.size(); ++i) {
+    const FigureHandle& a = *m_handles[i];
+    const FigureHandle& b = *m_handles[i + 1];
+    if (a.marked || b.marked) continue;
+    m_nWorkingIndex = static_cast<int>(i);
+    auto mid = std::make_unique<FigureHandle>((a.cx + b.cx) * 0.5f, (a.cy + b.cy) * 0.5f);
+    mid->SetMarked(1);
+    m_handles.insert(m_handles.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(mid));
+  }
+}
+
+void CDTLine::RecentreMidpoints() {
+  const size_t n = m_handles.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (!m_handles[i]->marked || i == 0) continue;
+    const FigureHandle& a = *m_handles[i - 1];
+    const FigureHandle& b = *m_handles[i + 1 < n ? i + 1 : 0];
+    m_handles[i]->SetCenter((a.cx + b.cx) * 0.5f, (a.cy + b.cy) * 0.5f);
+  }
+}
+
+void CDTLine::BuildHandles() {
+  m_handles.clear();
+  for (const PointF& v : m_vertices) {
+    float sx, sy;
+    PixelToScreen(v.x, v.y, &sx, &sy);
+    AddHandle(sx, sy);
+  }
+  m_bComplete = 1;
+}
+
+// --- Geometry --------------------------------------------------------------
+
+void CDTLine::FillBuffer() {
+  if (m_nVertexCount <= 0 || !m_pOwner || !m_pOwner->m_pDevice) return;
+  if (FAILED(m_pOwner->m_pDevice->CreateVertexBuffer(static_cast<UINT>(m_nVertexCount) * sizeof(ColorVertex),
+                                                     D3DUSAGE_WRITEONLY, kColorVertexFormat, D3DPOOL_MANAGED,
+                                                     &m_pVertexBuffer, nullptr))) {
+    m_pVertexBuffer = nullptr;
+    return;
+  }
+  void* data = nullptr;
+  if (FAILED(m_pVertexBuffer->Lock(0, 0, &data, 0)) || !data) return;
+  auto* v = static_cast<ColorVertex*>(data);
+  for (int i = 0; i < m_nVertexCount && static_cast<size_t>(i) < m_outline.size(); ++i)
+    v[i] = {m_outline[i].x - 0.5f, m_outline[i].y - 0.5f, 0.0f, 1.0f, m_clrLine};
+  m_pVertexBuffer->Unlock();
+}
+
+void CDTLine::BuildGeometry() {
+  m_outline.clear();
+  ReleaseBuffer();
+  m_nVertexCount = 0;
+  if (m_nPenWeight < 2) {
+    m_nTriangles = 0;
+    m_nVertexCount = static_cast<int>(m_handles.size());
+    if (m_nVertexCount == 0) return;
+    for (const auto& h : m_handles) m_outline.push_back({h->cx, h->cy});
+    FillBuffer();
+    return;
+  }
+  m_nTriangles = 0;
+  if (m_handles.empty()) return;
+  PPath* path = CreatePath();
+  if (!path) return;
+  path->StartNewPath();
+  path->MoveTo(m_handles[0]->cx, m_handles[0]->cy);
+  for (size_t i = 1; i < m_handles.size(); ++i) path->LineTo(m_handles[i]->cx, m_handles[i]->cy);
+  path->SetWidth(m_nPenWeight);
+  // The figure's cap value is kept for files; the drawn line always has butt ends.
+  path->SetLineCap(CapButt);
+  path->SetLineJoin(JoinMiter);
+  path->StrokeToTriangles();
+  m_nTriangles = path->GetTriangleCount();
+  if (m_nTriangles < 0) m_nTriangles = 0;
+  m_nVertexCount = 3 * m_nTriangles;
+  m_outline.reserve(static_cast<size_t>(m_nVertexCount));
+  for (int t = 0; t < m_nTriangles; ++t) {
+    const Triangle* tri = path->GetTriangle(t);
+    const TessVertex* corners[3] = {tri ? tri->A : nullptr, tri ? tri->B : nullptr, tri ? tri->C : nullptr};
+    for (const TessVertex* c : corners)
+      m_outline.push_back(c ? PointF{static_cast<float>(c->x), static_cast<float>(c->y)} : PointF{0.0f, 0.0f});
+  }
+  ReleasePath(path);
+  FillBuffer();
+}
+
+void CDTLine::MoveBy(float dx, float dy) {
+  if (!m_pVertexBuffer || m_nVertexCount <= 0) return;
+  for (PointF& p : m_outline) {
+    p.x += dx;
+    p.y += dy;
+  }
+  void* data = nullptr;
+  if (FAILED(m_pVertexBuffer->Lock(0, 0, &data, 0)) || !data) return;
+  auto* v = static_cast<ColorVertex*>(data);
+  for (int i = 0; i < m_nVertexCount && static_cast<size_t>(i) < m_outline.size(); ++i) {
+    v[i].x = m_outline[i].x - 0.5f;
+    v[i].y = m_outline[i].y - 0.5f;
+  }
+  m_pVertexBuffer->Unlock();
+}
+
+void CDTLine::OnLineColorChanged() {
+  if (!m_pVertexBuffer || m_nVertexCount <= 0) return;
+  void* data = nullptr;
+  if (FAILED(m_pVertexBuffer->Lock(0, 0, &data, 0)) || !data) return;
+  auto* v = static_cast<ColorVertex*>(data);
+  for (int i = 0; i < m_nVertexCount; ++i) v[i].color = m_clrLine;
+  m_pVertexBuffer->Unlock();
+}
+
+void CDTLine::OnPenWeightChanged() {
+  if (!m_pVertexBuffer || m_nVertexCount <= 0) return;
+  ReleaseBuffer();
+  m_nTriangles = 0;
+  m_nVertexCount = 0;
+  BuildGeometry();
+}
+
+void CDTLine::OnLineCapChanged() { OnPenWeightChanged(); }
+
+int CDTLine::Draw() {
+  if (!m_pVertexBuffer || !m_pOwner || !m_pOwner->m_pDevice) return 0;
+  IDirect3DDevice9* device = m_pOwner->m_pDevice;
+  device->SetTexture(0, nullptr);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+  device->SetFVF(kColorVertexFormat);
+  device->SetStreamSource(0, m_pVertexBuffer, 0, sizeof(ColorVertex));
+  if (m_nPenWeight < 2) {
+    if (m_nVertexCount > 1) device->DrawPrimitive(D3DPT_LINESTRIP, 0, static_cast<UINT>(m_nVertexCount - 1));
+  } else if (m_nTriangles > 0) {
+    m_pOwner->SetAntialias(TRUE);
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(m_nTriangles));
+    m_pOwner->SetAntialias(FALSE);
+  }
+  if (m_szValue[0] && m_bShowResult) m_label.Draw();
+  const CDTImage* doc = Document();
+  if (m_bHover || (doc && doc->m_pSelected == this)) {
+    for (size_t i = 0; i < m_handles.size(); ++i)
+      DrawHandle(m_handles[i].get(), static_cast<int>(i) == m_nSelectedHandle);
+  }
+  return 0;
+}
+
+// --- Measuring -------------------------------------------------------------
+
+void CDTLine::ComputeLength() {
+  double pixels = 0.0;
+  for (size_t i = 1; i < m_vertices.size(); ++i) {
+    const double dx = static_cast<double>(m_vertices[i].x) - m_vertices[i - 1].x;
+    const double dy = static_cast<double>(m_vertices[i].y) - m_vertices[i - 1].y;
+    pixels += std::sqrt(dx * dx + dy * dy);
+  }
+  m_dLength = CalibratedLength(pixels);
+}
+
+void CDTLine::FormatValue(wchar_t* buffer, int length) {
+  if (!buffer || length <= 0) return;
+  const CDTImage* doc = Document();
+  wchar_t format[32];
+  std::swprintf(format, 32, L"%ls %%ls", m_pOwner ? m_pOwner->GetValueFormat() : L"%.3f");
+  if (std::swprintf(buffer, static_cast<size_t>(length), format, m_dLength, doc ? doc->m_szUnit : L"") < 0)
+    buffer[length - 1] = 0;
+}
+
+void CDTLine::FormatLength() { FormatValue(m_szValue, 256); }
+
+void CDTLine::Measure() {
+  size_t k = 0;
+  for (size_t i = 0; i < m_handles.size(); ++i) {
+    if (m_handles[i]->marked) continue;
+    if (k >= m_vertices.size()) m_vertices.push_back({0.0f, 0.0f});
+    GetVertexPixel(static_cast<int>(i), &m_vertices[k].x, &m_vertices[k].y);
+    ++k;
+  }
+  ComputeLength();
+  FormatLength();
+  if (m_szValue[0]) m_label.SetText(m_szValue);
+  PlaceLabel();
+}
+
+// --- Editing ---------------------------------------------------------------
+
+void CDTLine::OnVertexMoved(int index) {
+  if (index >= 0 && static_cast<size_t>(index) < m_handles.size() && !m_handles[index]->marked) {
+    RecentreMidpoints();
+    Measure();
+  }
+  BuildGeometry();
+}
+
+int CDTLine::OnLButtonDown(UINT flags, const POINT* point) {
+  if (m_bComplete) return CDTDraw::OnLButtonDown(flags, point);
+  // The press after a click on the start point ends the line being drawn.
+  FinishCreation();
+  return 0;
+}
+
+int CDTLine::OnLButtonUp(UINT flags, const POINT* point) {
+  if (m_bLocked || !point) return 0;
+  const int n = static_cast<int>(m_handles.size());
+  const int selected = m_nSelectedHandle;
+  if (selected >= 0 && selected < n && !m_bComplete) {
+    const int dx = point->x - static_cast<int>(m_handles[0]->cx);
+    const int dy = point->y - static_cast<int>(m_handles[0]->cy);
+    // A click on the start point: the end keeps following the mouse.
+    if (dx >= -kClickSlack && dx <= kClickSlack && dy >= -kClickSlack && dy <= kClickSlack) return 0;
+    FinishCreation();
+  }
+  if (selected >= 0 && selected < n && m_handles[selected]->marked && m_bComplete) {
+    float x = point->x - m_dragAnchor.x, y = point->y - m_dragAnchor.y;
+    ConstrainToAxis(&x, &y, point);
+    m_handles[selected]->SetMarked(0);
+    m_handles[selected]->SetCenter(x, y);
+    AppendVertex(x, y);
+    InsertMidpoints();
+    UpdateBounds();
+    BuildGeometry();
+    m_nSelectedHandle = -1;
+    Measure();
+    RepaintOwner();
+  }
+  return CDTDraw::OnLButtonUp(flags, point);
+}
+
+void CDTLine::Reposition(float dx, float dy, BOOL zoomChanged) {
+  if (!zoomChanged) {
+    for (auto& h : m_handles) h->SetCenter(h->cx + dx, h->cy + dy);
+    MoveBy(dx, dy);
+    UpdateBounds();
+    PlaceLabel();
+    return;
+  }
+  size_t k = 0;
+  for (auto& h : m_handles) {
+    if (h->marked) continue;
+    if (k >= m_vertices.size()) break;
+    float sx, sy;
+    PixelToScreen(m_vertices[k].x, m_vertices[k].y, &sx, &sy);
+    h->SetCenter(sx, sy);
+    ++k;
+  }
+  RecentreMidpoints();
+  UpdateBounds();
+  PlaceLabel();
+  BuildGeometry();
+}
+
+void CDTLine::SetVertices(const std::vector<PointF>& points) {
+  if (!m_bComplete || points.size() < 2) return;
+  if (points.size() == m_vertices.size()) {
+    bool same = true;
+    for (size_t i = 0; i < points.size() && same; ++i)
+      same = std::fabs(points[i].x - m_vertices[i].x) <= 1e-8 && std::fabs(points[i].y - m_vertices[i].y) <= 1e-8;
+    if (same) return;
+  }
+  m_vertices = points;
+  m_handles.clear();
+  for (const PointF& p : points) {
+    float sx, sy;
+    PixelToScreen(p.x, p.y, &sx, &sy);
+    AddHandle(sx, sy);
+  }
+  InsertMidpoints();
+  UpdateBounds();
+  BuildGeometry();
+  ComputeLength();
+  FormatLength();
+  if (m_szValue[0]) m_label.SetText(m_szValue);
+  PlaceLabel();
+}

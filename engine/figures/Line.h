@@ -1,0 +1,49 @@
+// The line figure: a straight line or polyline measured as the sum of its
+// segment lengths. Every segment carries a green midpoint handle; dragging one
+// and releasing it turns it into a vertex that splits the segment. Thin lines
+// draw as a line strip, thick ones as stroked triangles.
+#pragma once
+
+#include "engine/figures/Draw.h"
+
+struct IDirect3DVertexBuffer9;
+
+class CDTLine : public CDTDraw {
+ public:
+  CDTLine();
+  // A line being drawn: both ends at the press point (window pixels).
+  explicit CDTLine(POINT point);
+  ~CDTLine() override;
+
+  int Draw() override;
+  int CreateDeviceObjects() override;
+  int ReleaseDeviceObjects() override;
+  int OnLButtonDown(UINT flags, const POINT* point) override;
+  int OnLButtonUp(UINT flags, const POINT* point) override;
+  void OnVertexMoved(int index) override;
+  void MoveBy(float dx, float dy) override;
+  void Reposition(float dx, float dy, BOOL zoomChanged) override;
+  void Measure() override;
+  void BuildHandles() override;
+  void FormatValue(wchar_t* buffer, int length) override;
+  void SetVertices(const std::vector<PointF>& points) override;
+  void OnLineColorChanged() override;
+  void OnPenWeightChanged() override;
+  void OnLineCapChanged() override;
+
+  void InsertMidpoints();
+  void RecentreMidpoints();
+  void BuildGeometry();
+
+  IDirect3DVertexBuffer9* m_pVertexBuffer = nullptr;
+  int m_nTriangles = 0;
+  int m_nVertexCount = 0;
+  double m_dLength = 0.0;
+
+ private:
+  void ReleaseBuffer();
+  // Writes the outline points into a new buffer of as many vertices.
+  void FillBuffer();
+  void ComputeLength();
+  void FormatLength();
+};
