@@ -1,11 +1,21 @@
 #include "engine/FigureTypes.h"
 
 #include "engine/Types.h"
+#include "engine/figures/Line.h"
 
 namespace {
 
+template <class Figure>
+CDTDraw* NewAt(POINT point, const wchar_t*) {
+  return new Figure(point);
+}
+template <class Figure>
+CDTDraw* NewEmpty() {
+  return new Figure;
+}
+
 FigureType g_types[] = {
-    {DRAW_LINE, L"CDTLine", L"#%d length", 2, 2, nullptr, nullptr},
+    {DRAW_LINE, L"CDTLine", L"#%d length", 2, 2, NewAt<CDTLine>, NewEmpty<CDTLine>},
     {DRAW_ANGLE, L"CDTAngle", L"#%d angle", 1, 3, nullptr, nullptr},
     {DRAW_ANGLE_PT4, L"CDTAnglePt4", L"#%d angle", 1, 4, nullptr, nullptr},
     {DRAW_POINT_LINE, L"CDTPoints", L"distance %d", 1, 3, nullptr, nullptr},

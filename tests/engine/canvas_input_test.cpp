@@ -565,14 +565,14 @@ TEST(FigureCreation, TableRowsNameAndCaptureEachType) {
       {DRAW_CLIPART, L"#1 clipart", -1},   {DRAW_TEXT, L"#1 text", -1},
   };
   CStandInTypes standIns;
+  CInputScene s;
+  ASSERT_TRUE(s.Ready());
+  s.m_canvas.SetClipartFile(L"C:\\pictures\\arrow.png");
+  s.m_canvas.SetText(L"note");
+  s.m_canvas.SetPenWeight(3, nullptr);
+  s.m_canvas.SetLineColor(0xFF00FF00, nullptr);
   for (const Expected& e : expected) {
     SCOPED_TRACE(e.tool);
-    CInputScene s;
-    ASSERT_TRUE(s.Ready());
-    s.m_canvas.SetClipartFile(L"C:\\pictures\\arrow.png");
-    s.m_canvas.SetText(L"note");
-    s.m_canvas.SetPenWeight(3, nullptr);
-    s.m_canvas.SetLineColor(0xFF00FF00, nullptr);
     s.m_canvas.SetTool(e.tool);
     s.m_observer.m_events.clear();
     s.Press(120, 130);
@@ -600,6 +600,9 @@ TEST(FigureCreation, TableRowsNameAndCaptureEachType) {
     if (e.tool == DRAW_TEXT) {
       EXPECT_EQ(static_cast<CStandIn*>(figure)->m_source, L"note");
     }
+    // The next round numbers from 1 again.
+    s.m_canvas.ReleaseCapturedElement();
+    s.m_document.DeleteFigure(figure);
   }
 }
 
@@ -649,13 +652,13 @@ TEST(FigureCreation, NothingToCreateReturnsToSelect) {
     int tool;
     bool standIns;
   };
-  const Case cases[] = {{DRAW_LINE, false},   {DRAW_TEXT, false}, {DRAW_CLIPART, false},
+  const Case cases[] = {{DRAW_CIRCLE, false}, {DRAW_TEXT, false}, {DRAW_CLIPART, false},
                         {DRAW_CLIPART, true}, {DRAW_TEXT, true},  {DRAW_ANGLE_PT4, true}};
+  CInputScene s;
+  ASSERT_TRUE(s.Ready());
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.tool << (c.standIns ? " with stand-ins" : ""));
     std::unique_ptr<CStandInTypes> standIns(c.standIns ? new CStandInTypes : nullptr);
-    CInputScene s;
-    ASSERT_TRUE(s.Ready());
     s.m_canvas.SetTool(c.tool);
     s.m_observer.m_events.clear();
     s.Press(100, 100);
