@@ -2,9 +2,11 @@
 // and figure styles, fonts, texts, overlays, tools, documents and the device.
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 
 #include "engine/DirectUI.h"
+#include "engine/FigureTypes.h"
 #include "engine/Image.h"
 #include "engine/figures/Clipart.h"
 #include "engine/figures/Draw.h"
@@ -200,6 +202,7 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       // Its figures are deleted below: the canvas keeps no pointer to them.
       if (IsWithin(m_pCaptured, element)) m_pCaptured = nullptr;
       if (IsWithin(m_pHovered, element)) m_pHovered = nullptr;
+      if (m_pDraggedLabel && IsWithin(m_pDraggedLabel->m_pFigure, element)) m_pDraggedLabel = nullptr;
       DestroyChildren(element);
       m_elements.erase(std::remove(m_elements.begin(), m_elements.end(), element), m_elements.end());
       // A detached document reaches the canvas no more: late frames are dropped.
@@ -414,15 +417,78 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
     case CANVAS_INFO_LINES:
       m_bShowInfoLines = FromData(data);
       return 0;
-    case CANVAS_ADD_FIGURE_AT_CENTER:
-      // Figure creation for a tool answers this once the figure classes exist.
-      return 0;
+    case CANVAS_ADD_FIGURE_AT_CENTER: {
+      RECT rc{};
+      GetClientRect(&rc);
+      const POINT centre{(rc.right - rc.left) / 2, (rc.bottom - rc.top) / 2};
+      return CreateFigureForTool(&centre);
+    }
     case CANVAS_RESET_DEVICE:
       ResetDevice(m_d3dpp.BackBufferWidth, m_d3dpp.BackBufferHeight);
       return 0;
     default:
       return 0;
   }
+}
+
+int CDirectUI::CreateFigureForTool(const POINT* p) {
+  CDTImage* doc = m_pActiveImage;
+  if (!doc || !p) return 0;
+  const int tool = m_nTool;
+  // The four-point angle is no tool of its own: the angle tool makes it.
+  const int type = tool == DRAW_ANGLE && m_bAngle4Pts ? DRAW_ANGLE_PT4 : tool;
+  const FigureType* row = tool == DRAW_ANGLE_PT4 ? nullptr : FindFigureType(type);
+  const wchar_t* source = tool == DRAW_CLIPART ? m_pszClipartFile : tool == DRAW_TEXT ? m_szNewText : nullptr;
+  const bool sourceMissing = (tool == DRAW_CLIPART || tool == DRAW_TEXT) && (!source || !source[0]);
+  CDTDraw* figure = row && row->createAt && !sourceMissing ? row->createAt(*p, source) : nullptr;
+  if (!figure) {
+    if (m_pObserver) m_pObserver->OnFigureAdded(nullptr);
+    ResetTool(DRAW_SELECT);
+    return 0;
+  }
+
+  const int number = doc->NextFigureNumber();
+  const wchar_t* prefix = m_pszPrefix[tool < DRAW_ANGLE_PT4 ? tool - 1 : tool - 2];
+  wchar_t name[256]{};
+  if (prefix)
+    std::swprintf(name, 256, L"#%d %ls", number, prefix);
+  else
+    std::swprintf(name, 256, row->autoName, number);
+  figure->Rename(name);
+  figure->m_nNumber = number;
+  figure->m_nSelectedHandle = row->selectedHandle;
+  if (type == DRAW_CLIPART) static_cast<CDTClipart*>(figure)->SetFixedSize(m_bClipartFixed);
+  ::CoCreateGuid(&figure->m_guid);
+  figure->m_nType = type;
+
+  figure->SetSolid(m_bSolid, FALSE);
+  figure->SetLineColor(m_clrLine, FALSE);
+  figure->SetPenWeight(m_nPenWeight, FALSE);
+  figure->SetLineCap(m_nLineCap, FALSE);
+  figure->SetFontSize(m_nFontSize, FALSE);
+  figure->SetFontFace(m_strFontFace.c_str());
+  figure->SetTextColor(m_clrText, FALSE);
+  figure->m_bShowResult = m_bShowResult;
+  figure->SetTextBackgroundColor(m_clrTextBk, FALSE);
+  figure->SetTextBackground(m_bTextBackground, FALSE);
+  figure->SetTextBorder(m_bTextBorder, FALSE);
+  if (type == DRAW_CLIPART) figure->SetLineColor(m_clrClipart, FALSE);
+
+  const RECT bounds{p->x, p->y, p->x, p->y};
+  if (FAILED(figure->Create(this, doc, nullptr, &bounds))) {
+    delete figure;
+    return 0;
+  }
+  // A clip-art figure is placed with its one click; the others follow the mouse.
+  if (type != DRAW_CLIPART) SetCapturedElement(figure);
+  Repaint();
+  if (m_pObserver) m_pObserver->OnFigureAdded(figure);
+  doc->SelectElement(figure);
+  if (type == DRAW_CLIPART || type == DRAW_TEXT) {
+    figure->FinishCreation();
+    doc->PushHistory();
+  }
+  return 1;
 }
 
 void CDirectUI::UpdateToolCursor() {

@@ -8,6 +8,8 @@
 #include "engine/Element.h"
 #include "engine/Image.h"
 #include "engine/figures/Draw.h"
+#include "engine/figures/Label.h"
+#include "engine/figures/Ruler.h"
 
 CDirectUI* g_pDirectUI = nullptr;
 
@@ -157,6 +159,7 @@ LRESULT CDirectUI::OnDestroyMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   m_elements.clear();
   m_pActiveImage = nullptr;
   m_pCaptured = m_pHovered = nullptr;
+  m_pDraggedLabel = nullptr;
   ReleaseDevice();
   OnDestroy(wParam, lParam);
   return 0;
@@ -262,6 +265,8 @@ void CDirectUI::SetAutoNamePrefix(int type, const wchar_t* text) {
 void CDirectUI::ForgetElement(CDTElement* element) {
   if (m_pCaptured == element) m_pCaptured = nullptr;
   if (m_pHovered == element) m_pHovered = nullptr;
+  // The label goes with its figure.
+  if (m_pDraggedLabel && element && m_pDraggedLabel == element->m_pLabel) m_pDraggedLabel = nullptr;
   if (m_pObserver) m_pObserver->OnFigureRemoved(element);
 }
 
@@ -271,6 +276,7 @@ void CDirectUI::ForgetInput(CDTElement* element) {
     m_pCaptured = nullptr;
   }
   if (m_pHovered == element) m_pHovered = nullptr;
+  if (m_pDraggedLabel && m_pDraggedLabel == element->m_pLabel) m_pDraggedLabel = nullptr;
 }
 
 void CDirectUI::SetCapturedElement(CDTElement* element) {
@@ -303,35 +309,353 @@ void CDirectUI::ReportCursor(POINT point) {
   if (m_pObserver) m_pObserver->OnCursorMoved(&m_cursor, m_pActiveImage);
 }
 
-// Interim mouse routing: the cursor report and panning. Figure editing, hover,
-// labels and the region drag come with the canvas input handling.
+// ---- Mouse and keyboard -----------------------------------------------------
+
+bool CDirectUI::InViewport(POINT p) const {
+  return p.x >= static_cast<LONG>(m_viewport.X) && p.y >= static_cast<LONG>(m_viewport.Y) &&
+         p.x < static_cast<LONG>(m_viewport.X + m_viewport.Width) &&
+         p.y < static_cast<LONG>(m_viewport.Y + m_viewport.Height);
+}
+
+bool CDirectUI::PictureHasSize() const {
+  return m_pActiveImage && m_pActiveImage->m_nWidth > 0 && m_pActiveImage->m_nHeight > 0;
+}
+
+HCURSOR CDirectUI::ToolCursor() const {
+  return m_nTool == DRAW_PAN ? m_hCursorSizeAll : m_nTool == DRAW_REGION ? m_hCursorCross : m_hCursorArrow;
+}
+
+HCURSOR CDirectUI::HoverCursor() const {
+  if ((m_nTool >= DRAW_LINE && m_nTool <= DRAW_CURVE_POLYGON) || m_nTool == DRAW_REGION) return m_hCursorCross;
+  if (m_nTool == DRAW_TEXT) return m_hCursorText;
+  if (m_nTool == DRAW_CLIPART) return m_hCursorClipart;
+  return m_hCursorArrow;
+}
+
+HCURSOR CDirectUI::FigureCursor(const CDTElement* element, POINT p) const {
+  if (element->m_nKind != 1) return m_hCursor;
+  return static_cast<const CDTDraw*>(element)->HitHandle(&p) >= 0 ? m_hCursorCross : m_hCursorSizeAll;
+}
+
+void CDirectUI::ChangeCursor(HCURSOR cursor) {
+  m_hCursor = cursor;
+  if (cursor) ::SetCursor(cursor);
+}
+
+bool CDirectUI::TracksMouseOverlay() const { return m_magnifier.m_bShow || (m_cross.m_bShow && m_cross.m_bTrack); }
+
+void CDirectUI::ClearSelection() {
+  if (m_pActiveImage) m_pActiveImage->SelectElement(nullptr);
+}
+
+CDTElement* CDirectUI::HitTest(POINT p, CDTLabel** label) const {
+  if (label) *label = nullptr;
+  if (!m_pActiveImage) return nullptr;
+  const std::vector<CDTElement*>& children = m_pActiveImage->m_children;
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    CDTElement* child = *it;
+    if (!child->m_bVisible) continue;
+    if (label && !child->m_bLocked && HitLabel(child, &p)) {
+      *label = child->m_pLabel;
+      return child;
+    }
+    const RECT& r = child->m_rcBounds;
+    if (p.x >= r.left - 5 && p.x < r.right + 5 && p.y >= r.top - 5 && p.y < r.bottom + 5) return child;
+  }
+  return nullptr;
+}
+
+void CDirectUI::EndMouseTracking() {
+  m_pDraggedLabel = nullptr;
+  if (m_pHovered) {
+    CDTElement* left = m_pHovered;
+    m_pHovered = nullptr;
+    left->OnMouseLeave(0, nullptr);
+    Repaint();
+  }
+  m_region.Track(FALSE, nullptr);
+  m_cross.m_bInWindow = 0;
+  m_bMouseCaptured = 0;
+}
+
 LRESULT CDirectUI::OnMouseMoveMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  if (!m_pActiveImage) return 0;
+  CDTImage* doc = m_pActiveImage;
+  if (!doc) return 0;
+  const UINT flags = static_cast<UINT>(wParam);
   POINT p{SignedX(lParam), SignedY(lParam)};
   m_cross.m_pt = p;
   m_magnifier.m_pt = p;
   ReportCursor(p);
-  if (m_pCaptured) m_pCaptured->OnMouseMove(static_cast<UINT>(wParam), &p);
+
+  // Each branch says whether the overlays that follow the mouse repaint after it.
+  const bool overlaysFollow = [&] {
+    if (!InViewport(p) && !(flags & MK_LBUTTON)) {
+      m_region.Track(FALSE, nullptr);
+      m_cross.m_bInWindow = 0;
+      // Releasing the capture ends the tracking through WM_CAPTURECHANGED.
+      if (m_bMouseCaptured) ::ReleaseCapture();
+      m_bMouseCaptured = 0;
+      ChangeCursor(ToolCursor());
+      return true;
+    }
+    if (!m_bMouseCaptured) {
+      ::SetCapture(m_hWnd);
+      m_bMouseCaptured = 1;
+      m_cross.m_bInWindow = 1;
+    }
+    if (m_pDraggedLabel) {
+      m_pDraggedLabel->MoveTo(p.x - m_ptLabelGrab.x, p.y - m_ptLabelGrab.y);
+      Repaint();
+      return false;
+    }
+    if (m_region.m_bActive) {
+      if (m_region.m_bDragging) {
+        m_region.DragTo(&p);
+        Repaint();
+        return false;
+      }
+      if (m_nTool == DRAW_REGION) return true;
+    }
+    if (doc->m_bPanning && (flags & MK_CONTROL)) {
+      doc->OnMouseMove(flags, &p);
+      return true;
+    }
+    if (m_pCaptured) {
+      m_pCaptured->OnMouseMove(flags, &p);
+      return true;
+    }
+    if (m_nTool == DRAW_PAN) return true;
+    CDTElement* under = (m_nTool == DRAW_SELECT || m_nTool == DRAW_REGION) ? HitTest(p, nullptr) : nullptr;
+    if (under && under == m_pHovered) {
+      ChangeCursor(FigureCursor(under, p));
+      under->OnMouseMove(flags, &p);
+      return true;
+    }
+    CDTElement* left = m_pHovered;
+    m_pHovered = nullptr;
+    if (left) left->OnMouseLeave(flags, &p);
+    if (under) {
+      under->OnMouseEnter(flags, &p);
+      ChangeCursor(FigureCursor(under, p));
+      m_pHovered = under;
+      Repaint();
+      return false;
+    }
+    const HCURSOR cursor = HoverCursor();
+    if (cursor != m_hCursor) ChangeCursor(cursor);
+    if (left || TracksMouseOverlay()) Repaint();
+    return false;
+  }();
+  if (overlaysFollow && TracksMouseOverlay()) Repaint();
   return 0;
 }
 
 LRESULT CDirectUI::OnLButtonDownMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  CDTImage* doc = m_pActiveImage;
+  if (!doc) return 0;
+  const UINT flags = static_cast<UINT>(wParam);
   POINT p{SignedX(lParam), SignedY(lParam)};
-  m_bLButtonDown = 1;
+  ::SetFocus(m_hWnd);
   m_ptLButtonDown = p;
-  if (!m_pActiveImage) return 0;
-  if (m_nTool == DRAW_PAN || (wParam & MK_CONTROL)) {
-    m_pActiveImage->OnLButtonDown(static_cast<UINT>(wParam), &p);
+  m_bLButtonDown = 1;
+
+  if (flags & MK_CONTROL) {
+    ClearSelection();
+    doc->OnLButtonDown(flags, &p);
+    if (doc->m_bPanning) ChangeCursor(m_hCursorSizeAll);
     Repaint();
+    return 0;
   }
+  if (m_pCaptured && m_pCaptured->m_nKind == 1 && !static_cast<CDTDraw*>(m_pCaptured)->m_bComplete) {
+    m_pCaptured->OnLButtonDown(flags, &p);
+    return 0;
+  }
+  switch (m_nTool) {
+    case DRAW_PAN:
+      doc->OnLButtonDown(flags, &p);
+      Repaint();
+      return 0;
+    case DRAW_REGION:
+      if (m_region.m_bActive) {
+        ClearSelection();
+        m_region.Track(TRUE, &p);
+        Repaint();
+      }
+      return 0;
+    case DRAW_SELECT: {
+      CDTLabel* label = nullptr;
+      CDTElement* hit = HitTest(p, &label);
+      if (label) {
+        m_pDraggedLabel = label;
+        m_ptLabelGrab = {p.x - label->m_ptPosition.x, p.y - label->m_ptPosition.y};
+        doc->SelectElement(hit);
+        return 0;
+      }
+      if (hit) {
+        hit->OnLButtonDown(flags, &p);
+        doc->SelectElement(hit);
+        Repaint();
+        return 0;
+      }
+      break;
+    }
+    default:
+      if (m_nTool >= DRAW_LINE && m_nTool <= DRAW_TEXT) {
+        CreateFigureForTool(&p);
+        return 0;
+      }
+      break;
+  }
+  ClearSelection();
+  if (m_pObserver) m_pObserver->OnEmptyClick();
+  Repaint();
   return 0;
 }
 
 LRESULT CDirectUI::OnLButtonUpMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  m_bLButtonDown = 0;
-  if (!m_pActiveImage) return 0;
+  CDTImage* doc = m_pActiveImage;
+  if (!doc) {
+    m_bLButtonDown = 0;
+    return 0;
+  }
+  const UINT flags = static_cast<UINT>(wParam);
   POINT p{SignedX(lParam), SignedY(lParam)};
-  if (m_pCaptured) m_pCaptured->OnLButtonUp(static_cast<UINT>(wParam), &p);
+  if (doc->m_bPanning) ChangeCursor(ToolCursor());
+  if (!InViewport(p)) {
+    m_bLButtonDown = 0;
+    if (m_bMouseCaptured) ::ReleaseCapture();
+    m_bMouseCaptured = 0;
+    return 0;
+  }
+  m_pDraggedLabel = nullptr;
+  if (m_region.m_bDragging) {
+    m_region.Track(FALSE, &p);
+    Repaint();
+  } else if (m_pCaptured) {
+    m_pCaptured->OnLButtonUp(flags, &p);
+  }
+  m_bLButtonDown = 0;
+  return 0;
+}
+
+LRESULT CDirectUI::OnLButtonDblClkMessage(UINT, WPARAM, LPARAM lParam, BOOL&) {
+  if (!m_pActiveImage) return 0;
+  if (m_pCaptured && m_pCaptured->m_nKind == 1 && !static_cast<CDTDraw*>(m_pCaptured)->m_bComplete) {
+    // Curves and polygons finish on a double click; their classes take it
+    // through the right button, which finishes them the same way.
+    const int type = static_cast<CDTDraw*>(m_pCaptured)->m_nType;
+    if (type == DRAW_CURVE || type == DRAW_POLYGON || type == DRAW_CURVE_POLYGON) {
+      POINT p{SignedX(lParam), SignedY(lParam)};
+      m_pCaptured->OnRButton(MK_RBUTTON, &p);
+    }
+    return 0;
+  }
+  if (!PictureHasSize()) return 0;
+  if (IsFullScreen())
+    LeaveFullScreen();
+  else
+    EnterFullScreen();
+  return 0;
+}
+
+LRESULT CDirectUI::OnRButtonMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  if (!m_pActiveImage || !m_pCaptured) return 0;
+  POINT p{SignedX(lParam), SignedY(lParam)};
+  m_pCaptured->OnRButton(static_cast<UINT>(wParam), &p);
+  return 0;
+}
+
+LRESULT CDirectUI::OnRButtonDblClkMessage(UINT, WPARAM, LPARAM, BOOL&) {
+  if (!PictureHasSize()) return 0;
+  CDTImage* doc = m_pActiveImage;
+  doc->SetZoomMode(doc->m_nZoomMode == 1 ? 0 : 1, 1.0f);
+  if (m_pObserver) m_pObserver->OnZoomChanged(doc);
+  return 0;
+}
+
+LRESULT CDirectUI::OnMouseWheelMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  handled = TRUE;
+  if (!PictureHasSize()) return 0;
+  CDTImage* doc = m_pActiveImage;
+  POINT p{SignedX(lParam), SignedY(lParam)};
+  ::ScreenToClient(m_hWnd, &p);
+  const UINT keys = GET_KEYSTATE_WPARAM(wParam);
+  const float step = (keys & MK_SHIFT) ? 0.2f : (keys & MK_CONTROL) ? 0.025f : 0.1f;
+  const int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+  doc->ZoomAbout(static_cast<float>(notches) * 2.0f * step + doc->m_fZoom, &p);
+  if (m_pObserver) m_pObserver->OnZoomChanged(doc);
+  return 0;
+}
+
+LRESULT CDirectUI::OnKeyDownMessage(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (wParam == VK_ESCAPE) LeaveFullScreen();
+  CDTImage* doc = m_pActiveImage;
+  if (!doc) return 0;
+  auto* selected = static_cast<CDTDraw*>(doc->m_pSelected);
+  switch (wParam) {
+    case VK_ESCAPE:
+      if (selected && selected->m_nSelectedHandle >= 0) {
+        selected->m_nSelectedHandle = -1;
+        Repaint();
+      }
+      break;
+    case VK_RETURN:
+      if (selected) {
+        selected->m_nSelectedHandle = selected->m_nSelectedHandle >= 0 ? -1 : 0;
+        Repaint();
+      }
+      break;
+    case VK_TAB:
+      if (!selected) break;
+      if (selected->m_nSelectedHandle < 0)
+        doc->SelectNextFigure();
+      else
+        selected->SelectNextHandle();
+      break;
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN: {
+      const int dx = wParam == VK_LEFT ? -1 : wParam == VK_RIGHT ? 1 : 0;
+      const int dy = wParam == VK_UP ? -1 : wParam == VK_DOWN ? 1 : 0;
+      if (selected)
+        selected->NudgeBy(static_cast<float>(dx), static_cast<float>(dy));
+      else
+        doc->PanBy(dx, dy);
+      break;
+    }
+    default:
+      break;
+  }
+  return 0;
+}
+
+LRESULT CDirectUI::OnKeyUpMessage(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  CDTImage* doc = m_pActiveImage;
+  if (!doc || wParam != VK_DELETE) return 0;
+  CDTElement* selected = doc->m_pSelected;
+  if (selected && selected != static_cast<CDTElement*>(doc->m_pRuler)) doc->DeleteFigure(selected);
+  return 0;
+}
+
+LRESULT CDirectUI::OnCharMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  if (m_pActiveImage && m_pCaptured) m_pCaptured->OnChar(wParam, lParam);
+  return 0;
+}
+
+LRESULT CDirectUI::OnSetCursorMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+  // The cursor chosen for the tool or the figure under the mouse, not the class's.
+  if (LOWORD(lParam) != HTCLIENT || !m_hCursor) {
+    handled = FALSE;
+    return 0;
+  }
+  ::SetCursor(m_hCursor);
+  return TRUE;
+}
+
+LRESULT CDirectUI::OnEndTrackingMessage(UINT, WPARAM, LPARAM, BOOL& handled) {
+  handled = FALSE;
+  EndMouseTracking();
   return 0;
 }
 

@@ -21,6 +21,7 @@
 class CDTElement;
 class CDTImage;
 class CDTDraw;
+class CDTLabel;
 
 class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHILD | WS_VISIBLE>> {
  public:
@@ -93,6 +94,12 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   void SetAngle4Pts(BOOL on);
   void ShowInfoLines(BOOL show);
   int AddFigureAtCenter();
+  // A figure of the current tool begins at p (window pixels): 1 when one was made.
+  int CreateFigureForTool(const POINT* p);
+  // The topmost visible figure of the active document within 5 pixels of p;
+  // with label set, an unlocked figure's label under p comes first and is
+  // returned there.
+  CDTElement* HitTest(POINT p, CDTLabel** label) const;
   void ResetDevice();
   HRESULT DetachElement(CDTElement* element);
   void SetZoomMode(int mode, float zoom);
@@ -121,6 +128,18 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMoveMessage)
   MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDownMessage)
   MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUpMessage)
+  MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnLButtonDblClkMessage)
+  MESSAGE_HANDLER(WM_RBUTTONDOWN, OnRButtonMessage)
+  MESSAGE_HANDLER(WM_RBUTTONUP, OnRButtonMessage)
+  MESSAGE_HANDLER(WM_RBUTTONDBLCLK, OnRButtonDblClkMessage)
+  MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheelMessage)
+  MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDownMessage)
+  MESSAGE_HANDLER(WM_KEYUP, OnKeyUpMessage)
+  MESSAGE_HANDLER(WM_CHAR, OnCharMessage)
+  MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursorMessage)
+  MESSAGE_HANDLER(WM_KILLFOCUS, OnEndTrackingMessage)
+  MESSAGE_HANDLER(WM_CAPTURECHANGED, OnEndTrackingMessage)
+  MESSAGE_HANDLER(WM_ENABLE, OnEndTrackingMessage)
   END_MSG_MAP()
 
   CDirectUIMeasureObserver* m_pObserver = nullptr;
@@ -146,6 +165,8 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   int m_bLButtonDown = 0;
   POINT m_ptLButtonDown{};  // where the left button last went down
   CDTElement* m_pHovered = nullptr;
+  CDTLabel* m_pDraggedLabel = nullptr;
+  POINT m_ptLabelGrab{};  // press point minus the label's position
   int m_bSolid = 1;
   int m_nPenWeight = 4;
   DWORD m_clrLine = 0xE0FF0000;
@@ -199,6 +220,15 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   LRESULT OnMouseMoveMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnLButtonDownMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnLButtonUpMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnLButtonDblClkMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnRButtonMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnRButtonDblClkMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnMouseWheelMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnKeyDownMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnKeyUpMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnCharMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnSetCursorMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnEndTrackingMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   HRESULT CreateDevice();
   void SetRenderStates();
@@ -206,6 +236,16 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   LRESULT Dispatch(int command, int value, void* data);
   void ChangeTool(int tool);
   void UpdateToolCursor();
+  // Input helpers.
+  bool InViewport(POINT p) const;
+  bool PictureHasSize() const;
+  HCURSOR ToolCursor() const;
+  HCURSOR HoverCursor() const;
+  HCURSOR FigureCursor(const CDTElement* element, POINT p) const;
+  void ChangeCursor(HCURSOR cursor);
+  void ClearSelection();
+  void EndMouseTracking();
+  bool TracksMouseOverlay() const;
   bool IsActiveRuler(const CDTDraw* figure) const;
   void PushActive();
 

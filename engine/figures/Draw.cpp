@@ -211,7 +211,7 @@ void CDTDraw::PlaceLabel() {
 
 void CDTDraw::FinishCreation() {
   m_bComplete = 1;
-  if (m_pOwner) m_pOwner->SetTool(DRAW_SELECT);
+  if (m_pOwner) m_pOwner->ResetTool(DRAW_SELECT);
 }
 
 void CDTDraw::RecordHistory() {

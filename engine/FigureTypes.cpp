@@ -1,0 +1,40 @@
+#include "engine/FigureTypes.h"
+
+#include "engine/Types.h"
+#include "engine/figures/Line.h"
+
+namespace {
+
+template <class Figure>
+CDTDraw* NewAt(POINT point, const wchar_t*) {
+  return new Figure(point);
+}
+template <class Figure>
+CDTDraw* NewEmpty() {
+  return new Figure;
+}
+
+FigureType g_types[] = {
+    {DRAW_LINE, L"CDTLine", L"#%d length", 2, 2, NewAt<CDTLine>, NewEmpty<CDTLine>},
+    {DRAW_ANGLE, L"CDTAngle", L"#%d angle", 1, 3, nullptr, nullptr},
+    {DRAW_ANGLE_PT4, L"CDTAnglePt4", L"#%d angle", 1, 4, nullptr, nullptr},
+    {DRAW_POINT_LINE, L"CDTPoints", L"distance %d", 1, 3, nullptr, nullptr},
+    {DRAW_DISTANCE, L"CDTDistance", L"#%d distance", 1, 4, nullptr, nullptr},
+    {DRAW_CURVE, L"CDTCurve", L"#%d curve", 1, 3, nullptr, nullptr},
+    {DRAW_CIRCLE, L"CDTCircle", L"#%d circle", 1, 3, nullptr, nullptr},
+    {DRAW_ELLIPSE, L"CDTEllipse", L"#%d ellipse", 2, 2, nullptr, nullptr},
+    {DRAW_RECTANGLE, L"CDTRectangle", L"#%d rectangle", 2, 2, nullptr, nullptr},
+    {DRAW_POLYGON, L"CDTPolygon", L"#%d polygon", 1, 3, nullptr, nullptr},
+    {DRAW_CURVE_POLYGON, L"CDTCurvePolygon", L"#%d curve polygon", 1, 3, nullptr, nullptr},
+    {DRAW_CLIPART, L"CDTClipart", L"#%d clipart", -1, 2, nullptr, nullptr},
+    {DRAW_TEXT, L"CDTText", L"#%d text", -1, 4, nullptr, nullptr},
+};
+
+}  // namespace
+
+FigureType* EditFigureType(int type) {
+  if (type < DRAW_LINE || type > DRAW_TEXT) return nullptr;
+  return &g_types[type - DRAW_LINE];
+}
+
+const FigureType* FindFigureType(int type) { return EditFigureType(type); }
