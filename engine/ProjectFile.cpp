@@ -250,8 +250,7 @@ bool ReadTrailer(const uint8_t* data, size_t size, StoredTrailer* out) {
     f.lineCap = Get32(record + kRecordLineCap);
     f.penWeight = static_cast<int>(std::min<uint32_t>(Get32(record + kRecordPenWeight), kMaxPenWeight));
     f.lineColor = Get32(record + kRecordLineColor);
-    f.fontSize =
-        static_cast<int>(std::clamp<uint32_t>(Get32(record + kRecordFontSize), kMinFontSize, kMaxFontSize));
+    f.fontSize = static_cast<int>(std::clamp<uint32_t>(Get32(record + kRecordFontSize), kMinFontSize, kMaxFontSize));
     f.textColor = Get32(record + kRecordTextColor);
     f.textBackground = Get32(record + kRecordTextBackground) ? 1 : 0;
     f.textBackgroundColor = Get32(record + kRecordTextBackgroundColor);
@@ -475,9 +474,9 @@ void CDTImage::RemoveFigures(const std::vector<CDTElement*>& figures) {
     m_pSelected = nullptr;
     if (m_pOwner && m_pOwner->m_pObserver) m_pOwner->m_pObserver->OnFigureSelected(nullptr);
   }
-  m_children.erase(std::remove_if(m_children.begin(), m_children.end(),
-                                  [&gone](CDTElement* e) { return gone.count(e) != 0; }),
-                   m_children.end());
+  m_children.erase(
+      std::remove_if(m_children.begin(), m_children.end(), [&gone](CDTElement* e) { return gone.count(e) != 0; }),
+      m_children.end());
   for (CDTElement* figure : figures) {
     if (m_pOwner) m_pOwner->ForgetElement(figure);
     DestroyChildren(figure);
@@ -495,7 +494,8 @@ bool CDTImage::RestoreSnapshot(CDTAction* action) {
   std::unordered_map<GUID, CDTDraw*, GuidHash, GuidEqual> byGuid;
   byGuid.reserve(m_children.size());
   for (CDTElement* child : m_children)
-    if (IsStoredFigure(child, m_pRuler)) byGuid.emplace(static_cast<CDTDraw*>(child)->m_guid, static_cast<CDTDraw*>(child));
+    if (IsStoredFigure(child, m_pRuler))
+      byGuid.emplace(static_cast<CDTDraw*>(child)->m_guid, static_cast<CDTDraw*>(child));
   std::unordered_set<GUID, GuidHash, GuidEqual> kept;
   kept.reserve(trailer.figures.size());
 
@@ -563,7 +563,8 @@ int CDTImage::OnSaveFile(const wchar_t* path) {
   const std::wstring temporary = project::TemporaryBeside(path);
   if (temporary.empty()) return 0;
   project::CFile file;
-  file.handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  file.handle =
+      ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool ok = file.handle != INVALID_HANDLE_VALUE && project::WriteAll(file.handle, headers, sizeof(headers));
   if (ok) {
     D3DLOCKED_RECT locked;
@@ -588,8 +589,8 @@ int CDTImage::OnReadFile(const wchar_t* path, bool load) {
   StoredTrailer trailer;
   {
     project::CFile file;
-    file.handle = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    file.handle =
+        ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file.handle == INVALID_HANDLE_VALUE) return 0;
     LARGE_INTEGER size;
     uint8_t headers[project::kBitmapHeaderSize];
@@ -608,7 +609,8 @@ int CDTImage::OnReadFile(const wchar_t* path, bool load) {
     } catch (const std::bad_alloc&) {
       return 0;
     }
-    if (!::SetFilePointerEx(file.handle, to, nullptr, FILE_BEGIN) || !project::ReadAll(file.handle, bytes.data(), bytes.size()))
+    if (!::SetFilePointerEx(file.handle, to, nullptr, FILE_BEGIN) ||
+        !project::ReadAll(file.handle, bytes.data(), bytes.size()))
       return 0;
     if (!project::ReadTrailer(bytes.data(), bytes.size(), &trailer)) return 0;
   }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "engine/ProjectFile.h"
+#include "engine/figures/Ruler.h"
 #include "tests/engine/canvas_fixture.h"
 
 using namespace canvas_test;
@@ -322,8 +324,14 @@ TEST_F(ProjectFile, ABadFileLeavesTheFiguresAsTheyWere) {
   const int pushes = Doc().m_history.m_nPushes;
   const size_t trailer = 54 + 300u * 200u * 4u;
   // Cut at the header, inside a record, inside the vertices and at the last byte.
-  const size_t cuts[] = {0, 20, 54, trailer, trailer + 100, trailer + project::kHeaderSize + 300,
-                         trailer + project::kHeaderSize + project::kRecordSize + 4, good.size() - 1};
+  const size_t cuts[] = {0,
+                         20,
+                         54,
+                         trailer,
+                         trailer + 100,
+                         trailer + project::kHeaderSize + 300,
+                         trailer + project::kHeaderSize + project::kRecordSize + 4,
+                         good.size() - 1};
   for (size_t cut : cuts) {
     SCOPED_TRACE(cut);
     WriteBytes("cut.prj", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<ptrdiff_t>(cut)));
@@ -338,6 +346,13 @@ TEST_F(ProjectFile, ABadFileLeavesTheFiguresAsTheyWere) {
 }
 
 TEST_F(ProjectFile, RestoreThatRemovesTheSelectedFigureClearsTheSelection) {
+  CDTAction empty;
+  Doc().WriteSnapshot(&empty);
+  Doc().SelectElement(Add(DRAW_LINE, 8));
+  ASSERT_TRUE(Doc().RestoreSnapshot(&empty));
+  EXPECT_TRUE(Doc().StoredFigures().empty());
+  EXPECT_EQ(Doc().m_pSelected, nullptr) << "no selection may point at the removed figure";
+
   Doc().PushHistory();
   CStoreFigure* f = Add(DRAW_LINE, 9);
   Doc().PushHistory();
@@ -369,9 +384,9 @@ TEST_F(ProjectFile, UndoAndRedoWalkASeededScriptOfChanges) {
   for (int step = 0; step < 60; ++step) {
     std::vector<const CDTDraw*> figures = Doc().StoredFigures();
     const int action = figures.empty() ? 0 : static_cast<int>(random() % 5);
-    auto* f = figures.empty() ? nullptr
-                              : const_cast<CStoreFigure*>(static_cast<const CStoreFigure*>(
-                                    figures[random() % figures.size()]));
+    auto* f = figures.empty()
+                  ? nullptr
+                  : const_cast<CStoreFigure*>(static_cast<const CStoreFigure*>(figures[random() % figures.size()]));
     switch (action) {
       case 0:
         Add(DRAW_LINE + static_cast<int>(random() % 13), nextId++);
@@ -459,11 +474,16 @@ TEST(ProjectTrailer, BitmapHeadersMustDescribeRowsInsideTheFile) {
     uint64_t fileSize;
     bool ok;
   } cases[] = {
-      {300, 200, 32, 54 + 240000, true},      {300, 200, 32, 54 + 239999, false},
-      {300, -200, 32, 54 + 240000, true},     {0, 200, 32, 1000000, false},
-      {300, 0, 32, 1000000, false},           {-5, 200, 32, 1000000, false},
-      {300, 200, 0, 1000000, false},          {65536, 65536, 32, 54 + 4096, false},
-      {0x7FFFFFFF, 0x7FFFFFFF, 32, 1ull << 40, false}, {300, INT32_MIN, 32, ~0ull, false},
+      {300, 200, 32, 54 + 240000, true},
+      {300, 200, 32, 54 + 239999, false},
+      {300, -200, 32, 54 + 240000, true},
+      {0, 200, 32, 1000000, false},
+      {300, 0, 32, 1000000, false},
+      {-5, 200, 32, 1000000, false},
+      {300, 200, 0, 1000000, false},
+      {65536, 65536, 32, 54 + 4096, false},
+      {0x7FFFFFFF, 0x7FFFFFFF, 32, 1ull << 40, false},
+      {300, INT32_MIN, 32, ~0ull, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + "x" + std::to_string(c.bits));
@@ -473,6 +493,184 @@ TEST(ProjectTrailer, BitmapHeadersMustDescribeRowsInsideTheFile) {
     std::memcpy(h + 28, &c.bits, 2);
     uint64_t offset = 0;
     EXPECT_EQ(project::FindTrailer(h, c.fileSize, &offset), c.ok);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Files written by project_file_fixture.py with the independent writer.
+class ProjectFileFixtures : public ProjectFile {
+ protected:
+  void SetUp() override {
+    ProjectFile::SetUp();
+    ASSERT_FALSE(ReadBytes("every_type.prj").empty()) << "project_file_fixture.py writes the fixtures";
+  }
+  std::vector<const CDTDraw*> Preload() {
+    Add(DRAW_LINE, 1);
+    Add(DRAW_CIRCLE, 2);
+    return Doc().StoredFigures();
+  }
+};
+
+TEST_F(ProjectFileFixtures, EveryTypeLoadsAndMergesAndSavesBackTheSameTrailer) {
+  ASSERT_EQ(Doc().LoadFile(L"every_type.prj"), 1);
+  const std::vector<const CDTDraw*> figures = Doc().StoredFigures();
+  ASSERT_EQ(figures.size(), 13u) << "types 0 and 14 are read past";
+  for (int i = 0; i < 13; ++i) EXPECT_EQ(figures[static_cast<size_t>(i)]->m_nType, i + 1);
+  EXPECT_STREQ(Doc().m_szUnit, L"mm");
+  EXPECT_EQ(Doc().ReferenceScale, 0.5);
+  EXPECT_EQ(Doc().MultiPower, 2.0);
+  const std::vector<uint8_t> expect = ReadBytes("every_type_expect.bin");
+  EXPECT_EQ(Difference(Snapshot(Doc()), expect), "");
+  ASSERT_TRUE(Doc().SaveFile(L"every_type_loaded.prj"));
+
+  CCanvasScene other;
+  ASSERT_TRUE(other.Ready());
+  other.Show(m_picture);
+  ASSERT_EQ(other.m_document.MergeFile(L"every_type.prj"), 1);
+  EXPECT_EQ(Difference(Snapshot(other.m_document), expect), "");
+  ASSERT_TRUE(other.m_document.SaveFile(L"every_type_merged.prj"));
+}
+
+TEST_F(ProjectFileFixtures, EmptyUnitKeepsTheUnitAndBareHeaderLeavesOnlyTheRuler) {
+  Doc().SetUnit(L"inch");
+  ASSERT_EQ(Doc().LoadFile(L"empty_unit.prj"), 1);
+  EXPECT_STREQ(Doc().m_szUnit, L"inch");
+  EXPECT_EQ(Doc().ReferenceScale, 0.25);
+  EXPECT_EQ(Doc().MultiPower, 4.0);
+  EXPECT_EQ(Doc().StoredFigures().size(), 1u);
+  ASSERT_EQ(Doc().LoadFile(L"bare_header.prj"), 1);
+  EXPECT_STREQ(Doc().m_szUnit, L"um");
+  EXPECT_TRUE(Doc().StoredFigures().empty());
+  ASSERT_EQ(Doc().m_children.size(), 1u);
+  EXPECT_EQ(Doc().m_children[0], static_cast<CDTElement*>(Doc().m_pRuler));
+}
+
+TEST_F(ProjectFileFixtures, HostileFilesLoadOrFailWithoutHarm) {
+  std::ifstream table("hostile.txt");
+  std::string name;
+  int result = 0, count = 0, cases = 0;
+  while (table >> name >> result >> count) {
+    SCOPED_TRACE(name);
+    ++cases;
+    const std::wstring path(name.begin(), name.end());
+    for (bool load : {true, false}) {
+      SCOPED_TRACE(load ? "load" : "merge");
+      for (const CDTDraw* f : Doc().StoredFigures()) Doc().DeleteFigure(const_cast<CDTDraw*>(f));
+      const std::vector<const CDTDraw*> before = Preload();
+      const std::vector<uint8_t> state = Snapshot(Doc());
+      const int got = load ? Doc().LoadFile(path.c_str()) : Doc().MergeFile(path.c_str());
+      EXPECT_EQ(got, result);
+      if (got == 0) {
+        EXPECT_EQ(Doc().StoredFigures(), before);
+        EXPECT_EQ(Difference(Snapshot(Doc()), state), "");
+      } else {
+        EXPECT_EQ(Doc().StoredFigures().size(), static_cast<size_t>(count) + (load ? 0 : before.size()));
+      }
+      for (const CDTDraw* f : Doc().StoredFigures()) {
+        EXPECT_GE(f->m_nFontSize, project::kMinFontSize);
+        EXPECT_LE(f->m_nFontSize, project::kMaxFontSize);
+        EXPECT_LE(f->m_nPenWeight, project::kMaxPenWeight);
+        EXPECT_LE(f->m_pszName ? std::wcslen(f->m_pszName) : 0, 255u);
+        for (const PointF& v : f->m_vertices) EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y));
+      }
+    }
+  }
+  EXPECT_GT(cases, 40);
+  ASSERT_EQ(Doc().LoadFile(L"clipart_empty_path.prj"), 1);
+  const auto* clip = static_cast<const CStoreFigure*>(Doc().StoredFigures()[0]);
+  EXPECT_EQ(clip->m_extra.fixedSize, 0u) << "the flag and scales after an empty path are read";
+  EXPECT_EQ(clip->m_extra.scaleY, 3.0f);
+  ASSERT_EQ(Doc().LoadFile(L"font_size_million.prj"), 1);
+  EXPECT_EQ(Doc().StoredFigures()[0]->m_nFontSize, project::kMaxFontSize);
+}
+
+// Seeded mutants of the file that holds every type, fed to load, merge and
+// the snapshot restore. MEASURE_PRJ_MUTANTS sets how many (20,000 by
+// default); every fiftieth goes through the file readers, all through the restore.
+TEST_F(ProjectFileFixtures, SeededMutantsNeverHarm) {
+  const std::vector<uint8_t> original = ReadBytes("every_type.prj");
+  uint64_t offset = 0;
+  uint8_t headers[54];
+  std::memcpy(headers, original.data(), 54);
+  ASSERT_TRUE(project::FindTrailer(headers, original.size(), &offset));
+  int mutants = 20000;
+  if (const char* n = std::getenv("MEASURE_PRJ_MUTANTS")) mutants = std::max(1, std::atoi(n));
+  std::mt19937 random(4242);
+  const uint32_t extremes[] = {0, 1, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x7FC00000u, 0x7F800000u, 588, 16};
+  int loaded = 0;
+  for (int m = 0; m < mutants; ++m) {
+    std::vector<uint8_t> bytes = original;
+    const int edits = 1 + static_cast<int>(random() % 4);
+    for (int e = 0; e < edits && bytes.size() > offset; ++e) {
+      const size_t at = offset + random() % (bytes.size() - offset);
+      switch (random() % 4) {
+        case 0:
+          bytes[at] = static_cast<uint8_t>(random());
+          break;
+        case 1:
+          if (at + 4 <= bytes.size()) std::memcpy(&bytes[at], &extremes[random() % 9], 4);
+          break;
+        case 2:
+          bytes.resize(at);
+          break;
+        default:
+          bytes[at] ^= static_cast<uint8_t>(1u << (random() % 8));
+      }
+    }
+    SCOPED_TRACE("mutant " + std::to_string(m));
+    const std::vector<uint8_t> state = Snapshot(Doc());
+    CDTAction action;
+    action.Append(bytes.data() + offset, bytes.size() - static_cast<size_t>(offset));
+    if (!Doc().RestoreSnapshot(&action)) {
+      ASSERT_EQ(Difference(Snapshot(Doc()), state), "");
+    }
+    if (m % 50 != 0) continue;
+    WriteBytes("mutant.prj", bytes);
+    const std::vector<uint8_t> now = Snapshot(Doc());
+    const int got = m % 100 == 0 ? Doc().LoadFile(L"mutant.prj") : Doc().MergeFile(L"mutant.prj");
+    if (!got) {
+      ASSERT_EQ(Difference(Snapshot(Doc()), now), "");
+    }
+    loaded += got;
+    if (Doc().StoredFigures().size() > 200) Doc().LoadFile(L"bare_header.prj");
+  }
+  EXPECT_GT(loaded, 0);
+}
+
+// Writes a saved project and what the document held, for project_file_check.py.
+TEST_F(ProjectFile, SavedFileForTheIndependentReader) {
+  AddEveryType();
+  CStoreFigure* named = Add(DRAW_LINE, 300);
+  named->Rename(std::wstring(300, L'n').c_str());
+  named->m_label.m_fOffsetX = -2.7f;
+  named->m_label.m_fOffsetY = 2.5f;
+  Doc().SetUnit(L"\u00b5m");
+  ASSERT_TRUE(Doc().SaveFile(L"saved.prj"));
+  std::ofstream frame("saved_frame.bin", std::ios::binary);
+  frame.write(reinterpret_cast<const char*>(m_picture.pixels.data()),
+              static_cast<std::streamsize>(m_picture.pixels.size() * 4));
+  std::ofstream expect("saved_expect.txt");
+  expect.precision(9);
+  expect << m_picture.width << " " << m_picture.height << " " << Doc().ReferenceScale << " " << Doc().MultiPower
+         << "\n";
+  for (const CDTDraw* c : Doc().StoredFigures()) {
+    const auto* f = static_cast<const CStoreFigure*>(c);
+    const uint8_t* g = reinterpret_cast<const uint8_t*>(&f->m_guid);
+    expect << "figure " << f->m_nType << " ";
+    for (int i = 0; i < 16; ++i) expect << std::hex << (g[i] >> 4) << (g[i] & 15) << std::dec;
+    expect << " " << (f->m_pszName ? std::wcslen(f->m_pszName) : 0) << " " << f->m_bSolid << " " << f->m_nLineCap << " "
+           << f->m_nPenWeight << " " << f->m_clrLine << " " << f->m_nFontSize << " " << f->m_clrText << " "
+           << f->m_label.m_bBackground << " " << f->m_label.m_clrBackground << " " << f->m_label.m_bBorder << " "
+           << f->m_label.m_fOffsetX << " " << f->m_label.m_fOffsetY << " " << f->m_label.m_bFollows << " "
+           << f->m_bShowResult << " " << (f->m_pszFontFace ? std::wcslen(f->m_pszFontFace) : 0) << " "
+           << f->m_extra.boxWidth << " " << f->m_extra.boxHeight << " " << f->m_extra.text.size() << " "
+           << f->m_extra.fixedSize << " " << f->m_extra.scaleX << " " << f->m_extra.scaleY << " "
+           << int{f->m_extra.complement} << " " << f->m_vertices.size();
+    for (const PointF& v : f->m_vertices) expect << " " << v.x << " " << v.y;
+    expect << "\n";
   }
 }
 

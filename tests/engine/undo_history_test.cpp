@@ -35,14 +35,14 @@ struct Step {
 
 TEST(UndoHistory, RingCountersThroughPushUndoRedo) {
   const std::vector<Step> steps = {
-      {'u', false, 0, 0, 0, 0},  // nothing to undo restores nothing
-      {'r', false, 0, 0, 0, 0},  //
-      {'p', true, 1, 0, 0, 1},   {'u', true, 1, 0, 1, 0},  // back to the base
-      {'u', false, 1, 0, 1, 0},  {'r', true, 1, 0, 0, 1},  //
-      {'p', true, 2, 1, 0, 2},   {'p', true, 3, 2, 0, 3},  //
-      {'u', true, 3, 2, 1, 2},   {'u', true, 3, 2, 2, 1},  //
-      {'p', true, 2, 1, 0, 4},  // the two undone steps are given up
-      {'r', false, 2, 1, 0, 4},  {'u', true, 2, 1, 1, 1},  {'r', true, 2, 1, 0, 4},
+      {'u', false, 0, 0, 0, 0},                           // nothing to undo restores nothing
+      {'r', false, 0, 0, 0, 0},                           //
+      {'p', true, 1, 0, 0, 1},  {'u', true, 1, 0, 1, 0},  // back to the base
+      {'u', false, 1, 0, 1, 0}, {'r', true, 1, 0, 0, 1},  //
+      {'p', true, 2, 1, 0, 2},  {'p', true, 3, 2, 0, 3},  //
+      {'u', true, 3, 2, 1, 2},  {'u', true, 3, 2, 2, 1},  //
+      {'p', true, 2, 1, 0, 4},                            // the two undone steps are given up
+      {'r', false, 2, 1, 0, 4}, {'u', true, 2, 1, 1, 1}, {'r', true, 2, 1, 0, 4},
   };
   CNumberSource source;
   CDTHistory history;
