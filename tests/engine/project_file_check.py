@@ -1,5 +1,7 @@
 """Reads the project the engine test saved with the independent reader.
 
+Also: print_*.bmp, the off-screen renderer's output, equals print_*_frame.bin.
+
 saved.prj: PIL opens it as a BMP and its RGB equal saved_frame.bin (the
 uploaded picture, top row first, BGRA); every trailer field sits at its
 offset with the values saved_expect.txt lists from the document's figures.
@@ -96,6 +98,14 @@ for name in ("every_type_loaded.prj", "every_type_merged.prj"):
     b, t = prj.parse_file(saved)
     got = saved[prj.trailer_offset(b):]
     check(got == expect, "%s: trailer differs from the fixture's (%d and %d bytes)" % (name, len(got), len(expect)))
+
+# The off-screen renderer's output opened by PIL equals the picture.
+for w, h in ((300, 200), (700, 520)):
+    stem = "print_%dx%d" % (w, h)
+    picture = np.frombuffer(open(stem + "_frame.bin", "rb").read(), np.uint8).reshape(h, w, 4)
+    with Image.open(stem + ".bmp") as im:
+        out = np.asarray(im.convert("RGB"))
+    check(out.shape == (h, w, 3) and np.array_equal(out, picture[:, :, 2::-1]), stem + ": output differs from the picture")
 
 if failures:
     print("\n".join(failures))
