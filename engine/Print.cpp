@@ -59,15 +59,14 @@ HRESULT CDTPrint::ReadBackBuffer() {
   win32::CComPtr<IDirect3DSurface9> source = back;
   if (desc.MultiSampleType != D3DMULTISAMPLE_NONE) {
     win32::CComPtr<IDirect3DSurface9> resolved;
-    hr = m_pDevice->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE, 0, FALSE,
-                                       &resolved, nullptr);
+    hr = m_pDevice->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE, 0, FALSE, &resolved,
+                                       nullptr);
     if (FAILED(hr)) return hr;
     if (FAILED(hr = m_pDevice->StretchRect(back, nullptr, resolved, nullptr, D3DTEXF_NONE))) return hr;
     source = resolved;
   }
   win32::CComPtr<IDirect3DSurface9> copy;
-  hr = m_pDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                              nullptr);
+  hr = m_pDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr);
   if (FAILED(hr)) return hr;
   if (FAILED(hr = m_pDevice->GetRenderTargetData(source, copy))) return hr;
   D3DLOCKED_RECT locked;

@@ -15,9 +15,7 @@ namespace {
 using namespace canvas_test;
 
 TEST(Print, NoisePicturesComeOutAsThePicture) {
-  const struct {
-    int width, height;
-  } sizes[] = {{300, 200}, {700, 520}};
+  const struct { int width, height; } sizes[] = {{300, 200}, {700, 520}};
   for (const auto& size : sizes) {
     const std::string stem = "print_" + std::to_string(size.width) + "x" + std::to_string(size.height);
     SCOPED_TRACE(stem);

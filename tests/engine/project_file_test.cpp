@@ -588,7 +588,7 @@ TEST_F(ProjectFileFixtures, HostileFilesLoadOrFailWithoutHarm) {
 }
 
 // Seeded mutants of the file that holds every type, fed to load, merge and
-// the snapshot restore. MEASURE_PRJ_MUTANTS sets how many (20,000 by
+// the snapshot restore. MEASURE_PRJ_MUTANTS sets how many (4,000 by
 // default); every fiftieth goes through the file readers, all through the restore.
 TEST_F(ProjectFileFixtures, SeededMutantsNeverHarm) {
   const std::vector<uint8_t> original = ReadBytes("every_type.prj");
@@ -596,7 +596,7 @@ TEST_F(ProjectFileFixtures, SeededMutantsNeverHarm) {
   uint8_t headers[54];
   std::memcpy(headers, original.data(), 54);
   ASSERT_TRUE(project::FindTrailer(headers, original.size(), &offset));
-  int mutants = 20000;
+  int mutants = 4000;
   if (const char* n = std::getenv("MEASURE_PRJ_MUTANTS")) mutants = std::max(1, std::atoi(n));
   std::mt19937 random(4242);
   const uint32_t extremes[] = {0, 1, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 0x7FC00000u, 0x7F800000u, 588, 16};
