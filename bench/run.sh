@@ -6,12 +6,13 @@
 # Exits non-zero when a benchmark fails, prints an error or an odd line.
 #
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
-#                            geometry canvas_upload xls fusion project (all by default),
+#                            geometry canvas_upload xls fusion (all by default),
+#                            project (the 10,000-figure project files, only by name),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
-all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion project)
+all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion)
 
 # The program each benchmark needs.
 target() {
