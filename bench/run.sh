@@ -8,6 +8,7 @@
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
 #                            geometry canvas_upload figures xls fusion (all by
 #                            default),
+#                            project (the 10,000-figure project files, only by name),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -22,6 +23,7 @@ target() {
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
+    project) echo project_bench ;;
     *) return 1 ;;
   esac
 }
@@ -52,6 +54,7 @@ bench() {
     enhance | histogram | geometry | figures) exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;
+    project) exe project_bench ;;
     fusion) "$here/fusion_bench.sh" ;;
     fusion_series) "$here/fusion_bench.sh" --series ;;
   esac

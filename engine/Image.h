@@ -9,15 +9,20 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/Command.h"
 #include "engine/Element.h"
 #include "engine/History.h"
 #include "win32/ComPtr.h"
 
+class CDTDraw;
 class CDTRuler;
+namespace project {
+struct StoredFigure;
+}
 
-class CDTImage : public CDTElement {
+class CDTImage : public CDTElement, public CDTSnapshotSource {
  public:
   // One 256 x 256 square of the picture with its quad.
   struct CCell {
@@ -75,6 +80,11 @@ class CDTImage : public CDTElement {
   int NextFigureNumber() const;
   void SelectNextFigure();
   void PushHistory();
+  // The figure trailer of the document into an undo snapshot, and back.
+  int WriteSnapshot(CDTAction* action) override;
+  bool RestoreSnapshot(CDTAction* action) override;
+  // Every figure but the ruler, in list order.
+  std::vector<const CDTDraw*> StoredFigures() const;
   BOOL ReadFrameForHistogram();
   void DrawInfoLines();
 
@@ -134,6 +144,10 @@ class CDTImage : public CDTElement {
   int OnDelete(CDTElement* figure);
   int OnSelect(CDTElement* figure);
   void OnUndoRedo(bool undo);
+  int OnSaveFile(const wchar_t* path);
+  int OnReadFile(const wchar_t* path, bool load);
+  CDTDraw* AddStoredFigure(const project::StoredFigure& figure, bool load, bool report);
+  void RemoveFigures(const std::vector<CDTElement*>& figures);
   void RemoveFigure(CDTElement* figure);
   void ReportFigureChanged();
   LRESULT Send(int command, int value, void* data);

@@ -177,10 +177,11 @@ LRESULT CDTImage::Command(int command, int value, void* data, int* handled) {
       return changed;
     }
     case IMAGE_MERGE_FILE:
+      return OnReadFile(static_cast<const wchar_t*>(data), false);
     case IMAGE_SAVE_FILE:
+      return OnSaveFile(static_cast<const wchar_t*>(data));
     case IMAGE_LOAD_FILE:
-      // The project-file store answers these once it exists.
-      return 0;
+      return OnReadFile(static_cast<const wchar_t*>(data), true);
     case IMAGE_UNDO:
     case IMAGE_REDO:
       OnUndoRedo(command == IMAGE_UNDO);

@@ -5,7 +5,9 @@
 
 #include <guiddef.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/Element.h"
@@ -31,6 +33,22 @@ struct FigureHandle {
   float cy;
   int tag = 1;
   int marked = 0;
+};
+
+// The stored variable data that belongs to one figure type: the text
+// figure's box and text, the clip-art's picture path, size flag and scales,
+// the angle figures' complement flag.
+struct FigureExtra {
+  float boxWidth = 0.0f;
+  float boxHeight = 0.0f;
+  bool hasText = false;
+  std::wstring text;
+  bool hasPath = false;
+  std::wstring path;
+  uint32_t fixedSize = 1;
+  float scaleX = 1.0f;
+  float scaleY = 1.0f;
+  uint8_t complement = 0;
 };
 
 class CDTDraw : public CDTElement {
@@ -69,6 +87,9 @@ class CDTDraw : public CDTElement {
   virtual void OnTextColorChanged() {}
   virtual void Unused() {}
   virtual void OnLineCapChanged() {}
+  // Project files and undo snapshots: the figure's own variable data.
+  virtual void GetStoredExtra(FigureExtra* /*extra*/) const {}
+  virtual void SetStoredExtra(const FigureExtra& /*extra*/) {}
 
   void SetLineColor(DWORD argb, BOOL repaint);
   void SetPenWeight(int weight, BOOL repaint);

@@ -1,0 +1,148 @@
+// Measure project files and undo with 10,000 figures on a 5472 x 3648
+// picture: save and load against WriteFile and ReadFile of the same bytes,
+// and the undo of one moved figure against a memcpy of the snapshot.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "bench/bench_timer.h"
+#include "engine/DirectUI.h"
+#include "engine/History.h"
+#include "engine/Image.h"
+#include "engine/ProjectFile.h"
+#include "win32/Window.h"
+
+namespace {
+
+constexpr int kWidth = 5472, kHeight = 3648, kFigures = 10000;
+
+class CHost : public win32::CWindowImpl<CHost, win32::CWinTraits<WS_POPUP | WS_CLIPCHILDREN>> {
+ public:
+  BEGIN_MSG_MAP(CHost)
+  END_MSG_MAP()
+};
+
+// A two-point figure that keeps what the store gives it.
+class CBenchFigure : public CDTDraw {
+ public:
+  explicit CBenchFigure(int type) { m_nType = type; }
+  int Draw() override { return 0; }
+  void BuildHandles() override {
+    m_handles.clear();
+    for (const PointF& v : m_vertices) AddHandle(v.x, v.y);
+    m_bComplete = 1;
+  }
+  void SetVertices(const std::vector<PointF>& points) override {
+    for (size_t i = 0; i < points.size() && i < m_vertices.size(); ++i) m_vertices[i] = points[i];
+  }
+};
+
+CDTDraw* MakeFigure(int type) { return new CBenchFigure(type); }
+
+bool WriteRaw(const wchar_t* path, const std::vector<uint8_t>& bytes) {
+  HANDLE f = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  ::CloseHandle(f);
+  return ok;
+}
+
+bool ReadRaw(const wchar_t* path, std::vector<uint8_t>* bytes) {
+  HANDLE f = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  DWORD read = 0;
+  const bool ok = ::ReadFile(f, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
+                  read == bytes->size();
+  ::CloseHandle(f);
+  return ok;
+}
+
+}  // namespace
+
+int main() {
+  project::SetStoredFigureFactory(&MakeFigure);
+  CHost host;
+  RECT rc{0, 0, 640, 480};
+  if (!host.Create(nullptr, &rc, L"bench")) {
+    std::printf("error: no host window\n");
+    return 1;
+  }
+  CDirectUI canvas;
+  if (!canvas.Create(nullptr, host, host)) {
+    std::printf("error: no canvas device\n");
+    return 1;
+  }
+  CDTImage doc;
+  RECT docRect{0, 0, 640, 480};
+  doc.Create(&canvas, nullptr, L"bench", &docRect);
+  canvas.SetActiveImage(&doc, FALSE);
+  std::vector<uint32_t> picture(static_cast<size_t>(kWidth) * kHeight);
+  uint32_t s = 1;
+  for (uint32_t& p : picture) p = 0xFF000000u | ((s = s * 1664525u + 1013904223u) >> 8);
+  doc.UploadFrame(picture.data(), kWidth, kHeight, kWidth * 4, nullptr);
+
+  // 10,000 figures made through a merge of a trailer built here.
+  for (int i = 0; i < kFigures; ++i) {
+    auto* f = new CBenchFigure(DRAW_LINE);
+    f->m_guid.Data1 = static_cast<unsigned long>(i + 1);
+    f->AppendVertex(static_cast<float>(i % kWidth), static_cast<float>(i % kHeight));
+    f->AppendVertex(static_cast<float>((i * 7) % kWidth), static_cast<float>((i * 3) % kHeight));
+    f->SetFontFace(L"Tahoma");
+    f->AttachToDocument(&doc);
+    RECT empty{};
+    f->Create(&canvas, &doc, L"figure", &empty);
+  }
+  if (!doc.SaveFile(L"bench.prj")) {
+    std::printf("error: save failed\n");
+    return 1;
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(54) + static_cast<size_t>(kWidth) * kHeight * 4);
+  {
+    HANDLE f = ::CreateFileW(L"bench.prj", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size;
+    ::GetFileSizeEx(f, &size);
+    ::CloseHandle(f);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+  }
+  const int runs = 3;
+  const double save = BestMs(runs, [&] { doc.SaveFile(L"bench.prj"); });
+  const double rawWrite = BestMs(runs, [&] { WriteRaw(L"raw.bin", bytes); });
+  const double load = BestMs(runs, [&] { doc.LoadFile(L"bench.prj"); });
+  const double rawRead = BestMs(runs, [&] { ReadRaw(L"raw.bin", &bytes); });
+  SinkBytes(bytes.data(), bytes.size());
+  if (doc.StoredFigures().size() != static_cast<size_t>(kFigures)) {
+    std::printf("error: %zu figures loaded\n", doc.StoredFigures().size());
+    return 1;
+  }
+  std::printf("project_save: %.1f ms\n", save);
+  std::printf("project_save_vs_write_file: %.2f x\n", save / rawWrite);
+  std::printf("project_load: %.1f ms\n", load);
+  std::printf("project_load_vs_read_file: %.2f x\n", load / rawRead);
+
+  // Undo of one moved figure among 10,000.
+  doc.m_history.SetBase(&doc);
+  auto* moved = const_cast<CDTDraw*>(doc.StoredFigures()[kFigures / 2]);
+  const double undo = BestMs(5, [&] {
+    moved->m_vertices[0].x += 1.0f;
+    doc.PushHistory();
+    doc.Undo();
+  });
+  CDTAction snapshot;
+  doc.WriteSnapshot(&snapshot);
+  std::vector<uint8_t> copy(snapshot.Used());
+  const double memcpyMs = BestMs(5, [&] {
+    std::memcpy(copy.data(), snapshot.Data(), snapshot.Used());
+    SinkBytes(copy.data(), copy.size());
+  });
+  std::printf("project_push_and_undo: %.2f ms\n", undo);
+  std::printf("project_push_and_undo_vs_memcpy: %.1f x\n", undo / memcpyMs);
+  canvas.DetachElement(&doc);
+  canvas.DestroyWindow();
+  host.DestroyWindow();
+  return 0;
+}
