@@ -19,7 +19,7 @@ packages=(
   fonts-dejavu-core fonts-liberation fonts-font-awesome
   # independent checkers
   python3 python3-pil python3-numpy python3-scipy python3-opencv python3-shapely
-  python3-freetype python3-xlrd python3-xlwt python3-olefile
+  python3-freetype python3-xlrd python3-xlwt python3-olefile libxml2-utils
   imagemagick ffmpeg enfuse libreoffice-calc-nogui hyperfine time
 )
 
