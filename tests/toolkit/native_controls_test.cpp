@@ -129,8 +129,11 @@ TEST_F(NativeControls, EachSuperclassKeepsItsNativeControl) {
     AvlfWindowBase* control = m_panel.FindChildByCommandId(id);
     ASSERT_TRUE(control && control->m_hWnd);
     ::GetClassNameW(control->m_hWnd, names[id - 1], 64);
-    for (int other = 0; other < id - 1; ++other)
-      if (natives[other] != natives[id - 1]) EXPECT_STRNE(names[id - 1], names[other]);
+    for (int other = 0; other < id - 1; ++other) {
+      if (natives[other] != natives[id - 1]) {
+        EXPECT_STRNE(names[id - 1], names[other]);
+      }
+    }
     WNDCLASSEXW native{};
     native.cbSize = sizeof native;
     ASSERT_TRUE(::GetClassInfoExW(nullptr, natives[id - 1], &native));
