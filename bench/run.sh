@@ -6,18 +6,18 @@
 # Exits non-zero when a benchmark fails, prints an error or an odd line.
 #
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
-#                            geometry canvas_upload xls fusion (all by default),
+#                            geometry canvas_upload xls fusion skin_tree (all by default),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
-all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion)
+all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion skin_tree)
 
 # The program each benchmark needs.
 target() {
   case "$1" in
     image_decode | canvas_upload) echo "$1" ;;
-    enhance | histogram | geometry | fusion) echo "${1}_bench" ;;
+    enhance | histogram | geometry | fusion | skin_tree) echo "${1}_bench" ;;
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
@@ -48,7 +48,7 @@ exe() { "$root/tools/wine.sh" run "$BENCH_BIN/$1.exe" "${@:2}"; }
 bench() {
   case "$1" in
     image_decode | canvas_upload) exe "$1" ;;
-    enhance | histogram | geometry) exe "${1}_bench" ;;
+    enhance | histogram | geometry | skin_tree) exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;
     fusion) "$here/fusion_bench.sh" ;;

@@ -10,14 +10,14 @@
 
 long AvlfMemoryDC::s_nCreated = 0;
 
-AvlfMemoryDC::AvlfMemoryDC(HWND hWnd, int width, int height) {
+AvlfMemoryDC::AvlfMemoryDC(HWND hWnd, int width, int height) : m_nWidth(width), m_nHeight(height) {
   HDC windowDC = ::GetDC(hWnd);
   if (!windowDC) return;
   m_hDC = ::CreateCompatibleDC(windowDC);
   m_hBitmap = ::CreateCompatibleBitmap(windowDC, width, height);
   if (m_hDC && m_hBitmap) m_hOldBitmap = ::SelectObject(m_hDC, m_hBitmap);
   ::ReleaseDC(hWnd, windowDC);
-  ++s_nCreated;
+  m_nSerial = ++s_nCreated;
 }
 
 AvlfMemoryDC::~AvlfMemoryDC() {
@@ -252,8 +252,14 @@ void LayoutSkinChildren(AvlfWindowBase& window, int cx, int cy) {
       if (rule.dwAlign == 0) {
         ::MoveWindow(child->m_hWnd, box.x, box.y, box.w, box.h, FALSE);
       } else {
+        const long before = child->m_pBackBuffer ? child->m_pBackBuffer->m_nSerial : 0;
         ::MoveWindow(child->m_hWnd, box.x, box.y, box.w, box.h, TRUE);
-        if (!child->m_children.empty() && box.w > 0 && box.h > 0) child->CreateBackBuffer(box.w, box.h);
+        // A move that changed the size had the child renew its buffer in its
+        // own WM_SIZE, at this size and after this move: a second one would
+        // picture the same.
+        const bool renewed = child->m_pBackBuffer && child->m_pBackBuffer->m_nSerial != before &&
+                             child->m_pBackBuffer->m_nWidth == box.w && child->m_pBackBuffer->m_nHeight == box.h;
+        if (!child->m_children.empty() && box.w > 0 && box.h > 0 && !renewed) child->CreateBackBuffer(box.w, box.h);
       }
     }
     previous = box;

@@ -32,8 +32,11 @@ class AvlfMemoryDC {
   HDC m_hDC = nullptr;
   HBITMAP m_hBitmap = nullptr;
   HGDIOBJ m_hOldBitmap = nullptr;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
+  long m_nSerial = 0;  // tells a renewed buffer from an old one at the same address
 
-  // Buffers made so far in this process (the layout benchmark reads it).
+  // Buffers made so far in this process.
   static long s_nCreated;
 };
 

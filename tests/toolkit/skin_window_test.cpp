@@ -260,3 +260,50 @@ TEST(SkinWindowCopy, CopySharesChildrenAndLeavesSourceBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+const char kNestedSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
+<Skin>
+  <Windows>
+    <Outer Class="WINDOW" Width="200" Height="100">
+      <Middle Class="WINDOW" X="0x00050005" Y="5" Height="40" Align="ALIGN_PARENT_LEFT|ALIGN_PARENT_WIDTH">
+        <Leaf Class="WINDOW" X="2" Y="2" Width="10" Height="10" Align="ALIGN_PARENT_LEFT"/>
+      </Middle>
+      <Lone Class="WINDOW" X="1" Y="60" Width="10" Height="10" Align="ALIGN_PARENT_LEFT"/>
+    </Outer>
+  </Windows>
+</Skin>
+)";
+
+class SkinLayoutBuffers : public skintest::SkinFixture {};
+
+TEST_F(SkinLayoutBuffers, OneNewBufferPerWindowWithChildrenPerLayout) {
+  LoadSkin(kNestedSkin);
+  AvlfWindow outer;
+  RECT rc{0, 0, 200, 100};
+  ASSERT_TRUE(outer.Create(nullptr, m_host, &rc, L"Outer"));
+  AvlfWindowBase* middle = outer.m_children[0];
+  AvlfWindowBase* lone = outer.m_children[1];
+  struct Step {
+    int cx, cy;
+    long buffers;  // made by this layout
+  } steps[] = {
+      {300, 120, 2},  // the middle window's size changes: its own WM_SIZE renews it
+      {300, 150, 2},  // its size stays: the parent's pass renews it
+      {0, 150, 0},    // nothing is laid out at size 0, nothing renewed
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(testing::Message() << s.cx << "x" << s.cy);
+    const long before = AvlfMemoryDC::s_nCreated;
+    ::MoveWindow(outer, 0, 0, s.cx, s.cy, TRUE);
+    EXPECT_EQ(AvlfMemoryDC::s_nCreated - before, s.buffers);
+    ASSERT_NE(middle->m_pBackBuffer, nullptr);
+    EXPECT_EQ(middle->m_pBackBuffer->m_nWidth, 290);
+    EXPECT_EQ(middle->m_pBackBuffer->m_nHeight, 40);
+  }
+  EXPECT_EQ(lone->m_pBackBuffer, nullptr);  // no children, no buffer
+  EXPECT_EQ(outer.m_pBackBuffer->m_nWidth, 300);
+}
+
+}  // namespace
