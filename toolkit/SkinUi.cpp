@@ -90,9 +90,8 @@ void AvlfUI::LoadSkinXml(const wchar_t* entry) {
     const AvlfXmlParseError* error = document.GetParseError();
     std::wstring text;
     if (error) {
-      text = L"Skin Parse Error: '" + name + L"'. Error Line=" + std::to_wstring(error->line) +
-             L", Error Column=" + std::to_wstring(error->column) + L"\n\n" + error->sourceText + L"\n\n" +
-             error->reason;
+      text = L"Skin Parse Error: '" + name + L"'. Error Line=" + std::to_wstring(error->line) + L", Error Column=" +
+             std::to_wstring(error->column) + L"\n\n" + error->sourceText + L"\n\n" + error->reason;
     } else {
       text = L"Skin Parse Error: '" + name + L"'";
     }
@@ -220,9 +219,9 @@ void InitSkinUi(const wchar_t* packagePath, LANGID language) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   Gdiplus::GdiplusStartupInput input;
   if (Gdiplus::GdiplusStartup(&g_gdiplusToken, &input, nullptr) != Gdiplus::Ok)
-    throw AvlfException(
-        -1,
-        L"Can't find gdiplus.\nPlease make sure you have installed gdiplus!\nYou can go to Microsoft web to install it");
+    throw AvlfException(-1,
+                        L"Can't find gdiplus.\nPlease make sure you have installed gdiplus!\nYou can go to Microsoft "
+                        L"web to install it");
   g_startedSkinUi = GetSkinUi();
   if (!g_startedSkinUi) throw AvlfException(-1, L"Out of memory");
   g_startedSkinUi->SetLanguage(language);

@@ -11,7 +11,7 @@ namespace {
 
 // Deeper documents are refused: the element tree and the window elements
 // made from it are walked recursively.
-constexpr int kMaxDepth = 1000;
+constexpr int kMaxDepth = 256;
 
 struct Builder {
   XML_Parser parser = nullptr;
