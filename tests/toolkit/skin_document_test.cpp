@@ -210,10 +210,20 @@ TEST(SkinWindowAttribute, IntegerRule) {
     const wchar_t* value;
     int expected;
   } cases[] = {
-      {L"0x1F", 31},       {L"31", 31},        {L"0X1f", 31},      {L"x1", 0},
-      {L"12abc", 12},      {L"0x1G", 16},      {L"0xFF000000", static_cast<int>(0xFF000000u)},
-      {L"  -5", -5},       {L"+7", 7},         {L"", 0},           {L"abc", 0},
-      {L"1x10", 16},       {L"0x", 0},         {L"99999999999", 2147483647},
+      {L"0x1F", 31},
+      {L"31", 31},
+      {L"0X1f", 31},
+      {L"x1", 0},
+      {L"12abc", 12},
+      {L"0x1G", 16},
+      {L"0xFF000000", static_cast<int>(0xFF000000u)},
+      {L"  -5", -5},
+      {L"+7", 7},
+      {L"", 0},
+      {L"abc", 0},
+      {L"1x10", 16},
+      {L"0x", 0},
+      {L"99999999999", 2147483647},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.value)));
