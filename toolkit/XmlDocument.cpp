@@ -5,6 +5,7 @@
 #include <expat.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
 
@@ -16,7 +17,7 @@ constexpr int kMaxDepth = 256;
 
 // The text of line `line` (from 1) of the document's bytes, without its line
 // break, decoded as the document most likely is.
-std::wstring SourceLine(const unsigned char* bytes, size_t size, int line) {
+std::wstring SourceLine(const unsigned char* bytes, size_t size, int line, UINT declaredPage) {
   std::wstring text;
   if (size >= 2 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF) ||
                     (bytes[0] == '<' && bytes[1] == 0) || (bytes[0] == 0 && bytes[1] == '<'))) {
@@ -29,7 +30,7 @@ std::wstring SourceLine(const unsigned char* bytes, size_t size, int line) {
     size_t skip = size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
     const char* from = reinterpret_cast<const char*>(bytes) + skip;
     const int n = static_cast<int>(size - skip);
-    UINT page = CP_UTF8;
+    UINT page = declaredPage ? declaredPage : CP_UTF8;
     int length = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, from, n, nullptr, 0);
     if (length <= 0) {
       page = 1252;  // a declared single-byte encoding
@@ -55,6 +56,32 @@ std::wstring SourceLine(const unsigned char* bytes, size_t size, int line) {
   return text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
 }
 
+// Encodings beyond expat's own (UTF-8, UTF-16, ISO-8859-1, US-ASCII) that a
+// skin may declare, read through the system's code pages.
+struct NamedCodePage {
+  const wchar_t* name;
+  UINT page;
+};
+constexpr NamedCodePage kCodePages[] = {
+    {L"windows-1250", 1250}, {L"windows-1251", 1251}, {L"windows-1252", 1252},
+    {L"windows-1253", 1253}, {L"windows-1254", 1254}, {L"windows-1255", 1255},
+    {L"windows-1256", 1256}, {L"windows-1257", 1257}, {L"windows-1258", 1258},
+    {L"gb2312", 936},        {L"gbk", 936},           {L"big5", 950},
+    {L"shift_jis", 932},     {L"euc-kr", 949},        {L"ks_c_5601-1987", 949},
+};
+
+UINT CodePageOf(const XML_Char* name) {
+  for (const NamedCodePage& c : kCodePages)
+    if (_wcsicmp(c.name, name) == 0) return c.page;
+  return 0;
+}
+
+int XMLCALL ConvertDoubleByte(void* data, const char* bytes) {
+  wchar_t c = 0;
+  const UINT page = static_cast<UINT>(reinterpret_cast<uintptr_t>(data));
+  return MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, bytes, 2, &c, 1) == 1 ? c : -1;
+}
+
 }  // namespace
 
 const std::wstring_view* AvlfXmlNode::FindAttribute(const wchar_t* name) const {
@@ -70,6 +97,28 @@ struct AvlfXmlDocument::Builder {
   XML_Parser parser = nullptr;
   std::vector<AvlfXmlNode*> open;
   bool tooDeep = false;
+  UINT codePage = 0;  // of a declared encoding expat does not know itself
+
+  static int XMLCALL OnUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info) {
+    const UINT page = CodePageOf(name);
+    CPINFO cp{};
+    if (!page || !GetCPInfo(page, &cp) || cp.MaxCharSize > 2) return XML_STATUS_ERROR;
+    for (int b = 0; b < 256; ++b) {
+      const char byte = static_cast<char>(b);
+      wchar_t c = 0;
+      if (cp.MaxCharSize == 2 && IsDBCSLeadByteEx(page, static_cast<BYTE>(b)))
+        info->map[b] = -2;
+      else if (MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, &byte, 1, &c, 1) == 1)
+        info->map[b] = c;
+      else
+        info->map[b] = -1;
+    }
+    info->data = reinterpret_cast<void*>(static_cast<uintptr_t>(page));
+    info->convert = cp.MaxCharSize == 2 ? ConvertDoubleByte : nullptr;
+    info->release = nullptr;
+    static_cast<Builder*>(data)->codePage = page;
+    return XML_STATUS_OK;
+  }
 
   static void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
     auto* b = static_cast<Builder*>(data);
@@ -216,6 +265,7 @@ bool AvlfXmlDocument::Load(const void* bytes, size_t size) {
   XML_SetUserData(parser, &builder);
   XML_SetElementHandler(parser, Builder::OnStart, Builder::OnEnd);
   XML_SetCommentHandler(parser, Builder::OnComment);
+  XML_SetUnknownEncodingHandler(parser, Builder::OnUnknownEncoding, &builder);
 
   const XML_Status status =
       XML_Parse(parser, static_cast<const char*>(bytes ? bytes : ""), static_cast<int>(size), XML_TRUE);
@@ -229,7 +279,8 @@ bool AvlfXmlDocument::Load(const void* bytes, size_t size) {
       const XML_LChar* reason = XML_ErrorString(XML_GetErrorCode(parser));
       m_error.reason = reason ? reason : L"error";
     }
-    m_error.sourceText = SourceLine(static_cast<const unsigned char*>(bytes), bytes ? size : 0, m_error.line);
+    m_error.sourceText =
+        SourceLine(static_cast<const unsigned char*>(bytes), bytes ? size : 0, m_error.line, builder.codePage);
   }
   XML_ParserFree(parser);
   if (m_hasError) {

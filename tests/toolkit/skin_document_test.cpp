@@ -304,6 +304,26 @@ TEST(SkinManager, MissingEntriesAndPackages) {
   EXPECT_STREQ(ui.FindText(L"A"), L"a");
 }
 
+// Skins written in a code page the system knows load as they would in the
+// original parser.
+TEST(SkinManager, DeclaredCodePageEncodings) {
+  struct Case {
+    const wchar_t* package;
+    const wchar_t* text;
+  } cases[] = {
+      {L"vocabulary\\gb2312.zip", L"\x6253\x5F00\x6587\x4EF6"},
+      {L"vocabulary\\windows-1251.zip", L"\x0424\x0430\x0439\x043B"},
+      {L"vocabulary\\big5.zip", L"\x958B\x555F\x6A94\x6848\x8A31"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.package)));
+    AvlfUI ui;
+    ui.SetLanguage(2052);
+    ASSERT_NO_THROW(ui.LoadSkinPackage(FullPath(c.package).c_str()));
+    EXPECT_STREQ(ui.FindText(L"MFileOpen"), c.text);
+  }
+}
+
 // Each broken Skin.xml gives the long parse-error text; its line is the one
 // xmllint reports for the same document.
 TEST(SkinManager, ParseErrorsNameLineColumnSourceAndReason) {

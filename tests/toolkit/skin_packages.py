@@ -220,6 +220,16 @@ def vocabulary(root):
         for name, text in VOCABULARY.items():
             z.writestr(name, text.encode('utf-8'))
         z.writestr('images/logo.png', b'\x89PNG\r\n\x1a\n' + b'\0' * 32)
+    # Skins in encodings expat does not know itself but the system's code
+    # pages do; the last Big5 character's second byte is a backslash.
+    for name, encoding in (('gb2312.zip', 'gb2312'), ('windows-1251.zip', 'windows-1251'),
+                           ('big5.zip', 'big5')):
+        text = {'gb2312': '\u6253\u5f00\u6587\u4ef6', 'windows-1251': '\u0424\u0430\u0439\u043b',
+                'big5': '\u958b\u555f\u6a94\u6848\u8a31'}[encoding]
+        doc = ('<?xml version="1.0" encoding="%s"?>\n<Skin><Text><Language Id="2052">'
+               '<MFileOpen Text="%s"/></Language></Text></Skin>\n' % (encoding.upper(), text))
+        with zipfile.ZipFile(os.path.join(folder, name), 'w') as z:
+            z.writestr('Skin.xml', doc.encode(encoding))
     for name, include in (('missing-include.zip', '<Include File="nothere.xml"/>'),
                           ('include-without-file.zip', '<Include/>')):
         with zipfile.ZipFile(os.path.join(folder, name), 'w') as z:
