@@ -9,7 +9,7 @@ bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L
 
 // A decimal number with optional white space around it and an optional plus
 // sign, at most limit; false for anything else (a minus sign included).
-bool ParseDecimal(const std::wstring& text, uint32_t limit, uint32_t* value) {
+bool ParseDecimal(std::wstring_view text, uint32_t limit, uint32_t* value) {
   size_t i = 0;
   while (i < text.size() && IsSpace(text[i])) ++i;
   if (i < text.size() && text[i] == L'+') ++i;
@@ -28,7 +28,7 @@ bool ParseDecimal(const std::wstring& text, uint32_t limit, uint32_t* value) {
 
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
 
-bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
+bool EqualsNoCase(std::wstring_view a, const wchar_t* b) {
   const size_t n = std::wcslen(b);
   if (a.size() != n) return false;
   for (size_t i = 0; i < n; ++i)
@@ -38,20 +38,25 @@ bool EqualsNoCase(const std::wstring& a, const wchar_t* b) {
 
 }  // namespace
 
+const std::wstring_view* AvlfXmlAttributes::Find(const wchar_t* name) const {
+  return m_node ? m_node->FindAttribute(name) : nullptr;
+}
+
 bool AvlfXmlAttributes::GetString(const wchar_t* name, std::wstring* value) const {
-  const std::wstring* found = m_node ? m_node->FindAttribute(name) : nullptr;
+  const std::wstring_view* found = Find(name);
   if (!found) return false;
-  *value = *found;
+  value->assign(*found);
   return true;
 }
 
 bool AvlfXmlAttributes::GetBool(const wchar_t* name, uint8_t* value) const {
-  std::wstring text;
-  if (!GetString(name, &text)) return false;
+  const std::wstring_view* found = Find(name);
+  if (!found) return false;
+  const std::wstring_view text = *found;
   size_t a = 0, b = text.size();
   while (a < b && IsSpace(text[a])) ++a;
   while (b > a && IsSpace(text[b - 1])) --b;
-  const std::wstring word = text.substr(a, b - a);
+  const std::wstring word(text.substr(a, b - a));
   if (EqualsNoCase(word, L"true")) {
     *value = 1;
     return true;
@@ -69,32 +74,32 @@ bool AvlfXmlAttributes::GetBool(const wchar_t* name, uint8_t* value) const {
 }
 
 bool AvlfXmlAttributes::GetByte(const wchar_t* name, uint8_t* value) const {
-  std::wstring text;
+  const std::wstring_view* found = Find(name);
   uint32_t n = 0;
-  if (!GetString(name, &text) || !ParseDecimal(text, 255, &n)) return false;
+  if (!found || !ParseDecimal(*found, 255, &n)) return false;
   *value = static_cast<uint8_t>(n);
   return true;
 }
 
 bool AvlfXmlAttributes::GetInt(const wchar_t* name, int32_t* value) const {
-  std::wstring text;
+  const std::wstring_view* found = Find(name);
   uint32_t n = 0;
-  if (!GetString(name, &text) || !ParseDecimal(text, 2147483647u, &n)) return false;
+  if (!found || !ParseDecimal(*found, 2147483647u, &n)) return false;
   *value = static_cast<int32_t>(n);
   return true;
 }
 
 bool AvlfXmlAttributes::GetUInt(const wchar_t* name, uint32_t* value) const {
-  std::wstring text;
+  const std::wstring_view* found = Find(name);
   uint32_t n = 0;
-  if (!GetString(name, &text) || !ParseDecimal(text, 2147483647u, &n)) return false;
+  if (!found || !ParseDecimal(*found, 2147483647u, &n)) return false;
   *value = n;
   return true;
 }
 
 bool AvlfUiElement::Parse(const AvlfXmlNode* node) {
   if (!node) return false;
-  m_strName = node->Name();
+  m_strName.assign(node->Name());
   return true;
 }
 
@@ -176,10 +181,13 @@ int AvlfUiWindow::Attribute::GetInt() const {
 
 bool AvlfUiWindow::Parse(const AvlfXmlNode* node) {
   if (!AvlfUiElement::Parse(node)) return false;
-  const auto& attributes = node->GetAttributes();
-  if (attributes.size() < 2) return false;
-  m_attributes.reserve(attributes.size());
-  for (const auto& a : attributes) m_attributes.push_back(std::make_unique<Attribute>(a.first, a.second));
+  const size_t count = node->GetAttributeCount();
+  if (count < 2) return false;
+  m_attributes.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    const AvlfXmlNode::Attribute& a = node->GetAttribute(i);
+    m_attributes.push_back(std::make_unique<Attribute>(std::wstring(a.name), std::wstring(a.value)));
+  }
   for (size_t i = 0; i < node->GetChildCount(); ++i) {
     const AvlfXmlNode* child = node->GetChild(i);
     if (child->IsComment() || EqualsNoCase(child->Name(), L"#comment")) continue;

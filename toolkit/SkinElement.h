@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/XmlDocument.h"
@@ -37,6 +38,8 @@ class AvlfXmlAttributes {
   bool GetUInt(const wchar_t* name, uint32_t* value) const;
 
  private:
+  const std::wstring_view* Find(const wchar_t* name) const;
+
   const AvlfXmlNode* m_node;
 };
 

@@ -25,8 +25,8 @@ bool EqualsNoCase(const wchar_t* a, const wchar_t* b, size_t length) {
   return true;
 }
 
-bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() && EqualsNoCase(a.c_str(), b.c_str(), a.size());
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+  return a.size() == b.size() && EqualsNoCase(a.data(), b.data(), a.size());
 }
 
 // Keeps an entry on the list of entries being loaded while it is walked.
@@ -107,10 +107,11 @@ void AvlfUI::WalkSkinDocument(const AvlfXmlDocument& document) {
   for (size_t i = 0; i < root->GetChildCount(); ++i) {
     const AvlfXmlNode* section = root->GetChild(i);
     if (section->IsComment()) continue;
-    const std::wstring& name = section->Name();
+    const std::wstring_view name = section->Name();
     if (EqualsNoCase(name, L"Include")) {
-      const std::wstring* file = section->FindAttribute(L"File");
-      LoadSkinXml(file ? file->c_str() : L"");
+      // Attribute values are stored with a terminator.
+      const std::wstring_view* file = section->FindAttribute(L"File");
+      LoadSkinXml(file ? file->data() : L"");
       continue;
     }
     int type = AVLF_UI_NONE;
