@@ -7,6 +7,8 @@
 #include <climits>
 #include <string>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/skin_fixture.h"
@@ -44,6 +46,11 @@ class NativeControls : public skintest::SkinFixture {
     ASSERT_TRUE(m_number && m_number->m_hWnd);
     ASSERT_TRUE(m_spin && m_spin->m_hWnd);
   }
+  void TearDown() override {
+    m_ownedPanel.reset();
+    SkinFixture::TearDown();
+  }
+
   // Presses the spin as the native control would report it to the panel.
   LRESULT Press(int delta) {
     NMUPDOWN change{};
@@ -54,7 +61,9 @@ class NativeControls : public skintest::SkinFixture {
     return m_panel.SendMessage(WM_NOTIFY, 2, reinterpret_cast<LPARAM>(&change));
   }
 
-  AvlfWindow m_panel;
+  // Gone before GDI+ shuts down in TearDown.
+  std::unique_ptr<AvlfWindow> m_ownedPanel = std::make_unique<AvlfWindow>();
+  AvlfWindow& m_panel = *m_ownedPanel;
   AvlfCommonEdit* m_number = nullptr;
   AvlfSpinCtrl* m_spin = nullptr;
 };

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/skin_fixture.h"
@@ -44,6 +46,11 @@ class SkinTree : public skintest::SkinFixture {
     m_empty = m_tree->InsertItem(L"");
     m_tree->Expand(m_b);
   }
+  void TearDown() override {
+    m_ownedPanel.reset();
+    SkinFixture::TearDown();
+  }
+
   void FlagAll() {
     for (HTREEITEM item : {m_a, m_b, m_b1, m_c}) m_tree->SetItemState(item, TVIS_SELECTED, TVIS_SELECTED);
   }
@@ -75,7 +82,9 @@ class SkinTree : public skintest::SkinFixture {
     return rc;
   }
 
-  AvlfWindow m_panel;
+  // Gone before GDI+ shuts down in TearDown.
+  std::unique_ptr<AvlfWindow> m_ownedPanel = std::make_unique<AvlfWindow>();
+  AvlfWindow& m_panel = *m_ownedPanel;
   AvlfTree* m_tree = nullptr;
   HTREEITEM m_a = nullptr, m_b = nullptr, m_b1 = nullptr, m_c = nullptr, m_empty = nullptr;
 };
