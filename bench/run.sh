@@ -9,11 +9,13 @@
 #                            geometry canvas_upload figures xls fusion (all by
 #                            default),
 #                            project (the 10,000-figure project files, only by name),
+#                            geometry canvas_upload xls fusion skin skin_tree (all by default),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload figures xls fusion)
+all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion skin skin_tree)
 
 # The program each benchmark needs.
 target() {
@@ -24,6 +26,11 @@ target() {
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
     project) echo project_bench ;;
+    enhance | histogram | geometry | fusion | skin_tree) echo "${1}_bench" ;;
+    fusion_series) echo fusion_bench ;;
+    demosaic_scale) echo demosaic_scale_bench ;;
+    xls) echo xls_bench ;;
+    skin) echo skin_bench ;;
     *) return 1 ;;
   esac
 }
@@ -55,6 +62,10 @@ bench() {
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;
     project) exe project_bench ;;
+    enhance | histogram | geometry | skin_tree) exe "${1}_bench" ;;
+    demosaic_scale) "$here/image_kernels_bench.sh" ;;
+    xls) "$here/xls_bench.sh" ;;
+    skin) exe skin_bench ;;
     fusion) "$here/fusion_bench.sh" ;;
     fusion_series) "$here/fusion_bench.sh" --series ;;
   esac

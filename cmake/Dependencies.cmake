@@ -28,3 +28,7 @@ target_link_libraries(dep_freetype INTERFACE dep_zlib)
 target_link_libraries(dep_gmock INTERFACE dep_gtest)
 target_link_libraries(dep_gtest_main INTERFACE dep_gtest)
 target_include_directories(dep_freetype SYSTEM INTERFACE "${MEASURE_DEPS_PREFIX}/include/freetype2")
+
+# expat built for UTF-16 wchar_t text, linked statically.
+measure_import_library(dep_expat libexpatw.a)
+target_compile_definitions(dep_expat INTERFACE XML_STATIC XML_UNICODE XML_UNICODE_WCHAR_T)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the third-party libraries the program links statically (libjpeg-turbo
-# with the jpeg8 API, libpng, FreeType, minizip over zlib) and GoogleTest, for
+# with the jpeg8 API, libpng, FreeType, minizip over zlib, expat) and GoogleTest, for
 # both Windows targets, from Debian's bookworm source packages with Debian's
 # patches applied (its security fixes among them).
 #
@@ -25,7 +25,7 @@ fi
 cache=${1:?usage: build-deps.sh [--dir] CACHE_DIR}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
-sources=(libpng1.6 libjpeg-turbo freetype zlib)
+sources=(libpng1.6 libjpeg-turbo freetype zlib expat)
 # Everything else that shapes the libraries: compilers, binutils, the MinGW
 # runtime and zlib, the build tools and the GoogleTest sources.
 tools=(gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
@@ -108,6 +108,10 @@ for s in "${sources[@]}"; do
     { echo "build-deps: $s: the applied patches differ from debian/patches/series" >&2; exit 1; }
 done
 
+sed -i 's/^#cmakedefine XML_DTD$/#cmakedefine XML_DTD 1/' "$work/expat/expat/expat_config.h.cmake"
+grep -q '^#cmakedefine XML_DTD 1$' "$work/expat/expat/expat_config.h.cmake" ||
+  { echo "build-deps: expat's config template has no XML_DTD line to give a value" >&2; exit 1; }
+
 build_cmake() { # arch name srcdir [cmake options...]
   local arch=$1 name=$2 src=$3
   shift 3
@@ -135,6 +139,15 @@ build_arch() {
     -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BZIP2=ON \
     -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_PNG=ON -DFT_REQUIRE_ZLIB=ON \
     -DZLIB_LIBRARY="$zlib_a" -DZLIB_INCLUDE_DIR=/usr/$triple/include
+  # expat hands the skin reader UTF-16 text (wchar_t is 16 bits on Windows).
+  # Debian's security patches test "#if XML_DTD == 1", but the config template
+  # defines XML_DTD empty: give it the value 1 (patched once per unpack, below).
+  build_cmake "$arch" expat "$work/expat/expat" \
+    -DEXPAT_SHARED_LIBS=OFF -DEXPAT_CHAR_TYPE=wchar_t -DEXPAT_DTD=ON -DEXPAT_NS=ON \
+    -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF \
+    -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_FUZZERS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF \
+    -DEXPAT_WITH_LIBBSD=OFF
+  [ -f "$out/$arch/lib/libexpatw.a" ] || { echo "build-deps: expat for $arch left no libexpatw.a" >&2; exit 1; }
   build_cmake "$arch" gtest /usr/src/googletest \
     -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=OFF
 

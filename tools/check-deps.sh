@@ -5,7 +5,7 @@
 #   check-deps.sh DEPS_DIR
 set -euo pipefail
 deps=${1:?usage: check-deps.sh DEPS_DIR}
-sources=(libpng1.6 libjpeg-turbo freetype zlib)
+sources=(libpng1.6 libjpeg-turbo freetype zlib expat)
 status=0
 fail() {
   echo "check-deps: $*" >&2

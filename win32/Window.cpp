@@ -74,7 +74,7 @@ BOOL DefaultReflectionHandler(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
 namespace {
 
 // The object whose Create() runs on this thread; its window binds to it at WM_NCCREATE.
-thread_local CWindowImplRoot* t_pCreating = nullptr;
+thread_local CWindowImplCore* t_pCreating = nullptr;
 
 }  // namespace
 
@@ -146,25 +146,25 @@ void DetachObject(HWND hWnd, int index, const void* object) {
     ::SetWindowLongPtrW(hWnd, index, 0);
 }
 
-CWindowImplRoot::~CWindowImplRoot() {
+CWindowImplCore::~CWindowImplCore() {
   if (m_bSubclassed)
     UnsubclassWindow();
   else
-    DetachObject(m_hWnd, GWLP_USERDATA, this);
+    DetachObject(m_rhWnd, GWLP_USERDATA, this);
 }
 
-LRESULT CWindowImplRoot::DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-  if (m_bSubclassed) return ::DefSubclassProc(m_hWnd, uMsg, wParam, lParam);
-  return ::CallWindowProcW(m_pfnSuperWindowProc, m_hWnd, uMsg, wParam, lParam);
+LRESULT CWindowImplCore::DefWindowProc(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  if (m_bSubclassed) return ::DefSubclassProc(m_rhWnd, uMsg, wParam, lParam);
+  return ::CallWindowProcW(m_pfnSuperWindowProc, m_rhWnd, uMsg, wParam, lParam);
 }
 
-LRESULT CWindowImplRoot::DefWindowProc() {
+LRESULT CWindowImplCore::DefWindowProc() {
   const MSG* msg = m_pCurrentMsg;
   return msg ? DefWindowProc(msg->message, msg->wParam, msg->lParam) : 0;
 }
 
-LRESULT CWindowImplRoot::ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
-  return ReflectNotificationsOf(m_hWnd, uMsg, wParam, lParam, bHandled);
+LRESULT CWindowImplCore::ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+  return ReflectNotificationsOf(m_rhWnd, uMsg, wParam, lParam, bHandled);
 }
 
 LRESULT ReflectNotificationsOf(HWND parent, UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
@@ -217,28 +217,28 @@ LRESULT ReflectNotificationsOf(HWND parent, UINT uMsg, WPARAM wParam, LPARAM lPa
   return ::SendMessageW(child, Reflected(uMsg), wParam, lParam);
 }
 
-BOOL CWindowImplRoot::SubclassWindow(HWND hWnd) {
-  if (m_hWnd || !::IsWindow(hWnd)) return FALSE;
-  if (!::SetWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this),
+BOOL CWindowImplCore::SubclassWindow(HWND hWnd) {
+  if (m_rhWnd || !::IsWindow(hWnd)) return FALSE;
+  if (!::SetWindowSubclass(hWnd, &CWindowImplCore::SubclassProc, reinterpret_cast<UINT_PTR>(this),
                            reinterpret_cast<DWORD_PTR>(this)))
     return FALSE;
-  m_hWnd = hWnd;
+  m_rhWnd = hWnd;
   m_bSubclassed = true;
   return TRUE;
 }
 
-HWND CWindowImplRoot::UnsubclassWindow() {
+HWND CWindowImplCore::UnsubclassWindow() {
   if (!m_bSubclassed) return nullptr;
-  HWND hWnd = m_hWnd;
-  ::RemoveWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this));
-  m_hWnd = nullptr;
+  HWND hWnd = m_rhWnd;
+  ::RemoveWindowSubclass(hWnd, &CWindowImplCore::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+  m_rhWnd = nullptr;
   m_bSubclassed = false;
   return hWnd;
 }
 
-HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style,
+HWND CWindowImplCore::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const wchar_t* name, DWORD style,
                                  DWORD exStyle, HMENU menuOrId, void* createParam) {
-  if (m_hWnd) return nullptr;
+  if (m_rhWnd) return nullptr;
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT, width = CW_USEDEFAULT, height = CW_USEDEFAULT;
   if (rect) {
     x = rect->left;
@@ -250,7 +250,7 @@ HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const
   }
   CCreateParams params{createParam};
   m_pCreating = &params;
-  CWindowImplRoot* outer = std::exchange(t_pCreating, this);
+  CWindowImplCore* outer = std::exchange(t_pCreating, this);
   HWND hWnd = ::CreateWindowExW(exStyle, MAKEINTATOM(atom), name, style, x, y, width, height, parent, menuOrId,
                                 ::GetModuleHandleW(nullptr), &params);
   t_pCreating = outer;
@@ -258,30 +258,30 @@ HWND CWindowImplRoot::CreateImpl(ATOM atom, HWND parent, const RECT* rect, const
   return hWnd;
 }
 
-CWindowImplRoot* CWindowImplRoot::BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam) {
+CWindowImplCore* CWindowImplCore::BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam) {
   // Messages before WM_NCCREATE (WM_GETMINMAXINFO) have no object yet.
-  CWindowImplRoot* self = t_pCreating;
-  if (uMsg != WM_NCCREATE || !self || self->m_hWnd || !self->m_pCreating) return nullptr;
+  CWindowImplCore* self = t_pCreating;
+  if (uMsg != WM_NCCREATE || !self || self->m_rhWnd || !self->m_pCreating) return nullptr;
   if (reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams != self->m_pCreating) return nullptr;
-  self->m_hWnd = hWnd;
+  self->m_rhWnd = hWnd;
   ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   return self;
 }
 
-LRESULT CWindowImplRoot::RouteMessage(ClassInfoFunction classInfo, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<CWindowImplRoot*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+LRESULT CWindowImplCore::RouteMessage(ClassInfoFunction classInfo, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CWindowImplCore*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
   if (!self) self = BindCreatingObject(hWnd, uMsg, lParam);
   if (self) return self->Dispatch(hWnd, uMsg, wParam, lParam);
   WNDPROC native = classInfo().superProc;
   return native ? ::CallWindowProcW(native, hWnd, uMsg, wParam, lParam) : ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-LRESULT CALLBACK CWindowImplRoot::SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+LRESULT CALLBACK CWindowImplCore::SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                DWORD_PTR refData) {
-  return reinterpret_cast<CWindowImplRoot*>(refData)->Dispatch(hWnd, uMsg, wParam, lParam);
+  return reinterpret_cast<CWindowImplCore*>(refData)->Dispatch(hWnd, uMsg, wParam, lParam);
 }
 
-LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+LRESULT CWindowImplCore::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   if ((uMsg == WM_NCCREATE || uMsg == WM_CREATE) && m_pCreating) {
     // Handlers see the caller's creation parameter, not ours.
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -297,7 +297,7 @@ LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 
   if (uMsg == WM_NCDESTROY) {
     if (m_bSubclassed)
-      ::RemoveWindowSubclass(hWnd, &CWindowImplRoot::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+      ::RemoveWindowSubclass(hWnd, &CWindowImplCore::SubclassProc, reinterpret_cast<UINT_PTR>(this));
     else
       ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
     m_bFinalPending = true;
@@ -306,7 +306,7 @@ LRESULT CWindowImplRoot::Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
   if (m_bFinalPending && !outer) {
     m_bFinalPending = false;
     m_bSubclassed = false;
-    m_hWnd = nullptr;
+    m_rhWnd = nullptr;
     OnFinalMessage(hWnd);  // may delete this
   }
   return result;

@@ -196,13 +196,14 @@ int GenerateChildId(HWND parent);
 // object, and later messages must not reach a dead one.
 void DetachObject(HWND hWnd, int index, const void* object);
 
-// The part of every window object that does not depend on its class.
-class CWindowImplRoot : public CWindow, public CMessageMap {
+// The part of every window object that depends neither on its class nor on
+// its base. The handle itself lives in the base (CWindow, or a class over it
+// that carries more per-window data), so one object keeps one m_hWnd.
+class CWindowImplCore : public CMessageMap {
  public:
-  CWindowImplRoot() = default;
-  CWindowImplRoot(const CWindowImplRoot&) = delete;
-  CWindowImplRoot& operator=(const CWindowImplRoot&) = delete;
-  virtual ~CWindowImplRoot();
+  CWindowImplCore(const CWindowImplCore&) = delete;
+  CWindowImplCore& operator=(const CWindowImplCore&) = delete;
+  virtual ~CWindowImplCore();
 
   // The message being handled (null outside a handler).
   const MSG* GetCurrentMessage() const { return m_pCurrentMsg; }
@@ -228,6 +229,8 @@ class CWindowImplRoot : public CWindow, public CMessageMap {
   WNDPROC m_pfnSuperWindowProc = ::DefWindowProcW;
 
  protected:
+  explicit CWindowImplCore(HWND& hWnd) : m_rhWnd(hWnd) {}
+
   using ClassInfoFunction = CWndClassInfo& (*)();
   // The window-procedure body shared by every class. A window of the class
   // without an object (created by class name, or outliving its object) gets
@@ -244,19 +247,28 @@ class CWindowImplRoot : public CWindow, public CMessageMap {
   struct CCreateParams {
     void* user;
   };
-  static CWindowImplRoot* BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam);
+  static CWindowImplCore* BindCreatingObject(HWND hWnd, UINT uMsg, LPARAM lParam);
   LRESULT Dispatch(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
+  HWND& m_rhWnd;  // the base's m_hWnd
   const MSG* m_pCurrentMsg = nullptr;
   CCreateParams* m_pCreating = nullptr;
   bool m_bSubclassed = false;
   bool m_bFinalPending = false;  // WM_NCDESTROY came inside another message
 };
 
-// Control wrappers (button, edit, ...) are best written as mix-ins over
-// static_cast<T*>(this)->m_hWnd, so one object keeps one handle.
-template <class T, class TWinTraits = CControlWinTraits>
-class CWindowImpl : public CWindowImplRoot {
+// A window object over TBase, which must derive from CWindow.
+template <class TBase = CWindow>
+class CWindowImplRootT : public TBase, public CWindowImplCore {
+ public:
+  CWindowImplRootT() : TBase(), CWindowImplCore(this->m_hWnd) {}
+};
+
+using CWindowImplRoot = CWindowImplRootT<CWindow>;
+
+// The class-dependent part: window class, creation and window procedure.
+template <class T, class TBase = CWindow, class TWinTraits = CControlWinTraits>
+class CWindowImplBaseT : public CWindowImplRootT<TBase> {
  public:
   static CWndClassInfo& GetWndClassInfo() {
     static CWndClassInfo info = {nullptr,
@@ -275,19 +287,24 @@ class CWindowImpl : public CWindowImplRoot {
   HWND Create(HWND parent, const RECT* rect = nullptr, const wchar_t* name = nullptr, DWORD style = 0,
               DWORD exStyle = 0, UINT_PTR menuOrId = 0, void* createParam = nullptr) {
     CWndClassInfo& info = T::GetWndClassInfo();
-    ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImpl::WindowProc);
+    ATOM atom = info.Register(::GetModuleHandleW(nullptr), &CWindowImplBaseT::WindowProc);
     if (!atom) return nullptr;
-    m_pfnSuperWindowProc = info.superProc ? info.superProc : ::DefWindowProcW;
+    this->m_pfnSuperWindowProc = info.superProc ? info.superProc : ::DefWindowProcW;
     style = TWinTraits::GetWndStyle(style);
     exStyle = TWinTraits::GetWndExStyle(exStyle);
     if ((style & WS_CHILD) && menuOrId == 0) menuOrId = static_cast<UINT_PTR>(GenerateChildId(parent));
-    return CreateImpl(atom, parent, rect, name, style, exStyle, reinterpret_cast<HMENU>(menuOrId), createParam);
+    return this->CreateImpl(atom, parent, rect, name, style, exStyle, reinterpret_cast<HMENU>(menuOrId), createParam);
   }
 
  protected:
   static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return RouteMessage(&T::GetWndClassInfo, hWnd, uMsg, wParam, lParam);
+    return CWindowImplCore::RouteMessage(&T::GetWndClassInfo, hWnd, uMsg, wParam, lParam);
   }
 };
+
+// Control wrappers (button, edit, ...) are mix-ins over a base: CEditT<CWindow>
+// wraps a handle, and a window object passes its own base to share m_hWnd.
+template <class T, class TWinTraits = CControlWinTraits>
+class CWindowImpl : public CWindowImplBaseT<T, CWindow, TWinTraits> {};
 
 }  // namespace win32
