@@ -198,15 +198,37 @@ TEST_P(GrabberFormats, DeliversBottomUpBgra) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, GrabberFormats,
-                         ::testing::Values(FormatCase{"rgb32", MEDIASUBTYPE_RGB32, 32, BI_RGB, false, 0},
-                                           FormatCase{"rgb32_topdown", MEDIASUBTYPE_RGB32, 32, BI_RGB, true, 0},
-                                           FormatCase{"rgb24", MEDIASUBTYPE_RGB24, 24, BI_RGB, false, 0},
-                                           FormatCase{"yuy2", MEDIASUBTYPE_YUY2, 16, MAKEFOURCC('Y', 'U', 'Y', '2'),
-                                                      false, 2},
-                                           FormatCase{"mjpg", kSubtypeMjpg, 24, MAKEFOURCC('M', 'J', 'P', 'G'),
-                                                      false, 2}),
-                         [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, GrabberFormats,
+    ::testing::Values(FormatCase{"rgb32", MEDIASUBTYPE_RGB32, 32, BI_RGB, false, 0},
+                      FormatCase{"rgb32_topdown", MEDIASUBTYPE_RGB32, 32, BI_RGB, true, 0},
+                      FormatCase{"rgb24", MEDIASUBTYPE_RGB24, 24, BI_RGB, false, 0},
+                      FormatCase{"yuy2", MEDIASUBTYPE_YUY2, 16, MAKEFOURCC('Y', 'U', 'Y', '2'), false, 2},
+                      FormatCase{"mjpg", kSubtypeMjpg, 24, MAKEFOURCC('M', 'J', 'P', 'G'), false, 2}),
+    [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+// Streaming threads of the tests: one sample, or samples until told to stop.
+struct PushOne {
+  CTestSource* source;
+  std::vector<BYTE>* frame;
+  HRESULT hr;
+  static DWORD WINAPI Run(void* p) {
+    auto* push = static_cast<PushOne*>(p);
+    push->hr = push->source->Push(push->frame->data(), long(push->frame->size()));
+    return 0;
+  }
+};
+
+struct Feed {
+  CTestSource* source;
+  std::atomic<bool> run{true};
+  static DWORD WINAPI Run(void* p) {
+    auto* feed = static_cast<Feed*>(p);
+    std::vector<BYTE> frame(size_t(W) * H * 4);
+    while (feed->run) feed->source->Push(frame.data(), long(frame.size()));
+    return 0;
+  }
+};
 
 // A paused renderer holds the sample; a flush lets it go undelivered.
 TEST_F(GrabberGraph, FlushReleasesAHeldSample) {
@@ -214,19 +236,8 @@ TEST_F(GrabberGraph, FlushReleasesAHeldSample) {
   Build(type.mt, W * H * 4);
   ASSERT_TRUE(SUCCEEDED(m_Control->Pause()));
   std::vector<BYTE> frame(size_t(W) * H * 4);
-  struct Push {
-    CTestSource* source;
-    std::vector<BYTE>* frame;
-    HRESULT hr;
-  } push = {m_Source, &frame, E_PENDING};
-  HANDLE thread = ::CreateThread(
-      nullptr, 0,
-      [](void* p) -> DWORD {
-        auto* push = static_cast<Push*>(p);
-        push->hr = push->source->Push(push->frame->data(), long(push->frame->size()));
-        return 0;
-      },
-      &push, 0, nullptr);
+  PushOne push = {m_Source, &frame, E_PENDING};
+  HANDLE thread = ::CreateThread(nullptr, 0, &PushOne::Run, &push, 0, nullptr);
   EXPECT_EQ(::WaitForSingleObject(thread, 300), DWORD(WAIT_TIMEOUT)) << "a paused renderer holds the sample";
   EXPECT_EQ(m_Collector.Count(), 0u);
   ASSERT_EQ(m_Source->Flush(), S_OK);
@@ -265,19 +276,8 @@ TEST_F(GrabberGraph, DetachServesSentMessagesAndEndsCallbacks) {
   ASSERT_NE(callback.m_Window, nullptr);
   m_Grabber->SetCallback(&callback);
   ASSERT_EQ(m_Control->Run(), S_OK);
-  struct Feed {
-    CTestSource* source;
-    std::atomic<bool> run{true};
-  } feed{m_Source};
-  HANDLE thread = ::CreateThread(
-      nullptr, 0,
-      [](void* p) -> DWORD {
-        auto* feed = static_cast<Feed*>(p);
-        std::vector<BYTE> frame(size_t(W) * H * 4);
-        while (feed->run) feed->source->Push(frame.data(), long(frame.size()));
-        return 0;
-      },
-      &feed, 0, nullptr);
+  Feed feed{m_Source};
+  HANDLE thread = ::CreateThread(nullptr, 0, &Feed::Run, &feed, 0, nullptr);
   ASSERT_EQ(::WaitForSingleObject(callback.m_Entered, 5000), WAIT_OBJECT_0);
   m_Grabber->SetCallback(nullptr);  // would hang if it did not serve the SendMessage
   EXPECT_EQ(callback.m_Running, 0);

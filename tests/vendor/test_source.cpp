@@ -76,9 +76,7 @@ void CopyType(AM_MEDIA_TYPE& to, const AM_MEDIA_TYPE& from) {
 class CTypeList final : public IEnumMediaTypes {
  public:
   CTypeList(const AM_MEDIA_TYPE& type, ULONG at = 0) : m_Type(type), m_At(at) {}
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    return Answer(this, iid, IID_IEnumMediaTypes, out);
-  }
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return Answer(this, iid, IID_IEnumMediaTypes, out); }
   STDMETHODIMP_(ULONG) AddRef() override { return ULONG(++m_Ref); }
   STDMETHODIMP_(ULONG) Release() override {
     const LONG r = --m_Ref;
@@ -117,26 +115,26 @@ class CTypeList final : public IEnumMediaTypes {
 }  // namespace
 
 // Shared parts of both pins: identity and lifetime come from the filter.
-#define TEST_PIN_COMMON(DIRECTION, NAME)                                                  \
-  STDMETHODIMP_(ULONG) AddRef() override { return m_Filter->AddRef(); }                   \
-  STDMETHODIMP_(ULONG) Release() override { return m_Filter->Release(); }                 \
-  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override {                                    \
-    info->pFilter = m_Filter;                                                             \
-    m_Filter->AddRef();                                                                   \
-    info->dir = DIRECTION;                                                                \
-    wcscpy(info->achName, NAME);                                                          \
-    return S_OK;                                                                          \
-  }                                                                                       \
-  STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override {                              \
-    *dir = DIRECTION;                                                                     \
-    return S_OK;                                                                          \
-  }                                                                                       \
-  STDMETHODIMP QueryId(LPWSTR* id) override {                                             \
-    *id = static_cast<LPWSTR>(::CoTaskMemAlloc(sizeof(NAME)));                            \
-    std::memcpy(*id, NAME, sizeof(NAME));                                                 \
-    return S_OK;                                                                          \
-  }                                                                                       \
-  STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }    \
+#define TEST_PIN_COMMON(DIRECTION, NAME)                                               \
+  STDMETHODIMP_(ULONG) AddRef() override { return m_Filter->AddRef(); }                \
+  STDMETHODIMP_(ULONG) Release() override { return m_Filter->Release(); }              \
+  STDMETHODIMP QueryPinInfo(PIN_INFO* info) override {                                 \
+    info->pFilter = m_Filter;                                                          \
+    m_Filter->AddRef();                                                                \
+    info->dir = DIRECTION;                                                             \
+    wcscpy(info->achName, NAME);                                                       \
+    return S_OK;                                                                       \
+  }                                                                                    \
+  STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override {                           \
+    *dir = DIRECTION;                                                                  \
+    return S_OK;                                                                       \
+  }                                                                                    \
+  STDMETHODIMP QueryId(LPWSTR* id) override {                                          \
+    *id = static_cast<LPWSTR>(::CoTaskMemAlloc(sizeof(NAME)));                         \
+    std::memcpy(*id, NAME, sizeof(NAME));                                              \
+    return S_OK;                                                                       \
+  }                                                                                    \
+  STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; } \
   STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
 class CTestSource::COutPin final : public IPin {
