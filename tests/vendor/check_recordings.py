@@ -193,6 +193,9 @@ def check_audio(name, path, entry, probe, video_seconds):
     seconds = len(pcm) / rate
     if abs(seconds - video_seconds) > 1.0 / rate + 0.001:
         fail(name, f"sound lasts {seconds:.4f} s, picture {video_seconds:.4f} s")
+    loud = (np.abs(pcm) > 100).mean()
+    if loud < 0.9:
+        fail(name, f"only {loud:.0%} of the sound is the tone, the rest silence")
     spectrum = np.abs(np.fft.rfft(pcm * np.hanning(len(pcm))))
     peak = np.argmax(spectrum[1:]) + 1
     peak_hz = peak * rate / len(pcm)
