@@ -191,8 +191,10 @@ void CAudioCapture::Collect(const BYTE* data, DWORD size) {
 
 uint64_t CAudioCapture::BytesAt(uint64_t frames, DWORD rate, DWORD scale) const {
   if (!rate || !m_Format.nBlockAlign) return 0;
-  const unsigned __int128 samples = (unsigned __int128)frames * scale * m_Format.nSamplesPerSec / rate;
-  return uint64_t(samples) * m_Format.nBlockAlign;
+  // In two parts, so that no product leaves 64 bits.
+  const uint64_t ticks = frames * scale;
+  const uint64_t samples = ticks / rate * m_Format.nSamplesPerSec + ticks % rate * m_Format.nSamplesPerSec / rate;
+  return samples * m_Format.nBlockAlign;
 }
 
 bool CAudioCapture::Peek(BYTE** data, DWORD* size, uint64_t max) {
