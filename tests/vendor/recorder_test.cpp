@@ -48,7 +48,7 @@ std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()
 bool FileExists(const std::string& name) { return ::GetFileAttributesW(Wide(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Tells the checker what a file was made from.
-void Describe(const RecordingCase& c, const std::string& file, int tone = 0) {
+void Describe(const RecordingCase& c, const std::string& file, int tone = 0, const char* extra = "") {
   FILE* f = std::fopen("recordings.jsonl", "a");
   ASSERT_NE(f, nullptr);
   std::fprintf(f, "{\"file\": \"%s\", \"codec\": \"%s\", \"width\": %d, \"height\": %d, ", file.c_str(),
@@ -57,6 +57,7 @@ void Describe(const RecordingCase& c, const std::string& file, int tone = 0) {
     std::fprintf(f, "\"clip\": [%ld, %ld, %ld, %ld], ", c.clipRect.left, c.clipRect.top, c.clipRect.right,
                  c.clipRect.bottom);
   if (tone) std::fprintf(f, "\"tone\": %d, ", tone);
+  std::fprintf(f, "%s", extra);
   std::fprintf(f, "\"frames\": [");
   for (size_t i = 0; i < c.frames.size(); ++i)
     std::fprintf(f, "%s[%d, %lu]", i ? ", " : "", c.frames[i].number, c.frames[i].stamp);
@@ -273,6 +274,27 @@ TEST(Recorder, CancelledEncodingIsNotDone) {
   EXPECT_EQ(::GetFileAttributesW(L"cancelled.avi"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(::GetFileAttributesW(L"cancelled.avi.part"), INVALID_FILE_ATTRIBUTES);
   DeleteVidmill(recorder);
+}
+
+// Past 2 GiB the file needs its OpenDML index: frames pushed unpaced into an
+// uncompressed recording of about 2.2 GB, which the checker plays to its last
+// frame (by seeking there) and then deletes.
+TEST(RecorderLarge, PlaysPastTwoGiB) {
+  RecordingCase c{"large", VIDMILL_FORMAT_BITMAP, 0, 1280, 720, true, false, {}, false, Regular(800, 40)};
+  const std::string file = std::string(c.name) + ".avi";
+  ::DeleteFileW(Wide(file).c_str());
+  std::vector<BYTE> frame(size_t(c.width) * c.height * 4);
+  CVidmill* recorder = CreateVidmill();
+  recorder->SetDestinationFileName(Wide(file).c_str());
+  recorder->SetInputMediaFormat(c.width, c.height, 32);
+  ASSERT_EQ(recorder->Start(), 1);
+  Record(recorder, c, frame);
+  EXPECT_EQ(recorder->Stop(), 1);
+  DeleteVidmill(recorder);
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ASSERT_TRUE(::GetFileAttributesExW(Wide(file).c_str(), GetFileExInfoStandard, &data));
+  EXPECT_GT((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow, uint64_t(2) << 30);
+  Describe(c, file, 0, "\"last_only\": true, \"delete\": true, ");
 }
 
 // A sound card stand-in: 44.1 kHz 16-bit mono sine in 20 ms buffers, with
