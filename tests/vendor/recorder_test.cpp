@@ -202,6 +202,8 @@ TEST(Recorder, RefusesFramesOutsideARecording) {
   EXPECT_EQ(recorder->Start(), 0) << "no input format";
   recorder->SetInputMediaFormat(64, 48, 32);
   EXPECT_EQ(recorder->Start(), 0) << "direct without a destination";
+  recorder->SetDestinationFileName(L"no such folder\\file.avi");
+  EXPECT_EQ(recorder->Start(), 0) << "a destination that cannot be created";
   EXPECT_EQ(recorder->Stop(), 0);
   EXPECT_EQ(recorder->Stop(), 0);
   EXPECT_EQ(recorder->WriteFrame(frame.data(), 64 * 4, 0, 0), 0) << "after Stop";
@@ -295,6 +297,47 @@ TEST(RecorderLarge, PlaysPastTwoGiB) {
   ASSERT_TRUE(::GetFileAttributesExW(Wide(file).c_str(), GetFileExInfoStandard, &data));
   EXPECT_GT((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow, uint64_t(2) << 30);
   Describe(c, file, 0, "\"last_only\": true, \"delete\": true, ");
+}
+
+// The encoding dialog's observer updates its controls with messages sent to
+// the main thread, which may be inside Stop at that moment: Stop must serve
+// them while it waits for the encoder.
+class CSendingObserver : public CVidmillObserver {
+ public:
+  void OnState(int, int) override {}
+  void OnProgress(int) override {
+    ::SetEvent(m_Progressed);
+    ::SendMessageW(m_Window, WM_USER, 0, 0);
+  }
+  HWND m_Window = nullptr;
+  HANDLE m_Progressed = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+};
+
+TEST(Recorder, StopServesMessagesSentByTheObserver) {
+  const int w = 640, h = 480;
+  std::vector<BYTE> frame(size_t(w) * h * 4);
+  CVidmill* recorder = CreateVidmill();
+  recorder->m_DirectFile = 0;
+  recorder->SetInputMediaFormat(w, h, 32);
+  recorder->SetFormat(VIDMILL_FORMAT_MJPEG);
+  ASSERT_EQ(recorder->Start(), 1);
+  for (int i = 0; i < 200; ++i) {
+    PaintFrame(frame.data(), w, h, w * 4, i, false);
+    ASSERT_EQ(recorder->WriteFrame(frame.data(), w * 4, DWORD(i) * 40, 0), 1);
+  }
+  recorder->SetDestinationFileName(L"sent.avi");
+  CSendingObserver observer;
+  observer.m_Window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(observer.m_Window, nullptr);
+  recorder->m_Observer = &observer;
+  ASSERT_NE(recorder->Encode(), 0);
+  // The encoder is now waiting in SendMessage for this thread, or about to.
+  ASSERT_EQ(::WaitForSingleObject(observer.m_Progressed, 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(recorder->Stop(), 0);  // would hang if it did not serve the message
+  DeleteVidmill(recorder);
+  ::DestroyWindow(observer.m_Window);
+  ::CloseHandle(observer.m_Progressed);
+  EXPECT_EQ(::GetFileAttributesW(L"sent.avi"), INVALID_FILE_ATTRIBUTES);
 }
 
 // A sound card stand-in: 44.1 kHz 16-bit mono sine in 20 ms buffers, with
