@@ -276,6 +276,15 @@ TEST(Recorder, CancelledEncodingIsNotDone) {
   EXPECT_EQ(::GetFileAttributesW(L"cancelled.avi"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(::GetFileAttributesW(L"cancelled.avi.part"), INVALID_FILE_ATTRIBUTES);
   DeleteVidmill(recorder);
+  // The spool in the temporary folder went with the recorder.
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+  ASSERT_GT(n, 0u);
+  const std::wstring pattern = std::wstring(folder, n) + L"vdm*.tmp";
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left in the temporary folder";
+  if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
 }
 
 // Past 2 GiB the file needs its OpenDML index: frames pushed unpaced into an
