@@ -10,12 +10,14 @@
 #                            default),
 #                            project (the 10,000-figure project files, only by name),
 #                            geometry canvas_upload xls fusion skin skin_tree (all by default),
+#                            geometry canvas_upload xls fusion vidmill (all by default),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload figures xls fusion)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion skin skin_tree)
+all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion vidmill)
 
 # The program each benchmark needs.
 target() {
@@ -31,6 +33,7 @@ target() {
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
     skin) echo skin_bench ;;
+    vidmill) echo vidmill_bench ;;
     *) return 1 ;;
   esac
 }
@@ -66,6 +69,7 @@ bench() {
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;
     skin) exe skin_bench ;;
+    vidmill) exe vidmill_bench ;;
     fusion) "$here/fusion_bench.sh" ;;
     fusion_series) "$here/fusion_bench.sh" --series ;;
   esac
