@@ -36,15 +36,12 @@ struct SubtypeEntry {
 
 const std::vector<SubtypeEntry>& SubtypeTable() {
   static const std::vector<SubtypeEntry> table = {
-      {L"RGB  8", MEDIASUBTYPE_RGB8},        {L"RGB 24", MEDIASUBTYPE_RGB24},
-      {L"RGB 32", MEDIASUBTYPE_RGB32},       {L"RGB 32 Alpha", MEDIASUBTYPE_ARGB32},
-      {L"MJPG", FourCCSubtype("MJPG")},      {L"AYUV", FourCCSubtype("AYUV")},
-      {L"YUY2", FourCCSubtype("YUY2")},      {L"UYVY", FourCCSubtype("UYVY")},
-      {L"YV12", FourCCSubtype("YV12")},      {L"NV12", FourCCSubtype("NV12")},
-      {L"I420", FourCCSubtype("I420")},      {L"IYUV", FourCCSubtype("IYUV")},
-      {L"Y211", FourCCSubtype("Y211")},      {L"Y411", FourCCSubtype("Y411")},
-      {L"Y41P", FourCCSubtype("Y41P")},      {L"YVU9", FourCCSubtype("YVU9")},
-      {L"YVYU", FourCCSubtype("YVYU")},
+      {L"RGB  8", MEDIASUBTYPE_RGB8},         {L"RGB 24", MEDIASUBTYPE_RGB24},  {L"RGB 32", MEDIASUBTYPE_RGB32},
+      {L"RGB 32 Alpha", MEDIASUBTYPE_ARGB32}, {L"MJPG", FourCCSubtype("MJPG")}, {L"AYUV", FourCCSubtype("AYUV")},
+      {L"YUY2", FourCCSubtype("YUY2")},       {L"UYVY", FourCCSubtype("UYVY")}, {L"YV12", FourCCSubtype("YV12")},
+      {L"NV12", FourCCSubtype("NV12")},       {L"I420", FourCCSubtype("I420")}, {L"IYUV", FourCCSubtype("IYUV")},
+      {L"Y211", FourCCSubtype("Y211")},       {L"Y411", FourCCSubtype("Y411")}, {L"Y41P", FourCCSubtype("Y41P")},
+      {L"YVU9", FourCCSubtype("YVU9")},       {L"YVYU", FourCCSubtype("YVYU")},
   };
   return table;
 }
@@ -75,7 +72,8 @@ GUID PinCategory(IPin* pin) {
   CComPtr<IKsPropertySet> props;
   if (FAILED(pin->QueryInterface(IID_IKsPropertySet, reinterpret_cast<void**>(&props)))) return category;
   DWORD returned = 0;
-  if (FAILED(props->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof(category), &returned)) ||
+  if (FAILED(
+          props->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof(category), &returned)) ||
       returned != sizeof(category))
     category = GUID_NULL;
   return category;
@@ -302,8 +300,7 @@ int COrvelCameraDS::BuildGraph() {
   HRESULT hr = m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Interleaved, m_pCaptureFilter, nullptr,
                                         m_pPreviewFilter);
   if (hr != S_OK && hr != VFW_S_NOPREVIEWPIN)
-    hr = m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCaptureFilter, nullptr,
-                                  m_pPreviewFilter);
+    hr = m_pBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, m_pCaptureFilter, nullptr, m_pPreviewFilter);
   if (hr != S_OK && hr != VFW_S_NOPREVIEWPIN) return 0;
 
   ConnectStillPin();
@@ -553,8 +550,8 @@ void COrvelCameraDS::ShowPropertyPages(HWND parent, int) {
       SUCCEEDED(pages->GetPages(&ids))) {
     if (ids.cElems > 0) {
       IUnknown* object = filter.Get();
-      shown = SUCCEEDED(OleCreatePropertyFrame(parent, 0, 0, L"Camera Settings", 1, &object, ids.cElems, ids.pElems,
-                                               0, 0, nullptr));
+      shown = SUCCEEDED(
+          OleCreatePropertyFrame(parent, 0, 0, L"Camera Settings", 1, &object, ids.cElems, ids.pElems, 0, 0, nullptr));
     }
     CoTaskMemFree(ids.pElems);
   }

@@ -284,7 +284,8 @@ void CCameraFactory::PurgeStaleSettings() {
     }
     unsigned long number = 0;
     const wchar_t* digit = dash + 1;
-    while (*digit >= L'0' && *digit <= L'9' && number < 1000000) number = number * 10 + static_cast<unsigned>(*digit++ - L'0');
+    while (*digit >= L'0' && *digit <= L'9' && number < 1000000)
+      number = number * 10 + static_cast<unsigned>(*digit++ - L'0');
     bool keep = false;
     // A number beyond the list names no present camera.
     if (number < m_Cameras.size()) {

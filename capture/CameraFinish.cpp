@@ -24,7 +24,8 @@ void CCameraFactory::FinishRecordings() {
   // Recordings of cameras removed meanwhile.
   std::vector<OrphanRecording> orphans;
   orphans.swap(m_Orphans);
-  for (OrphanRecording& orphan : orphans) FinishRecording(orphan.name.c_str(), orphan.position, orphan.recorder, nullptr);
+  for (OrphanRecording& orphan : orphans)
+    FinishRecording(orphan.name.c_str(), orphan.position, orphan.recorder, nullptr);
 }
 
 void CCameraFactory::FinishRecording(const wchar_t* name, int position, CVidmill* recorder, COrvelCamera* camera) {

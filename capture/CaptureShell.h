@@ -14,7 +14,7 @@ struct LiveDocumentView {
   int pictureWidth = 0;
   int pictureHeight = 0;
   int tileCount = 0;
-  RECT tiles[4] = {};  // left, top, right, bottom in picture pixels
+  RECT tiles[4] = {};        // left, top, right, bottom in picture pixels
   BOOL regionValid = FALSE;  // the region tool is active and its selection large enough
   RECT region = {};
 };

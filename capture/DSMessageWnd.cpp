@@ -58,12 +58,21 @@ void CDSMessageWnd::DeliverEvents() {
     m_pMediaEvent->FreeEventParams(code, param1, param2);
     if (!m_pObserver) continue;
     switch (code) {
-      case EC_ERRORABORT: m_pObserver->OnGraphError(); break;
-      case EC_PAUSED: m_pObserver->OnGraphPaused(); break;
+      case EC_ERRORABORT:
+        m_pObserver->OnGraphError();
+        break;
+      case EC_PAUSED:
+        m_pObserver->OnGraphPaused();
+        break;
       case EC_COMPLETE:
-      case EC_END_OF_SEGMENT: m_pObserver->OnGraphComplete(); break;
-      case EC_USERABORT: m_pObserver->OnGraphUserAbort(); break;
-      default: break;
+      case EC_END_OF_SEGMENT:
+        m_pObserver->OnGraphComplete();
+        break;
+      case EC_USERABORT:
+        m_pObserver->OnGraphUserAbort();
+        break;
+      default:
+        break;
     }
   }
 }

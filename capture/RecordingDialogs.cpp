@@ -116,8 +116,8 @@ DWORD WINAPI CDlgMoving::Worker(void* param) {
   return 0;
 }
 
-DWORD CALLBACK CDlgMoving::Progress(LARGE_INTEGER total, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER,
-                                    DWORD, DWORD, HANDLE, HANDLE, void* param) {
+DWORD CALLBACK CDlgMoving::Progress(LARGE_INTEGER total, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                    DWORD, HANDLE, HANDLE, void* param) {
   auto* self = static_cast<CDlgMoving*>(param);
   const double fraction =
       total.QuadPart > 0 ? static_cast<double>(transferred.QuadPart) / static_cast<double>(total.QuadPart) : 0.0;
