@@ -139,8 +139,7 @@ TEST(FormatListing, ListsWhatTheDeviceOffers) {
     for (const VideoFormat* format : camera.GetStillFormats()) stills.push_back(format->label);
     EXPECT_EQ(stills, test.stills);
     EXPECT_EQ(camera.HasStillPin(), test.hasStillPin);
-    EXPECT_EQ(camera.GetCurrentVideoFormat() ? std::wstring(camera.GetCurrentVideoFormat()->label) : L"",
-              test.current);
+    EXPECT_EQ(camera.GetCurrentVideoFormat() ? std::wstring(camera.GetCurrentVideoFormat()->label) : L"", test.current);
   }
 }
 
@@ -169,11 +168,9 @@ TEST(FormatListing, OpenWithoutDeviceFails) {
 TEST(FormatSelection, RestartOnlyWhenTheHeightChanges) {
   ComScope com;
   const GUID VI = FORMAT_VideoInfo;
-  FakeDeviceSetup device{{{PIN_CATEGORY_CAPTURE,
-                           {{kYUY2, VI, 640, 480, 16},
-                            {kYUY2, VI, 720, 480, 16},
-                            {kYUY2, VI, 800, 600, 16},
-                            {kMJPG, VI, 800, 600, 24}}}}};
+  FakeDeviceSetup device{
+      {{PIN_CATEGORY_CAPTURE,
+        {{kYUY2, VI, 640, 480, 16}, {kYUY2, VI, 720, 480, 16}, {kYUY2, VI, 800, 600, 16}, {kMJPG, VI, 800, 600, 24}}}}};
   IBaseFilter* filter = CreateFakeVideoFilter(device);
   COrvelCameraDS camera(nullptr);
   camera.ListFormats(filter);
@@ -188,8 +185,8 @@ TEST(FormatSelection, RestartOnlyWhenTheHeightChanges) {
     VideoFormat* format;
     bool restart;
   };
-  const Step steps[] = {{f640, false}, {f720, false}, {f800, true}, {mjpg800, false}, {nullptr, true},
-                        {nullptr, false}, {f640, true}};
+  const Step steps[] = {{f640, false},   {f720, false},    {f800, true}, {mjpg800, false},
+                        {nullptr, true}, {nullptr, false}, {f640, true}};
   int n = 0;
   for (const Step& step : steps) {
     SCOPED_TRACE(n++);

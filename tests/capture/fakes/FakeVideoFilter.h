@@ -10,7 +10,7 @@ struct FakeCapability {
   GUID subtype;
   GUID formatType;  // FORMAT_VideoInfo or FORMAT_VideoInfo2 (or anything else)
   int width;
-  int height;       // negative: top-down as the header says it
+  int height;  // negative: top-down as the header says it
   int bits = 32;
   ULONG formatBytes = 0;  // cbFormat to report; 0 the header's own size
   LONGLONG timePerFrame = 166666;
