@@ -16,9 +16,7 @@ namespace {
 
 class RecordingObserver : public COrvelCameraFactoryObserver {
  public:
-  void OnCameraLayout(int count, int width, int height) override {
-    layouts.push_back({count, width, height});
-  }
+  void OnCameraLayout(int count, int width, int height) override { layouts.push_back({count, width, height}); }
   void OnCameraState(int state) override {
     states.push_back(state);
     oldStates.push_back(factory ? factory->GetState() : -1);
@@ -135,8 +133,8 @@ TEST_F(FactoryTest, StateMachine) {
   EXPECT_EQ(factory.PendingRecordRequests(), 0);
   factory.CloseCameras();
   EXPECT_EQ(factory.GetState(), CameraClosed);
-  EXPECT_EQ(observer.states, (std::vector<int>{CameraStopped, CameraRunning, CameraPaused, CameraRunning,
-                                                CameraStopped, CameraClosed}));
+  EXPECT_EQ(observer.states,
+            (std::vector<int>{CameraStopped, CameraRunning, CameraPaused, CameraRunning, CameraStopped, CameraClosed}));
   EXPECT_EQ(observer.currents.back(), nullptr);
 }
 
@@ -205,8 +203,8 @@ bool KeyExists(const std::wstring& name) {
 
 void MakeKey(const std::wstring& name) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kCameras + L"\\" + name + L"\\Sub").c_str(), 0, nullptr, 0,
-                            KEY_WRITE, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kCameras + L"\\" + name + L"\\Sub").c_str(), 0, nullptr, 0, KEY_WRITE,
+                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
 }
@@ -218,9 +216,10 @@ TEST_F(FactoryTest, ClosePurgesKeysOfAbsentCameras) {
     bool stays;
   };
   const KeyCase keys[] = {
-      {L"Cam-0", true},      {L"cam-1", true},  {L"Cam-7", false},       {L"Cam-2", false},
-      {L"Cam", true},        {L"-1", true},     {L"Cam-4294967297", false}, {L"Other-0", false},
-      {L"Cam-x", true},  // no digits reads as 0, and camera 0 is named Cam
+      {L"Cam-0", true},     {L"cam-1", true},           {L"Cam-7", false},   {L"Cam-2", false}, {L"Cam", true},
+      {L"-1", true},        {L"Cam-4294967297", false}, {L"Other-0", false}, {L"Cam-x", true},  // no digits reads as 0,
+                                                                                                // and camera 0 is named
+                                                                                                // Cam
       {L"My-Cam-1", false},
   };
   for (const KeyCase& key : keys) MakeKey(key.name);
