@@ -115,4 +115,3 @@ class CMediaGrabber {
  protected:
   virtual ~CMediaGrabber() = default;
 };
-
