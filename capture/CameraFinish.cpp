@@ -1,5 +1,8 @@
 // Finishing the recordings once capture has stopped: the save dialog, then a
 // move or an encoding, and opening the result.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cwchar>
 #include <string>
 
@@ -16,6 +19,9 @@ void CCameraFactory::StopOrphanRecorder(CVidmill* recorder) {
 }
 
 void CCameraFactory::FinishRecordings() {
+  // The dialogs' progress bars.
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
   for (size_t i = 0; i < m_Cameras.size(); ++i) {
     COrvelCamera* camera = m_Cameras[i];
     if (!camera->GetRecorder()) continue;

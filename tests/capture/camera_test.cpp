@@ -109,10 +109,10 @@ TEST_F(CameraFrameTest, TimerTextOncePerSecond) {
     DWORD after;  // ms since Run
     const wchar_t* text;
   };
-  const Step steps[] = {{10, L"<null>"},          {999, L"<null>"},         {1000, L"0:00:01"},
-                        {1500, L"<null>"},        {3599000, L"0:59:59"},    {3600000, L"1:00:00"},
-                        {3600999, L"<null>"},     {3723000, L"1:02:03"},    {359999000, L"99:59:59"},
-                        {360000000, L"0:00:00"},  {360009000, L"0:00:09"}};
+  const Step steps[] = {{10, L"<null>"},         {999, L"<null>"},       {1000, L"0:00:01"},
+                        {1500, L"<null>"},       {3599000, L"0:59:59"},  {3600000, L"1:00:00"},
+                        {3600999, L"<null>"},    {3723000, L"1:02:03"},  {359999000, L"99:59:59"},
+                        {360000000, L"0:00:00"}, {360009000, L"0:00:09"}};
   const DWORD start = g_Now;
   for (const Step& step : steps) {
     SCOPED_TRACE(step.after);

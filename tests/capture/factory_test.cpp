@@ -216,10 +216,17 @@ TEST_F(FactoryTest, ClosePurgesKeysOfAbsentCameras) {
     bool stays;
   };
   const KeyCase keys[] = {
-      {L"Cam-0", true},     {L"cam-1", true},           {L"Cam-7", false},   {L"Cam-2", false}, {L"Cam", true},
-      {L"-1", true},        {L"Cam-4294967297", false}, {L"Other-0", false}, {L"Cam-x", true},  // no digits reads as 0,
-                                                                                                // and camera 0 is named
-                                                                                                // Cam
+      {L"Cam-0", true},
+      {L"cam-1", true},
+      {L"Cam-7", false},
+      {L"Cam-2", false},
+      {L"Cam", true},
+      {L"-1", true},
+      {L"Cam-4294967297", false},
+      {L"Other-0", false},
+      {L"Cam-x", true},  // no digits reads as 0,
+                         // and camera 0 is named
+                         // Cam
       {L"My-Cam-1", false},
   };
   for (const KeyCase& key : keys) MakeKey(key.name);
