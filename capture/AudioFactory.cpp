@@ -161,6 +161,12 @@ void COrvelAudioFactory::AddDevice(CAudioDevice* device, const wchar_t* lineName
 
 int COrvelAudioFactory::EnumerateDevices() {
   ReleaseDevices();
+  ListDevices();
+  RestoreSelection();
+  return static_cast<int>(m_Devices.size());
+}
+
+void COrvelAudioFactory::ListDevices() {
   CComPtr<ICreateDevEnum> devices;
   CComPtr<IEnumMoniker> monikers;
   if (SUCCEEDED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
@@ -188,8 +194,6 @@ int COrvelAudioFactory::EnumerateDevices() {
       AddDevice(new CAudioDevice(deviceName.c_str(), filter), line.c_str());
     }
   }
-  RestoreSelection();
-  return static_cast<int>(m_Devices.size());
 }
 
 void COrvelAudioFactory::RestoreSelection() {

@@ -88,6 +88,10 @@ class COrvelAudioFactory {
   // Null puts the system's mixer calls back.
   static void SetMixerCalls(CMixerCalls* calls);
 
+ protected:
+  // Lists the sound capture devices and hands each to AddDevice.
+  virtual void ListDevices();
+
  private:
   void RestoreSelection();
 

@@ -80,16 +80,7 @@ class DialogDriver {
           for (int i = 0; i < 1000 && !m_bStop; ++i) {
             HWND found = nullptr;
             std::pair<const wchar_t*, HWND*> wanted(caption, &found);
-            EnumThreadWindows(
-                threadId,
-                [](HWND hWnd, LPARAM lParam) {
-                  wchar_t text[64] = {};
-                  GetWindowTextW(hWnd, text, 64);
-                  auto* self = reinterpret_cast<std::pair<const wchar_t*, HWND*>*>(lParam);
-                  if (IsWindowVisible(hWnd) && wcscmp(text, self->first) == 0) *self->second = hWnd;
-                  return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&wanted));
+            EnumThreadWindows(threadId, &MatchCaption, reinterpret_cast<LPARAM>(&wanted));
             if (found) {
               Sleep(delayMs);
               PostMessageW(found, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED), 0);
@@ -106,6 +97,14 @@ class DialogDriver {
   bool Pressed() const { return m_bPressed; }
 
  private:
+  static BOOL CALLBACK MatchCaption(HWND hWnd, LPARAM lParam) {
+    wchar_t text[64] = {};
+    GetWindowTextW(hWnd, text, 64);
+    auto* wanted = reinterpret_cast<std::pair<const wchar_t*, HWND*>*>(lParam);
+    if (IsWindowVisible(hWnd) && wcscmp(text, wanted->first) == 0) *wanted->second = hWnd;
+    return TRUE;
+  }
+
   std::atomic<bool> m_bStop{false};
   std::atomic<bool> m_bPressed{false};
   std::thread m_Thread;
