@@ -41,9 +41,7 @@ std::vector<Pushed> Regular(int count, DWORD step, DWORD first = 5000) {
 
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-bool FileExists(const std::string& name) {
-  return ::GetFileAttributesW(Wide(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const std::string& name) { return ::GetFileAttributesW(Wide(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Tells the checker what a file was made from.
 void Describe(const RecordingCase& c, const std::string& file) {
@@ -64,7 +62,9 @@ void Describe(const RecordingCase& c, const std::string& file) {
 // Stands in for the encoding dialog: remembers what the library said.
 class CObserver : public CVidmillObserver {
  public:
-  CObserver() : m_Finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_Progressed(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  CObserver()
+      : m_Finished(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+        m_Progressed(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
   ~CObserver() {
     ::CloseHandle(m_Finished);
     ::CloseHandle(m_Progressed);
@@ -173,9 +173,17 @@ INSTANTIATE_TEST_SUITE_P(
         RecordingCase{"mjpeg_direct", VIDMILL_FORMAT_MJPEG, 2, 320, 240, true, false, {}, false, Regular(40, 33)},
         RecordingCase{"bitmap_buffered", VIDMILL_FORMAT_BITMAP, 0, 322, 200, false, false, {}, false, Regular(30, 50)},
         RecordingCase{"mjpeg_buffered", VIDMILL_FORMAT_MJPEG, 0, 640, 480, false, false, {}, false, Regular(30, 20)},
-        RecordingCase{"clip_direct", VIDMILL_FORMAT_BITMAP, 0, 320, 240, true, true, {30, 40, 190, 160}, false,
-                      Regular(20, 40)},
-        RecordingCase{"clip_buffered", VIDMILL_FORMAT_BITMAP, 0, 320, 240, false, true, {-20, 100, 150, 400}, false,
+        RecordingCase{
+            "clip_direct", VIDMILL_FORMAT_BITMAP, 0, 320, 240, true, true, {30, 40, 190, 160}, false, Regular(20, 40)},
+        RecordingCase{"clip_buffered",
+                      VIDMILL_FORMAT_BITMAP,
+                      0,
+                      320,
+                      240,
+                      false,
+                      true,
+                      {-20, 100, 150, 400},
+                      false,
                       Regular(20, 40)},
         RecordingCase{"slide_show", VIDMILL_FORMAT_BITMAP, 1, 320, 240, true, false, {}, true, Regular(20, 33, 0)},
         RecordingCase{"gaps", VIDMILL_FORMAT_BITMAP, 0, 160, 128, true, false, {}, false, WithGaps()}),

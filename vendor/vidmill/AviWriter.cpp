@@ -276,9 +276,8 @@ bool CAviWriter::WriteAt(uint64_t offset, const void* data, DWORD size) {
   at.QuadPart = LONGLONG(offset);
   end.QuadPart = LONGLONG(m_Pos);
   DWORD written = 0;
-  bool ok = ::SetFilePointerEx(m_File, at, nullptr, FILE_BEGIN) &&
-            ::WriteFile(m_File, data, size, &written, nullptr) && written == size &&
-            ::SetFilePointerEx(m_File, end, nullptr, FILE_BEGIN);
+  bool ok = ::SetFilePointerEx(m_File, at, nullptr, FILE_BEGIN) && ::WriteFile(m_File, data, size, &written, nullptr) &&
+            written == size && ::SetFilePointerEx(m_File, end, nullptr, FILE_BEGIN);
   if (!ok) m_Failed = true;
   return ok;
 }
@@ -338,8 +337,7 @@ bool CAviWriter::EndSegment() {
       b.U32(e.size);  // every frame is a key frame: bit 31 stays clear
     }
     b.Close(ix);
-    const uint64_t duration =
-        s == 0 ? st.total - st.segmentStart : (st.total - st.segmentStart) / m_Audio.nBlockAlign;
+    const uint64_t duration = s == 0 ? st.total - st.segmentStart : (st.total - st.segmentStart) / m_Audio.nBlockAlign;
     st.super.push_back({m_Pos, DWORD(block.size()), DWORD(duration)});
     if (!WriteRaw(block.data(), DWORD(block.size()))) return false;
   }

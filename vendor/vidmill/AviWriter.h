@@ -60,7 +60,7 @@ class CAviWriter {
   struct Stream {
     DWORD chunkId = 0;
     DWORD indexId = 0;
-    uint64_t total = 0;       // frames (video) or bytes (audio)
+    uint64_t total = 0;         // frames (video) or bytes (audio)
     uint64_t segmentStart = 0;  // the same count when the current segment began
     DWORD maxChunk = 0;
     uint64_t indxOffset = 0;  // where the indx chunk's header lies

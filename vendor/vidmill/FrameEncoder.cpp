@@ -109,8 +109,7 @@ bool CFrameEncoder::Encode(const BYTE* bottom, ptrdiff_t stride) {
   return true;
 }
 
-CFrameClock::CFrameClock(const std::vector<DWORD>& firstStamps, int64_t longestGapMs)
-    : m_LongestGapMs(longestGapMs) {
+CFrameClock::CFrameClock(const std::vector<DWORD>& firstStamps, int64_t longestGapMs) : m_LongestGapMs(longestGapMs) {
   std::vector<int64_t> steps;
   for (size_t i = 1; i < firstStamps.size(); ++i) {
     const int32_t d = int32_t(firstStamps[i] - firstStamps[i - 1]);

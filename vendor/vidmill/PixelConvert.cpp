@@ -47,20 +47,20 @@ void Yuy2ToBgraRowSse2(const BYTE* src, BYTE* dst, int width) {
   int x = 0;
   for (; x + 8 <= width; x += 8) {
     __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 2 * x));
-    __m128i y = _mm_and_si128(p, lowByte);   // Y0..Y7
-    __m128i uv = _mm_srli_epi16(p, 8);       // U0 V0 U1 V1 ...
+    __m128i y = _mm_and_si128(p, lowByte);  // Y0..Y7
+    __m128i uv = _mm_srli_epi16(p, 8);      // U0 V0 U1 V1 ...
     // Y' = (Y - 16) * kY, kept in 32 bits.
     __m128i y16 = _mm_sub_epi16(y, _mm_set1_epi16(16));
     // U and V for each pixel pair, duplicated to both pixels.
-    __m128i u = _mm_and_si128(uv, _mm_set1_epi32(0xFFFF));          // U in even lanes
-    __m128i v = _mm_srli_epi32(uv, 16);                              // V in even lanes
-    u = _mm_or_si128(u, _mm_slli_epi32(u, 16));                      // U U
-    v = _mm_or_si128(v, _mm_slli_epi32(v, 16));                      // V V
+    __m128i u = _mm_and_si128(uv, _mm_set1_epi32(0xFFFF));  // U in even lanes
+    __m128i v = _mm_srli_epi32(uv, 16);                     // V in even lanes
+    u = _mm_or_si128(u, _mm_slli_epi32(u, 16));             // U U
+    v = _mm_or_si128(v, _mm_slli_epi32(v, 16));             // V V
     u = _mm_sub_epi16(u, _mm_set1_epi16(128));
     v = _mm_sub_epi16(v, _mm_set1_epi16(128));
     __m128i outLo[3], outHi[3];
     // Products in 32 bits: interleave with the coefficient pairs through madd.
-    const __m128i cy = _mm_set1_epi32(kY);                      // (Y, 0) pairs -> Y * kY
+    const __m128i cy = _mm_set1_epi32(kY);  // (Y, 0) pairs -> Y * kY
     const __m128i crv = _mm_set1_epi32(kRV);
     const __m128i cgu = _mm_set1_epi32((-kGV << 16) | (-kGU & 0xFFFF));
     const __m128i cbu = _mm_set1_epi32(kBU);
@@ -93,6 +93,16 @@ void Yuy2ToBgraRowSse2(const BYTE* src, BYTE* dst, int width) {
   Yuy2ToBgraRowPlain(src + 2 * x, dst + 4 * x, width - x);
 }
 
+void BgrxToBgraRowSse2(const BYTE* src, BYTE* dst, int width) {
+  const __m128i alpha = _mm_set1_epi32(int(0xFF000000u));
+  int x = 0;
+  for (; x + 4 <= width; x += 4) {
+    __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * x));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * x), _mm_or_si128(p, alpha));
+  }
+  BgrxToBgraRowPlain(src + 4 * x, dst + 4 * x, width - x);
+}
+
 bool HasSsse3() {
   static const bool has = __builtin_cpu_supports("ssse3");
   return has;
@@ -105,6 +115,15 @@ void BgraToBgr24RowPlain(const BYTE* src, BYTE* dst, int width) {
     dst[3 * x] = src[4 * x];
     dst[3 * x + 1] = src[4 * x + 1];
     dst[3 * x + 2] = src[4 * x + 2];
+  }
+}
+
+void BgrxToBgraRowPlain(const BYTE* src, BYTE* dst, int width) {
+  for (int x = 0; x < width; ++x) {
+    dst[4 * x] = src[4 * x];
+    dst[4 * x + 1] = src[4 * x + 1];
+    dst[4 * x + 2] = src[4 * x + 2];
+    dst[4 * x + 3] = 255;
   }
 }
 
@@ -145,6 +164,8 @@ void Bgr24ToBgraRow(const BYTE* src, BYTE* dst, int width) {
   else
     Bgr24ToBgraRowPlain(src, dst, width);
 }
+
+void BgrxToBgraRow(const BYTE* src, BYTE* dst, int width) { BgrxToBgraRowSse2(src, dst, width); }
 
 void Yuy2ToBgraRow(const BYTE* src, BYTE* dst, int width) { Yuy2ToBgraRowSse2(src, dst, width); }
 

@@ -11,6 +11,10 @@ namespace vidmill {
 void BgraToBgr24Row(const BYTE* src, BYTE* dst, int width);
 void BgraToBgr24RowPlain(const BYTE* src, BYTE* dst, int width);
 
+// 32-bit BGRX to BGRA with alpha 255.
+void BgrxToBgraRow(const BYTE* src, BYTE* dst, int width);
+void BgrxToBgraRowPlain(const BYTE* src, BYTE* dst, int width);
+
 // 24-bit BGR to 32-bit BGRA with alpha 255.
 void Bgr24ToBgraRow(const BYTE* src, BYTE* dst, int width);
 void Bgr24ToBgraRowPlain(const BYTE* src, BYTE* dst, int width);
