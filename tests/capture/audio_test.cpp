@@ -88,12 +88,18 @@ TEST(MicrophoneLine, FoundOnTheMixerOfTheDevicesName) {
   };
   const std::wstring longName = L"A Very Long Sound Card Name Of 40 Chars!";
   const std::vector<Case> cases = {
-      {"name matched ignoring case", {{L"USB Audio", true, {{{L"Line In", kLine}, {L"Mic Boost", kMic}}}}}, L"usb audio",
+      {"name matched ignoring case",
+       {{L"USB Audio", true, {{{L"Line In", kLine}, {L"Mic Boost", kMic}}}}},
+       L"usb audio",
        L"Mic Boost"},
-      {"other names skipped", {{L"Other", true, {{{L"Mic", kMic}}}}, {L"Card", true, {{{L"Front Mic", kMic}}}}}, L"Card",
+      {"other names skipped",
+       {{L"Other", true, {{{L"Mic", kMic}}}}, {L"Card", true, {{{L"Front Mic", kMic}}}}},
+       L"Card",
        L"Front Mic"},
-      {"a mixer that does not open is skipped", {{L"Card", false, {{{L"Mic", kMic}}}}, {L"Card", true, {{{L"Mic 2", kMic}}}}},
-       L"Card", L"Mic 2"},
+      {"a mixer that does not open is skipped",
+       {{L"Card", false, {{{L"Mic", kMic}}}}, {L"Card", true, {{{L"Mic 2", kMic}}}}},
+       L"Card",
+       L"Mic 2"},
       {"no microphone source", {{L"Card", true, {{{L"Line In", kLine}}}}}, L"Card", L""},
       {"a longer name than a mixer holds never matches", {{longName, true, {{{L"Mic", kMic}}}}}, longName, L""},
       {"no mixer", {}, L"Card", L""},
@@ -168,7 +174,7 @@ TEST(AudioInputs, InputsLevelsAndSelection) {
   ASSERT_EQ(factory.EnumerateDevices(), 2);
   CAudioDevice* device = factory.GetDevices()[0];
   ASSERT_EQ(device->GetInputs().size(), 2u);  // the output pin is not an input
-  EXPECT_EQ(device->GetSelectedInput(), 0);    // no line name: the first input
+  EXPECT_EQ(device->GetSelectedInput(), 0);   // no line name: the first input
   CAudioInput* line = device->GetInputs()[0];
   CAudioInput* cd = device->GetInputs()[1];
   EXPECT_EQ(line->GetName(), L"Line");

@@ -80,8 +80,8 @@ TEST(GraphEvents, QueuedEventsDeliveredInOrder) {
   // A message-only window: found among HWND_MESSAGE's children.
   EXPECT_EQ(FindWindowExW(HWND_MESSAGE, nullptr, L"MensaroGraphEvents", nullptr), hWnd);
   window.m_pMediaEvent = &events;
-  const long codes[] = {EC_COMPLETE, EC_ERRORABORT, 0x55 /* not one of ours */, EC_PAUSED, EC_END_OF_SEGMENT,
-                        EC_USERABORT};
+  const long codes[] = {EC_COMPLETE, EC_ERRORABORT,     0x55 /* not one of ours */,
+                        EC_PAUSED,   EC_END_OF_SEGMENT, EC_USERABORT};
   for (long code : codes) events.queue.push_back({code, 0, 0});
   PostMessageW(hWnd, WM_GRAPHNOTIFY, 0, 0);
   PumpPosted(hWnd);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include <atomic>
 #include <vector>
 
 struct FakeCapability {
@@ -23,9 +24,25 @@ struct FakePinSetup {
   int capsSize = 128;  // what GetNumberOfCapabilities reports as the record size
 };
 
-struct FakeDeviceSetup {
-  std::vector<FakePinSetup> pins;
+// What the filters made from one setup did, for the test to read.
+struct FakeDeviceStats {
+  std::atomic<long> framesSent{0};
+  std::atomic<long> filtersAlive{0};
 };
 
-// A new filter with one reference.
+struct FakeDeviceSetup {
+  std::vector<FakePinSetup> pins;
+  FakeDeviceStats* stats = nullptr;
+  bool bindFails = false;
+  bool stillTrigger = false;  // the filter answers IAMVideoControl
+};
+
+// A new filter with one reference. Its pins connect to a downstream input,
+// and while the filter runs each connected pin sends frames of its current
+// format at the format's rate, unstamped. Pixel (x, y) of frame n, counted
+// from the picture's top: blue x, green y, red n (low bytes; RGB formats).
+// A still pin sends one frame per trigger only.
 IBaseFilter* CreateFakeVideoFilter(const FakeDeviceSetup& setup);
+
+// A device moniker whose BindToObject makes a new filter of the setup.
+IMoniker* CreateFakeCameraMoniker(const FakeDeviceSetup& setup);
