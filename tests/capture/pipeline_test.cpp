@@ -151,8 +151,7 @@ void DeleteCameraKeys(const std::vector<FakeCamera>& cameras) {
       const BYTE* p = &frame[(static_cast<size_t>(row) * width + x) * 4];
       const int pictureY = mirrorV ? row : height - 1 - row;
       const int pictureX = mirrorH ? width - 1 - x : x;
-      if (p[0] != static_cast<BYTE>(pictureX) || p[1] != static_cast<BYTE>(pictureY) || p[2] != number ||
-          p[3] != 0xFF)
+      if (p[0] != static_cast<BYTE>(pictureX) || p[1] != static_cast<BYTE>(pictureY) || p[2] != number || p[3] != 0xFF)
         return ::testing::AssertionFailure() << "pixel " << x << "," << row << " is " << int(p[0]) << "," << int(p[1])
                                              << "," << int(p[2]) << "," << int(p[3]);
     }
@@ -254,10 +253,10 @@ TEST_F(PipelineTest, SnapshotIsTheFrameAndAFailedTriggerFallsBack) {
 }
 
 TEST_F(PipelineTest, TriggerSavesTheStillAtStillSize) {
-  FakeDeviceSetup setup{{CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32),
-                         {PIN_CATEGORY_STILL,
-                          {{MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, 320, 240, 24},
-                           {MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, 200, 150, 32}}}}};
+  FakeDeviceSetup setup{
+      {CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32),
+       {PIN_CATEGORY_STILL,
+        {{MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, 320, 240, 24}, {MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, 200, 150, 32}}}}};
   setup.stillTrigger = true;
   factory.devices = {{L"Still Cam", setup}};
   ASSERT_EQ(factory.OpenCameras(), 1);

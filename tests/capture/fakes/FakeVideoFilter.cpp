@@ -174,6 +174,10 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
     FreeType(m_Current);
     CloseHandle(m_hWake);
   }
+  void SetPaused(bool paused) {
+    m_bPaused = paused;
+    SetEvent(m_hWake);
+  }
   void Trigger() {
     ++m_nTriggers;
     SetEvent(m_hWake);
@@ -358,6 +362,11 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
     const DWORD periodMs = static_cast<DWORD>(perFrame > 0 ? perFrame / 10000 : 16);
     const DWORD start = GetTickCount();
     for (long n = 0; !self->m_bStop; ++n) {
+      if (self->m_bPaused) {
+        WaitForSingleObject(self->m_hWake, 10);
+        --n;
+        continue;
+      }
       if (self->m_bStill) {
         WaitForSingleObject(self->m_hWake, INFINITE);
         if (self->m_bStop) break;
@@ -394,6 +403,7 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
   HANDLE m_hThread = nullptr;
   std::atomic<bool> m_bStop{false};
   bool m_bStill;
+  std::atomic<bool> m_bPaused{false};
   HANDLE m_hWake = nullptr;
   std::atomic<int> m_nTriggers{0};
 };
@@ -506,12 +516,17 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl {
     return S_OK;
   }
   STDMETHODIMP Pause() override {
-    for (FakePin* pin : m_Pins) pin->StopStreaming();
+    // A paused device stops sending but keeps its thread: a renderer that
+    // holds a sample while paused would never let the thread be joined.
+    for (FakePin* pin : m_Pins) pin->SetPaused(true);
     m_State = State_Paused;
     return S_OK;
   }
   STDMETHODIMP Run(REFERENCE_TIME) override {
-    for (FakePin* pin : m_Pins) pin->StartStreaming();
+    for (FakePin* pin : m_Pins) {
+      pin->SetPaused(false);
+      pin->StartStreaming();
+    }
     m_State = State_Running;
     return S_OK;
   }
