@@ -359,7 +359,7 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
   static DWORD WINAPI Stream(void* param) {
     auto* self = static_cast<FakePin*>(param);
     const LONGLONG perFrame = TimePerFrame(self->m_Current);
-    const DWORD periodMs = static_cast<DWORD>(perFrame > 0 ? perFrame / 10000 : 16);
+    const LONGLONG period = perFrame > 0 ? perFrame : 166667;  // 100-ns units
     const DWORD start = GetTickCount();
     for (long n = 0; !self->m_bStop; ++n) {
       if (self->m_bPaused) {
@@ -385,7 +385,7 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
       if (hr != S_OK) break;
       if (self->m_bStill) continue;
       // Frames at the format's rate, from the start, without drift.
-      const DWORD due = start + static_cast<DWORD>((n + 1) * periodMs);
+      const DWORD due = start + static_cast<DWORD>((n + 1) * period / 10000);
       const DWORD now = GetTickCount();
       if (static_cast<int>(due - now) > 0) Sleep(due - now);
     }
