@@ -6,12 +6,12 @@
 # Exits non-zero when a benchmark fails, prints an error or an odd line.
 #
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
-#                            geometry canvas_upload xls fusion (all by default),
+#                            geometry canvas_upload xls fusion vidmill (all by default),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
-all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion)
+all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion vidmill)
 
 # The program each benchmark needs.
 target() {
@@ -21,6 +21,7 @@ target() {
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
+    vidmill) echo vidmill_bench ;;
     *) return 1 ;;
   esac
 }
@@ -51,6 +52,7 @@ bench() {
     enhance | histogram | geometry) exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;
+    vidmill) exe vidmill_bench ;;
     fusion) "$here/fusion_bench.sh" ;;
     fusion_series) "$here/fusion_bench.sh" --series ;;
   esac

@@ -193,6 +193,9 @@ def check_audio(name, path, entry, probe, video_seconds):
     seconds = len(pcm) / rate
     if abs(seconds - video_seconds) > 1.0 / rate + 0.001:
         fail(name, f"sound lasts {seconds:.4f} s, picture {video_seconds:.4f} s")
+    loud = (np.abs(pcm) > 100).mean()
+    if loud < 0.9:
+        fail(name, f"only {loud:.0%} of the sound is the tone, the rest silence")
     spectrum = np.abs(np.fft.rfft(pcm * np.hanning(len(pcm))))
     peak = np.argmax(spectrum[1:]) + 1
     peak_hz = peak * rate / len(pcm)
@@ -231,6 +234,16 @@ def check(entry):
     if "tone" in entry:
         check_audio(name, path, entry, probe, counted / fps)
     if entry.get("last_only"):
+        # Seeking to the last frame goes through the OpenDML index.
+        at = (counted - 1) / fps
+        raw = subprocess.run(["ffmpeg", "-v", "error", "-ss", f"{at:.6f}", "-i", path, "-frames:v", "1", "-f",
+                              "rawvideo", "-pix_fmt", "bgr24", "-"], check=True, capture_output=True).stdout
+        last = np.frombuffer(raw, np.uint8).reshape(-1, h, w, 3)
+        want = pattern(entry["width"], entry["height"], numbers[-1])[top:bottom, left:right]
+        if len(last) != 1 or not np.array_equal(last[0], want):
+            fail(name, f"the frame at {at:.3f} s is not the last frame, number {numbers[-1]}")
+        if len(streams or []) and streams[0][2] != counted:
+            fail(name, f"video header length {streams[0][2]}, {counted} frames")
         return
     decoded = decode(path, w, h)
     if len(decoded) != len(numbers):

@@ -11,7 +11,11 @@
 #include <string>
 #include <vector>
 
+#include <cmath>
+#include <mmsystem.h>
+
 #include "tests/vendor/frame_pattern.h"
+#include "tests/vendor/test_source.h"
 #include "vendor/vidmill/Vidmill.h"
 
 namespace {
@@ -44,7 +48,7 @@ std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()
 bool FileExists(const std::string& name) { return ::GetFileAttributesW(Wide(name).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Tells the checker what a file was made from.
-void Describe(const RecordingCase& c, const std::string& file) {
+void Describe(const RecordingCase& c, const std::string& file, int tone = 0, const char* extra = "") {
   FILE* f = std::fopen("recordings.jsonl", "a");
   ASSERT_NE(f, nullptr);
   std::fprintf(f, "{\"file\": \"%s\", \"codec\": \"%s\", \"width\": %d, \"height\": %d, ", file.c_str(),
@@ -52,6 +56,8 @@ void Describe(const RecordingCase& c, const std::string& file) {
   if (c.clip)
     std::fprintf(f, "\"clip\": [%ld, %ld, %ld, %ld], ", c.clipRect.left, c.clipRect.top, c.clipRect.right,
                  c.clipRect.bottom);
+  if (tone) std::fprintf(f, "\"tone\": %d, ", tone);
+  std::fprintf(f, "%s", extra);
   std::fprintf(f, "\"frames\": [");
   for (size_t i = 0; i < c.frames.size(); ++i)
     std::fprintf(f, "%s[%d, %lu]", i ? ", " : "", c.frames[i].number, c.frames[i].stamp);
@@ -196,6 +202,8 @@ TEST(Recorder, RefusesFramesOutsideARecording) {
   EXPECT_EQ(recorder->Start(), 0) << "no input format";
   recorder->SetInputMediaFormat(64, 48, 32);
   EXPECT_EQ(recorder->Start(), 0) << "direct without a destination";
+  recorder->SetDestinationFileName(L"no such folder\\file.avi");
+  EXPECT_EQ(recorder->Start(), 0) << "a destination that cannot be created";
   EXPECT_EQ(recorder->Stop(), 0);
   EXPECT_EQ(recorder->Stop(), 0);
   EXPECT_EQ(recorder->WriteFrame(frame.data(), 64 * 4, 0, 0), 0) << "after Stop";
@@ -268,6 +276,151 @@ TEST(Recorder, CancelledEncodingIsNotDone) {
   EXPECT_EQ(::GetFileAttributesW(L"cancelled.avi"), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(::GetFileAttributesW(L"cancelled.avi.part"), INVALID_FILE_ATTRIBUTES);
   DeleteVidmill(recorder);
+  // The spool in the temporary folder went with the recorder.
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+  ASSERT_GT(n, 0u);
+  const std::wstring pattern = std::wstring(folder, n) + L"vdm*.tmp";
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left in the temporary folder";
+  if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
 }
+
+// Past 2 GiB the file needs its OpenDML index: frames pushed unpaced into an
+// uncompressed recording of about 2.2 GB, which the checker plays to its last
+// frame (by seeking there) and then deletes.
+TEST(RecorderLarge, PlaysPastTwoGiB) {
+  RecordingCase c{"large", VIDMILL_FORMAT_BITMAP, 0, 1280, 720, true, false, {}, false, Regular(800, 40)};
+  const std::string file = std::string(c.name) + ".avi";
+  ::DeleteFileW(Wide(file).c_str());
+  std::vector<BYTE> frame(size_t(c.width) * c.height * 4);
+  CVidmill* recorder = CreateVidmill();
+  recorder->SetDestinationFileName(Wide(file).c_str());
+  recorder->SetInputMediaFormat(c.width, c.height, 32);
+  ASSERT_EQ(recorder->Start(), 1);
+  Record(recorder, c, frame);
+  EXPECT_EQ(recorder->Stop(), 1);
+  DeleteVidmill(recorder);
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ASSERT_TRUE(::GetFileAttributesExW(Wide(file).c_str(), GetFileExInfoStandard, &data));
+  EXPECT_GT((uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow, uint64_t(2) << 30);
+  Describe(c, file, 0, "\"last_only\": true, \"delete\": true, ");
+}
+
+// The encoding dialog's observer updates its controls with messages sent to
+// the main thread, which may be inside Stop at that moment: Stop must serve
+// them while it waits for the encoder.
+class CSendingObserver : public CVidmillObserver {
+ public:
+  void OnState(int, int) override {}
+  void OnProgress(int) override {
+    ::SetEvent(m_Progressed);
+    ::SendMessageW(m_Window, WM_USER, 0, 0);
+  }
+  HWND m_Window = nullptr;
+  HANDLE m_Progressed = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+};
+
+TEST(Recorder, StopServesMessagesSentByTheObserver) {
+  const int w = 640, h = 480;
+  std::vector<BYTE> frame(size_t(w) * h * 4);
+  CVidmill* recorder = CreateVidmill();
+  recorder->m_DirectFile = 0;
+  recorder->SetInputMediaFormat(w, h, 32);
+  recorder->SetFormat(VIDMILL_FORMAT_MJPEG);
+  ASSERT_EQ(recorder->Start(), 1);
+  for (int i = 0; i < 200; ++i) {
+    PaintFrame(frame.data(), w, h, w * 4, i, false);
+    ASSERT_EQ(recorder->WriteFrame(frame.data(), w * 4, DWORD(i) * 40, 0), 1);
+  }
+  recorder->SetDestinationFileName(L"sent.avi");
+  CSendingObserver observer;
+  observer.m_Window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_NE(observer.m_Window, nullptr);
+  recorder->m_Observer = &observer;
+  ASSERT_NE(recorder->Encode(), 0);
+  // The encoder is now waiting in SendMessage for this thread, or about to.
+  ASSERT_EQ(::WaitForSingleObject(observer.m_Progressed, 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(recorder->Stop(), 0);  // would hang if it did not serve the message
+  DeleteVidmill(recorder);
+  ::DestroyWindow(observer.m_Window);
+  ::CloseHandle(observer.m_Progressed);
+  EXPECT_EQ(::GetFileAttributesW(L"sent.avi"), INVALID_FILE_ATTRIBUTES);
+}
+
+// A sound card stand-in: 44.1 kHz 16-bit mono sine in 20 ms buffers, with
+// a line input whose mixer remembers being enabled.
+class SoundRecording : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))); }
+  void TearDown() override { ::CoUninitialize(); }
+};
+
+TEST_P(SoundRecording, HasTheToneForTheWholePicture) {
+  const bool direct = GetParam();
+  const int tone = 1000, rate = 44100;
+  WAVEFORMATEX wf = {WAVE_FORMAT_PCM, 1, DWORD(rate), DWORD(rate) * 2, 2, 16, 0};
+  AM_MEDIA_TYPE mt = {};
+  mt.majortype = MEDIATYPE_Audio;
+  mt.subtype = MEDIASUBTYPE_PCM;
+  mt.bFixedSizeSamples = TRUE;
+  mt.lSampleSize = 2;
+  mt.formattype = FORMAT_WaveFormatEx;
+  mt.cbFormat = sizeof wf;
+  mt.pbFormat = reinterpret_cast<BYTE*>(&wf);
+  CTestSource* source = new CTestSource(mt, rate / 50 * 2, true);
+  long phase = 0;
+  source->SetGenerator(
+      [&phase](BYTE* data, long capacity) {
+        auto* s = reinterpret_cast<short*>(data);
+        for (long i = 0; i < capacity / 2; ++i, ++phase)
+          s[i] = short(12000 * std::sin(2 * 3.14159265358979 * tone * double(phase) / rate));
+        return capacity;
+      },
+      20);
+  RecordingCase c{
+      direct ? "sound_direct" : "sound_buffered", VIDMILL_FORMAT_MJPEG, 1, 320, 240, direct, false, {}, false, {}};
+  const std::string file = std::string(c.name) + ".avi";
+  ::DeleteFileW(Wide(file).c_str());
+  CVidmill* recorder = CreateVidmill();
+  if (direct) recorder->SetDestinationFileName(Wide(file).c_str());
+  recorder->m_DirectFile = direct;
+  recorder->SetInputMediaFormat(c.width, c.height, 32);
+  recorder->SetFormat(c.format);
+  recorder->SetQuality(c.quality);
+  recorder->m_AudioEnabled = 1;
+  recorder->SetAudioSource(source, source->MixerPin());
+  ASSERT_EQ(recorder->Start(), 1);
+  EXPECT_TRUE(source->MixerEnabled()) << "the chosen input is switched on";
+  std::vector<BYTE> frame(size_t(c.width) * c.height * 4);
+  // Frames paced on the clock, as a camera delivers them.
+  const DWORD first = ::timeGetTime();
+  for (int i = 0; i < 50; ++i) {
+    const DWORD due = first + DWORD(i) * 40;
+    const LONG wait = LONG(due - ::timeGetTime());
+    if (wait > 0) ::Sleep(DWORD(wait));
+    PaintFrame(frame.data(), c.width, c.height, c.width * 4, i, false);
+    ASSERT_EQ(recorder->WriteFrame(frame.data(), c.width * 4, due, 0), 1);
+    c.frames.push_back({i, due});
+  }
+  if (!direct) {
+    recorder->SetDestinationFileName(Wide(file).c_str());
+    CObserver observer;
+    recorder->m_Observer = &observer;
+    ASSERT_NE(recorder->Encode(), 0);
+    ASSERT_EQ(::WaitForSingleObject(observer.m_Finished, 60000), WAIT_OBJECT_0);
+    recorder->m_Observer = nullptr;
+  }
+  EXPECT_EQ(recorder->Stop(), 1);
+  DeleteVidmill(recorder);
+  source->Release();
+  Describe(c, file, tone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SoundRecording, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "direct" : "buffered");
+                         });
 
 }  // namespace

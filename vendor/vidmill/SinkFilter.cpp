@@ -468,8 +468,8 @@ bool CSinkFilter::WaitForPresentation(IMediaSample* sample) {
       continue;
     }
     REFERENCE_TIME now = 0;
-    const bool timed = m_PresentOnClock && clock && SUCCEEDED(sample->GetTime(&start, &end)) &&
-                       SUCCEEDED(clock->GetTime(&now));
+    const bool timed =
+        m_PresentOnClock && clock && SUCCEEDED(sample->GetTime(&start, &end)) && SUCCEEDED(clock->GetTime(&now));
     if (clock) clock->Release();
     if (!timed || base + start <= now) return true;
     // Waits in short steps so that a pause or a new start is seen.
@@ -512,47 +512,42 @@ HRESULT CSinkFilter::Receive(IMediaSample* sample) {
 IMediaSeeking* CSinkFilter::Upstream() {
   IMediaSeeking* seeking = nullptr;
   EnterCriticalSection(&m_Lock);
-  if (m_Pin->m_Connected)
-    m_Pin->m_Connected->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&seeking));
+  if (m_Pin->m_Connected) m_Pin->m_Connected->QueryInterface(IID_IMediaSeeking, reinterpret_cast<void**>(&seeking));
   LeaveCriticalSection(&m_Lock);
   return seeking;
 }
 
-#define VIDMILL_FORWARD_SEEKING(call)        \
-  IMediaSeeking* up = Upstream();            \
-  if (!up) return E_NOTIMPL;                 \
-  const HRESULT hr = up->call;               \
-  up->Release();                             \
+#define VIDMILL_FORWARD_SEEKING(call) \
+  IMediaSeeking* up = Upstream();     \
+  if (!up) return E_NOTIMPL;          \
+  const HRESULT hr = up->call;        \
+  up->Release();                      \
   return hr;
 
-STDMETHODIMP CSinkFilter::GetCapabilities(DWORD* caps) { VIDMILL_FORWARD_SEEKING(GetCapabilities(caps)) }
-STDMETHODIMP CSinkFilter::CheckCapabilities(DWORD* caps) { VIDMILL_FORWARD_SEEKING(CheckCapabilities(caps)) }
-STDMETHODIMP CSinkFilter::IsFormatSupported(const GUID* format) { VIDMILL_FORWARD_SEEKING(IsFormatSupported(format)) }
-STDMETHODIMP CSinkFilter::QueryPreferredFormat(GUID* format) { VIDMILL_FORWARD_SEEKING(QueryPreferredFormat(format)) }
-STDMETHODIMP CSinkFilter::GetTimeFormat(GUID* format) { VIDMILL_FORWARD_SEEKING(GetTimeFormat(format)) }
-STDMETHODIMP CSinkFilter::IsUsingTimeFormat(const GUID* format) { VIDMILL_FORWARD_SEEKING(IsUsingTimeFormat(format)) }
-STDMETHODIMP CSinkFilter::SetTimeFormat(const GUID* format) { VIDMILL_FORWARD_SEEKING(SetTimeFormat(format)) }
-STDMETHODIMP CSinkFilter::GetDuration(LONGLONG* duration) { VIDMILL_FORWARD_SEEKING(GetDuration(duration)) }
-STDMETHODIMP CSinkFilter::GetStopPosition(LONGLONG* stop) { VIDMILL_FORWARD_SEEKING(GetStopPosition(stop)) }
-STDMETHODIMP CSinkFilter::GetCurrentPosition(LONGLONG* current) {
-  VIDMILL_FORWARD_SEEKING(GetCurrentPosition(current))
+STDMETHODIMP CSinkFilter::GetCapabilities(DWORD* caps){
+    VIDMILL_FORWARD_SEEKING(GetCapabilities(caps))} STDMETHODIMP CSinkFilter::CheckCapabilities(DWORD* caps){
+    VIDMILL_FORWARD_SEEKING(CheckCapabilities(caps))} STDMETHODIMP CSinkFilter::IsFormatSupported(const GUID* format){
+    VIDMILL_FORWARD_SEEKING(IsFormatSupported(format))} STDMETHODIMP CSinkFilter::QueryPreferredFormat(GUID* format){
+    VIDMILL_FORWARD_SEEKING(QueryPreferredFormat(format))} STDMETHODIMP CSinkFilter::GetTimeFormat(GUID* format){
+    VIDMILL_FORWARD_SEEKING(GetTimeFormat(format))} STDMETHODIMP CSinkFilter::IsUsingTimeFormat(const GUID* format){
+    VIDMILL_FORWARD_SEEKING(IsUsingTimeFormat(format))} STDMETHODIMP CSinkFilter::SetTimeFormat(const GUID* format){
+    VIDMILL_FORWARD_SEEKING(SetTimeFormat(format))} STDMETHODIMP CSinkFilter::GetDuration(LONGLONG* duration){
+    VIDMILL_FORWARD_SEEKING(GetDuration(duration))} STDMETHODIMP CSinkFilter::GetStopPosition(LONGLONG* stop){
+    VIDMILL_FORWARD_SEEKING(GetStopPosition(stop))} STDMETHODIMP CSinkFilter::GetCurrentPosition(LONGLONG* current){
+    VIDMILL_FORWARD_SEEKING(GetCurrentPosition(current))} STDMETHODIMP
+    CSinkFilter::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
+                                   const GUID* sourceFormat){
+        VIDMILL_FORWARD_SEEKING(ConvertTimeFormat(target, targetFormat, source, sourceFormat))} STDMETHODIMP
+    CSinkFilter::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags){
+        VIDMILL_FORWARD_SEEKING(SetPositions(current, currentFlags, stop, stopFlags))} STDMETHODIMP
+    CSinkFilter::GetPositions(LONGLONG* current, LONGLONG* stop){
+        VIDMILL_FORWARD_SEEKING(GetPositions(current, stop))} STDMETHODIMP CSinkFilter::GetAvailable(LONGLONG* earliest,
+                                                                                                     LONGLONG* latest){
+        VIDMILL_FORWARD_SEEKING(GetAvailable(earliest, latest))} STDMETHODIMP CSinkFilter::SetRate(double rate){
+        VIDMILL_FORWARD_SEEKING(SetRate(rate))} STDMETHODIMP CSinkFilter::GetRate(double* rate){
+        VIDMILL_FORWARD_SEEKING(GetRate(rate))} STDMETHODIMP CSinkFilter::GetPreroll(LONGLONG* preroll) {
+  VIDMILL_FORWARD_SEEKING(GetPreroll(preroll))
 }
-STDMETHODIMP CSinkFilter::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
-                                            const GUID* sourceFormat) {
-  VIDMILL_FORWARD_SEEKING(ConvertTimeFormat(target, targetFormat, source, sourceFormat))
-}
-STDMETHODIMP CSinkFilter::SetPositions(LONGLONG* current, DWORD currentFlags, LONGLONG* stop, DWORD stopFlags) {
-  VIDMILL_FORWARD_SEEKING(SetPositions(current, currentFlags, stop, stopFlags))
-}
-STDMETHODIMP CSinkFilter::GetPositions(LONGLONG* current, LONGLONG* stop) {
-  VIDMILL_FORWARD_SEEKING(GetPositions(current, stop))
-}
-STDMETHODIMP CSinkFilter::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
-  VIDMILL_FORWARD_SEEKING(GetAvailable(earliest, latest))
-}
-STDMETHODIMP CSinkFilter::SetRate(double rate) { VIDMILL_FORWARD_SEEKING(SetRate(rate)) }
-STDMETHODIMP CSinkFilter::GetRate(double* rate) { VIDMILL_FORWARD_SEEKING(GetRate(rate)) }
-STDMETHODIMP CSinkFilter::GetPreroll(LONGLONG* preroll) { VIDMILL_FORWARD_SEEKING(GetPreroll(preroll)) }
 
 #undef VIDMILL_FORWARD_SEEKING
 
