@@ -117,3 +117,40 @@ TEST(GraphEvents, CreateReplacesTheOldWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// Events raised inside a real filter graph reach the observer through the
+// graph's notification message.
+TEST(GraphEvents, FromARealGraph) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  IGraphBuilder* graph = nullptr;
+  ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                         reinterpret_cast<void**>(&graph))));
+  IMediaEventEx* events = nullptr;
+  IMediaEventSink* sink = nullptr;
+  ASSERT_TRUE(SUCCEEDED(graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&events))));
+  ASSERT_TRUE(SUCCEEDED(graph->QueryInterface(IID_IMediaEventSink, reinterpret_cast<void**>(&sink))));
+  NotedObserver observer;
+  CDSMessageWnd window;
+  window.m_pObserver = &observer;
+  HWND hWnd = window.Create();
+  window.m_pMediaEvent = events;
+  events->SetNotifyWindow(reinterpret_cast<OAHWND>(hWnd), WM_GRAPHNOTIFY, 0);
+  sink->Notify(EC_ERRORABORT, E_FAIL, 0);
+  sink->Notify(EC_PAUSED, S_OK, 0);
+  sink->Notify(EC_USERABORT, 0, 0);
+  for (int i = 0; i < 100 && observer.calls.size() < 3; ++i) {
+    PumpPosted(hWnd);
+    Sleep(5);
+  }
+  EXPECT_EQ(observer.calls, L"EPU");
+  events->SetNotifyWindow(0, 0, 0);
+  window.Destroy();
+  sink->Release();
+  events->Release();
+  graph->Release();
+  CoUninitialize();
+}
+
+}  // namespace
