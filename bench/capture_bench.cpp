@@ -128,9 +128,9 @@ int main() {
   for (const Format& format : formats) {
     FakeDeviceStats stats;
     BenchFactory factory;
-    factory.setup = {{{PIN_CATEGORY_CAPTURE, {{format.subtype, FORMAT_VideoInfo, kWidth, kHeight, format.bits, 0,
-                                               166667}}}},
-                     &stats};
+    factory.setup = {
+        {{PIN_CATEGORY_CAPTURE, {{format.subtype, FORMAT_VideoInfo, kWidth, kHeight, format.bits, 0, 166667}}}},
+        &stats};
     CanvasObserver observer(&doc);
     factory.SetObserver(&observer);
     if (factory.OpenCameras() != 1 || factory.Run(1) != CameraRunning) {
