@@ -1,0 +1,311 @@
+// Fake cameras through a real capture graph: the media library's grabber, the
+// enhancement, the mirror copy and the factory to its observer; snapshots.
+#include <windows.h>
+#include <dshow.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "capture/CameraDS.h"
+#include "capture/CameraFactory.h"
+#include "capture/CaptureShell.h"
+#include "tests/capture/fakes/FakeVideoFilter.h"
+
+namespace {
+
+class ComScope {
+ public:
+  ComScope() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+  ~ComScope() { CoUninitialize(); }
+};
+
+struct FakeCamera {
+  std::wstring name;
+  FakeDeviceSetup setup;
+};
+
+// A factory whose devices are fake filters behind fake monikers.
+class FakeDeviceFactory : public CCameraFactory {
+ public:
+  std::vector<FakeCamera> devices;
+
+ protected:
+  void EnumerateDevices() override {
+    for (const FakeCamera& device : devices) {
+      auto* camera = new COrvelCameraDS(CreateFakeCameraMoniker(device.setup));
+      camera->SetName(device.name.c_str());
+      camera->SetDevicePath((L"fake:" + device.name).c_str());
+      AddCamera(camera);
+    }
+  }
+};
+
+// Keeps the last frame of each camera.
+class FrameObserver : public COrvelCameraFactoryObserver {
+ public:
+  void OnCameraFrame(COrvelCamera* camera, const BYTE* pixels, const wchar_t*) override {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    Slot& slot = Find(camera);
+    slot.pixels.assign(pixels, pixels + static_cast<size_t>(camera->GetWidth()) * camera->GetHeight() * 4);
+    slot.width = camera->GetWidth();
+    slot.height = camera->GetHeight();
+    ++slot.frames;
+  }
+  void OnCameraLayout(int count, int width, int height) override {
+    layoutCount = count;
+    layoutWidth = width;
+    layoutHeight = height;
+  }
+  long Frames(COrvelCamera* camera) {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    return Find(camera).frames;
+  }
+  // Waits until the camera delivered `more` frames after now; false on timeout.
+  bool WaitFrames(COrvelCamera* camera, long more, int timeoutMs = 5000) {
+    const long target = Frames(camera) + more;
+    for (int waited = 0; waited < timeoutMs; waited += 5) {
+      if (Frames(camera) >= target) return true;
+      Sleep(5);
+    }
+    return false;
+  }
+  std::vector<BYTE> Last(COrvelCamera* camera) {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    return Find(camera).pixels;
+  }
+  int layoutCount = 0, layoutWidth = 0, layoutHeight = 0;
+
+ private:
+  struct Slot {
+    COrvelCamera* camera;
+    std::vector<BYTE> pixels;
+    int width = 0, height = 0;
+    long frames = 0;
+  };
+  Slot& Find(COrvelCamera* camera) {
+    for (Slot& slot : m_Slots)
+      if (slot.camera == camera) return slot;
+    m_Slots.push_back({camera, {}, 0, 0, 0});
+    return m_Slots.back();
+  }
+  std::mutex m_Lock;
+  std::vector<Slot> m_Slots;
+};
+
+class SnapshotShell : public CCaptureShell {
+ public:
+  void SaveCameraSnapshot(COrvelCamera* camera, const void* pixels) override {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    const auto* p = static_cast<const BYTE*>(pixels);
+    preview.assign(p, p + static_cast<size_t>(camera->GetWidth()) * camera->GetHeight() * 4);
+    ++previews;
+  }
+  void SaveStillSnapshot(COrvelCamera*, int width, int height, const void* pixels) override {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    const auto* p = static_cast<const BYTE*>(pixels);
+    still.assign(p, p + static_cast<size_t>(width) * height * 4);
+    stillWidth = width;
+    stillHeight = height;
+    ++stills;
+  }
+  std::vector<BYTE> Still() {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    return still;
+  }
+  int stillWidth = 0, stillHeight = 0;
+  std::vector<BYTE> Preview() {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    return preview;
+  }
+  std::atomic<int> previews{0};
+  std::atomic<int> stills{0};
+
+ private:
+  std::mutex m_Lock;
+  std::vector<BYTE> preview, still;
+};
+
+void DeleteCameraKeys(const std::vector<FakeCamera>& cameras) {
+  for (size_t i = 0; i < cameras.size(); ++i) {
+    const std::wstring path = CCameraConfig::KeyPath(cameras[i].name.c_str(), static_cast<int>(i));
+    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+  }
+}
+
+// Checks a BGRA bottom-up frame against the fake's pattern: blue x, green y
+// from the picture's top, red one frame number throughout, opaque.
+::testing::AssertionResult MatchesPattern(const std::vector<BYTE>& frame, int width, int height, int mirrorV,
+                                          int mirrorH) {
+  if (frame.size() != static_cast<size_t>(width) * height * 4) return ::testing::AssertionFailure() << "size";
+  const BYTE number = frame[2];
+  for (int row = 0; row < height; ++row) {
+    for (int x = 0; x < width; ++x) {
+      const BYTE* p = &frame[(static_cast<size_t>(row) * width + x) * 4];
+      const int pictureY = mirrorV ? row : height - 1 - row;
+      const int pictureX = mirrorH ? width - 1 - x : x;
+      if (p[0] != static_cast<BYTE>(pictureX) || p[1] != static_cast<BYTE>(pictureY) || p[2] != number || p[3] != 0xFF)
+        return ::testing::AssertionFailure() << "pixel " << x << "," << row << " is " << int(p[0]) << "," << int(p[1])
+                                             << "," << int(p[2]) << "," << int(p[3]);
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class PipelineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldShell = SetCaptureShell(&shell);
+    factory.SetObserver(&observer);
+  }
+  void TearDown() override {
+    factory.SetObserver(nullptr);
+    factory.CloseCameras();
+    DeleteCameraKeys(factory.devices);
+    SetCaptureShell(oldShell);
+  }
+  ComScope com;
+  SnapshotShell shell;
+  CCaptureShell* oldShell = nullptr;
+  FrameObserver observer;
+  FakeDeviceFactory factory;
+};
+
+FakePinSetup CapturePin(GUID subtype, int width, int height, int bits, LONGLONG timePerFrame = 333333) {
+  return {PIN_CATEGORY_CAPTURE, {{subtype, FORMAT_VideoInfo, width, height, bits, 0, timePerFrame}}};
+}
+
+TEST_F(PipelineTest, PatternReadBackForEachFormatAndMirror) {
+  struct Format {
+    const char* what;
+    GUID subtype;
+    int bits;
+    int height;  // negative: the fake sends top-down rows
+  };
+  const Format formats[] = {{"RGB32", MEDIASUBTYPE_RGB32, 32, 120},
+                            {"RGB24", MEDIASUBTYPE_RGB24, 24, 120},
+                            {"RGB32 top-down", MEDIASUBTYPE_RGB32, 32, -120}};
+  for (const Format& format : formats) {
+    SCOPED_TRACE(format.what);
+    factory.devices = {{L"Pattern Cam", {{CapturePin(format.subtype, 160, format.height, format.bits)}}}};
+    ASSERT_EQ(factory.OpenCameras(), 1);
+    COrvelCamera* camera = factory.GetCameras()[0];
+    ASSERT_EQ(factory.Run(1), CameraRunning);
+    EXPECT_EQ(camera->GetWidth(), 160);
+    EXPECT_EQ(camera->GetHeight(), 120);
+    for (int mode = 0; mode < 4; ++mode) {
+      const int mirrorV = mode & 1, mirrorH = mode >> 1;
+      SCOPED_TRACE(testing::Message() << "mirror V " << mirrorV << " H " << mirrorH);
+      camera->SetMirrorV(mirrorV);
+      camera->SetMirrorH(mirrorH);
+      ASSERT_TRUE(observer.WaitFrames(camera, 2));
+      EXPECT_TRUE(MatchesPattern(observer.Last(camera), 160, 120, mirrorV, mirrorH));
+    }
+    factory.CloseCameras();
+    DeleteCameraKeys(factory.devices);
+  }
+}
+
+TEST_F(PipelineTest, TwoCamerasTileWithOffsets) {
+  factory.devices = {{L"Tile Big", {{CapturePin(MEDIASUBTYPE_RGB32, 640, 480, 32)}}},
+                     {L"Tile Small", {{CapturePin(MEDIASUBTYPE_RGB32, 320, 240, 32)}}}};
+  ASSERT_EQ(factory.OpenCameras(), 2);
+  ASSERT_EQ(factory.Run(1), CameraRunning);
+  EXPECT_EQ(observer.layoutCount, 2);
+  EXPECT_EQ(observer.layoutWidth, 640);
+  EXPECT_EQ(observer.layoutHeight, 480);
+  COrvelCamera* small = factory.GetCameras()[1];
+  EXPECT_EQ(small->GetOffsetX(), 160);
+  EXPECT_EQ(small->GetOffsetY(), 120);
+  for (COrvelCamera* camera : factory.GetCameras()) {
+    ASSERT_TRUE(observer.WaitFrames(camera, 2));
+    EXPECT_TRUE(MatchesPattern(observer.Last(camera), camera->GetWidth(), camera->GetHeight(), 0, 0));
+  }
+}
+
+TEST_F(PipelineTest, SnapshotIsTheFrameAndAFailedTriggerFallsBack) {
+  FakeDeviceSetup setup{{CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32),
+                         {PIN_CATEGORY_STILL, {{MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, 320, 240, 32}}}}};
+  factory.devices = {{L"Snap Cam", setup}};
+  ASSERT_EQ(factory.OpenCameras(), 1);
+  auto* camera = static_cast<COrvelCameraDS*>(factory.GetCameras()[0]);
+  EXPECT_EQ(camera->HasStillPin(), 1);
+  ASSERT_EQ(factory.Run(1), CameraRunning);
+  ASSERT_TRUE(observer.WaitFrames(camera, 1));
+  factory.RequestSnapshot(false);
+  ASSERT_TRUE(observer.WaitFrames(camera, 2));
+  EXPECT_EQ(shell.previews.load(), 1);
+  EXPECT_TRUE(MatchesPattern(shell.Preview(), 160, 120, 0, 0));
+  // The device's still pin has no trigger: the preview frame is saved instead.
+  factory.RequestSnapshot(true);
+  ASSERT_TRUE(observer.WaitFrames(camera, 2));
+  EXPECT_EQ(shell.previews.load(), 2);
+  EXPECT_EQ(shell.stills.load(), 0);
+  EXPECT_EQ(camera->HasStillPin(), 0);
+  EXPECT_EQ(camera->TriggerStill(), 0);
+}
+
+TEST_F(PipelineTest, TriggerSavesTheStillAtStillSize) {
+  FakeDeviceSetup setup{
+      {CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32),
+       {PIN_CATEGORY_STILL,
+        {{MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, 320, 240, 24}, {MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, 200, 150, 32}}}}};
+  setup.stillTrigger = true;
+  factory.devices = {{L"Still Cam", setup}};
+  ASSERT_EQ(factory.OpenCameras(), 1);
+  auto* camera = static_cast<COrvelCameraDS*>(factory.GetCameras()[0]);
+  camera->SelectStillFormat(1);
+  ASSERT_EQ(factory.Run(1), CameraRunning);
+  EXPECT_EQ(camera->GetStillWidth(), 200);
+  EXPECT_EQ(camera->GetStillHeight(), 150);
+  ASSERT_TRUE(observer.WaitFrames(camera, 1));
+  EXPECT_EQ(shell.stills.load(), 0);  // a still pin sends only when triggered
+  factory.RequestSnapshot(true);
+  for (int i = 0; i < 500 && shell.stills.load() == 0; ++i) Sleep(10);
+  ASSERT_EQ(shell.stills.load(), 1);
+  EXPECT_EQ(shell.previews.load(), 0);
+  EXPECT_EQ(shell.stillWidth, 200);
+  EXPECT_EQ(shell.stillHeight, 150);
+  EXPECT_TRUE(MatchesPattern(shell.Still(), 200, 150, 0, 0));
+}
+
+TEST_F(PipelineTest, StopAndRestartTearDownTheGraph) {
+  FakeDeviceStats stats;
+  FakeDeviceSetup setup{{CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32)}, &stats};
+  factory.devices = {{L"Cycle Cam", setup}};
+  ASSERT_EQ(factory.OpenCameras(), 1);
+  COrvelCamera* camera = factory.GetCameras()[0];
+  EXPECT_EQ(stats.filtersAlive.load(), 0);  // the listing filter went
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    SCOPED_TRACE(cycle);
+    ASSERT_EQ(factory.Run(1), CameraRunning);
+    EXPECT_EQ(stats.filtersAlive.load(), 1);
+    ASSERT_TRUE(observer.WaitFrames(camera, 2));
+    factory.Pause();
+    EXPECT_EQ(factory.GetState(), CameraPaused);
+    factory.Run(1);
+    ASSERT_TRUE(observer.WaitFrames(camera, 1));
+    factory.Stop();
+    EXPECT_EQ(stats.filtersAlive.load(), 0);
+    const long frames = observer.Frames(camera);
+    Sleep(100);
+    EXPECT_EQ(observer.Frames(camera), frames);  // nothing after the stop
+  }
+}
+
+TEST_F(PipelineTest, DeviceThatCannotBeBoundIsDropped) {
+  FakeDeviceSetup gone{{CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32)}};
+  gone.bindFails = true;
+  factory.devices = {{L"Gone Cam", gone}, {L"Here Cam", {{CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32)}}}};
+  EXPECT_EQ(factory.OpenCameras(), 1);
+  EXPECT_STREQ(factory.GetCameras()[0]->GetName(), L"Here Cam");
+}
+
+}  // namespace
