@@ -46,8 +46,8 @@ bool WriteRaw(const wchar_t* path, const std::vector<uint8_t>& bytes) {
   HANDLE f = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok = ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size();
+  const bool ok =
+      ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
   ::CloseHandle(f);
   return ok;
 }
@@ -56,8 +56,8 @@ bool ReadRaw(const wchar_t* path, std::vector<uint8_t>* bytes) {
   HANDLE f = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   DWORD read = 0;
-  const bool ok = ::ReadFile(f, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) &&
-                  read == bytes->size();
+  const bool ok =
+      ::ReadFile(f, bytes->data(), static_cast<DWORD>(bytes->size()), &read, nullptr) && read == bytes->size();
   ::CloseHandle(f);
   return ok;
 }

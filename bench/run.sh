@@ -6,34 +6,26 @@
 # Exits non-zero when a benchmark fails, prints an error or an odd line.
 #
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
-#                            geometry canvas_upload figures xls fusion (all by
+#                            geometry canvas_upload canvas_input figures xls
+#                            fusion skin skin_tree vidmill capture (all by
 #                            default),
 #                            project (the 10,000-figure project files, only by name),
-#                            geometry canvas_upload xls fusion skin skin_tree (all by default),
-#                            geometry canvas_upload xls fusion vidmill (all by default),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
-all=(image_decode enhance histogram demosaic_scale geometry canvas_upload figures xls fusion)
-all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion skin skin_tree)
-all=(image_decode enhance histogram demosaic_scale geometry canvas_upload xls fusion vidmill)
+all=(image_decode enhance histogram demosaic_scale geometry canvas_upload canvas_input figures xls fusion
+     skin skin_tree vidmill capture)
 
 # The program each benchmark needs.
 target() {
   case "$1" in
     image_decode | canvas_upload) echo "$1" ;;
-    enhance | histogram | geometry | figures | fusion) echo "${1}_bench" ;;
+    enhance | histogram | geometry | canvas_input | figures | fusion | project | skin | skin_tree | vidmill | capture)
+      echo "${1}_bench" ;;
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
-    project) echo project_bench ;;
-    enhance | histogram | geometry | fusion | skin_tree) echo "${1}_bench" ;;
-    fusion_series) echo fusion_bench ;;
-    demosaic_scale) echo demosaic_scale_bench ;;
-    xls) echo xls_bench ;;
-    skin) echo skin_bench ;;
-    vidmill) echo vidmill_bench ;;
     *) return 1 ;;
   esac
 }
@@ -61,15 +53,10 @@ exe() { "$root/tools/wine.sh" run "$BENCH_BIN/$1.exe" "${@:2}"; }
 bench() {
   case "$1" in
     image_decode | canvas_upload) exe "$1" ;;
-    enhance | histogram | geometry | figures) exe "${1}_bench" ;;
+    enhance | histogram | geometry | canvas_input | figures | project | skin | skin_tree | vidmill | capture)
+      exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;
-    project) exe project_bench ;;
-    enhance | histogram | geometry | skin_tree) exe "${1}_bench" ;;
-    demosaic_scale) "$here/image_kernels_bench.sh" ;;
-    xls) "$here/xls_bench.sh" ;;
-    skin) exe skin_bench ;;
-    vidmill) exe vidmill_bench ;;
     fusion) "$here/fusion_bench.sh" ;;
     fusion_series) "$here/fusion_bench.sh" --series ;;
   esac

@@ -60,9 +60,11 @@ std::string Windows() {
 std::string MakePackage(const std::wstring& folder) {
   const std::string path = std::string(folder.begin(), folder.end()) + "\\velin.dll";
   zipFile zip = zipOpen64(path.c_str(), 0);
-  std::string skin = "<?xml version=\"1.0\"?>\n<Skin>\n  <Colors><Back Red=\"40\" Green=\"40\" Blue=\"40\"/></Colors>\n";
+  std::string skin =
+      "<?xml version=\"1.0\"?>\n<Skin>\n  <Colors><Back Red=\"40\" Green=\"40\" Blue=\"40\"/></Colors>\n";
   skin += "  <Fonts><Normal FamilyName=\"Arial\" Height=\"13\"/></Fonts>\n  <Images>\n";
-  for (int i = 0; i < 20; ++i) skin += "    <Image" + std::to_string(i) + " File=\"images/" + std::to_string(i) + ".png\"/>\n";
+  for (int i = 0; i < 20; ++i)
+    skin += "    <Image" + std::to_string(i) + " File=\"images/" + std::to_string(i) + ".png\"/>\n";
   skin += "  </Images>\n  <Include File=\"text1033.xml\"/>\n  <Include File=\"text2052.xml\"/>\n";
   skin += "  <Include File=\"windows.xml\"/>\n</Skin>\n";
   Add(zip, "Skin.xml", skin);

@@ -4,10 +4,9 @@
 
 #include <windows.h>
 
-class CDTElement;
+#include "settings/RegisteredMessages.h"
 
-// Registered by name once per process.
-extern const UINT WM_DIRECTUI_COMMAND;
+class CDTElement;
 
 struct DirectUICommand {
   CDTElement* target;  // null for a canvas command

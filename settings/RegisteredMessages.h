@@ -18,7 +18,8 @@ extern const UINT WM_IMAGES_REMOVEITEM;
 extern const UINT WM_IMAGES_CLEAR;
 extern const UINT WM_IMAGES_SELECTITEM;
 extern const UINT WM_IMAGES_UPDATETHUMBNAIL;
-extern const UINT WM_DIRECTUI_COMMAND;
+// The canvas command message; defined here once for the engine and the rest.
+inline const UINT WM_DIRECTUI_COMMAND = RegisterWindowMessageW(L"816A3E54-201D-46ae-942D-F4A4349EF7EB");
 // Registered like the others; no window sends them.
 extern const UINT WM_IMAGES_ITEMSIZE;
 extern const UINT WM_PATCHWELL;
