@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "engine/DirectUI.h"
+#include "engine/FigureTypes.h"
 #include "engine/History.h"
 #include "engine/Image.h"
 #include "engine/figures/Ruler.h"
@@ -101,9 +102,14 @@ int MinimumVertices(uint32_t type) {
 
 bool Finite(float v) { return std::isfinite(v); }
 
-CDTDraw* NoFigure(int) { return nullptr; }
+// A stored figure is rebuilt from its type's row; types without their class
+// yet have no constructor and are read past.
+CDTDraw* FigureOfType(int type) {
+  const FigureType* row = FindFigureType(type);
+  return row && row->createDefault ? row->createDefault() : nullptr;
+}
 
-StoredFigureFactory g_factory = &NoFigure;
+StoredFigureFactory g_factory = &FigureOfType;
 
 BOOL PlainWriteFile(HANDLE file, const void* data, DWORD size, DWORD* written) {
   return ::WriteFile(file, data, size, written, nullptr);
@@ -314,7 +320,7 @@ CDTDraw* MakeStoredFigure(int type) { return g_factory(type); }
 
 StoredFigureFactory SetStoredFigureFactory(StoredFigureFactory factory) {
   StoredFigureFactory previous = g_factory;
-  g_factory = factory ? factory : &NoFigure;
+  g_factory = factory ? factory : &FigureOfType;
   return previous;
 }
 

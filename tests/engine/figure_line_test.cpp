@@ -305,3 +305,26 @@ TEST(FigureLine, WritesAThickPolylineForTheOutlineComparison) {
   std::fprintf(info, "\n");
   std::fclose(info);
 }
+
+TEST(FigureLine, SavedProjectGivesTheSameLineBack) {
+  CLineScene s;
+  ASSERT_TRUE(s.scene.Ready());
+  CDTLine* line = s.Draw({100, 100}, {400, 300}, 4);
+  ASSERT_NE(line, nullptr);
+  const std::wstring value = Text(line);
+  const std::vector<PointF> vertices = line->m_vertices;
+  ASSERT_TRUE(s.scene.m_document.SaveFile(L"line_round_trip.prj"));
+  ASSERT_TRUE(s.scene.m_document.LoadFile(L"line_round_trip.prj"));
+
+  const CDTLine* loaded = nullptr;
+  for (const CDTDraw* figure : s.scene.m_document.StoredFigures())
+    if (figure->m_nType == DRAW_LINE) loaded = dynamic_cast<const CDTLine*>(figure);
+  ASSERT_NE(loaded, nullptr);
+  ASSERT_EQ(loaded->m_vertices.size(), vertices.size());
+  for (size_t i = 0; i < vertices.size(); ++i) {
+    EXPECT_FLOAT_EQ(loaded->m_vertices[i].x, vertices[i].x);
+    EXPECT_FLOAT_EQ(loaded->m_vertices[i].y, vertices[i].y);
+  }
+  EXPECT_EQ(loaded->m_nPenWeight, 4);
+  EXPECT_EQ(std::wstring(loaded->m_szValue), value);
+}
