@@ -276,8 +276,10 @@ TEST(FigureShapes, EllipseOutlineSteps) {
     int points;
   };
   for (const Case c : {Case{4, 13}, Case{10, 20}, Case{100, 63}}) {
-    auto* e = static_cast<CDTEllipse*>(
-        s.Stored(DRAW_ELLIPSE, {{200 - c.half, 200 - c.half}, {200 + c.half, 200 - c.half}, {200 + c.half, 200 + c.half}, {200 - c.half, 200 + c.half}}));
+    auto* e = static_cast<CDTEllipse*>(s.Stored(DRAW_ELLIPSE, {{200 - c.half, 200 - c.half},
+                                                               {200 + c.half, 200 - c.half},
+                                                               {200 + c.half, 200 + c.half},
+                                                               {200 - c.half, 200 + c.half}}));
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->m_nVertexCount, c.points + 1) << c.half;  // thin: the first point again
     EXPECT_EQ(e->m_outline.front().x, e->m_outline.back().x);
@@ -502,9 +504,9 @@ TEST(FigureShapes, StoreDropsRecordsWithTooFewVertices) {
     bool kept;
     size_t keeps;
   };
-  const Case cases[] = {{DRAW_RECTANGLE, 3, false, 0}, {DRAW_RECTANGLE, 6, true, 4}, {DRAW_ELLIPSE, 3, false, 0},
-                        {DRAW_ELLIPSE, 4, true, 4},    {DRAW_POLYGON, 2, false, 0},   {DRAW_POLYGON, 3, true, 3},
-                        {DRAW_CURVE_POLYGON, 2, false, 0}, {DRAW_CURVE, 1, true, 1},  {DRAW_CURVE, 0, true, 0}};
+  const Case cases[] = {{DRAW_RECTANGLE, 3, false, 0},     {DRAW_RECTANGLE, 6, true, 4}, {DRAW_ELLIPSE, 3, false, 0},
+                        {DRAW_ELLIPSE, 4, true, 4},        {DRAW_POLYGON, 2, false, 0},  {DRAW_POLYGON, 3, true, 3},
+                        {DRAW_CURVE_POLYGON, 2, false, 0}, {DRAW_CURVE, 1, true, 1},     {DRAW_CURVE, 0, true, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
     SCOPED_TRACE(c.count);
@@ -555,7 +557,7 @@ TEST(ShapeTools, BoxesCompleteOnAFarReleaseOrTheNextPress) {
     bool completeAtRelease;
   };
   // Corner 1 shares its x with the dragged corner: only the vertical distance counts.
-  const Case cases[] = {{DRAW_RECTANGLE, 10, 10, false}, {DRAW_RECTANGLE, 11, 0, false},
+  const Case cases[] = {{DRAW_RECTANGLE, 10, 10, false},  {DRAW_RECTANGLE, 11, 0, false},
                         {DRAW_RECTANGLE, 200, 10, false}, {DRAW_RECTANGLE, 0, 11, true},
                         {DRAW_ELLIPSE, 10, 10, false},    {DRAW_ELLIPSE, 60, 11, true}};
   for (const Case& c : cases) {
@@ -663,12 +665,18 @@ TEST(FigureShapes, PicturesAreWrittenForTheOutlineComparison) {
   const std::vector<PointF> points{{80, 300}, {200, 100}, {330, 380}, {450, 150}, {580, 260}};
   const std::vector<PointF> loop{{200, 100}, {450, 130}, {480, 380}, {180, 360}};
   const std::vector<Case> cases{
-      {"rect_thin", DRAW_RECTANGLE, 1, FALSE, box},      {"rect_pen5", DRAW_RECTANGLE, 5, FALSE, box},
-      {"rect_solid", DRAW_RECTANGLE, 1, TRUE, box},      {"ellipse_thin", DRAW_ELLIPSE, 1, FALSE, box},
-      {"ellipse_pen5", DRAW_ELLIPSE, 5, FALSE, box},     {"ellipse_solid", DRAW_ELLIPSE, 1, TRUE, box},
-      {"polygon_thin", DRAW_POLYGON, 1, FALSE, corners}, {"polygon_pen5", DRAW_POLYGON, 5, FALSE, corners},
-      {"polygon_solid", DRAW_POLYGON, 1, TRUE, corners}, {"curve_thin", DRAW_CURVE, 1, FALSE, points},
-      {"curve_pen5", DRAW_CURVE, 5, FALSE, points},      {"curvepolygon_thin", DRAW_CURVE_POLYGON, 1, FALSE, loop},
+      {"rect_thin", DRAW_RECTANGLE, 1, FALSE, box},
+      {"rect_pen5", DRAW_RECTANGLE, 5, FALSE, box},
+      {"rect_solid", DRAW_RECTANGLE, 1, TRUE, box},
+      {"ellipse_thin", DRAW_ELLIPSE, 1, FALSE, box},
+      {"ellipse_pen5", DRAW_ELLIPSE, 5, FALSE, box},
+      {"ellipse_solid", DRAW_ELLIPSE, 1, TRUE, box},
+      {"polygon_thin", DRAW_POLYGON, 1, FALSE, corners},
+      {"polygon_pen5", DRAW_POLYGON, 5, FALSE, corners},
+      {"polygon_solid", DRAW_POLYGON, 1, TRUE, corners},
+      {"curve_thin", DRAW_CURVE, 1, FALSE, points},
+      {"curve_pen5", DRAW_CURVE, 5, FALSE, points},
+      {"curvepolygon_thin", DRAW_CURVE_POLYGON, 1, FALSE, loop},
       {"curvepolygon_pen5", DRAW_CURVE_POLYGON, 5, FALSE, loop},
       {"curvepolygon_solid", DRAW_CURVE_POLYGON, 1, TRUE, loop},
   };
