@@ -68,7 +68,7 @@ struct CGluTess {
     (void)data;
     ++static_cast<CGluTess*>(self)->vertices;
   }
-  static void CALLBACK Combine(GLdouble c[3], void*[4], GLfloat[4], void** out, void* self) {
+  static void CALLBACK Combine(GLdouble c[3], void* [4], GLfloat[4], void** out, void* self) {
     auto* t = static_cast<CGluTess*>(self);
     t->extra.push_back({c[0], c[1], c[2]});
     *out = t->extra.back().data();
@@ -157,21 +157,23 @@ int main() {
   // One mouse move: a point handle dragged by a pixel, back and forth.
   auto perMove = [&](CDTDraw* f, int handle) {
     const int moves = 50;
-    return BestMs(5, [&] {
-             for (int i = 0; i < moves; ++i) {
-               const float dx = (i & 1) ? 1.0f : -1.0f;
-               f->SetVertexScreen(handle, f->m_handles[handle]->cx + dx, f->m_handles[handle]->cy);
-             }
-           }) *
+    return BestMs(5,
+                  [&] {
+                    for (int i = 0; i < moves; ++i) {
+                      const float dx = (i & 1) ? 1.0f : -1.0f;
+                      f->SetVertexScreen(handle, f->m_handles[handle]->cx + dx, f->m_handles[handle]->cy);
+                    }
+                  }) *
            1000.0 / moves;
   };
 
   CGluTess glu;
   auto gluTime = [&](const std::vector<PointF>& outline) {
     const int runs = 50;
-    return BestMs(5, [&] {
-             for (int i = 0; i < runs; ++i) glu.Run(outline);
-           }) *
+    return BestMs(5,
+                  [&] {
+                    for (int i = 0; i < runs; ++i) glu.Run(outline);
+                  }) *
            1000.0 / runs;
   };
 

@@ -11,7 +11,8 @@
 #include "engine/geometry/Bspline.h"
 
 void FeedSpline(PBspline* spline, const std::vector<PointF>& points, bool closed) {
-  for (size_t i = 0; i < points.size(); ++i) spline->AddVertex(points[i].x, points[i].y, i == 0 ? CmdMoveTo : CmdLineTo);
+  for (size_t i = 0; i < points.size(); ++i)
+    spline->AddVertex(points[i].x, points[i].y, i == 0 ? CmdMoveTo : CmdLineTo);
   if (closed) spline->AddVertex(0, 0, CmdEndPoly | FlagClose);
 }
 

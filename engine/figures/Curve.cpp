@@ -90,7 +90,8 @@ void CDTCurve::BuildOutline(int movedHandle) {
   m_nVertexCount = 0;
   m_points.clear();
   for (size_t i = 0; i < m_handles.size(); ++i)
-    if (!m_handles[i]->marked || static_cast<int>(i) == movedHandle) m_points.push_back({m_handles[i]->cx, m_handles[i]->cy});
+    if (!m_handles[i]->marked || static_cast<int>(i) == movedHandle)
+      m_points.push_back({m_handles[i]->cx, m_handles[i]->cy});
   PBspline spline;
   FeedSpline(&spline, m_points, false);
   if (m_nPenWeight <= 1) {
