@@ -7,7 +7,7 @@
 #
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
 #                            geometry canvas_upload canvas_input figures xls
-#                            fusion skin skin_tree vidmill capture (all by
+#                            fusion skin skin_tree vidmill capture measure_b (all by
 #                            default),
 #                            project (the 10,000-figure project files, only by name),
 #                            fusion_series (the long fusion series, only by name)
@@ -15,7 +15,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload canvas_input figures xls fusion
-     skin skin_tree vidmill capture)
+     skin skin_tree vidmill capture measure_b)
 
 # The program each benchmark needs.
 target() {
@@ -26,6 +26,7 @@ target() {
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
+    measure_b) echo measure_b_bench ;;
     *) return 1 ;;
   esac
 }
@@ -57,6 +58,7 @@ bench() {
       exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;
+    measure_b) "$here/measure_b_bench.sh" ;;
     fusion) "$here/fusion_bench.sh" ;;
     fusion_series) "$here/fusion_bench.sh" --series ;;
   esac

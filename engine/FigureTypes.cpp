@@ -1,7 +1,12 @@
 #include "engine/FigureTypes.h"
 
 #include "engine/Types.h"
+#include "engine/figures/Curve.h"
+#include "engine/figures/CurvePolygon.h"
+#include "engine/figures/Ellipse.h"
 #include "engine/figures/Line.h"
+#include "engine/figures/Polygon.h"
+#include "engine/figures/Rectangle.h"
 
 namespace {
 
@@ -20,12 +25,13 @@ FigureType g_types[] = {
     {DRAW_ANGLE_PT4, L"CDTAnglePt4", L"#%d angle", 1, 4, nullptr, nullptr},
     {DRAW_POINT_LINE, L"CDTPoints", L"distance %d", 1, 3, nullptr, nullptr},
     {DRAW_DISTANCE, L"CDTDistance", L"#%d distance", 1, 4, nullptr, nullptr},
-    {DRAW_CURVE, L"CDTCurve", L"#%d curve", 1, 3, nullptr, nullptr},
+    {DRAW_CURVE, L"CDTCurve", L"#%d curve", 1, 0, NewAt<CDTCurve>, NewEmpty<CDTCurve>},
     {DRAW_CIRCLE, L"CDTCircle", L"#%d circle", 1, 3, nullptr, nullptr},
-    {DRAW_ELLIPSE, L"CDTEllipse", L"#%d ellipse", 2, 2, nullptr, nullptr},
-    {DRAW_RECTANGLE, L"CDTRectangle", L"#%d rectangle", 2, 2, nullptr, nullptr},
-    {DRAW_POLYGON, L"CDTPolygon", L"#%d polygon", 1, 3, nullptr, nullptr},
-    {DRAW_CURVE_POLYGON, L"CDTCurvePolygon", L"#%d curve polygon", 1, 3, nullptr, nullptr},
+    {DRAW_ELLIPSE, L"CDTEllipse", L"#%d ellipse", 2, 4, NewAt<CDTEllipse>, NewEmpty<CDTEllipse>},
+    {DRAW_RECTANGLE, L"CDTRectangle", L"#%d rectangle", 2, 4, NewAt<CDTRectangle>, NewEmpty<CDTRectangle>},
+    {DRAW_POLYGON, L"CDTPolygon", L"#%d polygon", 1, 3, NewAt<CDTPolygon>, NewEmpty<CDTPolygon>},
+    {DRAW_CURVE_POLYGON, L"CDTCurvePolygon", L"#%d curve polygon", 1, 3, NewAt<CDTCurvePolygon>,
+     NewEmpty<CDTCurvePolygon>},
     {DRAW_CLIPART, L"CDTClipart", L"#%d clipart", -1, 2, nullptr, nullptr},
     {DRAW_TEXT, L"CDTText", L"#%d text", -1, 4, nullptr, nullptr},
 };

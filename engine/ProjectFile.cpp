@@ -92,9 +92,17 @@ int MinimumVertices(uint32_t type) {
   switch (type) {
     case DRAW_LINE:
       return 2;
+    // Corners and handles are read by index; a short record would read past them.
+    case DRAW_POLYGON:
+    case DRAW_CURVE_POLYGON:
+      return 3;
+    case DRAW_RECTANGLE:
+    case DRAW_ELLIPSE:
     case DRAW_CLIPART:
     case DRAW_TEXT:
       return 4;
+    case DRAW_CURVE:
+      return 0;
     default:
       return 1;
   }
