@@ -91,7 +91,13 @@ void AppendString(CDTAction* out, const wchar_t* text, bool present) {
 int MinimumVertices(uint32_t type) {
   switch (type) {
     case DRAW_LINE:
+    case DRAW_DISTANCE:
       return 2;
+    case DRAW_ANGLE:
+    case DRAW_POINT_LINE:
+    case DRAW_CIRCLE:
+      return 3;
+    case DRAW_ANGLE_PT4:
     case DRAW_CLIPART:
     case DRAW_TEXT:
       return 4;
