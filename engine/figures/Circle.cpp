@@ -67,9 +67,9 @@ void CDTCircle::ComputeCircle() {
   const float x2 = m_handles[2]->cx, y2 = m_handles[2]->cy;
   const float dx01 = x1 - x0, dy01 = y1 - y0, dx12 = x2 - x1, dy12 = y2 - y1;
   const float dx02 = x2 - x0, dy02 = y2 - y0;
-  const bool collinear = (std::fabs(dx01) <= 0.01f && std::fabs(dx12) <= 0.01f) ||
-                         (std::fabs(dx01) > 0.01f && std::fabs(dx12) > 0.01f &&
-                          std::fabs(dy12 / dx12 - dy01 / dx01) <= 0.01f);
+  const bool collinear =
+      (std::fabs(dx01) <= 0.01f && std::fabs(dx12) <= 0.01f) ||
+      (std::fabs(dx01) > 0.01f && std::fabs(dx12) > 0.01f && std::fabs(dy12 / dx12 - dy01 / dx01) <= 0.01f);
   if (collinear) {
     const float minX = std::min({x0, x1, x2}), maxX = std::max({x0, x1, x2});
     const float minY = std::min({y0, y1, y2}), maxY = std::max({y0, y1, y2});

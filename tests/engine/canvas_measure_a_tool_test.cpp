@@ -37,9 +37,7 @@ struct CToolScene : CFigureScene {
     Mouse(WM_LBUTTONDOWN, MK_LBUTTON, at);
     Mouse(WM_LBUTTONUP, 0, at);
   }
-  CDTDraw* Last() {
-    return Doc().m_children.size() >= 2 ? static_cast<CDTDraw*>(Doc().m_children.back()) : nullptr;
-  }
+  CDTDraw* Last() { return Doc().m_children.size() >= 2 ? static_cast<CDTDraw*>(Doc().m_children.back()) : nullptr; }
   void Tool(int tool, bool fourPoints) {
     scene.m_canvas.SetAngle4Pts(fourPoints ? TRUE : FALSE);
     scene.m_canvas.SetTool(DRAW_SELECT);  // drops a figure left unfinished
@@ -59,13 +57,28 @@ struct ToolCase {
 };
 
 const ToolCase kTools[] = {
-    {"point to line", DRAW_POINT_LINE, false, DRAW_POINT_LINE, L"distance 1", {{100, 100}, {400, 100}, {250, 220}},
+    {"point to line",
+     DRAW_POINT_LINE,
+     false,
+     DRAW_POINT_LINE,
+     L"distance 1",
+     {{100, 100}, {400, 100}, {250, 220}},
      L"120.000 cm"},
     {"parallel lines", DRAW_DISTANCE, false, DRAW_DISTANCE, L"#1 distance", {{100, 100}, {160, 180}}, L"100.000 cm"},
     {"angle", DRAW_ANGLE, false, DRAW_ANGLE, L"#1 angle", {{100, 300}, {100, 100}, {300, 100}}, L"90.000\u00B0"},
-    {"four-point angle", DRAW_ANGLE, true, DRAW_ANGLE_PT4, L"#1 angle", {{100, 100}, {300, 100}, {200, 300}, {200, 400}},
+    {"four-point angle",
+     DRAW_ANGLE,
+     true,
+     DRAW_ANGLE_PT4,
+     L"#1 angle",
+     {{100, 100}, {300, 100}, {200, 300}, {200, 400}},
      L"90.000\u00B0"},
-    {"circle", DRAW_CIRCLE, false, DRAW_CIRCLE, L"#1 circle", {{100, 200}, {300, 200}, {200, 300}},
+    {"circle",
+     DRAW_CIRCLE,
+     false,
+     DRAW_CIRCLE,
+     L"#1 circle",
+     {{100, 200}, {300, 200}, {200, 300}},
      L"31415.927 cm\u00B2"},
 };
 
@@ -186,8 +199,10 @@ TEST(MeasureTools, AngleComplementFollowsTheFirstSwing) {
       bool flag;
       const wchar_t* value;
     } steps[] = {
-        {{300, 210}, true, L"2.862\u00B0"},  {{300, 190}, false, L"2.862\u00B0"},
-        {{100, 100}, false, L"90.000\u00B0"}, {{300, 201}, false, L"359.714\u00B0"},
+        {{300, 210}, true, L"2.862\u00B0"},
+        {{300, 190}, false, L"2.862\u00B0"},
+        {{100, 100}, false, L"90.000\u00B0"},
+        {{300, 201}, false, L"359.714\u00B0"},
     };
     for (const Step& step : steps) {
       SCOPED_TRACE(testing::Message() << step.at.x << "," << step.at.y);

@@ -45,36 +45,141 @@ TEST(MeasureFigures, WorkedNumbersAndTexts) {
     const wchar_t* exported;
   };
   const Case cases[] = {
-      {"perpendicular of 100 at scale 0.5 and power 2", DRAW_POINT_LINE, {{100, 50}, {300, 50}, {150, 150}}, 0.5, 2, false,
-       25.0, L"25.000 cm", L"25.000 cm"},
-      {"point on the extension", DRAW_POINT_LINE, {{100, 50}, {300, 50}, {450, 50}}, 1, 1, false, 0.0, L"0.000 cm",
+      {"perpendicular of 100 at scale 0.5 and power 2",
+       DRAW_POINT_LINE,
+       {{100, 50}, {300, 50}, {150, 150}},
+       0.5,
+       2,
+       false,
+       25.0,
+       L"25.000 cm",
+       L"25.000 cm"},
+      {"point on the extension",
+       DRAW_POINT_LINE,
+       {{100, 50}, {300, 50}, {450, 50}},
+       1,
+       1,
+       false,
+       0.0,
+       L"0.000 cm",
        L"0.000 cm"},
-      {"line of no length", DRAW_POINT_LINE, {{100, 50}, {100, 50}, {150, 150}}, 1, 1, false, 0.0, L"0.000 cm",
+      {"line of no length",
+       DRAW_POINT_LINE,
+       {{100, 50}, {100, 50}, {150, 150}},
+       1,
+       1,
+       false,
+       0.0,
+       L"0.000 cm",
        L"0.000 cm"},
-      {"power 0 is left out", DRAW_POINT_LINE, {{100, 50}, {100, 250}, {130, 90}}, 0.5, 0, false, 15.0, L"15.000 cm",
+      {"power 0 is left out",
+       DRAW_POINT_LINE,
+       {{100, 50}, {100, 250}, {130, 90}},
+       0.5,
+       0,
+       false,
+       15.0,
+       L"15.000 cm",
        L"15.000 cm"},
-      {"parallel lines 50 apart at scale 0.1", DRAW_DISTANCE, {{100, 100}, {130, 140}}, 0.1, 1, false, 5.0, L"5.000 cm",
+      {"parallel lines 50 apart at scale 0.1",
+       DRAW_DISTANCE,
+       {{100, 100}, {130, 140}},
+       0.1,
+       1,
+       false,
+       5.0,
+       L"5.000 cm",
        L"5.000 cm"},
-      {"right angle", DRAW_ANGLE, {{100, 200}, {100, 100}, {200, 100}}, 1, 1, false, 90.0, L"90.000\u00B0",
+      {"right angle",
+       DRAW_ANGLE,
+       {{100, 200}, {100, 100}, {200, 100}},
+       1,
+       1,
+       false,
+       90.0,
+       L"90.000\u00B0",
        L"90.000\u00B0"},
-      {"right angle, complement", DRAW_ANGLE, {{100, 200}, {100, 100}, {200, 100}}, 1, 1, true, 270.0,
-       L"270.000\u00B0", L"270.000\u00B0"},
-      {"arm of no length", DRAW_ANGLE, {{100, 100}, {100, 100}, {100, 200}}, 1, 1, false, 0.0, L"0.000\u00B0",
+      {"right angle, complement",
+       DRAW_ANGLE,
+       {{100, 200}, {100, 100}, {200, 100}},
+       1,
+       1,
+       true,
+       270.0,
+       L"270.000\u00B0",
+       L"270.000\u00B0"},
+      {"arm of no length",
+       DRAW_ANGLE,
+       {{100, 100}, {100, 100}, {100, 200}},
+       1,
+       1,
+       false,
+       0.0,
+       L"0.000\u00B0",
        L"0.000\u00B0"},
-      {"arm of no length, complement", DRAW_ANGLE, {{100, 100}, {100, 100}, {100, 200}}, 1, 1, true, 360.0,
-       L"360.000\u00B0", L"360.000\u00B0"},
-      {"opposite arms", DRAW_ANGLE, {{200, 100}, {100, 100}, {0, 100}}, 1, 1, true, 180.0, L"180.000\u00B0",
+      {"arm of no length, complement",
+       DRAW_ANGLE,
+       {{100, 100}, {100, 100}, {100, 200}},
+       1,
+       1,
+       true,
+       360.0,
+       L"360.000\u00B0",
+       L"360.000\u00B0"},
+      {"opposite arms",
+       DRAW_ANGLE,
+       {{200, 100}, {100, 100}, {0, 100}},
+       1,
+       1,
+       true,
+       180.0,
+       L"180.000\u00B0",
        L"180.000\u00B0"},
-      {"same direction", DRAW_ANGLE, {{200, 100}, {100, 100}, {150, 100}}, 1, 1, false, 0.0, L"0.000\u00B0",
+      {"same direction",
+       DRAW_ANGLE,
+       {{200, 100}, {100, 100}, {150, 100}},
+       1,
+       1,
+       false,
+       0.0,
+       L"0.000\u00B0",
        L"0.000\u00B0"},
-      {"four points, 120 degrees", DRAW_ANGLE_PT4, {{0, 0}, {100, 0}, {200, 200}, {250, 200 + 86.60254f}}, 1, 1, false,
-       120.0, L"120.000\u00B0", L"120.000\u00B0"},
-      {"four points, complement", DRAW_ANGLE_PT4, {{0, 0}, {100, 0}, {200, 200}, {250, 200 + 86.60254f}}, 1, 1, true,
-       240.0, L"240.000\u00B0", L"240.000\u00B0"},
-      {"circle of radius 10", DRAW_CIRCLE, {{0, 0}, {20, 0}, {10, 10}}, 1, 1, false, 314.159265, L"314.159 cm\u00B2",
+      {"four points, 120 degrees",
+       DRAW_ANGLE_PT4,
+       {{0, 0}, {100, 0}, {200, 200}, {250, 200 + 86.60254f}},
+       1,
+       1,
+       false,
+       120.0,
+       L"120.000\u00B0",
+       L"120.000\u00B0"},
+      {"four points, complement",
+       DRAW_ANGLE_PT4,
+       {{0, 0}, {100, 0}, {200, 200}, {250, 200 + 86.60254f}},
+       1,
+       1,
+       true,
+       240.0,
+       L"240.000\u00B0",
+       L"240.000\u00B0"},
+      {"circle of radius 10",
+       DRAW_CIRCLE,
+       {{0, 0}, {20, 0}, {10, 10}},
+       1,
+       1,
+       false,
+       314.159265,
+       L"314.159 cm\u00B2",
        L"r:10.000, 314.159 cm\u00B2"},
-      {"circle, scale 0.5 and power 0", DRAW_CIRCLE, {{0, 0}, {20, 0}, {10, 10}}, 0.5, 0, false, 78.539816,
-       L"78.540 cm\u00B2", L"r:5.000, 78.540 cm\u00B2"},
+      {"circle, scale 0.5 and power 0",
+       DRAW_CIRCLE,
+       {{0, 0}, {20, 0}, {10, 10}},
+       0.5,
+       0,
+       false,
+       78.539816,
+       L"78.540 cm\u00B2",
+       L"r:5.000, 78.540 cm\u00B2"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -166,10 +271,13 @@ TEST(MeasureFigures, ParallelBars) {
     const char* what;
     PointF a, b;
   } cases[] = {
-      {"level", {100, 100}, {300, 100}},         {"upright", {100, 100}, {100, 300}},
-      {"45 degrees", {100, 100}, {200, 200}},    {"a hair from level", {500, 100}, {560, 100.00003f}},
+      {"level", {100, 100}, {300, 100}},
+      {"upright", {100, 100}, {100, 300}},
+      {"45 degrees", {100, 100}, {200, 200}},
+      {"a hair from level", {500, 100}, {560, 100.00003f}},
       {"a hair below level", {500, 100}, {440, 100.00003f}},
-      {"steep", {200, 100}, {201, 400}},         {"one pixel", {150, 150}, {150, 150}},
+      {"steep", {200, 100}, {201, 400}},
+      {"one pixel", {150, 150}, {150, 150}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -483,11 +591,21 @@ TEST(MeasureFigures, WritesPicturesForTheShapeComparison) {
     s.PlainBackground();
     CDTDraw* figure = nullptr;
     switch (c.type) {
-      case DRAW_POINT_LINE: figure = s.Stored<CDTPoints>(c.vertices, c.pen, c.solid, c.complement); break;
-      case DRAW_DISTANCE: figure = s.Stored<CDTDistance>(c.vertices, c.pen, c.solid, c.complement); break;
-      case DRAW_ANGLE: figure = s.Stored<CDTAngle>(c.vertices, c.pen, c.solid, c.complement); break;
-      case DRAW_ANGLE_PT4: figure = s.Stored<CDTAnglePt4>(c.vertices, c.pen, c.solid, c.complement); break;
-      case DRAW_CIRCLE: figure = s.Stored<CDTCircle>(c.vertices, c.pen, c.solid, c.complement); break;
+      case DRAW_POINT_LINE:
+        figure = s.Stored<CDTPoints>(c.vertices, c.pen, c.solid, c.complement);
+        break;
+      case DRAW_DISTANCE:
+        figure = s.Stored<CDTDistance>(c.vertices, c.pen, c.solid, c.complement);
+        break;
+      case DRAW_ANGLE:
+        figure = s.Stored<CDTAngle>(c.vertices, c.pen, c.solid, c.complement);
+        break;
+      case DRAW_ANGLE_PT4:
+        figure = s.Stored<CDTAnglePt4>(c.vertices, c.pen, c.solid, c.complement);
+        break;
+      case DRAW_CIRCLE:
+        figure = s.Stored<CDTCircle>(c.vertices, c.pen, c.solid, c.complement);
+        break;
     }
     ASSERT_NE(figure, nullptr);
     figure->m_bShowResult = 0;
