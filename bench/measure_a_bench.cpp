@@ -19,7 +19,7 @@ int g_vertices = 0;
 void CALLBACK CountVertex(void*) { ++g_vertices; }
 void CALLBACK Begin(GLenum) {}
 void CALLBACK End() {}
-void CALLBACK Combine(GLdouble c[3], void*[4], GLfloat[4], void** out) {
+void CALLBACK Combine(GLdouble c[3], void* [4], GLfloat[4], void** out) {
   static GLdouble spare[4096][3];
   static int next = 0;
   GLdouble* v = spare[next++ & 4095];
