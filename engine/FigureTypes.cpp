@@ -1,10 +1,14 @@
 #include "engine/FigureTypes.h"
 
 #include "engine/Types.h"
+#include "engine/figures/Angle.h"
+#include "engine/figures/Circle.h"
 #include "engine/figures/Curve.h"
 #include "engine/figures/CurvePolygon.h"
+#include "engine/figures/Distance.h"
 #include "engine/figures/Ellipse.h"
 #include "engine/figures/Line.h"
+#include "engine/figures/Points.h"
 #include "engine/figures/Polygon.h"
 #include "engine/figures/Rectangle.h"
 
@@ -21,12 +25,12 @@ CDTDraw* NewEmpty() {
 
 FigureType g_types[] = {
     {DRAW_LINE, L"CDTLine", L"#%d length", 2, 2, NewAt<CDTLine>, NewEmpty<CDTLine>},
-    {DRAW_ANGLE, L"CDTAngle", L"#%d angle", 1, 3, nullptr, nullptr},
-    {DRAW_ANGLE_PT4, L"CDTAnglePt4", L"#%d angle", 1, 4, nullptr, nullptr},
-    {DRAW_POINT_LINE, L"CDTPoints", L"distance %d", 1, 3, nullptr, nullptr},
-    {DRAW_DISTANCE, L"CDTDistance", L"#%d distance", 1, 4, nullptr, nullptr},
+    {DRAW_ANGLE, L"CDTAngle", L"#%d angle", 1, 3, NewAt<CDTAngle>, NewEmpty<CDTAngle>},
+    {DRAW_ANGLE_PT4, L"CDTAnglePt4", L"#%d angle", 1, 4, NewAt<CDTAnglePt4>, NewEmpty<CDTAnglePt4>},
+    {DRAW_POINT_LINE, L"CDTPoints", L"distance %d", 1, 3, NewAt<CDTPoints>, NewEmpty<CDTPoints>},
+    {DRAW_DISTANCE, L"CDTDistance", L"#%d distance", 1, 2, NewAt<CDTDistance>, NewEmpty<CDTDistance>},
     {DRAW_CURVE, L"CDTCurve", L"#%d curve", 1, 0, NewAt<CDTCurve>, NewEmpty<CDTCurve>},
-    {DRAW_CIRCLE, L"CDTCircle", L"#%d circle", 1, 3, nullptr, nullptr},
+    {DRAW_CIRCLE, L"CDTCircle", L"#%d circle", 1, 3, NewAt<CDTCircle>, NewEmpty<CDTCircle>},
     {DRAW_ELLIPSE, L"CDTEllipse", L"#%d ellipse", 2, 4, NewAt<CDTEllipse>, NewEmpty<CDTEllipse>},
     {DRAW_RECTANGLE, L"CDTRectangle", L"#%d rectangle", 2, 4, NewAt<CDTRectangle>, NewEmpty<CDTRectangle>},
     {DRAW_POLYGON, L"CDTPolygon", L"#%d polygon", 1, 3, NewAt<CDTPolygon>, NewEmpty<CDTPolygon>},

@@ -88,14 +88,19 @@ void AppendString(CDTAction* out, const wchar_t* text, bool present) {
   out->Append(text, (length + 1) * 2);
 }
 
+// Corners and handles are read by index; a shorter record would read past them.
 int MinimumVertices(uint32_t type) {
   switch (type) {
     case DRAW_LINE:
+    case DRAW_DISTANCE:
       return 2;
-    // Corners and handles are read by index; a short record would read past them.
+    case DRAW_ANGLE:
+    case DRAW_POINT_LINE:
+    case DRAW_CIRCLE:
     case DRAW_POLYGON:
     case DRAW_CURVE_POLYGON:
       return 3;
+    case DRAW_ANGLE_PT4:
     case DRAW_RECTANGLE:
     case DRAW_ELLIPSE:
     case DRAW_CLIPART:

@@ -23,7 +23,7 @@ def guid(n):
 
 
 def figure(t, n):
-    count = {1: 2, 9: 4, 12: 4, 13: 4}.get(t, 3 + t % 3)
+    count = {1: 2, 3: 4, 9: 4, 12: 4, 13: 4}.get(t, 3 + t % 3)
     f = dict(type=t, guid=guid(n), name="stored %d" % n, solid=n & 1, line_cap=n % 3, pen_weight=1 + n % 6,
              line_color=0xFF000000 | (n * 0x010305), font_size=9 + n, text_color=0xC0000000 | (n * 0x050301),
              text_background=n & 1, text_background_color=0x30000000 | n, text_border=(n >> 1) & 1,

@@ -81,7 +81,7 @@ GUID MakeGuid(uint32_t n) {
 }
 
 std::vector<PointF> VerticesFor(int type, uint32_t seed) {
-  const int n = type == DRAW_CLIPART || type == DRAW_TEXT || type == DRAW_RECTANGLE ? 4
+  const int n = type == DRAW_CLIPART || type == DRAW_TEXT || type == DRAW_RECTANGLE || type == DRAW_ANGLE_PT4 ? 4
                 : type == DRAW_LINE                                                 ? 2
                                                                                     : 3 + type % 3;
   std::vector<PointF> v;
