@@ -1,7 +1,9 @@
 #include "engine/FigureTypes.h"
 
 #include "engine/Types.h"
+#include "engine/figures/Clipart.h"
 #include "engine/figures/Line.h"
+#include "engine/figures/TextFigure.h"
 
 namespace {
 
@@ -9,6 +11,8 @@ template <class Figure>
 CDTDraw* NewAt(POINT point, const wchar_t*) {
   return new Figure(point);
 }
+CDTDraw* NewClipart(POINT point, const wchar_t* path) { return new CDTClipart(point, path); }
+CDTDraw* NewText(POINT point, const wchar_t* text) { return new CDTText(point, text); }
 template <class Figure>
 CDTDraw* NewEmpty() {
   return new Figure;
@@ -26,8 +30,8 @@ FigureType g_types[] = {
     {DRAW_RECTANGLE, L"CDTRectangle", L"#%d rectangle", 2, 2, nullptr, nullptr},
     {DRAW_POLYGON, L"CDTPolygon", L"#%d polygon", 1, 3, nullptr, nullptr},
     {DRAW_CURVE_POLYGON, L"CDTCurvePolygon", L"#%d curve polygon", 1, 3, nullptr, nullptr},
-    {DRAW_CLIPART, L"CDTClipart", L"#%d clipart", -1, 2, nullptr, nullptr},
-    {DRAW_TEXT, L"CDTText", L"#%d text", -1, 4, nullptr, nullptr},
+    {DRAW_CLIPART, L"CDTClipart", L"#%d clipart", -1, 2, NewClipart, NewEmpty<CDTClipart>},
+    {DRAW_TEXT, L"CDTText", L"#%d text", -1, 4, NewText, NewEmpty<CDTText>},
 };
 
 }  // namespace
