@@ -79,8 +79,9 @@ void CDTClipart::Upload(int width, int height, const uint8_t* pixels, int stride
   }
   IDirect3DDevice9* device = m_pOwner ? m_pOwner->m_pDevice.Get() : nullptr;
   if (!m_pPicture) {
-    if (!device || FAILED(device->CreateOffscreenPlainSurface(static_cast<UINT>(width), static_cast<UINT>(height),
-                                                              D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &m_pPicture, nullptr))) {
+    if (!device ||
+        FAILED(device->CreateOffscreenPlainSurface(static_cast<UINT>(width), static_cast<UINT>(height), D3DFMT_A8R8G8B8,
+                                                   D3DPOOL_SYSTEMMEM, &m_pPicture, nullptr))) {
       m_pPicture = nullptr;
       return;
     }
@@ -159,8 +160,10 @@ void CDTClipart::LayoutCells() {
                          fullRow ? top + stepY : m_rcBounds.bottom};
       const float u = fullColumn ? 1.0f : static_cast<float>(columnsLeft) / kCellSize;
       const float v = fullRow ? 1.0f : static_cast<float>(rowsLeft) / kCellSize;
-      const float l = static_cast<float>(cell.m_rcScreen.left), t = static_cast<float>(cell.m_rcScreen.top);
-      const float r = static_cast<float>(cell.m_rcScreen.right), b = static_cast<float>(cell.m_rcScreen.bottom);
+      // Half a pixel up and left, as the picture's own cells: texel centres on pixel
+      // centres, or the sampler picks a neighbouring row at the cell's edges.
+      const float l = cell.m_rcScreen.left - 0.5f, t = cell.m_rcScreen.top - 0.5f;
+      const float r = cell.m_rcScreen.right - 0.5f, b = cell.m_rcScreen.bottom - 0.5f;
       cell.m_quad[0] = {l, t, 0.0f, 1.0f, m_clrLine, 0.0f, 0.0f};
       cell.m_quad[1] = {r, t, 0.0f, 1.0f, m_clrLine, u, 0.0f};
       cell.m_quad[2] = {l, b, 0.0f, 1.0f, m_clrLine, 0.0f, v};
@@ -251,8 +254,7 @@ void CDTClipart::Reposition(float dx, float dy, BOOL zoomChanged) {
       m_handles[0]->SetCenter(cx, cy);
       CentreOnHandle0();
       m_vertices.resize(4);
-      for (int i = 0; i < 4; ++i)
-        ScreenToPixel(m_handles[i]->cx, m_handles[i]->cy, &m_vertices[i].x, &m_vertices[i].y);
+      for (int i = 0; i < 4; ++i) ScreenToPixel(m_handles[i]->cx, m_handles[i]->cy, &m_vertices[i].x, &m_vertices[i].y);
     }
   } else if (zoomChanged) {
     for (size_t i = 0; i < m_handles.size() && i < m_vertices.size(); ++i) {

@@ -222,8 +222,9 @@ void CDTText::SetBoxSize(int width, int height) {
   }
   if (!m_pSurface) {
     IDirect3DDevice9* device = m_pOwner ? m_pOwner->m_pDevice.Get() : nullptr;
-    if (!device || FAILED(device->CreateOffscreenPlainSurface(static_cast<UINT>(width), static_cast<UINT>(height),
-                                                              D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &m_pSurface, nullptr)))
+    if (!device ||
+        FAILED(device->CreateOffscreenPlainSurface(static_cast<UINT>(width), static_cast<UINT>(height), D3DFMT_A8R8G8B8,
+                                                   D3DPOOL_SYSTEMMEM, &m_pSurface, nullptr)))
       m_pSurface = nullptr;
     m_nRowPitch = width * 4;
     m_pBitmap.reset(new uint8_t[static_cast<size_t>(m_nRowPitch) * static_cast<size_t>(height)]);
@@ -300,7 +301,8 @@ int CDTText::Draw() {
                          std::min<LONG>(kCellSize, source.bottom - source.top + 1)};
         const POINT corner{0, 0};
         device->UpdateSurface(m_pOwner->m_pBlack, &blank, staging, &corner);
-        if (source.right > source.left && source.bottom > source.top) device->UpdateSurface(m_pSurface, &source, staging, &corner);
+        if (source.right > source.left && source.bottom > source.top)
+          device->UpdateSurface(m_pSurface, &source, staging, &corner);
         staging.Release();
         device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, m_pCells[i].m_quad, sizeof(TexturedVertex));
       }

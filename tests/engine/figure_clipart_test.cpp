@@ -143,7 +143,7 @@ TEST(ClipartFigure, CellsCoverThePicture) {
     EXPECT_FLOAT_EQ(last.m_quad[3].u, c.lastU);
     EXPECT_FLOAT_EQ(last.m_quad[3].v, c.lastV);
     EXPECT_EQ(last.m_rcScreen.right, clip->m_rcBounds.right);
-    EXPECT_EQ(last.m_quad[0].x, static_cast<float>(last.m_rcScreen.left));
+    EXPECT_EQ(last.m_quad[0].x, last.m_rcScreen.left - 0.5f);
     EXPECT_EQ(last.m_quad[0].color, clip->m_clrLine);
   }
 }
@@ -250,14 +250,15 @@ TEST(ClipartFigure, StoreAndUndoKeepPathFlagScalesAndPlace) {
   same(seen(s.Clip(0)), fixedBefore);
   same(seen(s.Clip(1)), freeBefore);
 
-  // Undo a move of both and a flag change; redo them.
+  // Undo corner drags of both and a flag change; redo them.
   CDTClipart* a = s.Clip(0);
   CDTClipart* b = s.Clip(1);
   const Seen aBefore = seen(a), bBefore = seen(b);
   s.m_document.PushHistory();
-  a->NudgeBy(15, -10);
+  a->SetVertexScreen(2, a->m_handles[2]->cx + 15, a->m_handles[2]->cy - 10);
   b->SetVertexScreen(0, b->m_handles[0]->cx - 40, b->m_handles[0]->cy - 40);
-  s.m_canvas.SetClipartFixedSize(FALSE, a);
+  a->SetFixed(FALSE);
+  s.m_document.PushHistory();
   const Seen aAfter = seen(a), bAfter = seen(b);
   s.m_document.Undo();
   same(seen(a), aBefore);

