@@ -9,6 +9,7 @@
 
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "engine/figures/CornerBox.h"
 #include "image/Image.h"
 #include "win32/ComPtr.h"
 
@@ -28,9 +29,7 @@ CDTClipart::CDTClipart() { m_nType = DRAW_CLIPART; }
 
 CDTClipart::CDTClipart(POINT point, const wchar_t* path) : CDTDraw(point) {
   m_nType = DRAW_CLIPART;
-  const float x = static_cast<float>(point.x), y = static_cast<float>(point.y);
-  for (int i = 0; i < 3; ++i) AppendVertex(x, y);
-  for (int i = 0; i < 4; ++i) AddHandle(x, y);
+  corner_box::AddCornersAt(this, point);
   SetPath(path);
 }
 
@@ -214,23 +213,10 @@ int CDTClipart::Draw() {
 
 void CDTClipart::OnVertexMoved(int index) {
   if (m_handles.size() < 4 || index < 0 || index > 3) return;
-  FigureHandle& c0 = *m_handles[0];
-  FigureHandle& c1 = *m_handles[1];
-  FigureHandle& c2 = *m_handles[2];
-  FigureHandle& c3 = *m_handles[3];
-  if (index == 1) {
-    c0.SetCenter(c0.cx, c1.cy);
-    c2.SetCenter(c1.cx, c2.cy);
-  } else if (index == 3) {
-    c0.SetCenter(c3.cx, c0.cy);
-    c2.SetCenter(c2.cx, c3.cy);
-  } else {
-    c1.SetCenter(c2.cx, c0.cy);
-    c3.SetCenter(c0.cx, c2.cy);
-  }
+  corner_box::PropagateCorner(this, index);
   UpdateBounds();
   if (m_nPictureWidth > 0 && m_nPictureHeight > 0) {
-    float minX = c0.cx, maxX = c0.cx, minY = c0.cy, maxY = c0.cy;
+    float minX = m_handles[0]->cx, maxX = minX, minY = m_handles[0]->cy, maxY = minY;
     for (const auto& h : m_handles) {
       minX = std::min(minX, h->cx);
       maxX = std::max(maxX, h->cx);

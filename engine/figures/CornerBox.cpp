@@ -108,7 +108,8 @@ bool TakeChangedCorners(CDTDraw* figure, const std::vector<PointF>& points) {
 
 PointF Centre(const CDTDraw& figure) {
   if (!HasCorners(figure)) return {0.0f, 0.0f};
-  return {(figure.m_handles[0]->cx + figure.m_handles[2]->cx) / 2, (figure.m_handles[0]->cy + figure.m_handles[2]->cy) / 2};
+  return {(figure.m_handles[0]->cx + figure.m_handles[2]->cx) / 2,
+          (figure.m_handles[0]->cy + figure.m_handles[2]->cy) / 2};
 }
 
 void CentreCross::Create(IDirect3DDevice9* device, DWORD color) {

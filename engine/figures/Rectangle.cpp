@@ -139,8 +139,8 @@ void CDTRectangle::FormatValue(wchar_t* buffer, int length) {
   const wchar_t* p = m_pOwner ? m_pOwner->GetValueFormat() : L"%.3f";
   wchar_t format[96];
   std::swprintf(format, 96, L"W:%ls, H:%ls, %ls %%ls%%lc", p, p, p);
-  if (std::swprintf(buffer, static_cast<size_t>(length), format, m_dWidth, m_dHeight, m_dArea, doc ? doc->m_szUnit : L"",
-                    static_cast<wint_t>(178)) < 0)
+  if (std::swprintf(buffer, static_cast<size_t>(length), format, m_dWidth, m_dHeight, m_dArea,
+                    doc ? doc->m_szUnit : L"", static_cast<wint_t>(178)) < 0)
     buffer[length - 1] = 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "engine/figures/CornerBox.h"
 #include "engine/text/FTFont.h"
 #include "engine/text/FTFontFactory.h"
 #include "win32/ComPtr.h"
@@ -347,20 +348,7 @@ int CDTText::OnLButtonUp(UINT, const POINT* point) {
 
 void CDTText::OnVertexMoved(int index) {
   if (m_handles.size() < 4) return;
-  FigureHandle& c0 = *m_handles[0];
-  FigureHandle& c1 = *m_handles[1];
-  FigureHandle& c2 = *m_handles[2];
-  FigureHandle& c3 = *m_handles[3];
-  if (index == 1) {
-    c0.SetCenter(c0.cx, c1.cy);
-    c2.SetCenter(c1.cx, c2.cy);
-  } else if (index == 3) {
-    c0.SetCenter(c3.cx, c0.cy);
-    c2.SetCenter(c2.cx, c3.cy);
-  } else if (index == 0 || index == 2) {
-    c1.SetCenter(c2.cx, c0.cy);
-    c3.SetCenter(c0.cx, c2.cy);
-  }
+  corner_box::PropagateCorner(this, index);
   RebuildFrame();
 }
 
