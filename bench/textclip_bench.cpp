@@ -80,9 +80,10 @@ int main() {
   doc.m_pRuler->m_bVisible = 0;
   const int draws = 10;
   auto repaint = [&] {
-    return BestMs(5, [&] {
-             for (int i = 0; i < draws; ++i) canvas.Repaint();
-           }) /
+    return BestMs(5,
+                  [&] {
+                    for (int i = 0; i < draws; ++i) canvas.Repaint();
+                  }) /
            draws;
   };
 
