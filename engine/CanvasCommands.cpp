@@ -262,7 +262,7 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       if (!figure) {
         m_clrClipart = static_cast<DWORD>(value);
       } else if (figure->m_nType == DRAW_CLIPART) {
-        static_cast<CDTClipart*>(figure)->SetColor(static_cast<DWORD>(value));
+        figure->SetLineColor(static_cast<DWORD>(value), FALSE);
         Repaint();
         PushActive();
       }
@@ -271,7 +271,7 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       if (!figure) {
         m_bClipartFixed = value;
       } else if (figure->m_nType == DRAW_CLIPART) {
-        static_cast<CDTClipart*>(figure)->SetFixedSize(value);
+        static_cast<CDTClipart*>(figure)->SetFixed(value);
         Repaint();
         PushActive();
       }
@@ -457,7 +457,7 @@ int CDirectUI::CreateFigureForTool(const POINT* p) {
   figure->Rename(name);
   figure->m_nNumber = number;
   figure->m_nSelectedHandle = row->selectedHandle;
-  if (type == DRAW_CLIPART) static_cast<CDTClipart*>(figure)->SetFixedSize(m_bClipartFixed);
+  if (type == DRAW_CLIPART) static_cast<CDTClipart*>(figure)->SetFixed(m_bClipartFixed);
   ::CoCreateGuid(&figure->m_guid);
   figure->m_nType = type;
 

@@ -3,6 +3,7 @@
 #include "engine/Types.h"
 #include "engine/figures/Angle.h"
 #include "engine/figures/Circle.h"
+#include "engine/figures/Clipart.h"
 #include "engine/figures/Curve.h"
 #include "engine/figures/CurvePolygon.h"
 #include "engine/figures/Distance.h"
@@ -11,6 +12,7 @@
 #include "engine/figures/Points.h"
 #include "engine/figures/Polygon.h"
 #include "engine/figures/Rectangle.h"
+#include "engine/figures/TextFigure.h"
 
 namespace {
 
@@ -18,6 +20,8 @@ template <class Figure>
 CDTDraw* NewAt(POINT point, const wchar_t*) {
   return new Figure(point);
 }
+CDTDraw* NewClipart(POINT point, const wchar_t* path) { return new CDTClipart(point, path); }
+CDTDraw* NewText(POINT point, const wchar_t* text) { return new CDTText(point, text); }
 template <class Figure>
 CDTDraw* NewEmpty() {
   return new Figure;
@@ -36,8 +40,8 @@ FigureType g_types[] = {
     {DRAW_POLYGON, L"CDTPolygon", L"#%d polygon", 1, 3, NewAt<CDTPolygon>, NewEmpty<CDTPolygon>},
     {DRAW_CURVE_POLYGON, L"CDTCurvePolygon", L"#%d curve polygon", 1, 3, NewAt<CDTCurvePolygon>,
      NewEmpty<CDTCurvePolygon>},
-    {DRAW_CLIPART, L"CDTClipart", L"#%d clipart", -1, 2, nullptr, nullptr},
-    {DRAW_TEXT, L"CDTText", L"#%d text", -1, 4, nullptr, nullptr},
+    {DRAW_CLIPART, L"CDTClipart", L"#%d clipart", -1, 2, NewClipart, NewEmpty<CDTClipart>},
+    {DRAW_TEXT, L"CDTText", L"#%d text", -1, 4, NewText, NewEmpty<CDTText>},
 };
 
 }  // namespace

@@ -226,8 +226,9 @@ void WriteTrailer(const wchar_t* unit, double scale, double power, const std::ve
     figure->GetStoredExtra(&extra);
     const int type = figure->m_nType;
     for (const PointF& v : figure->m_vertices) {
-      AppendF32(out, v.x);
-      AppendF32(out, v.y);
+      const PointF& p = extra.storesCentre ? extra.centre : v;
+      AppendF32(out, p.x);
+      AppendF32(out, p.y);
     }
     if (type == DRAW_TEXT) {
       AppendF32(out, extra.boxWidth);

@@ -48,6 +48,9 @@ struct FigureExtra {
   uint32_t fixedSize = 1;
   float scaleX = 1.0f;
   float scaleY = 1.0f;
+  // A fixed clip-art is stored by its centre, written for every vertex.
+  bool storesCentre = false;
+  PointF centre{};
   uint8_t complement = 0;
 };
 

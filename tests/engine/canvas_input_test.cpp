@@ -523,6 +523,7 @@ class CStandIn : public CTestFigure {
 class CStandInClipart : public CDTClipart {
  public:
   explicit CStandInClipart(POINT) {}
+  int CreateDeviceObjects() override { return 0; }  // no picture to load
 };
 
 CDTDraw* MakeStandIn(POINT p, const wchar_t* source) {

@@ -194,9 +194,9 @@ const FigureStyle kFigureStyles[] = {
      [](CDirectUI& c, CDTDraw* f) { c.SetClipartColor(0x80FFFFFF, f); },
      [](const CDTDraw* f) { return (long long)f->m_clrLine; }, 0xFFFF0000, 0},
     {"clip-art colour", DRAW_CLIPART, [](CDirectUI& c, CDTDraw* f) { c.SetClipartColor(0x80FFFFFF, f); },
-     [](const CDTDraw* f) { return (long long)static_cast<const CDTClipart*>(f)->m_clrClipart; }, 0x80FFFFFF, 1},
+     [](const CDTDraw* f) { return (long long)static_cast<const CDTClipart*>(f)->m_clrLine; }, 0x80FFFFFF, 1},
     {"clip-art fixed size", DRAW_CLIPART, [](CDirectUI& c, CDTDraw* f) { c.SetClipartFixedSize(FALSE, f); },
-     [](const CDTDraw* f) { return (long long)static_cast<const CDTClipart*>(f)->m_bFixedSize; }, 0, 1},
+     [](const CDTDraw* f) { return (long long)static_cast<const CDTClipart*>(f)->m_bFixed; }, 0, 1},
 };
 
 TEST(CanvasCommands, FigureStylesAndTheUndoStepsTheyRecord) {
@@ -208,6 +208,7 @@ TEST(CanvasCommands, FigureStylesAndTheUndoStepsTheyRecord) {
     CDTDraw* figure = doc.m_pRuler;
     if (s.figureType == DRAW_CLIPART) {
       auto* clipart = new CDTClipart();
+      clipart->SetPath(L"clip_512.png");  // from figure_clipart_fixture.py
       RECT rc{0, 0, 10, 10};
       clipart->Create(&scene.m_canvas, &doc, L"clip", &rc);
       figure = clipart;
