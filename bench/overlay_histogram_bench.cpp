@@ -31,7 +31,14 @@ int main() {
       std::printf("error: histogram not computed\n");
       return 1;
     }
+    // The two halves: splitting into planes (overlay hidden) and counting the planes.
+    histogram.SetShown(false);
+    const double splitMs = BestMs(30, [&] { histogram.SetFrame(&document, frame.data(), w, h, w * 4); });
+    const double countMs = BestMs(30, [&] { histogram.Compute(&document); });
+    histogram.SetShown(true);
     std::printf("memcpy_frame_%dx%d: %.3f ms\n", w, h, copyMs);
+    std::printf("histogram_split_%dx%d_vs_memcpy_frame: %.2f x\n", w, h, splitMs / copyMs);
+    std::printf("histogram_count_%dx%d_vs_memcpy_frame: %.2f x\n", w, h, countMs / copyMs);
     std::printf("histogram_frame_%dx%d: %.3f ms\n", w, h, histogramMs);
     std::printf("histogram_frame_%dx%d_vs_memcpy_frame: %.2f x\n", w, h, histogramMs / copyMs);
   }
