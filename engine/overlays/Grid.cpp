@@ -54,8 +54,7 @@ CDTCross::CDTCross() {
 
 void CDTCross::Attach(CDirectUI* canvas) {
   m_pCanvas = canvas;
-  if (canvas)
-    Resize(static_cast<float>(canvas->BackBufferWidth()), static_cast<float>(canvas->BackBufferHeight()));
+  if (canvas) Resize(static_cast<float>(canvas->BackBufferWidth()), static_cast<float>(canvas->BackBufferHeight()));
 }
 
 void CDTCross::Resize(float width, float height) {

@@ -151,8 +151,8 @@ bool CHistogram::SetFrame(CDTImage* document, const void* pixels, int width, int
     const int levels = 256;
     int specSize = 0, workSize = 0;
     const float lower = 0.0f, upper = 255.0f;
-    bool made = GetHistogramBufferSize(HistData8u, width, height, &levels, 1, 1, &specSize, &workSize) == 0 &&
-                workSize > 0;
+    bool made =
+        GetHistogramBufferSize(HistData8u, width, height, &levels, 1, 1, &specSize, &workSize) == 0 && workSize > 0;
     if (made) {
       m_pSpec = reinterpret_cast<HistogramSpec*>(AllocAligned8u(specSize));
       m_pWork = AllocAligned8u(workSize);

@@ -55,9 +55,7 @@ std::set<int> LitRows(const CReadBack& frame, int x, uint32_t background) {
   return out;
 }
 
-void MoveMouse(CDirectUI& canvas, int x, int y) {
-  ::SendMessageW(canvas.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-}
+void MoveMouse(CDirectUI& canvas, int x, int y) { ::SendMessageW(canvas.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
 
 // ---- Grid and cross-hair ---------------------------------------------------------
 
