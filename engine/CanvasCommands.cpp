@@ -137,16 +137,16 @@ void CDirectUI::SetText(const wchar_t* text) {
   }
 
 CANVAS_VALUE_SETTER(ShowGrid, BOOL, CANVAS_GRID_SHOW, m_grid.m_bShow = value)
-CANVAS_VALUE_SETTER(SetGridWeight, int, CANVAS_GRID_WEIGHT, m_grid.m_nWeight = value)
-CANVAS_VALUE_SETTER(SetGridColor, DWORD, CANVAS_GRID_COLOR, m_grid.m_clrLine = m_grid.m_clrLine2 = value)
+CANVAS_VALUE_SETTER(SetGridWeight, int, CANVAS_GRID_WEIGHT, if (value >= 1) m_grid.m_nWeight = value)
+CANVAS_VALUE_SETTER(SetGridColor, DWORD, CANVAS_GRID_COLOR, m_grid.SetColor(value))
 CANVAS_VALUE_SETTER(ShowCross, BOOL, CANVAS_CROSS_SHOW, m_cross.m_bShow = value)
-CANVAS_VALUE_SETTER(SetCrossColor, DWORD, CANVAS_CROSS_COLOR, m_cross.m_clrLine = value)
+CANVAS_VALUE_SETTER(SetCrossColor, DWORD, CANVAS_CROSS_COLOR, m_cross.SetColor(value))
 CANVAS_VALUE_SETTER(SetCrossTrack, BOOL, CANVAS_CROSS_TRACK, m_cross.m_bTrack = value != 0)
 CANVAS_VALUE_SETTER(ShowMagnifier, BOOL, CANVAS_MAGNIFIER_SHOW, m_magnifier.m_bShow = value)
 CANVAS_VALUE_SETTER(SetMagnifierWeight, int, CANVAS_MAGNIFIER_WEIGHT, if (value > 0) m_magnifier.m_nWeight = value)
 CANVAS_VALUE_SETTER(SetMagnifierDisplay, int, CANVAS_MAGNIFIER_DISPLAY, m_magnifier.m_nDisplay = value)
 CANVAS_VALUE_SETTER(SetMagnifierMouse, BOOL, CANVAS_MAGNIFIER_MOUSE, m_magnifier.m_bMouse = value)
-CANVAS_VALUE_SETTER(ShowHistogram, BOOL, CANVAS_HISTOGRAM_SHOW, m_histogram.m_bShow = value)
+CANVAS_VALUE_SETTER(ShowHistogram, BOOL, CANVAS_HISTOGRAM_SHOW, m_histogram.SetShown(value != 0))
 CANVAS_VALUE_SETTER(SetAngle4Pts, BOOL, CANVAS_ANGLE_4PTS, m_bAngle4Pts = value)
 CANVAS_VALUE_SETTER(ShowInfoLines, BOOL, CANVAS_INFO_LINES, m_bShowInfoLines = value)
 #undef CANVAS_VALUE_SETTER
@@ -328,6 +328,7 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       if (data) {
         m_strFontFace = static_cast<const wchar_t*>(data);
         for (CDTElement* element : m_elements) element->OnFontFaceChanged();
+        for (CInfoLine& line : m_infoLines) line.OnFontFaceChanged();
         Repaint();
       }
       return 0;
@@ -372,11 +373,12 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       Repaint();
       return 0;
     case CANVAS_GRID_WEIGHT:
-      m_grid.m_nWeight = FromData(data);
+      // Spacings below 1 are ignored: the grid would never reach the window's edge.
+      if (FromData(data) >= 1) m_grid.m_nWeight = FromData(data);
       Repaint();
       return 0;
     case CANVAS_GRID_COLOR:
-      m_grid.m_clrLine = m_grid.m_clrLine2 = ColorFromData(data);
+      m_grid.SetColor(ColorFromData(data));
       Repaint();
       return 0;
     case CANVAS_CROSS_SHOW:
@@ -384,7 +386,7 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       Repaint();
       return 0;
     case CANVAS_CROSS_COLOR:
-      m_cross.m_clrLine = ColorFromData(data);
+      m_cross.SetColor(ColorFromData(data));
       Repaint();
       return 0;
     case CANVAS_CROSS_TRACK:
@@ -408,7 +410,7 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       Repaint();
       return 0;
     case CANVAS_HISTOGRAM_SHOW:
-      m_histogram.m_bShow = FromData(data);
+      m_histogram.SetShown(FromData(data) != 0);
       Repaint();
       return 0;
     case CANVAS_ANGLE_4PTS:

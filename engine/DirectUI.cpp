@@ -96,6 +96,12 @@ HRESULT CDirectUI::CreateDevice() {
 
   SetRenderStates();
   m_region.m_pCanvas = this;
+  m_grid.Attach(this);
+  m_cross.Attach(this);
+  m_magnifier.CreateDeviceObjects(this);
+  m_histogram.Attach(this);
+  m_histogram.SetPosition(static_cast<int>(width), static_cast<int>(height));
+  for (CInfoLine& line : m_infoLines) line.CreateDeviceObjects(this);
 
   hr = CreateStagingTexture();
   if (FAILED(hr)) return hr;
@@ -160,6 +166,9 @@ LRESULT CDirectUI::OnDestroyMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   m_pActiveImage = nullptr;
   m_pCaptured = m_pHovered = nullptr;
   m_pDraggedLabel = nullptr;
+  m_magnifier.ReleaseDeviceObjects();
+  m_histogram.ReleaseBuffers();
+  for (CInfoLine& line : m_infoLines) line.ReleaseDeviceObjects();
   ReleaseDevice();
   OnDestroy(wParam, lParam);
   return 0;
@@ -194,6 +203,8 @@ HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   // Without the staging texture no picture shows; the next frame tries again.
   hr = CreateStagingTexture();
   for (CDTElement* element : m_elements) ResetDeviceTree(element);
+  m_histogram.SetPosition(static_cast<int>(width), static_cast<int>(height));
+  m_cross.Resize(static_cast<float>(width), static_cast<float>(height));
   return FAILED(hr) ? hr : S_OK;
 }
 
@@ -206,7 +217,8 @@ HRESULT CDirectUI::Repaint() {
     m_pActiveImage->Render();
     m_region.Draw(m_pActiveImage);
     if (m_bShowInfoLines) m_pActiveImage->DrawInfoLines();
-    // The magnifier and histogram overlays draw here once they exist.
+    if (m_magnifier.m_bShow) m_magnifier.Draw(m_pActiveImage);
+    if (m_histogram.m_bShow) m_histogram.Draw(m_pActiveImage);
   }
   m_pDevice->EndScene();
   const HRESULT hr = PresentFrame();
@@ -383,7 +395,7 @@ LRESULT CDirectUI::OnMouseMoveMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
   if (!doc) return 0;
   const UINT flags = static_cast<UINT>(wParam);
   POINT p{SignedX(lParam), SignedY(lParam)};
-  m_cross.m_pt = p;
+  m_cross.Track(p);
   m_magnifier.m_pt = p;
   ReportCursor(p);
 

@@ -195,7 +195,7 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   CDTMagnifier m_magnifier;
   CHistogram m_histogram;
   CursorPosition m_cursor{};
-  CDTInfoLine m_infoLines[4];
+  CInfoLine m_infoLines[4];
   int m_bShowInfoLines = 1;
   wchar_t* m_pszPrefix[12]{};
   HCURSOR m_hCursorArrow = nullptr;

@@ -42,6 +42,12 @@ int CDTImage::CreateDeviceObjects() {
 
 int CDTImage::ReleaseDeviceObjects() {
   DestroyCells();
+  // The canvas's overlays must not keep pointing at a detached document.
+  if (m_pOwner) {
+    if (m_pOwner->m_histogram.m_pDocument == this) m_pOwner->m_histogram.m_pDocument = nullptr;
+    for (CInfoLine& line : m_pOwner->m_infoLines)
+      if (line.m_pDocument == this) line.Hide();
+  }
   {
     std::lock_guard<std::recursive_mutex> guard(m_frameLock);
     m_pFrame.Release();
@@ -251,7 +257,8 @@ int CDTImage::Draw() {
     }
   }
   device->SetTexture(0, nullptr);
-  // The grid and cross-hair overlays draw here once they exist.
+  m_pOwner->m_grid.Draw();
+  m_pOwner->m_cross.Draw();
   return 0;
 }
 
@@ -281,7 +288,7 @@ static bool IsUsableFrame(const ImageFrameData& frame) {
 
 void CDTImage::OnFrame(const ImageFrameData& frame, BOOL bottomUp) {
   if (!IsUsableFrame(frame)) return;
-  m_pOwner->m_histogram.m_nFrames++;
+  m_pOwner->m_histogram.SetFrame(this, frame.pixels, frame.width, frame.height, frame.stride);
   if (frame.width != m_nWidth || frame.height != m_nHeight || !m_pCells) {
     const bool resized = frame.width != m_nWidth || frame.height != m_nHeight;
     {
@@ -301,8 +308,8 @@ void CDTImage::OnFrame(const ImageFrameData& frame, BOOL bottomUp) {
   if (frame.width != m_nWidth || frame.height != m_nHeight) return;
   if (!EnsureFrameSurface(frame.width, frame.height, false)) return;
   if (frame.infoText) m_strInfoText = frame.infoText;
-  CDTInfoLine& line = m_pOwner->m_infoLines[0];
-  if (line.m_bShown && frame.infoText) line.m_strText = frame.infoText;
+  CInfoLine& line = m_pOwner->m_infoLines[0];
+  if (line.m_bShown && frame.infoText) line.SetText(frame.infoText);
   CopyFrame(frame, bottomUp);
 }
 
@@ -328,12 +335,11 @@ void CDTImage::OnTileFrame(const ImageTileFrameData& tile) {
     return;
   }
   if (!IsUsableFrame(tile.frame)) return;
-  m_pOwner->m_histogram.m_nFrames++;
   std::lock_guard<std::recursive_mutex> guard(m_frameLock);
   if (!EnsureFrameSurface(tile.frame.width, tile.frame.height, true)) return;
   const int index = std::max(tile.tile, 0);
-  CDTInfoLine& line = m_pOwner->m_infoLines[index];
-  if (line.m_bShown && tile.infoText) line.m_strText = tile.infoText;
+  CInfoLine& line = m_pOwner->m_infoLines[index];
+  if (line.m_bShown && tile.infoText) line.SetText(tile.infoText);
   CopyTileFrame(tile);
 }
 
@@ -377,14 +383,15 @@ void CDTImage::UnlockFrame() {
 BOOL CDTImage::ReadFrameForHistogram() {
   std::lock_guard<std::recursive_mutex> guard(m_frameLock);
   D3DLOCKED_RECT lr;
-  if (!m_pFrame || FAILED(m_pFrame->LockRect(&lr, nullptr, D3DLOCK_READONLY))) return FALSE;
-  if (m_pOwner) m_pOwner->m_histogram.m_nFrames++;
+  if (!m_pOwner || !m_pFrame || FAILED(m_pFrame->LockRect(&lr, nullptr, D3DLOCK_READONLY))) return FALSE;
+  const bool ok = m_pOwner->m_histogram.SetFrame(this, lr.pBits, m_nWidth, m_nHeight, lr.Pitch);
   m_pFrame->UnlockRect();
-  return TRUE;
+  return ok ? TRUE : FALSE;
 }
 
 void CDTImage::DrawInfoLines() {
-  // The info-line overlay draws here once it exists.
+  if (!m_pOwner || m_pOwner->m_pActiveImage != this) return;
+  for (CInfoLine& line : m_pOwner->m_infoLines) line.Draw(this);
 }
 
 int CDTImage::OnLButtonDown(UINT flags, const POINT* point) {

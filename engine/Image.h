@@ -14,6 +14,7 @@
 #include "engine/Command.h"
 #include "engine/Element.h"
 #include "engine/History.h"
+#include "engine/overlays/Overlays.h"
 #include "win32/ComPtr.h"
 
 class CDTDraw;
@@ -123,8 +124,11 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
   RECT m_rcRegion{};
   int m_bLive = 0;
   std::wstring m_strInfoText;
+  CHistogramBins m_histogramBins;
 
  private:
+  friend class CDTMagnifier;  // copies from the frame surface under its lock
+
   bool HasCanvas() const;
   void RebuildCells();
   void LayoutCells();

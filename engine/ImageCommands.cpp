@@ -159,14 +159,11 @@ LRESULT CDTImage::Command(int command, int value, void* data, int* handled) {
       return 0;
     case IMAGE_INFO_LINE: {
       const int line = static_cast<int>(std::clamp<INT_PTR>(reinterpret_cast<INT_PTR>(data), 0, 3));
-      CDTInfoLine& info = m_pOwner->m_infoLines[line];
-      if (value == 1) {
-        info.m_bShown = 1;
-        info.m_pDocument = this;
-        info.m_strText = m_strInfoText;
-      } else if (value == 0) {
-        info = CDTInfoLine{};
-      }
+      CInfoLine& info = m_pOwner->m_infoLines[line];
+      if (value == 1)
+        info.Show(this, line);
+      else if (value == 0)
+        info.Hide();
       return 0;
     }
     case IMAGE_DELETE_FIGURE:
