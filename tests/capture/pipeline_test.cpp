@@ -443,6 +443,55 @@ TEST(RegisteredDevices, ListedNamedAndStreamed) {
   }
 }
 
+// Runs regsvr32 on FakeCamera.dll beside this program; its exit code.
+DWORD RunRegsvr32(const wchar_t* options) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring dll = self;
+  dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"FakeCamera.dll";
+  std::wstring command = std::wstring(L"regsvr32.exe ") + options + L" \"" + dll + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return GetLastError();
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+// The self-registering DLL lists its devices for any process: the factory
+// finds both, the phone among them, and a camera streams from the DLL.
+TEST(SelfRegisteringDll, ListsItsDevicesUntilUnregistered) {
+  ComScope com;
+  ASSERT_EQ(RunRegsvr32(L"/s"), 0u);
+  EXPECT_EQ(CountFakeCameraEntries(), 2);
+  {
+    FrameObserver observer;
+    CCameraFactory factory;
+    factory.SetObserver(&observer);
+    EXPECT_EQ(factory.OpenCameras(), 2);
+    std::vector<FakeCamera> listed;
+    for (COrvelCamera* camera : factory.GetCameras()) listed.push_back({camera->GetName(), {}});
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].name, L"Fake Camera");
+    EXPECT_EQ(listed[1].name, L"Fake Phone Camera");
+    EXPECT_TRUE(factory.HasPhoneCamera());
+    ASSERT_EQ(factory.Run(0), CameraRunning);
+    COrvelCamera* camera = factory.GetCurrentCamera();
+    ASSERT_TRUE(observer.WaitFrames(camera, 2));
+    EXPECT_TRUE(MatchesPattern(observer.Last(camera), 640, 480, 0, 0));
+    factory.SetObserver(nullptr);
+    factory.CloseCameras();
+    DeleteCameraKeys(listed);
+  }
+  EXPECT_EQ(RunRegsvr32(L"/u /s"), 0u);
+  EXPECT_EQ(CountFakeCameraEntries(), 0);
+}
+
 TEST_F(PipelineTest, DeviceThatCannotBeBoundIsDropped) {
   FakeDeviceSetup gone{{CapturePin(MEDIASUBTYPE_RGB32, 160, 120, 32)}};
   gone.bindFails = true;

@@ -145,13 +145,29 @@ class RecordingTest : public ::testing::Test {
     EXPECT_EQ(factory.Run(1), CameraRunning);
     return camera;
   }
+  // Frames of the checker's pattern, numbered from 0, 40 ms apart.
   void Frames(COrvelCamera* camera, int count) {
-    std::vector<uint32_t> frame(64 * 48, 0xFF336699u);
+    std::vector<BYTE> frame(64 * 48 * 4);
     for (int i = 0; i < count; ++i) {
       g_Now += 40;
-      camera->OnFrame(reinterpret_cast<const BYTE*>(frame.data()));
+      PaintFrame(frame.data(), 64, 48, 64 * 4, static_cast<int>(stamps.size()), false);
+      stamps.push_back(g_Now);
+      camera->OnFrame(frame.data());
     }
   }
+  // Hands a copy of a recording to check_recordings.py.
+  void Describe(const std::wstring& recorded, const char* name) {
+    const std::string file = std::string("camera_") + name + ".avi";
+    ASSERT_TRUE(CopyFileW(recorded.c_str(), std::wstring(file.begin(), file.end()).c_str(), FALSE));
+    FILE* f = fopen("recordings.jsonl", "a");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "{\"file\": \"%s\", \"codec\": \"rawvideo\", \"width\": 64, \"height\": 48, \"frames\": [",
+            file.c_str());
+    for (size_t i = 0; i < stamps.size(); ++i) fprintf(f, "%s[%d, %lu]", i ? ", " : "", static_cast<int>(i), stamps[i]);
+    fprintf(f, "]}\n");
+    fclose(f);
+  }
+  std::vector<DWORD> stamps;
   FinishShell shell;
   CCaptureShell* oldShell = nullptr;
   CCameraFactory factory;
@@ -201,6 +217,7 @@ TEST_F(RecordingTest, RemovedCameraKeepsItsRecording) {
   EXPECT_EQ(shell.opened, std::vector<std::wstring>{recorded});
   EXPECT_TRUE(IsAvi(recorded));
   EXPECT_EQ(factory.GetOrphanRecordingCount(), 0);
+  Describe(recorded, "removed");  // read to its last frame
 }
 
 TEST_F(RecordingTest, BufferedRecordingEncodedOrCancelled) {

@@ -845,20 +845,19 @@ void UnregisterEntries(const std::vector<std::wstring>& names) {
 
 }  // namespace
 
-FakeCameraRegistration::FakeCameraRegistration(const std::vector<Device>& devices) {
+void SetFakeCameraSetups(const std::vector<FakeCameraRegistration::Device>& devices) {
+  std::lock_guard<std::mutex> lock(g_RegisteredLock);
+  g_Registered = devices;
+}
+
+IClassFactory* FakeCameraClassObject() { return &g_FakeCameraClass; }
+
+const CLSID& FakeCameraClsid() { return kFakeCameraClsid; }
+
+HRESULT AddFakeCameraEntries(const std::vector<FakeCameraRegistration::Device>& devices) {
   UnregisterEntries(FakeEntries());  // left by a run that did not end
-  {
-    std::lock_guard<std::mutex> lock(g_RegisteredLock);
-    g_Registered = devices;
-  }
-  m_hResult = CoRegisterClassObject(kFakeCameraClsid, &g_FakeCameraClass, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                    &m_dwCookie);
-  if (FAILED(m_hResult)) return;
   IFilterMapper2* mapper = Mapper();
-  if (!mapper) {
-    m_hResult = E_NOINTERFACE;
-    return;
-  }
+  if (!mapper) return E_NOINTERFACE;
   REGPINTYPES type{&MEDIATYPE_Video, &MEDIASUBTYPE_NULL};
   REGFILTERPINS2 pin{};
   pin.dwFlags = REG_PINFLAG_B_OUTPUT;
@@ -871,22 +870,32 @@ FakeCameraRegistration::FakeCameraRegistration(const std::vector<Device>& device
   filter.dwMerit = MERIT_DO_NOT_USE;
   filter.cPins2 = 1;
   filter.rgPins2 = &pin;
-  for (const Device& device : devices) {
+  HRESULT hr = S_OK;
+  for (const FakeCameraRegistration::Device& device : devices) {
     IMoniker* moniker = nullptr;
-    m_hResult = mapper->RegisterFilter(kFakeCameraClsid, device.name.c_str(), &moniker, &CLSID_VideoInputDeviceCategory,
-                                       device.name.c_str(), &filter);
+    hr = mapper->RegisterFilter(kFakeCameraClsid, device.name.c_str(), &moniker, &CLSID_VideoInputDeviceCategory,
+                                device.name.c_str(), &filter);
     if (moniker) moniker->Release();
-    if (FAILED(m_hResult)) break;
-    m_Names.push_back(device.name);
+    if (FAILED(hr)) break;
   }
   mapper->Release();
+  if (FAILED(hr)) RemoveFakeCameraEntries();
+  return hr;
+}
+
+void RemoveFakeCameraEntries() { UnregisterEntries(FakeEntries()); }
+
+FakeCameraRegistration::FakeCameraRegistration(const std::vector<Device>& devices) {
+  SetFakeCameraSetups(devices);
+  m_hResult = CoRegisterClassObject(kFakeCameraClsid, &g_FakeCameraClass, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &m_dwCookie);
+  if (SUCCEEDED(m_hResult)) m_hResult = AddFakeCameraEntries(devices);
 }
 
 FakeCameraRegistration::~FakeCameraRegistration() {
-  UnregisterEntries(m_Names);
+  RemoveFakeCameraEntries();
   if (m_dwCookie) CoRevokeClassObject(m_dwCookie);
-  std::lock_guard<std::mutex> lock(g_RegisteredLock);
-  g_Registered.clear();
+  SetFakeCameraSetups({});
 }
 
 int CountFakeCameraEntries() { return static_cast<int>(FakeEntries().size()); }

@@ -75,10 +75,19 @@ class FakeCameraRegistration {
   HRESULT Result() const { return m_hResult; }
 
  private:
-  std::vector<std::wstring> m_Names;
   DWORD m_dwCookie = 0;
   HRESULT m_hResult = E_FAIL;
 };
 
 // Entries of the fake class in the video input category, stale ones included.
 int CountFakeCameraEntries();
+
+// The pieces of the registration, for the self-registering fake camera DLL:
+// the setups that friendly names pick, the class object and its id, and the
+// category entries (stale ones of the fake class are removed first; removal
+// takes every entry of the fake class).
+void SetFakeCameraSetups(const std::vector<FakeCameraRegistration::Device>& devices);
+IClassFactory* FakeCameraClassObject();
+const CLSID& FakeCameraClsid();
+HRESULT AddFakeCameraEntries(const std::vector<FakeCameraRegistration::Device>& devices);
+void RemoveFakeCameraEntries();
