@@ -17,6 +17,7 @@
 #include "capture/CameraDS.h"
 #include "capture/CameraFactory.h"
 #include "capture/CaptureShell.h"
+#include "settings/Configuration.h"
 #include "tests/capture/fakes/FakeVideoFilter.h"
 
 namespace {
@@ -127,6 +128,15 @@ class SnapshotShell : public CCaptureShell {
   }
   std::atomic<int> previews{0};
   std::atomic<int> stills{0};
+  // The save dialog is cancelled; the offered recordings are noted.
+  bool AskRecordingFileName(std::wstring&) override { return false; }
+  void ShowInFolder(const wchar_t*) override {}
+  int OpenFile(const wchar_t* path) override {
+    std::lock_guard<std::mutex> lock(m_Lock);
+    opened.push_back(path);
+    return 1;
+  }
+  std::vector<std::wstring> opened;
 
  private:
   std::mutex m_Lock;
@@ -490,6 +500,46 @@ TEST(SelfRegisteringDll, ListsItsDevicesUntilUnregistered) {
   }
   EXPECT_EQ(RunRegsvr32(L"/u /s"), 0u);
   EXPECT_EQ(CountFakeCameraEntries(), 0);
+}
+
+// A device pulled out while it records: the camera goes, its recording is
+// offered, and check_recordings.py reads the file to its last frame, every
+// frame upright and in order.
+TEST_F(PipelineTest, UnpluggedWhileRecordingLeavesAFileReadToItsEnd) {
+  std::atomic<bool> unplugged{false};
+  FakeDeviceSetup setup{{CapturePin(MEDIASUBTYPE_RGB32, 320, 240, 32)}};
+  setup.unplugged = &unplugged;
+  factory.devices = {{L"Unplug Cam", setup}};
+  wchar_t here[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, here);
+  const std::wstring oldVideoDir = g_Config.CopyVideoDir();
+  g_Config.SetVideoDir(here);
+  g_Config.m_HighSpeedRecord = 0;
+  g_Config.m_MovieFormat = 0;
+  g_Config.m_AddVideo = 1;
+  ASSERT_EQ(factory.OpenCameras(), 1);
+  COrvelCamera* camera = factory.GetCameras()[0];
+  factory.RequestRecording();
+  ASSERT_EQ(factory.Run(1), CameraRunning);
+  ASSERT_NE(camera->GetRecorder(), nullptr);
+  const std::wstring recorded = camera->GetRecorder()->m_Destination;
+  ASSERT_TRUE(observer.WaitFrames(camera, 15));
+  unplugged = true;
+  Sleep(100);
+  const wchar_t path[] = L"fake:Unplug Cam";
+  factory.RemoveCameraByPath(path, static_cast<int>(wcslen(path)));
+  EXPECT_EQ(factory.GetCameraCount(), 0);
+  factory.FinishRecordings();
+  EXPECT_EQ(shell.opened, std::vector<std::wstring>{recorded});
+  if (oldVideoDir.size() >= 2) g_Config.SetVideoDir(oldVideoDir.c_str());
+  ASSERT_TRUE(CopyFileW(recorded.c_str(), L"camera_unplugged.avi", FALSE));
+  DeleteFileW(recorded.c_str());
+  FILE* f = fopen("recordings.jsonl", "a");
+  ASSERT_NE(f, nullptr);
+  fprintf(f,
+          "{\"file\": \"camera_unplugged.avi\", \"fake_camera\": true, \"width\": 320, \"height\": 240, "
+          "\"min_frames\": 15}\n");
+  fclose(f);
 }
 
 TEST_F(PipelineTest, DeviceThatCannotBeBoundIsDropped) {

@@ -163,8 +163,13 @@ class FakeMediaTypes : public IEnumMediaTypes {
 
 class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig, public IAMDroppedFrames {
  public:
-  FakePin(FakeFilter* filter, const FakePinSetup& setup, int number, FakeDeviceStats* stats)
-      : m_pFilter(filter), m_Setup(setup), m_pStats(stats), m_bStill(setup.category == PIN_CATEGORY_STILL) {
+  FakePin(FakeFilter* filter, const FakePinSetup& setup, int number, FakeDeviceStats* stats,
+          const std::atomic<bool>* unplugged)
+      : m_pFilter(filter),
+        m_Setup(setup),
+        m_pStats(stats),
+        m_pUnplugged(unplugged),
+        m_bStill(setup.category == PIN_CATEGORY_STILL) {
     m_hWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     swprintf(m_szName, MAX_PIN_NAME, L"Pin %d", number);
     memset(&m_Current, 0, sizeof(m_Current));
@@ -388,7 +393,7 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig, publ
     const DWORD start = GetTickCount();
     size_t next = 0;  // of the payload
     for (long n = 0; !self->m_bStop; ++n) {
-      if (self->m_bPaused) {
+      if (self->m_bPaused || (self->m_pUnplugged && *self->m_pUnplugged)) {
         WaitForSingleObject(self->m_hWake, 10);
         --n;
         continue;
@@ -437,6 +442,7 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig, publ
   FakeFilter* m_pFilter;
   FakePinSetup m_Setup;
   FakeDeviceStats* m_pStats;
+  const std::atomic<bool>* m_pUnplugged;
   wchar_t m_szName[MAX_PIN_NAME];
   AM_MEDIA_TYPE m_Current;
   IPin* m_pConnected = nullptr;
@@ -526,7 +532,8 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl, public IPersistPr
     m_bTriggerFails = setup.triggerFails;
     m_bPhone = setup.phoneCamera;
     int number = 0;
-    for (const FakePinSetup& pin : setup.pins) m_Pins.push_back(new FakePin(this, pin, number++, setup.stats));
+    for (const FakePinSetup& pin : setup.pins)
+      m_Pins.push_back(new FakePin(this, pin, number++, setup.stats, setup.unplugged));
     if (m_pStats) ++m_pStats->filtersAlive;
   }
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {

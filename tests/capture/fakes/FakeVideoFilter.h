@@ -41,6 +41,8 @@ struct FakeDeviceSetup {
   bool stillTrigger = false;  // the filter answers IAMVideoControl
   bool triggerFails = false;  // ... and refuses every trigger
   bool phoneCamera = false;   // the filter answers the phone-camera property set
+  // While it reads true the device is gone: its pins send nothing.
+  const std::atomic<bool>* unplugged = nullptr;
 };
 
 // A new filter with one reference. Its pins connect to a downstream input,
