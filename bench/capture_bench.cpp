@@ -1,8 +1,9 @@
 // A fake 1080p60 camera through the capture graph, the media library's
 // grabber, the enhancement and mirror copy of the camera, and the upload to a
-// hidden canvas, for ten seconds per format. Prints frames sent by the device
-// and delivered to the canvas, the rate against the device's 60, and the time
-// of the camera's own frame path and of the upload.
+// hidden canvas, for ten seconds per format. Prints frames sent by the device,
+// lost by it while the path was busy, and delivered to the canvas, the rate
+// against the device's 60, and the time of the camera's own frame path and of
+// the upload.
 
 #include <windows.h>
 
@@ -141,12 +142,14 @@ int main() {
     camera->SetMirrorH(1);  // the mirror copy is the slower of the two
     PumpFor(0.5);           // the graph settles
     const long sent0 = stats.framesSent.load(), delivered0 = observer.uploads;
+    const long late0 = stats.framesDropped.load();
     const double path0 = camera->pathSeconds, upload0 = observer.uploadSeconds;
     const long frames0 = camera->frames;
     const double t0 = Seconds();
     PumpFor(kSeconds);
     const double elapsed = Seconds() - t0;
     const long sent = stats.framesSent.load() - sent0, delivered = observer.uploads - delivered0;
+    const long late = stats.framesDropped.load() - late0;
     const long pathFrames = camera->frames - frames0;
     const double path = (camera->pathSeconds - path0) / std::max(1L, pathFrames);
     const double upload = (observer.uploadSeconds - upload0) / std::max(1L, delivered);
@@ -155,6 +158,8 @@ int main() {
     std::printf("capture_%s_1080p_frames_sent: %ld frames\n", format.name, sent);
     std::printf("capture_%s_1080p_frames_delivered: %ld frames\n", format.name, delivered);
     std::printf("capture_%s_1080p_frames_dropped: %ld frames\n", format.name, std::max(0L, sent - delivered));
+    // Frames the device lost because the path still held the one before.
+    std::printf("capture_%s_1080p_frames_dropped_at_device: %ld frames\n", format.name, late);
     std::printf("capture_%s_1080p_rate: %.1f frames/s\n", format.name, delivered / elapsed);
     std::printf("capture_%s_1080p_rate_vs_device: %.2f x\n", format.name, delivered / elapsed / 60.0);
     std::printf("capture_%s_1080p_camera_path: %.3f ms\n", format.name, path * 1000.0);

@@ -3,6 +3,7 @@
 
 #include <unknwn.h>
 
+#include <memory>
 #include <utility>
 
 namespace win32 {
@@ -25,7 +26,7 @@ class CComPtr {
     return *this;
   }
   CComPtr& operator=(CComPtr&& other) noexcept {
-    if (this != &other) {
+    if (this != std::addressof(other)) {  // & is the out-parameter slot
       Release();
       m_p = std::exchange(other.m_p, nullptr);
     }

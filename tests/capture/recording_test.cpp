@@ -16,8 +16,13 @@
 #include "capture/CaptureShell.h"
 #include "capture/RecordingDialogs.h"
 #include "settings/Configuration.h"
+#include "tests/capture/fakes/FakeAudioFilter.h"
 #include "tests/capture/test_camera.h"
+#include "tests/vendor/frame_pattern.h"
 #include "vendor/vidmill/Vidmill.h"
+
+// After the window layer: it brings windowsx.h, whose macros clash with it.
+#include "capture/AudioFactory.h"
 
 namespace {
 
@@ -140,13 +145,29 @@ class RecordingTest : public ::testing::Test {
     EXPECT_EQ(factory.Run(1), CameraRunning);
     return camera;
   }
+  // Frames of the checker's pattern, numbered from 0, 40 ms apart.
   void Frames(COrvelCamera* camera, int count) {
-    std::vector<uint32_t> frame(64 * 48, 0xFF336699u);
+    std::vector<BYTE> frame(64 * 48 * 4);
     for (int i = 0; i < count; ++i) {
       g_Now += 40;
-      camera->OnFrame(reinterpret_cast<const BYTE*>(frame.data()));
+      PaintFrame(frame.data(), 64, 48, 64 * 4, static_cast<int>(stamps.size()), false);
+      stamps.push_back(g_Now);
+      camera->OnFrame(frame.data());
     }
   }
+  // Hands a copy of a recording to check_recordings.py.
+  void Describe(const std::wstring& recorded, const char* name) {
+    const std::string file = std::string("camera_") + name + ".avi";
+    ASSERT_TRUE(CopyFileW(recorded.c_str(), std::wstring(file.begin(), file.end()).c_str(), FALSE));
+    FILE* f = fopen("recordings.jsonl", "a");
+    ASSERT_NE(f, nullptr);
+    fprintf(f, "{\"file\": \"%s\", \"codec\": \"rawvideo\", \"width\": 64, \"height\": 48, \"frames\": [",
+            file.c_str());
+    for (size_t i = 0; i < stamps.size(); ++i) fprintf(f, "%s[%d, %lu]", i ? ", " : "", static_cast<int>(i), stamps[i]);
+    fprintf(f, "]}\n");
+    fclose(f);
+  }
+  std::vector<DWORD> stamps;
   FinishShell shell;
   CCaptureShell* oldShell = nullptr;
   CCameraFactory factory;
@@ -196,6 +217,7 @@ TEST_F(RecordingTest, RemovedCameraKeepsItsRecording) {
   EXPECT_EQ(shell.opened, std::vector<std::wstring>{recorded});
   EXPECT_TRUE(IsAvi(recorded));
   EXPECT_EQ(factory.GetOrphanRecordingCount(), 0);
+  Describe(recorded, "removed");  // read to its last frame
 }
 
 TEST_F(RecordingTest, BufferedRecordingEncodedOrCancelled) {
@@ -251,6 +273,91 @@ TEST_F(RecordingTest, EncodingThatDoesNotStartEndsTheDialog) {
   EXPECT_FALSE(dialog.IsDone());
   EXPECT_EQ(recorder->m_Observer, nullptr);
   DeleteVidmill(recorder);
+}
+
+// One sound card whose inputs hear different tones.
+class ToneAudioFactory : public COrvelAudioFactory {
+ protected:
+  void ListDevices() override {
+    IBaseFilter* filter = CreateFakeAudioFilter({{L"Line In", true, 0.5, 440.0}, {L"Microphone", true, 0.5, 1000.0}});
+    AddDevice(new CAudioDevice(L"Tone Card", filter), L"");
+    filter->Release();
+  }
+};
+
+DWORD g_RealNow = 0;
+DWORD RealClock() { return g_RealNow; }
+
+// A camera records through the library with the sound of the chosen input:
+// check_recordings.py reads the file with ffprobe, ffmpeg and numpy and finds
+// that input's tone as the peak of the PCM stream, as long as the picture.
+TEST(SoundOfTheChosenInput, RecordedWithTheCamerasPicture) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  struct Case {
+    const char* file;
+    int input;
+    int tone;
+  };
+  const Case cases[] = {{"camera_line.avi", 0, 440}, {"camera_microphone.avi", 1, 1000}};
+  FinishShell shell;
+  CCaptureShell* oldShell = SetCaptureShell(&shell);
+  COrvelCamera::SetClock(&RealClock);
+  const std::wstring oldVideoDir = g_Config.CopyVideoDir();
+  wchar_t here[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, here);
+  g_Config.SetVideoDir(here);
+  g_Config.m_HighSpeedRecord = 0;
+  g_Config.m_MovieFormat = 0;
+  g_Config.m_AudioEnabled = 1;
+  g_Config.m_AddVideo = 0;
+  constexpr int kWidth = 160, kHeight = 120;
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.file);
+    g_Config.m_AudioDevice = 0;
+    g_Config.m_AudioInput = static_cast<DWORD>(test.input);
+    ToneAudioFactory audio;
+    ASSERT_EQ(audio.EnumerateDevices(), 1);
+    ASSERT_EQ(audio.GetDevices()[0]->GetSelectedInput(), test.input);
+    CCameraFactory factory;
+    auto* camera = new TestCamera(L"Tone Cam", kWidth, kHeight);
+    factory.AddCamera(camera);
+    factory.OpenCameras();
+    factory.RequestRecording();
+    g_RealNow = timeGetTime();
+    ASSERT_EQ(factory.Run(1), CameraRunning);
+    std::vector<BYTE> frame(static_cast<size_t>(kWidth) * kHeight * 4);
+    std::string frames;
+    const DWORD first = timeGetTime();
+    for (int i = 0; i < 60; ++i) {
+      const DWORD due = first + static_cast<DWORD>(i) * 40;
+      const LONG wait = static_cast<LONG>(due - timeGetTime());
+      if (wait > 0) Sleep(static_cast<DWORD>(wait));
+      g_RealNow = due;
+      PaintFrame(frame.data(), kWidth, kHeight, kWidth * 4, i, false);
+      camera->OnFrame(frame.data());
+      frames += (i ? ", [" : "[") + std::to_string(i) + ", " + std::to_string(due) + "]";
+    }
+    factory.Stop();
+    shell.answer = std::wstring(here) + L"\\" + std::wstring(test.file, test.file + strlen(test.file));
+    DeleteFileW(shell.answer.c_str());
+    factory.FinishRecordings();
+    EXPECT_EQ(camera->GetRecorder(), nullptr);
+    EXPECT_TRUE(IsAvi(shell.answer));
+    factory.CloseCameras();
+    audio.ReleaseDevices();
+    FILE* f = fopen("recordings.jsonl", "a");
+    ASSERT_NE(f, nullptr);
+    fprintf(f,
+            "{\"file\": \"%s\", \"codec\": \"rawvideo\", \"width\": %d, \"height\": %d, \"tone\": %d, "
+            "\"frames\": [%s]}\n",
+            test.file, kWidth, kHeight, test.tone, frames.c_str());
+    fclose(f);
+  }
+  g_Config.m_AudioInput = 999;
+  if (oldVideoDir.size() >= 2) g_Config.SetVideoDir(oldVideoDir.c_str());
+  COrvelCamera::SetClock(nullptr);
+  SetCaptureShell(oldShell);
+  CoUninitialize();
 }
 
 TEST(MoveDialog, SamePathEndsAtOnceAndAMoveReplaces) {

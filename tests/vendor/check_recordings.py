@@ -203,12 +203,42 @@ def check_audio(name, path, entry, probe, video_seconds):
         fail(name, f"sound peaks at {peak_hz:.1f} Hz, the tone is {entry['tone']} Hz")
 
 
+def check_fake_camera(name, path, entry, probe):
+    """A capture test's fake device paints blue x, green y from the top and
+    red the frame number (low bytes): every frame upright, in order."""
+    video = [s for s in probe["streams"] if s["codec_type"] == "video"][0]
+    w, h = entry["width"], entry["height"]
+    if (video["width"], video["height"]) != (w, h):
+        return fail(name, f"size {video['width']} x {video['height']}, wanted {w} x {h}")
+    counted = int(video["nb_read_frames"])
+    if counted < entry["min_frames"]:
+        return fail(name, f"{counted} frames, at least {entry['min_frames']} were recorded")
+    riff_walk(name, path, entry, counted)
+    decoded = decode(path, w, h)
+    if len(decoded) != counted:
+        return fail(name, f"ffmpeg decoded {len(decoded)} frames, ffprobe counted {counted}")
+    x = (np.arange(w) & 255)[None, :]
+    y = (np.arange(h) & 255)[:, None]
+    numbers = []
+    for k, got in enumerate(decoded):
+        if not (got[:, :, 0] == x).all() or not (got[:, :, 1] == y).all():
+            return fail(name, f"frame {k} is not the device's picture upright")
+        if (got[:, :, 2] != got[0, 0, 2]).any():
+            return fail(name, f"frame {k} mixes two frames")
+        numbers.append(int(got[0, 0, 2]))
+    steps = np.diff(numbers) % 256
+    if (steps > 16).any():
+        return fail(name, f"frame numbers out of order: {numbers}")
+
+
 def check(entry):
     name = entry["file"]
     path = name
     if not os.path.exists(path):
         return fail(name, "missing")
     probe = ffprobe(path)
+    if entry.get("fake_camera"):
+        return check_fake_camera(name, path, entry, probe)
     video = [s for s in probe["streams"] if s["codec_type"] == "video"][0]
     left, top, right, bottom = clamp_clip(entry)
     w, h = right - left, bottom - top

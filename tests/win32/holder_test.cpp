@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,44 @@ TEST(ComPtr, CountsReferencesThroughCopyMoveAttachAndRefill) {
     attached.Attach(&b);
     EXPECT_EQ(b.refs, 3u);
     attached.Detach()->Release();
+    EXPECT_EQ(b.refs, 2u);
+  }
+  EXPECT_EQ(a.refs, 1u);
+  EXPECT_EQ(b.refs, 1u);
+}
+
+// Assigning into a holder goes through the move assignment, which must not
+// take the other holder's out-parameter slot (that would release it).
+TEST(ComPtr, AssignsFromPointersTemporariesAndItselfAndLivesInVectors) {
+  CCounted a, b;
+  {
+    win32::CComPtr<IUnknown> p;
+    p = &a;
+    EXPECT_EQ(a.refs, 2u);
+    p = win32::CComPtr<IUnknown>(&b);
+    EXPECT_EQ(a.refs, 1u);
+    EXPECT_EQ(b.refs, 2u);
+    EXPECT_EQ(p.Get(), &b);
+    win32::CComPtr<IUnknown>& same = p;
+    p = std::move(same);
+    EXPECT_EQ(p.Get(), &b);
+    EXPECT_EQ(b.refs, 2u);
+    p = nullptr;
+    EXPECT_EQ(b.refs, 1u);
+
+    std::vector<win32::CComPtr<IUnknown>> holders;
+    holders.push_back(&a);
+    holders.emplace_back(&b);
+    holders.insert(holders.begin(), win32::CComPtr<IUnknown>(&b));
+    EXPECT_EQ(a.refs, 2u);
+    EXPECT_EQ(b.refs, 3u);
+    holders.erase(holders.begin());  // shifts the others down by assignment
+    EXPECT_EQ(holders[0].Get(), &a);
+    EXPECT_EQ(holders[1].Get(), &b);
+    EXPECT_EQ(b.refs, 2u);
+    std::swap(holders[0], holders[1]);
+    EXPECT_EQ(holders[0].Get(), &b);
+    EXPECT_EQ(a.refs, 2u);
     EXPECT_EQ(b.refs, 2u);
   }
   EXPECT_EQ(a.refs, 1u);

@@ -3,8 +3,10 @@
 #include <dvdmedia.h>
 #include <ks.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -159,10 +161,15 @@ class FakeMediaTypes : public IEnumMediaTypes {
   std::atomic<ULONG> m_nRefs{1};
 };
 
-class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
+class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig, public IAMDroppedFrames {
  public:
-  FakePin(FakeFilter* filter, const FakePinSetup& setup, int number, FakeDeviceStats* stats)
-      : m_pFilter(filter), m_Setup(setup), m_pStats(stats), m_bStill(setup.category == PIN_CATEGORY_STILL) {
+  FakePin(FakeFilter* filter, const FakePinSetup& setup, int number, FakeDeviceStats* stats,
+          const std::atomic<bool>* unplugged)
+      : m_pFilter(filter),
+        m_Setup(setup),
+        m_pStats(stats),
+        m_pUnplugged(unplugged),
+        m_bStill(setup.category == PIN_CATEGORY_STILL) {
     m_hWake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     swprintf(m_szName, MAX_PIN_NAME, L"Pin %d", number);
     memset(&m_Current, 0, sizeof(m_Current));
@@ -193,6 +200,8 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
       *out = static_cast<IKsPropertySet*>(this);
     else if (iid == IID_IAMStreamConfig)
       *out = static_cast<IAMStreamConfig*>(this);
+    else if (iid == IID_IAMDroppedFrames)
+      *out = static_cast<IAMDroppedFrames*>(this);
     else
       return E_NOINTERFACE;
     AddRef();
@@ -338,6 +347,27 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
     return S_OK;
   }
 
+  // IAMDroppedFrames
+  STDMETHODIMP GetNumDropped(long* dropped) override {
+    if (!dropped) return E_POINTER;
+    *dropped = m_nDropped;
+    return S_OK;
+  }
+  STDMETHODIMP GetNumNotDropped(long* sent) override {
+    if (!sent) return E_POINTER;
+    *sent = m_nSent;
+    return S_OK;
+  }
+  STDMETHODIMP GetDroppedInfo(long, long*, long* copied) override {
+    if (copied) *copied = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetAverageFrameSize(long* size) override {
+    if (!size) return E_POINTER;
+    *size = static_cast<long>(Header(m_Current)->biSizeImage);
+    return S_OK;
+  }
+
   // Streaming, driven by the filter's state.
   void StartStreaming() {
     if (!m_pConnected || m_hThread) return;
@@ -361,8 +391,9 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
     const LONGLONG perFrame = TimePerFrame(self->m_Current);
     const LONGLONG period = perFrame > 0 ? perFrame : 166667;  // 100-ns units
     const DWORD start = GetTickCount();
+    size_t next = 0;  // of the payload
     for (long n = 0; !self->m_bStop; ++n) {
-      if (self->m_bPaused) {
+      if (self->m_bPaused || (self->m_pUnplugged && *self->m_pUnplugged)) {
         WaitForSingleObject(self->m_hWake, 10);
         --n;
         continue;
@@ -376,17 +407,33 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
       if (FAILED(self->m_pAllocator->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) break;
       BYTE* data = nullptr;
       sample->GetPointer(&data);
-      Paint(self->m_Current, data, n);
-      sample->SetActualDataLength(static_cast<long>(Header(self->m_Current)->biSizeImage));
+      long length = static_cast<long>(Header(self->m_Current)->biSizeImage);
+      const auto& payload = self->m_Setup.payload;
+      if (!payload.empty()) {
+        const std::vector<BYTE>& bytes = payload[next++ % payload.size()];
+        length = std::min(static_cast<long>(bytes.size()), sample->GetSize());
+        memcpy(data, bytes.data(), static_cast<size_t>(length));
+      } else {
+        Paint(self->m_Current, data, n);
+      }
+      sample->SetActualDataLength(length);
       sample->SetTime(nullptr, nullptr);
       const HRESULT hr = self->m_pInput->Receive(sample);
       sample->Release();
+      ++self->m_nSent;
       if (self->m_pStats) ++self->m_pStats->framesSent;
       if (hr != S_OK) break;
       if (self->m_bStill) continue;
-      // Frames at the format's rate, from the start, without drift.
-      const DWORD due = start + static_cast<DWORD>((n + 1) * period / 10000);
-      const DWORD now = GetTickCount();
+      // Frames at the format's rate, from the start, without drift; the ones
+      // whose time passed while this one was taken are lost.
+      DWORD due = start + static_cast<DWORD>((n + 1) * period / 10000);
+      DWORD now = GetTickCount();
+      while (static_cast<int>(now - due) >= static_cast<int>(period / 10000)) {
+        ++n;
+        ++self->m_nDropped;
+        if (self->m_pStats) ++self->m_pStats->framesDropped;
+        due = start + static_cast<DWORD>((n + 1) * period / 10000);
+      }
       if (static_cast<int>(due - now) > 0) Sleep(due - now);
     }
     return 0;
@@ -395,6 +442,7 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
   FakeFilter* m_pFilter;
   FakePinSetup m_Setup;
   FakeDeviceStats* m_pStats;
+  const std::atomic<bool>* m_pUnplugged;
   wchar_t m_szName[MAX_PIN_NAME];
   AM_MEDIA_TYPE m_Current;
   IPin* m_pConnected = nullptr;
@@ -406,6 +454,8 @@ class FakePin : public IPin, public IKsPropertySet, public IAMStreamConfig {
   std::atomic<bool> m_bPaused{false};
   HANDLE m_hWake = nullptr;
   std::atomic<int> m_nTriggers{0};
+  std::atomic<long> m_nSent{0};
+  std::atomic<long> m_nDropped{0};
 };
 
 class FakeEnumPins : public IEnumPins {
@@ -460,20 +510,45 @@ class FakeEnumPins : public IEnumPins {
   std::atomic<ULONG> m_nRefs{1};
 };
 
-class FakeFilter : public IBaseFilter, public IAMVideoControl {
+// The private property set that a phone used as a camera answers.
+const GUID kPhoneCameraSet = {0x05DC8943, 0xB9FB, 0x4201, {0x80, 0x8F, 0x6E, 0x91, 0x45, 0x1C, 0x47, 0x60}};
+
+// {6B0E2C1A-93F4-4E5D-8C27-1F4A9D3B7E60}
+const CLSID kFakeCameraClsid = {0x6b0e2c1a, 0x93f4, 0x4e5d, {0x8c, 0x27, 0x1f, 0x4a, 0x9d, 0x3b, 0x7e, 0x60}};
+
+bool FindRegisteredSetup(const std::wstring& name, FakeDeviceSetup* setup);
+
+class FakeFilter : public IBaseFilter, public IAMVideoControl, public IPersistPropertyBag, public IKsPropertySet {
  public:
-  explicit FakeFilter(const FakeDeviceSetup& setup) : m_pStats(setup.stats), m_bTrigger(setup.stillTrigger) {
-    int number = 0;
-    for (const FakePinSetup& pin : setup.pins) m_Pins.push_back(new FakePin(this, pin, number++, setup.stats));
-    if (m_pStats) ++m_pStats->filtersAlive;
-  }
-  virtual ~FakeFilter() {
+  explicit FakeFilter(const FakeDeviceSetup& setup) { Setup(setup); }
+  virtual ~FakeFilter() { Setup({}); }
+  // Builds the pins of a setup in place of the old ones.
+  void Setup(const FakeDeviceSetup& setup) {
     for (FakePin* pin : m_Pins) delete pin;
+    m_Pins.clear();
     if (m_pStats) --m_pStats->filtersAlive;
+    m_pStats = setup.stats;
+    m_bTrigger = setup.stillTrigger;
+    m_bTriggerFails = setup.triggerFails;
+    m_bPhone = setup.phoneCamera;
+    int number = 0;
+    for (const FakePinSetup& pin : setup.pins)
+      m_Pins.push_back(new FakePin(this, pin, number++, setup.stats, setup.unplugged));
+    if (m_pStats) ++m_pStats->filtersAlive;
   }
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (iid == IID_IUnknown || iid == IID_IPersist || iid == IID_IMediaFilter || iid == IID_IBaseFilter) {
       *out = static_cast<IBaseFilter*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (iid == IID_IPersistPropertyBag) {
+      *out = static_cast<IPersistPropertyBag*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (iid == IID_IKsPropertySet) {
+      *out = static_cast<IKsPropertySet*>(this);
       AddRef();
       return S_OK;
     }
@@ -492,7 +567,42 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl {
     return refs;
   }
   STDMETHODIMP GetClassID(CLSID* id) override {
-    *id = GUID_NULL;
+    *id = kFakeCameraClsid;
+    return S_OK;
+  }
+
+  // IPersistPropertyBag: a registered device's friendly name picks its setup.
+  STDMETHODIMP InitNew() override { return S_OK; }
+  STDMETHODIMP Load(IPropertyBag* bag, IErrorLog*) override {
+    if (!bag) return E_POINTER;
+    VARIANT name;
+    VariantInit(&name);
+    HRESULT hr = bag->Read(L"FriendlyName", &name, nullptr);
+    if (SUCCEEDED(hr) && name.vt != VT_BSTR) hr = E_INVALIDARG;
+    FakeDeviceSetup setup;
+    if (SUCCEEDED(hr) && !FindRegisteredSetup(name.bstrVal, &setup)) hr = E_FAIL;
+    VariantClear(&name);
+    if (FAILED(hr)) return hr;
+    if (setup.bindFails) return E_FAIL;
+    Setup(setup);
+    return S_OK;
+  }
+  STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return E_NOTIMPL; }
+
+  // IKsPropertySet of the device: only the phone-camera set, when set up so.
+  STDMETHODIMP Set(REFGUID set, DWORD, void*, DWORD, void*, DWORD) override {
+    return set == kPhoneCameraSet && m_bPhone ? S_OK : E_PROP_SET_UNSUPPORTED;
+  }
+  STDMETHODIMP Get(REFGUID set, DWORD, void*, DWORD, void*, DWORD, DWORD* returned) override {
+    if (returned) *returned = 0;
+    return set == kPhoneCameraSet && m_bPhone ? S_OK : E_PROP_SET_UNSUPPORTED;
+  }
+  STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override {
+    if (!support) return E_POINTER;
+    *support = 0;
+    if (set != kPhoneCameraSet || !m_bPhone) return E_PROP_SET_UNSUPPORTED;
+    if (id != 0) return E_PROP_ID_UNSUPPORTED;
+    *support = KSPROPERTY_SUPPORT_GET | KSPROPERTY_SUPPORT_SET;
     return S_OK;
   }
 
@@ -564,8 +674,10 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl {
  private:
   std::vector<FakePin*> m_Pins;
   std::atomic<ULONG> m_nRefs{1};
-  FakeDeviceStats* m_pStats;
-  bool m_bTrigger;
+  FakeDeviceStats* m_pStats = nullptr;
+  bool m_bTrigger = false;
+  bool m_bTriggerFails = false;
+  bool m_bPhone = false;
   FILTER_STATE m_State = State_Stopped;
   IFilterGraph* m_pGraph = nullptr;
   std::wstring m_Name;
@@ -576,6 +688,7 @@ HRESULT FakeFilter::SetMode(IPin* pin, long mode) {
     if (static_cast<IPin*>(own) != pin) continue;
     if (!(mode & VideoControlFlag_Trigger)) return S_OK;
     if (m_State != State_Running) return VFW_E_NOT_RUNNING;
+    if (m_bTriggerFails) return E_FAIL;
     own->Trigger();
     return S_OK;
   }
@@ -651,7 +764,148 @@ class FakeMoniker : public IMoniker {
   std::atomic<ULONG> m_nRefs{1};
 };
 
+// The registered devices, by friendly name.
+std::mutex g_RegisteredLock;
+std::vector<FakeCameraRegistration::Device> g_Registered;
+
+bool FindRegisteredSetup(const std::wstring& name, FakeDeviceSetup* setup) {
+  std::lock_guard<std::mutex> lock(g_RegisteredLock);
+  for (const FakeCameraRegistration::Device& device : g_Registered)
+    if (device.name == name) {
+      *setup = device.setup;
+      return true;
+    }
+  return false;
+}
+
+class FakeCameraClass : public IClassFactory {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *out = static_cast<IClassFactory*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }  // static
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    IBaseFilter* filter = CreateFakeVideoFilter({});
+    const HRESULT hr = filter->QueryInterface(iid, out);
+    filter->Release();
+    return hr;
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+
+FakeCameraClass g_FakeCameraClass;
+
+IFilterMapper2* Mapper() {
+  IFilterMapper2* mapper = nullptr;
+  CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                   reinterpret_cast<void**>(&mapper));
+  return mapper;
+}
+
+// Friendly names of the fake class's entries in the video input category.
+std::vector<std::wstring> FakeEntries() {
+  std::vector<std::wstring> names;
+  ICreateDevEnum* devices = nullptr;
+  IEnumMoniker* monikers = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                 reinterpret_cast<void**>(&devices))) &&
+      devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) == S_OK && monikers) {
+    IMoniker* moniker = nullptr;
+    while (monikers->Next(1, &moniker, nullptr) == S_OK) {
+      IPropertyBag* bag = nullptr;
+      if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void**>(&bag)))) {
+        VARIANT clsid, name;
+        VariantInit(&clsid);
+        VariantInit(&name);
+        CLSID id{};
+        if (SUCCEEDED(bag->Read(L"CLSID", &clsid, nullptr)) && clsid.vt == VT_BSTR &&
+            SUCCEEDED(CLSIDFromString(clsid.bstrVal, &id)) && id == kFakeCameraClsid &&
+            SUCCEEDED(bag->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR)
+          names.push_back(name.bstrVal);
+        VariantClear(&clsid);
+        VariantClear(&name);
+        bag->Release();
+      }
+      moniker->Release();
+    }
+  }
+  if (monikers) monikers->Release();
+  if (devices) devices->Release();
+  return names;
+}
+
+void UnregisterEntries(const std::vector<std::wstring>& names) {
+  IFilterMapper2* mapper = Mapper();
+  if (!mapper) return;
+  for (const std::wstring& name : names)
+    mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, name.c_str(), kFakeCameraClsid);
+  mapper->Release();
+}
+
 }  // namespace
+
+void SetFakeCameraSetups(const std::vector<FakeCameraRegistration::Device>& devices) {
+  std::lock_guard<std::mutex> lock(g_RegisteredLock);
+  g_Registered = devices;
+}
+
+IClassFactory* FakeCameraClassObject() { return &g_FakeCameraClass; }
+
+const CLSID& FakeCameraClsid() { return kFakeCameraClsid; }
+
+HRESULT AddFakeCameraEntries(const std::vector<FakeCameraRegistration::Device>& devices) {
+  UnregisterEntries(FakeEntries());  // left by a run that did not end
+  IFilterMapper2* mapper = Mapper();
+  if (!mapper) return E_NOINTERFACE;
+  REGPINTYPES type{&MEDIATYPE_Video, &MEDIASUBTYPE_NULL};
+  REGFILTERPINS2 pin{};
+  pin.dwFlags = REG_PINFLAG_B_OUTPUT;
+  pin.cInstances = 1;
+  pin.nMediaTypes = 1;
+  pin.lpMediaType = &type;
+  pin.clsPinCategory = &PIN_CATEGORY_CAPTURE;
+  REGFILTER2 filter{};
+  filter.dwVersion = 2;
+  filter.dwMerit = MERIT_DO_NOT_USE;
+  filter.cPins2 = 1;
+  filter.rgPins2 = &pin;
+  HRESULT hr = S_OK;
+  for (const FakeCameraRegistration::Device& device : devices) {
+    IMoniker* moniker = nullptr;
+    hr = mapper->RegisterFilter(kFakeCameraClsid, device.name.c_str(), &moniker, &CLSID_VideoInputDeviceCategory,
+                                device.name.c_str(), &filter);
+    if (moniker) moniker->Release();
+    if (FAILED(hr)) break;
+  }
+  mapper->Release();
+  if (FAILED(hr)) RemoveFakeCameraEntries();
+  return hr;
+}
+
+void RemoveFakeCameraEntries() { UnregisterEntries(FakeEntries()); }
+
+FakeCameraRegistration::FakeCameraRegistration(const std::vector<Device>& devices) {
+  SetFakeCameraSetups(devices);
+  m_hResult = CoRegisterClassObject(kFakeCameraClsid, &g_FakeCameraClass, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &m_dwCookie);
+  if (SUCCEEDED(m_hResult)) m_hResult = AddFakeCameraEntries(devices);
+}
+
+FakeCameraRegistration::~FakeCameraRegistration() {
+  RemoveFakeCameraEntries();
+  if (m_dwCookie) CoRevokeClassObject(m_dwCookie);
+  SetFakeCameraSetups({});
+}
+
+int CountFakeCameraEntries() { return static_cast<int>(FakeEntries().size()); }
 
 IBaseFilter* CreateFakeVideoFilter(const FakeDeviceSetup& setup) { return new FakeFilter(setup); }
 
