@@ -7,7 +7,7 @@
 #
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
 #                            geometry canvas_upload canvas_input figures xls
-#                            fusion skin skin_tree vidmill capture (all by
+#                            fusion skin skin_tree edit vidmill capture (all by
 #                            default),
 #                            project (the 10,000-figure project files, only by name),
 #                            fusion_series (the long fusion series, only by name)
@@ -15,13 +15,13 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload canvas_input figures xls fusion
-     skin skin_tree vidmill capture)
+     skin skin_tree edit vidmill capture)
 
 # The program each benchmark needs.
 target() {
   case "$1" in
     image_decode | canvas_upload) echo "$1" ;;
-    enhance | histogram | geometry | canvas_input | figures | fusion | project | skin | skin_tree | vidmill | capture)
+    enhance | histogram | geometry | canvas_input | figures | fusion | project | skin | skin_tree | edit | vidmill | capture)
       echo "${1}_bench" ;;
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
@@ -53,7 +53,7 @@ exe() { "$root/tools/wine.sh" run "$BENCH_BIN/$1.exe" "${@:2}"; }
 bench() {
   case "$1" in
     image_decode | canvas_upload) exe "$1" ;;
-    enhance | histogram | geometry | canvas_input | figures | project | skin | skin_tree | vidmill | capture)
+    enhance | histogram | geometry | canvas_input | figures | project | skin | skin_tree | edit | vidmill | capture)
       exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;

@@ -74,10 +74,10 @@ void AvlfMenuWindow::Popup(const wchar_t* element, const RECT* screenRect, AvlfW
   std::vector<std::unique_ptr<AvlfMenuItem>> copies;
   for (const auto& row : m_rows) {
     auto copy = std::make_unique<AvlfMenuItem>();
-    copy->picture = row->picture ? row->picture->Clone(0, 0, static_cast<INT>(row->picture->GetWidth()),
-                                                       static_cast<INT>(row->picture->GetHeight()),
-                                                       row->picture->GetPixelFormat())
-                                 : nullptr;
+    copy->picture =
+        row->picture ? row->picture->Clone(0, 0, static_cast<INT>(row->picture->GetWidth()),
+                                           static_cast<INT>(row->picture->GetHeight()), row->picture->GetPixelFormat())
+                     : nullptr;
     copy->text = row->text;
     copy->id = row->id;
     copies.push_back(std::move(copy));
@@ -453,8 +453,8 @@ void AvlfComboBox::DoPaint(HDC hdc) {
     farRight.SetAlignment(Gdiplus::StringAlignmentFar);
     const wchar_t arrow = 0xF078;
     graphics.DrawString(&arrow, 1, m_pArrowFont,
-                        Gdiplus::RectF(0, 4, static_cast<float>(rc.right - 2), static_cast<float>(rc.bottom - 4)), &farRight,
-                        &arrowBrush);
+                        Gdiplus::RectF(0, 4, static_cast<float>(rc.right - 2), static_cast<float>(rc.bottom - 4)),
+                        &farRight, &arrowBrush);
   }
   if (m_pSelected && !m_pSelected->text.empty() && m_pFont) {
     Gdiplus::StringFormat format;
@@ -466,7 +466,8 @@ void AvlfComboBox::DoPaint(HDC hdc) {
     Gdiplus::RectF lower = box;
     lower.Y += 1;
     graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), m_pFont, lower, &format, &white);
-    if (m_pTextBrush) graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), m_pFont, box, &format, m_pTextBrush);
+    if (m_pTextBrush)
+      graphics.DrawString(text.c_str(), static_cast<INT>(text.size()), m_pFont, box, &format, m_pTextBrush);
   }
 }
 

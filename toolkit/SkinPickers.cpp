@@ -491,7 +491,8 @@ void CColorPicker::UpdateLayout() {
 
 void CColorPicker::UpdateAlpha() {
   const int c = (m_rcHandle.left + m_rcHandle.right) / 2;
-  int opacity = m_nOpacityMin + MapOnto(m_nOpacityMax - m_nOpacityMin, c - m_rcBar.left, 0, m_rcBar.right - m_rcBar.left);
+  int opacity =
+      m_nOpacityMin + MapOnto(m_nOpacityMax - m_nOpacityMin, c - m_rcBar.left, 0, m_rcBar.right - m_rcBar.left);
   m_nOpacity = std::clamp(opacity, m_nOpacityMin, m_nOpacityMax);
 }
 
@@ -524,9 +525,9 @@ void CColorPicker::DoPaint(HDC hdc) {
     graphics.FillRectangle(&checker, static_cast<INT>(m_rcBar.left + 12 * k), static_cast<INT>(m_rcBar.top + 6), 6, 6);
   }
   if (rem > 0)
-    graphics.FillRectangle(&checker, static_cast<INT>(m_rcBar.left + 12 * n), static_cast<INT>(m_rcBar.top + 6), rem, 6);
-  if (m_pGradient)
-    graphics.FillRectangle(m_pGradient, m_nGradientX, m_nGradientY, m_nGradientWidth, m_nGradientHeight);
+    graphics.FillRectangle(&checker, static_cast<INT>(m_rcBar.left + 12 * n), static_cast<INT>(m_rcBar.top + 6), rem,
+                           6);
+  if (m_pGradient) graphics.FillRectangle(m_pGradient, m_nGradientX, m_nGradientY, m_nGradientWidth, m_nGradientHeight);
   DrawHandle(graphics, m_pHandleImage, m_rcHandle);
   if (m_pMoreImage) {
     graphics.DrawImage(m_pMoreImage, static_cast<INT>(m_rcMore.left), static_cast<INT>(m_rcMore.top),
@@ -737,8 +738,8 @@ void CColorButton::Draw(Gdiplus::Graphics& graphics, int width, int height, uint
   DrawGlyph(graphics, width, height, &ink, format);
   graphics.SetTextRenderingHint(hint);
   if (m_bDisabled) return;
-  Gdiplus::SolidBrush bar{Gdiplus::Color(255, static_cast<BYTE>(m_nRed), static_cast<BYTE>(m_nGreen),
-                                         static_cast<BYTE>(m_nBlue))};
+  Gdiplus::SolidBrush bar{
+      Gdiplus::Color(255, static_cast<BYTE>(m_nRed), static_cast<BYTE>(m_nGreen), static_cast<BYTE>(m_nBlue))};
   const int clientWidth = m_rcClient.right > 0 ? m_rcClient.right : width;
   const int clientHeight = m_rcClient.bottom > 0 ? m_rcClient.bottom : height;
   const int x = m_nHorzAlign == 0 ? 0 : (clientWidth - m_nGlyphWidth + 1) / 2;

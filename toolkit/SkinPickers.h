@@ -177,7 +177,8 @@ class CPickerButtonImpl : public AvlfWindowImpl<T, win32::CButtonT<AvlfWindowBas
     ::DeleteObject(brush);
   }
   void NotifyParent() {
-    ::SendMessageW(::GetParent(this->m_hWnd), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(this->GetDlgCtrlID()), BN_CLICKED),
+    ::SendMessageW(::GetParent(this->m_hWnd), WM_COMMAND,
+                   MAKEWPARAM(static_cast<WORD>(this->GetDlgCtrlID()), BN_CLICKED),
                    reinterpret_cast<LPARAM>(this->m_hWnd));
   }
   // The press point of lParam in screen coordinates.
