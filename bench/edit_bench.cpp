@@ -42,24 +42,26 @@ const std::wstring& Base() {
 
 // ms per character of kTyped characters typed at `at` (-1: the end).
 double TypeSkinned(AvlfEdit& edit, int at) {
-  return BestMs(3, [&] {
-           ::SendMessageW(edit.m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Base().c_str()));
-           edit.m_nCaret = at < 0 ? edit.Length() : at;
-           for (int i = 0; i < kTyped; ++i) ::SendMessageW(edit.m_hWnd, WM_CHAR, L'a' + i % 26, 1);
-         }) /
+  return BestMs(3,
+                [&] {
+                  ::SendMessageW(edit.m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Base().c_str()));
+                  edit.m_nCaret = at < 0 ? edit.Length() : at;
+                  for (int i = 0; i < kTyped; ++i) ::SendMessageW(edit.m_hWnd, WM_CHAR, L'a' + i % 26, 1);
+                }) /
          kTyped;
 }
 
 double TypeNative(HWND edit, int at) {
-  return BestMs(3, [&] {
-           ::SetWindowTextW(edit, Base().c_str());
-           const int caret = at < 0 ? static_cast<int>(Base().size()) : at;
-           ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(caret), caret);
-           for (int i = 0; i < kTyped; ++i) {
-             ::SendMessageW(edit, WM_CHAR, L'a' + i % 26, 1);
-             ::UpdateWindow(edit);
-           }
-         }) /
+  return BestMs(3,
+                [&] {
+                  ::SetWindowTextW(edit, Base().c_str());
+                  const int caret = at < 0 ? static_cast<int>(Base().size()) : at;
+                  ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(caret), caret);
+                  for (int i = 0; i < kTyped; ++i) {
+                    ::SendMessageW(edit, WM_CHAR, L'a' + i % 26, 1);
+                    ::UpdateWindow(edit);
+                  }
+                }) /
          kTyped;
 }
 
@@ -79,15 +81,15 @@ int main() {
   }
   GetSkinUi()->SetLanguage(1033);
   GetSkinUi()->WalkSkinDocument(document);
-  HWND host = ::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 820, 460,
-                                nullptr, nullptr, nullptr, nullptr);
+  HWND host = ::CreateWindowExW(0, L"STATIC", L"host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 820, 460, nullptr,
+                                nullptr, nullptr, nullptr);
   AvlfEdit single, multi;
   if (!host || !single.Create(nullptr, host, nullptr, L"Single") || !multi.Create(nullptr, host, nullptr, L"Multi")) {
     std::fprintf(stderr, "windows were not created\n");
     return 1;
   }
-  HWND nativeSingle = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 410, 0, 400, 24,
-                                        host, nullptr, nullptr, nullptr);
+  HWND nativeSingle = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 410, 0, 400, 24, host,
+                                        nullptr, nullptr, nullptr);
   HWND nativeMulti = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 410, 30, 400, 400, host,
                                        nullptr, nullptr, nullptr);
   ::SendMessageW(nativeSingle, EM_SETLIMITTEXT, 2048, 0);
@@ -127,9 +129,15 @@ int main() {
     g_ColorPicker.m_hWnd = nullptr;
   });
   // The peer: a plain popup of the same size created, shown and painted.
+  WNDCLASSW plainClass{};
+  plainClass.lpfnWndProc = ::DefWindowProcW;
+  plainClass.hInstance = ::GetModuleHandleW(nullptr);
+  plainClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  plainClass.lpszClassName = L"EditBenchPlainPopup";
+  ::RegisterClassW(&plainClass);
   const double plain = BestMs(5, [&] {
-    HWND w = ::CreateWindowExW(WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 100, 240, 42, host,
-                               nullptr, nullptr, nullptr);
+    HWND w = ::CreateWindowExW(WS_EX_NOACTIVATE, L"EditBenchPlainPopup", L"", WS_POPUP | WS_VISIBLE, 100, 100, 240, 42,
+                               host, nullptr, nullptr, nullptr);
     ::UpdateWindow(w);
     ::DestroyWindow(w);
   });

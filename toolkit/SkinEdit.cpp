@@ -52,7 +52,33 @@ std::wstring ReadAnsiBlock(HGLOBAL block) {
 
 }  // namespace
 
-void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) {
+namespace {
+
+// Measures the text from `first` to the end with `count` (1..32) one-character
+// ranges at its start; fills boxes first.. with the bounds of each.
+void MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int count,
+                std::vector<AvlfEditCharBox>& boxes) {
+  const std::wstring& text = edit.m_strText;
+  Gdiplus::CharacterRange ranges[kEditRangesPerCall];
+  for (int k = 0; k < count; ++k) ranges[k] = Gdiplus::CharacterRange(k, 1);
+  edit.m_pMeasureFormat->SetMeasurableCharacterRanges(count, ranges);
+  Gdiplus::Region regions[kEditRangesPerCall];
+  const Gdiplus::RectF layout(0, 0, 1200, 1000);
+  if (graphics.MeasureCharacterRanges(text.c_str() + first, static_cast<INT>(text.size() - first), edit.m_pFont, layout,
+                                      edit.m_pMeasureFormat, count, regions) != Gdiplus::Ok)
+    return;
+  Gdiplus::RectF lead;
+  regions[0].GetBounds(&lead, &graphics);
+  for (int k = 0; k < count; ++k) {
+    Gdiplus::RectF bounds;
+    regions[k].GetBounds(&bounds, &graphics);
+    // Measured alone at the start of its own rest of the text, a character
+    // starts where the first of this run does.
+    boxes[first + static_cast<size_t>(k)] = {lead.X, lead.Y, bounds.Width, bounds.Height};
+  }
+}
+
+void Measure(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes, int perCall) {
   const std::wstring& text = edit.m_strText;
   boxes.assign(text.size(), AvlfEditCharBox{0, 0, 0, 0});
   if (!edit.m_pFont || !edit.m_pMeasureFormat) return;
@@ -61,21 +87,19 @@ void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) 
     Gdiplus::Graphics graphics(hdc);
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighQuality);
-    const Gdiplus::RectF layout(0, 0, 1200, 1000);
-    Gdiplus::CharacterRange range(0, 1);
-    edit.m_pMeasureFormat->SetMeasurableCharacterRanges(1, &range);
-    Gdiplus::Region region;
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (graphics.MeasureCharacterRanges(text.c_str() + i, static_cast<INT>(text.size() - i), edit.m_pFont, layout,
-                                          edit.m_pMeasureFormat, 1, &region) != Gdiplus::Ok)
-        continue;
-      Gdiplus::RectF bounds;
-      region.GetBounds(&bounds, &graphics);
-      boxes[i] = {bounds.X, bounds.Y, bounds.Width, bounds.Height};
-    }
+    for (size_t i = 0; i < text.size(); i += static_cast<size_t>(perCall))
+      MeasureRun(graphics, edit, i, static_cast<int>(std::min(text.size() - i, static_cast<size_t>(perCall))), boxes);
   }
   ::ReleaseDC(edit.m_hWnd, hdc);
 }
+
+}  // namespace
+
+void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) {
+  Measure(edit, boxes, kEditRangesPerCall);
+}
+
+void MeasureEditCharactersOneByOne(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) { Measure(edit, boxes, 1); }
 
 AvlfEdit::~AvlfEdit() {
   delete m_pSelBrush;

@@ -141,6 +141,11 @@ class AvlfEdit : public AvlfWindowImpl<AvlfEdit>,
   void PaintText(Gdiplus::Graphics& graphics, const RECT& client);
 };
 
-// The default measurer: one GDI+ measurement per character, of the text from
-// that character to the end.
+// The most character ranges one GDI+ measuring call takes.
+constexpr int kEditRangesPerCall = 32;
+
+// The default measurer: each character's box as measured at the start of the
+// text from it to the end, taken 32 characters per GDI+ call.
 void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes);
+// The same boxes with one GDI+ call per character; the reference.
+void MeasureEditCharactersOneByOne(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes);

@@ -85,14 +85,14 @@ TEST_F(SkinCombo, MessagesFollowTheirTable) {
     LPARAM lParam;
     LRESULT result;
   } cases[] = {
-      {CB_FINDSTRING, 0, 700, 0},           // by data, not text
-      {CB_FINDSTRING, 1, 700, -1},          // from the start index on
+      {CB_FINDSTRING, 0, 700, 0},   // by data, not text
+      {CB_FINDSTRING, 1, 700, -1},  // from the start index on
       {CB_FINDSTRING, 0, 5, 5},
       {CB_GETITEMDATA, 1, 0, 1},
       {CB_GETITEMDATA, 129, 0, -1},
       {CB_SETCURSEL, 4, 0, 4},
       {CB_SETCURSEL, static_cast<WPARAM>(-1), 0, -1},
-      {CB_GETCURSEL, 0, 0, 4},              // -1 did not clear it
+      {CB_GETCURSEL, 0, 0, 4},                                 // -1 did not clear it
       {CB_DELETESTRING, static_cast<WPARAM>(-1), 12345, 129},  // no match, still the count
       {CB_DELETESTRING, static_cast<WPARAM>(-1), 700, 128},
       {CB_DELETESTRING, 128, 0, -1},

@@ -141,18 +141,20 @@ TEST_F(SkinEdit, HitTestFindsTheNearestIndex) {
     POINT pt;
     int index, caretX;
   } cases[] = {
-      {&single, {2, 10}, 0, 0},      // left of the margin
-      {&single, {16, 10}, 1, 14},    // left half of 'b' (14..24)
-      {&single, {20, 10}, 2, 24},    // right half of 'b'
-      {&single, {95, 10}, 7, -1},    // right of the end
-      {&multi, {44, 20}, 10, -1},    // right of line 1's end: end of the text
-      {&multi, {15, 20}, 5, 14},     // second line, 'f' left half
-      {&multi, {15, 90}, 9, 14},     // below the last line uses the last line
+      {&single, {2, 10}, 0, 0},    // left of the margin
+      {&single, {16, 10}, 1, 14},  // left half of 'b' (14..24)
+      {&single, {20, 10}, 2, 24},  // right half of 'b'
+      {&single, {95, 10}, 7, -1},  // right of the end
+      {&multi, {44, 20}, 10, -1},  // right of line 1's end: end of the text
+      {&multi, {15, 20}, 5, 14},   // second line, 'f' left half
+      {&multi, {15, 90}, 9, 14},   // below the last line uses the last line
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.pt.x << "," << c.pt.y);
     EXPECT_EQ(c.edit->HitTest(c.pt), c.index);
-    if (c.caretX >= 0) EXPECT_EQ(c.edit->m_nCaretX, c.caretX);
+    if (c.caretX >= 0) {
+      EXPECT_EQ(c.edit->m_nCaretX, c.caretX);
+    }
   }
 }
 
@@ -296,6 +298,32 @@ TEST_F(SkinEdit, ClipboardRoundTripUsesThePrivateFormatOnly) {
     PutOnClipboard(c.format, c.bytes.data(), c.bytes.size(), to.m_hWnd);
     ::SendMessageW(to.m_hWnd, WM_PASTE, 0, 0);
     EXPECT_EQ(to.m_strText, c.expected) << c.format;
+  }
+}
+
+TEST_F(SkinEdit, MeasuringInRunsGivesTheBoxesOfOneCallPerCharacter) {
+  AvlfEdit& edit = Edit(16);
+  edit.m_pMeasure = nullptr;
+  std::wstring longer;
+  for (int i = 0; i < 12; ++i) longer += L"Measure AVA To.Ta 0123 ";
+  const std::wstring texts[] = {
+      L"hello world", L"WiWiWi lll mmm", L"AVAVA To.Ta", L"  a  b  ", L"\x00c4rger \x00df\x00e9", L"1", longer,
+  };
+  for (const std::wstring& text : texts) {
+    SCOPED_TRACE(testing::Message() << text.size());
+    edit.m_strText = text;
+    std::vector<AvlfEditCharBox> runs, single;
+    MeasureEditCharacters(edit, runs);
+    MeasureEditCharactersOneByOne(edit, single);
+    ASSERT_EQ(runs.size(), text.size());
+    ASSERT_EQ(single.size(), text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_GT(single[i].width, 0.0f);
+      EXPECT_NEAR(runs[i].width, single[i].width, 0.01f);
+      EXPECT_EQ(static_cast<int>(runs[i].width), static_cast<int>(single[i].width));
+      EXPECT_NEAR(runs[i].x, single[i].x, 0.01f);
+    }
   }
 }
 

@@ -282,8 +282,7 @@ TEST_F(SkinPickers, ColourButtonTakesCellsAndOpacityAndAlwaysNotifies) {
        },
        0x823CB371},
       {"escape", [] { ::PostMessageW(g_ColorPicker.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1); }, 0x823CB371},
-      {"outside", [] { ::SendMessageW(g_ColorPicker.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(-300, -300)); },
-       0x823CB371},
+      {"outside", [] { ::SendMessageW(g_ColorPicker.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(-300, -300)); }, 0x823CB371},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -301,6 +300,35 @@ TEST_F(SkinPickers, AColourPopupThatCannotOpenChoosesNothing) {
   const POINT at{10, 10};
   EXPECT_FALSE(g_ColorPicker.Popup(&at, gone));
   EXPECT_EQ(g_ColorPicker.m_nResult, CColorPicker::kNothing);
+}
+
+TEST_F(SkinPickers, ValueTextsOfAnyLengthAndLongFaceNames) {
+  auto& weight = Button<CWeightButton>(21);
+  const struct {
+    int value;
+    const wchar_t* text;
+  } cases[] = {{-2147483647 - 1, L"-2147483648"}, {12345678, L"12345678"}, {0, L"0"}};
+  for (const auto& c : cases) {
+    weight.SetValue(c.value);
+    EXPECT_STREQ(weight.m_szValue, c.text);
+  }
+  CWeightButton early;
+  early.SetValue(-1234567890);
+  early.SetRange(3, 9);
+  EXPECT_STREQ(early.m_szValue, L"-1234567890");
+  EXPECT_EQ(early.m_nMin, 3);
+  EXPECT_EQ(early.m_nMax, 9);
+
+  // A "Small" family name beyond the 31 characters of a face name.
+  LoadSkin(R"(<?xml version="1.0" encoding="utf-8"?>
+<Skin><Fonts><Small FamilyName="ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz" Height="12"/></Fonts></Skin>)");
+  g_WeightPicker.m_nValue = -1234567890;
+  const POINT at{100, 100};
+  ASSERT_TRUE(g_WeightPicker.Popup(&at, m_parent.m_hWnd));
+  EXPECT_TRUE(g_WeightPicker.m_pValueFont);
+  ::UpdateWindow(g_WeightPicker.m_hWnd);
+  ::DestroyWindow(g_WeightPicker.m_hWnd);
+  g_WeightPicker.m_hWnd = nullptr;
 }
 
 // The colour dialog: found through a CBT hook when it activates, then
