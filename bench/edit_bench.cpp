@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "bench/bench_timer.h"
 #include "toolkit/SkinEdit.h"
@@ -128,24 +129,31 @@ int main() {
     ::DestroyWindow(g_ColorPicker.m_hWnd);
     g_ColorPicker.m_hWnd = nullptr;
   });
-  // The peer: a plain popup of the same size created, shown and painted.
-  WNDCLASSW plainClass{};
-  plainClass.lpfnWndProc = ::DefWindowProcW;
-  plainClass.hInstance = ::GetModuleHandleW(nullptr);
-  plainClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  plainClass.lpszClassName = L"EditBenchPlainPopup";
-  ::RegisterClassW(&plainClass);
+  // The peer: a native drop-down list shown and painted.
+  HWND nativeCombo = ::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 10, 440, 200, 200,
+                                       host, nullptr, nullptr, nullptr);
+  for (int i = 0; i < 8; ++i) ::SendMessageW(nativeCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"item"));
+  COMBOBOXINFO comboInfo{};
+  comboInfo.cbSize = sizeof comboInfo;
+  ::GetComboBoxInfo(nativeCombo, &comboInfo);
   const double plain = BestMs(5, [&] {
-    HWND w = ::CreateWindowExW(WS_EX_NOACTIVATE, L"EditBenchPlainPopup", L"", WS_POPUP | WS_VISIBLE, 100, 100, 240, 42,
-                               host, nullptr, nullptr, nullptr);
-    ::UpdateWindow(w);
-    ::DestroyWindow(w);
+    ::SendMessageW(nativeCombo, CB_SHOWDROPDOWN, TRUE, 0);
+    ::UpdateWindow(comboInfo.hwndList);
+    ::SendMessageW(nativeCombo, CB_SHOWDROPDOWN, FALSE, 0);
   });
+  // Layout alone: every character of the 1,000 measured.
+  ::SendMessageW(single.m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Base().c_str()));
+  const double layout = BestMs(3, [&] { single.LayoutText(); });
+  std::vector<AvlfEditCharBox> boxes;
+  const double oneByOne = BestMs(1, [&] { MeasureEditCharactersOneByOne(single, boxes); });
+  std::printf("edit_layout_1000: %.3f ms\n", layout);
+  std::printf("edit_measure_one_call_per_character_1000: %.3f ms\n", oneByOne);
+  std::printf("edit_layout_vs_one_call_per_character: %.2f x\n", layout / oneByOne);
   std::printf("weight_picker_press_to_visible: %.3f ms\n", weight);
   std::printf("colour_picker_press_to_visible: %.3f ms\n", colour);
-  std::printf("plain_popup_visible: %.3f ms\n", plain);
-  std::printf("weight_picker_vs_plain_popup: %.2f x\n", weight / plain);
-  std::printf("colour_picker_vs_plain_popup: %.2f x\n", colour / plain);
+  std::printf("native_dropdown_visible: %.3f ms\n", plain);
+  std::printf("weight_picker_vs_native_dropdown: %.2f x\n", weight / plain);
+  std::printf("colour_picker_vs_native_dropdown: %.2f x\n", colour / plain);
 
   ::DestroyWindow(single.m_hWnd);
   ::DestroyWindow(multi.m_hWnd);
