@@ -3,6 +3,9 @@
 #include <cwchar>
 
 #include "toolkit/NativeControls.h"
+#include "toolkit/SkinCombo.h"
+#include "toolkit/SkinEdit.h"
+#include "toolkit/SkinPickers.h"
 #include "toolkit/SkinTree.h"
 #include "toolkit/SkinWindow.h"
 
@@ -22,10 +25,19 @@ struct ControlType {
 
 // In the order the Class is compared; a row without a creator makes nothing.
 const ControlType kControlTypes[] = {
-    {L"WINDOW", &CreateControl<AvlfWindow>},         {L"LISTBOX", nullptr},
-    {L"SCROLLBAR", &CreateControl<AvlfScrollBar>},   {L"EDT", &CreateControl<AvlfEdt>},
-    {L"TREEVIEW", &CreateControl<AvlfTree>},         {L"SPIN", &CreateControl<AvlfSpinCtrl>},
+    {L"WINDOW", &CreateControl<AvlfWindow>},
+    {L"LISTBOX", nullptr},
+    {L"SCROLLBAR", &CreateControl<AvlfScrollBar>},
+    {L"EDT", &CreateControl<AvlfEdt>},
+    {L"TREEVIEW", &CreateControl<AvlfTree>},
+    {L"SPIN", &CreateControl<AvlfSpinCtrl>},
     {L"COMMONEDIT", &CreateControl<AvlfCommonEdit>},
+    // Text field, drop-down list and pickers.
+    {L"EDIT", &CreateControl<AvlfEdit>},
+    {L"COMBOBOX", &CreateControl<AvlfComboBox>},
+    {L"BUTTONWEIGHT", &CreateControl<CWeightButton>},
+    {L"BUTTONFONT", &CreateControl<CFontButton>},
+    {L"BUTTONCOLOR", &CreateControl<CColorButton>},
 };
 
 }  // namespace

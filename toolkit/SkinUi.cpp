@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <new>
 
+#include "toolkit/SkinCombo.h"
 #include "toolkit/XmlDocument.h"
 #include "win32/ComPtr.h"
 
@@ -233,6 +234,7 @@ void ExitSkinUi() {
   if (!g_startedSkinUi) return;
   // Cleared too, so a second call cannot shut GDI+ down twice.
   g_startedSkinUi = nullptr;
+  ReleaseMenuWindow();
   delete g_skinUi;
   g_skinUi = nullptr;
   Gdiplus::GdiplusShutdown(g_gdiplusToken);
