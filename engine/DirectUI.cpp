@@ -208,8 +208,13 @@ HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   return FAILED(hr) ? hr : S_OK;
 }
 
+void CDirectUI::ReleaseRepaint() {
+  if (m_nRepaintHeld > 0 && --m_nRepaintHeld == 0) Repaint();
+}
+
 HRESULT CDirectUI::Repaint() {
   if (!m_pDevice) return E_FAIL;
+  if (m_nRepaintHeld > 0) return S_FALSE;
   if (!m_pStaging) CreateStagingTexture();
   m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_clrBackground, 1.0f, 0);
   if (FAILED(m_pDevice->BeginScene())) return E_FAIL;

@@ -43,7 +43,12 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   virtual HRESULT CreateStagingTexture();
 
   // One frame: clear, the active document with its figures, region, overlays, present.
+  // Nothing while repaints are held back.
   HRESULT Repaint();
+  // Holds back repaints while many figures change at once (a load of thousands
+  // would otherwise draw once per figure); the last release draws one frame.
+  void HoldRepaint() { ++m_nRepaintHeld; }
+  void ReleaseRepaint();
   HRESULT ResetDevice(UINT width, UINT height);
   LRESULT SendCommand(CDTElement* target, int command, int value, void* data);
 
@@ -157,6 +162,7 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   win32::CComPtr<IDirect3D9> m_pD3D;
   std::vector<CDTElement*> m_elements;
   int m_nAntialias = 0;
+  int m_nRepaintHeld = 0;
   int m_nTool = DRAW_SELECT;
   int m_bAngle4Pts = 0;
   CDTImage* m_pActiveImage = nullptr;
@@ -250,6 +256,22 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   void PushActive();
 
   wchar_t m_szValueFormat[16]{};
+};
+
+// Holds back a canvas's repaints for its lifetime.
+class CRepaintHold {
+ public:
+  explicit CRepaintHold(CDirectUI* canvas) : m_pCanvas(canvas) {
+    if (m_pCanvas) m_pCanvas->HoldRepaint();
+  }
+  ~CRepaintHold() {
+    if (m_pCanvas) m_pCanvas->ReleaseRepaint();
+  }
+  CRepaintHold(const CRepaintHold&) = delete;
+  CRepaintHold& operator=(const CRepaintHold&) = delete;
+
+ private:
+  CDirectUI* m_pCanvas;
 };
 
 // The one canvas of the program, set by its host; null before.

@@ -336,20 +336,23 @@ int CDTImage::OnSelect(CDTElement* figure) {
 
 void CDTImage::OnUndoRedo(bool undo) {
   if (m_pOwner->m_pCaptured) m_pOwner->ReleaseCapturedElement();
-  GUID remembered{};
-  const bool hadSelection = m_pSelected != nullptr;
-  if (hadSelection) remembered = static_cast<CDTDraw*>(m_pSelected)->m_guid;
-  if (undo)
-    m_history.Undo();
-  else
-    m_history.Redo();
-  CDTElement* keep = nullptr;
-  if (hadSelection) {
-    for (CDTElement* child : m_children)
-      if (IsEqualGUID(static_cast<CDTDraw*>(child)->m_guid, remembered)) keep = child;
+  {
+    // One frame once the figures and the selection are back.
+    CRepaintHold hold(m_pOwner);
+    GUID remembered{};
+    const bool hadSelection = m_pSelected != nullptr;
+    if (hadSelection) remembered = static_cast<CDTDraw*>(m_pSelected)->m_guid;
+    if (undo)
+      m_history.Undo();
+    else
+      m_history.Redo();
+    CDTElement* keep = nullptr;
+    if (hadSelection) {
+      for (CDTElement* child : m_children)
+        if (IsEqualGUID(static_cast<CDTDraw*>(child)->m_guid, remembered)) keep = child;
+    }
+    if (keep != m_pSelected) OnSelect(keep);
   }
-  if (keep != m_pSelected) OnSelect(keep);
-  m_pOwner->Repaint();
   if (m_pOwner->m_pObserver) {
     m_pOwner->m_pObserver->OnHistoryChanged(this);
     m_pOwner->m_pObserver->OnHistoryRestored(this);

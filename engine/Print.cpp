@@ -11,9 +11,7 @@ CDTPrint::CDTPrint() {
   m_bShowInfoLines = 0;
 }
 
-CDTPrint::~CDTPrint() {
-  if (m_hWnd) DestroyWindow();
-}
+CDTPrint::~CDTPrint() { DestroyWindow(); }
 
 HWND CDTPrint::Create(CDirectUI* source, const wchar_t* projectPath, const wchar_t* outputPath, int /*flags*/) {
   m_pSource = source;
@@ -28,12 +26,27 @@ HWND CDTPrint::Create(CDirectUI* source, const wchar_t* projectPath, const wchar
   m_nTilesAcross = (m_nPictureWidth + kTile - 1) / kTile;
   m_nTilesDown = (m_nPictureHeight + kTile - 1) / kTile;
 
-  RECT rc{0, 0, kTile, kTile};
-  ::AdjustWindowRect(&rc, WS_POPUPWINDOW, FALSE);
   m_hInstance = ::GetModuleHandleW(nullptr);
   m_hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  // The device lives on a child of a message-only window, never on the
+  // message-only window itself: once a device made on such a top-level window
+  // was released, Wine's GL drawing thread could hang in the next canvas's
+  // device creation.
+  if (!m_hWndHost) {
+    m_hWndHost = ::CreateWindowExW(0, L"Static", L"print host", 0, 0, 0, kTile, kTile, HWND_MESSAGE, nullptr,
+                                   m_hInstance, nullptr);
+    if (!m_hWndHost) return nullptr;
+  }
   // The device takes the client size, which must be the tile size.
-  return CWindowImpl::Create(HWND_MESSAGE, &rc, L"print d3d window", WS_POPUPWINDOW);
+  RECT rc{0, 0, kTile, kTile};
+  HWND window = CWindowImpl::Create(m_hWndHost, &rc, L"print d3d window", WS_CHILD | WS_VISIBLE);
+  if (!window) DestroyHost();
+  return window;
+}
+
+void CDTPrint::DestroyHost() {
+  if (m_hWndHost) ::DestroyWindow(m_hWndHost);
+  m_hWndHost = nullptr;
 }
 
 LRESULT CDTPrint::OnDeviceCreated(WPARAM, LPARAM) {
@@ -119,6 +132,6 @@ BOOL CDTPrint::Render() {
 }
 
 void CDTPrint::DestroyWindow() {
-  if (!m_hWnd) return;
-  CDirectUI::DestroyWindow();
+  if (m_hWnd) CDirectUI::DestroyWindow();
+  DestroyHost();
 }

@@ -24,6 +24,8 @@ class CDTPrint : public CDirectUI {
   BOOL Render();
   void DestroyWindow();
 
+  // The message-only window the canvas is a child of.
+  HWND m_hWndHost = nullptr;
   std::wstring m_strProjectPath;
   std::wstring m_strOutputPath;
   CDTImage m_document;
@@ -36,6 +38,7 @@ class CDTPrint : public CDirectUI {
 
  private:
   HRESULT ReadBackBuffer();
+  void DestroyHost();
 
   ZEvuvoro::CImage m_tile;
   bool m_bReadOnPresent = false;

@@ -511,6 +511,7 @@ bool CDTImage::RestoreSnapshot(CDTAction* action) {
   // The whole snapshot is read before anything changes.
   if (!project::ReadTrailer(action->Data(), action->Used(), &trailer)) return false;
 
+  CRepaintHold hold(m_pOwner);
   std::unordered_map<GUID, CDTDraw*, GuidHash, GuidEqual> byGuid;
   byGuid.reserve(m_children.size());
   for (CDTElement* child : m_children)
@@ -636,6 +637,8 @@ int CDTImage::OnReadFile(const wchar_t* path, bool load) {
   }
 
   const bool hadFigures = !StoredFigures().empty();
+  // One frame at the end rather than one per figure.
+  CRepaintHold hold(m_pOwner);
   if (load) {
     if (m_pSelected) {
       static_cast<CDTDraw*>(m_pSelected)->m_nSelectedHandle = -1;
@@ -659,7 +662,6 @@ int CDTImage::OnReadFile(const wchar_t* path, bool load) {
   if (load) {
     // Undo must lead back to the figures before the load, not past the loaded ones.
     if (hadFigures || added) PushHistory();
-    if (m_pOwner) m_pOwner->Repaint();
   }
   return 1;
 }

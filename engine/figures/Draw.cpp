@@ -23,6 +23,9 @@ wchar_t* CopyString(const wchar_t* text) {
   return copy;
 }
 
+// Half of v rounded down; / 2 rounds toward zero, which differs left of or above the window.
+int HalfDown(int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
+
 }  // namespace
 
 FigureHandle::FigureHandle(float x, float y) {
@@ -175,7 +178,10 @@ void CDTDraw::UpdateBounds() {
     r = std::fmax(r, h->cx);
     b = std::fmax(b, h->cy);
   }
-  m_rcBounds = {static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r), static_cast<LONG>(b)};
+  // Rounded down so that bounds, and the labels placed from them, move by
+  // exactly a whole offset however far left or up the picture is shifted.
+  m_rcBounds = {static_cast<LONG>(std::floor(l)), static_cast<LONG>(std::floor(t)), static_cast<LONG>(std::floor(r)),
+                static_cast<LONG>(std::floor(b))};
 }
 
 void CDTDraw::MoveHandlesBy(float dx, float dy) {
@@ -206,7 +212,7 @@ bool CDTDraw::IsFarFromPrevious(int index, const POINT* point) const {
 void CDTDraw::PlaceLabel() {
   const int width = m_label.m_nTextWidth, height = m_label.m_nTextHeight;
   if (width <= 0 || height <= 0) return;
-  m_label.PlaceAt((m_rcBounds.left + m_rcBounds.right - width) / 2, m_rcBounds.bottom + height / 2);
+  m_label.PlaceAt(HalfDown(m_rcBounds.left + m_rcBounds.right - width), m_rcBounds.bottom + height / 2);
 }
 
 void CDTDraw::FinishCreation() {
@@ -451,9 +457,9 @@ int CDTDraw::SetFontSize(int size, BOOL repaint) {
   if (!m_pOwner) return 0;
   const int width = m_label.m_nTextWidth, height = m_label.m_nTextHeight;
   if (width > 0 && height > 0) {
-    const int x = (m_rcBounds.left + m_rcBounds.right - width) / 2;
+    const int x = HalfDown(m_rcBounds.left + m_rcBounds.right - width);
     if (m_nType == DRAW_RULER)
-      m_label.PlaceAt(x, (m_rcBounds.top + m_rcBounds.bottom) / 2 - height - 5);
+      m_label.PlaceAt(x, HalfDown(m_rcBounds.top + m_rcBounds.bottom) - height - 5);
     else
       m_label.PlaceAt(x, m_rcBounds.bottom + height / 2);
   }

@@ -3,6 +3,7 @@
 #include <d3d9.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <cwchar>
 
@@ -226,7 +227,10 @@ void CDTLabel::UpdatePosition() {
     float fx, fy, sx, sy;
     FigureCenter(&fx, &fy);
     m_pFigure->PixelToScreen(fx + m_fOffsetX, fy + m_fOffsetY, &sx, &sy);
-    m_ptPosition = {static_cast<LONG>(sx - m_nTextWidth * 0.5f), static_cast<LONG>(sy - m_nTextHeight * 0.5f)};
+    // Rounded down, not toward zero: the renderer moves the picture by whole
+    // tiles to negative offsets, and a label must land on the same pixel there.
+    m_ptPosition = {static_cast<LONG>(std::floor(sx - m_nTextWidth * 0.5f)),
+                    static_cast<LONG>(std::floor(sy - m_nTextHeight * 0.5f))};
   }
   Layout();
 }
