@@ -2,9 +2,12 @@
 // its "Class" names.
 #include <cwchar>
 
+#include "toolkit/Buttons.h"
 #include "toolkit/NativeControls.h"
 #include "toolkit/SkinTree.h"
 #include "toolkit/SkinWindow.h"
+#include "toolkit/Slider.h"
+#include "toolkit/Static.h"
 
 namespace {
 
@@ -22,10 +25,20 @@ struct ControlType {
 
 // In the order the Class is compared; a row without a creator makes nothing.
 const ControlType kControlTypes[] = {
-    {L"WINDOW", &CreateControl<AvlfWindow>},         {L"LISTBOX", nullptr},
-    {L"SCROLLBAR", &CreateControl<AvlfScrollBar>},   {L"EDT", &CreateControl<AvlfEdt>},
-    {L"TREEVIEW", &CreateControl<AvlfTree>},         {L"SPIN", &CreateControl<AvlfSpinCtrl>},
+    {L"WINDOW", &CreateControl<AvlfWindow>},
+    {L"LISTBOX", nullptr},
+    {L"SCROLLBAR", &CreateControl<AvlfScrollBar>},
+    {L"EDT", &CreateControl<AvlfEdt>},
+    {L"TREEVIEW", &CreateControl<AvlfTree>},
+    {L"SPIN", &CreateControl<AvlfSpinCtrl>},
     {L"COMMONEDIT", &CreateControl<AvlfCommonEdit>},
+    // Buttons, static and slider.
+    {L"ICONBUTTON", &CreateControl<AvlfIconBtn>},
+    {L"BUTTON", &CreateControl<AvlfButton>},
+    {L"GEOMETRYBUTTON", &CreateControl<AvlfGeomeryBtn>},
+    {L"CLBUTTON", &CreateControl<AvlfColorButton>},
+    {L"STATIC", &CreateControl<AvlfStatic>},
+    {L"SLIDER", &CreateControl<AvlfSlider>},
 };
 
 }  // namespace
