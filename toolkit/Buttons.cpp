@@ -8,7 +8,8 @@
 
 #include "toolkit/SkinUi.h"
 
-#define LAYOUT_ROW(name) {L## #name, name}
+#define LAYOUT_ROW(name) \
+  { L## #name, name }
 
 const StyleNameEntry LayoutNameTable[] = {
     LAYOUT_ROW(ORDER_H_TEXT_IMAGE), LAYOUT_ROW(ORDER_H_IMAGE_TEXT), LAYOUT_ROW(ORDER_V_TEXT_IMAGE),
@@ -289,8 +290,7 @@ void AvlfButton::OnDrawItem(const DRAWITEMSTRUCT* item, AvlfItemCanvas& canvas) 
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     Gdiplus::SolidBrush grey{Gdiplus::Color(kButtonDisabled)};
     Gdiplus::Brush* brush = m_bDisabled ? static_cast<Gdiplus::Brush*>(&grey) : m_pTextBrush;
-    if (brush)
-      g.DrawString(glyphs.c_str(), static_cast<INT>(glyphs.size()), m_pGlyphFont, m_rcGlyph, &format, brush);
+    if (brush) g.DrawString(glyphs.c_str(), static_cast<INT>(glyphs.size()), m_pGlyphFont, m_rcGlyph, &format, brush);
     g.SetTextRenderingHint(hint);
   }
   if (!m_strText.empty() && m_pFont && m_pTextBrush)

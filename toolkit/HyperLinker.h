@@ -23,8 +23,7 @@ class CHyperLinker {
   const std::wstring& GetText() const { return m_strText; }
 
  private:
-  static LRESULT CALLBACK LinkProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR refData);
+  static LRESULT CALLBACK LinkProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR refData);
   LRESULT OnMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
 

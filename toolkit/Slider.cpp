@@ -181,8 +181,8 @@ void AvlfSlider::DoPaint(HDC dc) {
   if (m_pTrackPen) g.DrawLine(m_pTrackPen, m_nTrackX0, m_nTrackY0, m_nTrackX1, m_nTrackY1);
   const Gdiplus::SmoothingMode old = g.GetSmoothingMode();
   g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-  Gdiplus::SolidBrush* brush = m_bDragging ? m_pPressedBrush
-                               : m_bHot    ? m_pHotBrush
+  Gdiplus::SolidBrush* brush = m_bDragging   ? m_pPressedBrush
+                               : m_bHot      ? m_pHotBrush
                                : m_bDisabled ? m_pDisabledBrush
                                              : m_pNormalBrush;
   if (brush) g.FillEllipse(brush, m_nThumbX, m_nThumbY, m_nThumbWidth, m_nThumbHeight);

@@ -226,9 +226,9 @@ void AvlfStatic::DoPaint(HDC dc) {
   if (!m_strText.empty() && m_pTextBrush) m_textLayout.Draw(&g, m_pTextBrush);
   if (m_pPicture) {
     const float pw = static_cast<float>(m_pPicture->GetWidth()), ph = static_cast<float>(m_pPicture->GetHeight());
-    const Gdiplus::RectF target = (m_dwStyle & 0x1000)
-                                      ? Gdiplus::RectF(0, 0, static_cast<float>(rc.right), static_cast<float>(rc.bottom))
-                                      : m_rcPicture;
+    const Gdiplus::RectF target =
+        (m_dwStyle & 0x1000) ? Gdiplus::RectF(0, 0, static_cast<float>(rc.right), static_cast<float>(rc.bottom))
+                             : m_rcPicture;
     g.DrawImage(m_pPicture, target, 0, 0, pw, ph, Gdiplus::UnitPixel);
   }
 }

@@ -67,9 +67,7 @@ class ButtonTab : public ::testing::Test {
     if (m_dialog) ::DestroyWindow(m_dialog);
   }
   // Paints the tab into a DIB of its size; counts pixels of each colour.
-  static void Paint(CButtonTab& tab, skintest::Dib& dib, UINT state) {
-    skintest::DrawItemInto(tab.m_hWnd, dib, state);
-  }
+  static void Paint(CButtonTab& tab, skintest::Dib& dib, UINT state) { skintest::DrawItemInto(tab.m_hWnd, dib, state); }
 
   HWND m_dialog = nullptr;
   CButtonTab m_page;

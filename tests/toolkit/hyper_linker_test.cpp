@@ -108,8 +108,8 @@ TEST_F(HyperLinker, AttachDrawsClicksAndDetaches) {
 }
 
 TEST_F(HyperLinker, ControlWithoutFontStaysPlain) {
-  HWND bare = ::CreateWindowExW(0, L"STATIC", L"bare", WS_CHILD | WS_VISIBLE, 0, 30, 80, 12, m_dialog, nullptr,
-                                nullptr, nullptr);
+  HWND bare = ::CreateWindowExW(0, L"STATIC", L"bare", WS_CHILD | WS_VISIBLE, 0, 30, 80, 12, m_dialog, nullptr, nullptr,
+                                nullptr);
   ASSERT_TRUE(bare);
   CHyperLinker link;
   EXPECT_FALSE(link.Attach(bare, L"https://example.invalid/"));

@@ -41,6 +41,8 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
     <Check Class="ICONBUTTON" Style="WS_CHILD|WS_VISIBLE|BS_CHECKBOX" Char="f00c;f00d" CommandID="12" Width="30" Height="30"/>
     <Single Class="ICONBUTTON" Style="WS_CHILD|WS_VISIBLE|BS_CHECKBOX" Char="f00c" CommandID="13" Width="30" Height="30"/>
     <Blank Class="ICONBUTTON" CommandID="14" Width="20" Height="20"/>
+    <Neighbour Class="ICONBUTTON" X="20" Y="0" Width="20" Height="20" CommandID="19"/>
+    <FarSwatch Class="CLBUTTON" X="60" Y="0" Width="20" Height="20" CommandID="33"/>
     <Linked Class="ICONBUTTON" Url="Site" CommandID="15" Width="20" Height="20"/>
     <Unlinked Class="ICONBUTTON" Url="NoSuchKey" CommandID="16" Width="20" Height="20"/>
     <Righty Class="ICONBUTTON" Style="WS_CHILD|WS_VISIBLE|BS_CHECKBOX" CommandID="17" X="30" Y="40" Width="20" Height="20"/>
@@ -165,8 +167,8 @@ TEST_F(SkinButtons, SelectedFillLeavesMarginsOfTwoAndThree) {
   struct Probe {
     int x, y;
     unsigned rgb;
-  } probes[] = {{1, 1, 0x808080}, {2, 2, 0xC9DEF5}, {16, 16, 0xC9DEF5}, {17, 16, 0x808080},
-                {16, 17, 0x808080}, {2, 1, 0x808080}, {1, 10, 0x808080}, {10, 10, 0xC9DEF5}};
+  } probes[] = {{1, 1, 0x808080},   {2, 2, 0xC9DEF5}, {16, 16, 0xC9DEF5}, {17, 16, 0x808080},
+                {16, 17, 0x808080}, {2, 1, 0x808080}, {1, 10, 0x808080},  {10, 10, 0xC9DEF5}};
   for (const Probe& p : probes) EXPECT_EQ(dib.At(p.x, p.y), p.rgb) << p.x << "," << p.y;
   button->SetSelected(false);
   EXPECT_EQ(button->m_nRepaints, 2);
@@ -211,6 +213,42 @@ TEST_F(SkinButtons, DoubleClickGivesTwoClicks) {
   Click(*swatch, WM_LBUTTONDBLCLK);
   EXPECT_EQ(Clicks(31), 2);
   for (const auto& m : m_parent.Of(WM_COMMAND)) EXPECT_NE(HIWORD(m.wParam), BN_DOUBLECLICKED);
+}
+
+TEST_F(SkinButtons, HotTrackingHoldsTheCaptureWhileOver) {
+  ::ShowWindow(m_host, SW_SHOW);
+  ::SetForegroundWindow(m_host);
+  ::SetActiveWindow(m_host);
+  ASSERT_TRUE(::GetActiveWindow());
+  auto first = Make<AvlfIconBtn>(L"Blank");
+  auto second = Make<AvlfIconBtn>(L"Neighbour");
+  auto swatch = Make<AvlfColorButton>(L"FarSwatch");
+  ::SendMessageW(*first, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(first->IsHot());
+  EXPECT_EQ(::GetCapture(), first->m_hWnd);
+  // The first move over the neighbour still comes to the first button,
+  // which holds the capture: it lets go; the next move makes the neighbour hot.
+  ::SendMessageW(*first, WM_MOUSEMOVE, 0, MAKELPARAM(25, 5));
+  EXPECT_FALSE(first->IsHot());
+  EXPECT_EQ(::GetCapture(), nullptr);
+  ::SendMessageW(*second, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_TRUE(second->IsHot());
+  EXPECT_EQ(::GetCapture(), second->m_hWnd);
+  // Losing the capture: the icon button drops hot, the swatch keeps it.
+  ::SendMessageW(*swatch, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_FALSE(second->IsHot());
+  EXPECT_TRUE(swatch->IsHot());
+  ::ReleaseCapture();
+  EXPECT_TRUE(swatch->IsHot());
+  // Dragging in from outside with the left button held does not make it hot.
+  ::SendMessageW(*first, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_FALSE(first->IsHot());
+  // Disabling drops hot.
+  ::SendMessageW(*first, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  ASSERT_TRUE(first->IsHot());
+  ::EnableWindow(*first, FALSE);
+  EXPECT_FALSE(first->IsHot());
+  ::ReleaseCapture();
 }
 
 TEST_F(SkinButtons, OnlyUpDownAndF2ReachTheParent) {

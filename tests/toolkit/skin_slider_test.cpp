@@ -31,19 +31,25 @@ TEST(SliderMapping, WorkedNumbers) {
   struct Case {
     int width, min, max, pos, thumb;
   } toThumb[] = {
-      {200, 0, 100, 50, 91},  {200, 0, 100, 0, 0},     {200, 0, 100, 100, 183}, {200, 0, 100, 150, 274},
-      {200, 10, 20, 15, 91},  {200, -50, 50, 0, 91},   {200, 5, 5, 5, 0},       {17, 0, 100, 50, 0},
-      {5, 0, 100, 100, 0},
+      {200, 0, 100, 50, 91},   {200, 0, 100, 0, 0},   {200, 0, 100, 100, 183},
+      {200, 0, 100, 150, 274}, {200, 10, 20, 15, 91}, {200, -50, 50, 0, 91},
+      {200, 5, 5, 5, 0},       {17, 0, 100, 50, 0},   {5, 0, 100, 100, 0},
   };
   for (const Case& c : toThumb)
     EXPECT_EQ(SliderThumbFromPos(c.width, c.min, c.max, c.pos), c.thumb) << c.width << " " << c.pos;
   struct Back {
     int width, min, max, thumb, pos;
   } toPos[] = {
-      {200, 0, 100, 91, 50},  {200, 0, 100, 100, 55}, {200, 0, 100, 183, 100}, {200, 0, 100, 0, 0},
-      {200, 10, 20, 91, 15},  {200, 5, 5, 50, 0},     {200, 9, 3, 50, 0},
+      {200, 0, 100, 91, 50},
+      {200, 0, 100, 100, 55},
+      {200, 0, 100, 183, 100},
+      {200, 0, 100, 0, 0},
+      {200, 10, 20, 91, 15},
+      {200, 5, 5, 50, 0},
+      {200, 9, 3, 50, 0},
       // No travel: the minimum, never a division by zero.
-      {17, 20, 80, 0, 20},    {10, 20, 80, 0, 20},
+      {17, 20, 80, 0, 20},
+      {10, 20, 80, 0, 20},
   };
   for (const Back& b : toPos)
     EXPECT_EQ(SliderPosFromThumb(b.width, b.min, b.max, b.thumb), b.pos) << b.width << " " << b.thumb;
@@ -100,6 +106,24 @@ TEST_F(SkinSlider, DragSendsFiveThenFoursThenEight) {
   EXPECT_EQ(Taken(*slider), (Seq{{5, 50}, {4, 55}, {4, 100}, {4, 58}, {8, 58}}));
   EXPECT_FALSE(slider->m_bDragging);
   EXPECT_EQ(slider->m_nPos, 58);
+}
+
+TEST_F(SkinSlider, LeavingWithNoButtonEndsADragSilently) {
+  ::ShowWindow(m_host, SW_SHOW);
+  auto slider = Make(L"Zoom");
+  slider->SetPos(50);
+  Mouse(*slider, WM_MOUSEMOVE, 0, 95);
+  Mouse(*slider, WM_LBUTTONDOWN, MK_LBUTTON, 95);
+  ASSERT_TRUE(slider->m_bDragging);
+  // Held, the drag goes on outside the slider.
+  Mouse(*slider, WM_MOUSEMOVE, MK_LBUTTON, 300, 40);
+  EXPECT_EQ(slider->m_nThumbX, 183);
+  // Over the parent with no button: the drag ends without a word.
+  Mouse(*slider, WM_MOUSEMOVE, 0, 300, 40);
+  EXPECT_FALSE(slider->m_bDragging);
+  EXPECT_FALSE(slider->m_bHot);
+  EXPECT_EQ(::GetCapture(), nullptr);
+  EXPECT_EQ(Taken(*slider), (Seq{{5, 50}, {4, 100}}));
 }
 
 TEST_F(SkinSlider, ClickOnTheTrackJumpsAndSendsOnlyEight) {

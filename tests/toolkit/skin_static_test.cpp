@@ -37,8 +37,8 @@ TEST(StaticPlacement, WorkedExamples) {
   } cases[] = {
       {"text then picture, centred", 100, 20, true, true, 16, 16, L"", true, 63, 2, 20.5f, 0, 40, 20},
       {"picture then text, centred", 100, 20, true, true, 16, 16, L"ORDER_H_IMAGE_TEXT", true, 20, 2, 39, 0, 40, 20},
-      {"picture then text, left", 100, 20, true, true, 16, 16, L"ORDER_H_IMAGE_TEXT|ALIGN_LEFT", true, 0, 2, 19, 0,
-       81, 20},
+      {"picture then text, left", 100, 20, true, true, 16, 16, L"ORDER_H_IMAGE_TEXT|ALIGN_LEFT", true, 0, 2, 19, 0, 81,
+       20},
       {"picture then text, right", 100, 20, true, true, 16, 16, L"ORDER_H_IMAGE_TEXT|ALIGN_RIGHT|ALIGN_BOTTOM", true,
        41, 4, 60, 0, 40, 20},
       {"text then picture, left wins", 100, 20, true, true, 16, 16, L"ALIGN_LEFT|ALIGN_RIGHT|ALIGN_TOP", true, 63, 0,
@@ -48,8 +48,8 @@ TEST(StaticPlacement, WorkedExamples) {
       {"text above picture, bottom", 60, 60, true, true, 16, 16, L"ORDER_V_TEXT_IMAGE|ALIGN_BOTTOM|ALIGN_RIGHT", true,
        44, 44, 0, 0, 60, 41},
       {"picture above text", 60, 60, true, true, 16, 16, L"ORDER_V_IMAGE_TEXT", true, 22, 13, 0, 32, 60, 14},
-      {"picture above text, top", 60, 60, true, true, 16, 16, L"ORDER_V_IMAGE_TEXT|ALIGN_TOP|ALIGN_LEFT", true, 0, 0,
-       0, 19, 60, 41},
+      {"picture above text, top", 60, 60, true, true, 16, 16, L"ORDER_V_IMAGE_TEXT|ALIGN_TOP|ALIGN_LEFT", true, 0, 0, 0,
+       19, 60, 41},
       {"big picture, no text", 100, 50, false, true, 200, 200, L"", true, -50, -75, 0, 0, 0, 0},
       {"picture only, right bottom", 100, 50, false, true, 16, 16, L"ALIGN_RIGHT|ALIGN_BOTTOM", true, 84, 34, 0, 0, 0,
        0},
@@ -59,8 +59,8 @@ TEST(StaticPlacement, WorkedExamples) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const StaticPlacement p = PlaceStaticContent(c.cw, c.ch, c.text, c.picture, c.pw, c.ph,
-                                                 ParseLayoutNames(c.layout), FixedBox(40, 14));
+    const StaticPlacement p =
+        PlaceStaticContent(c.cw, c.ch, c.text, c.picture, c.pw, c.ph, ParseLayoutNames(c.layout), FixedBox(40, 14));
     ASSERT_EQ(p.ok, c.ok);
     if (!p.ok) continue;
     if (c.picture) {
