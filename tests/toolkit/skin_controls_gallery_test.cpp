@@ -63,8 +63,8 @@ class SkinControlsGallery : public skintest::SkinFixture {};
 
 TEST_F(SkinControlsGallery, FactoryPageDrawsThroughReflection) {
   LoadSkin(kSkin);
-  HWND frame = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"controls", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 320,
-                                 130, nullptr, nullptr, nullptr, nullptr);
+  HWND frame = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"controls", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 320, 130,
+                                 nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(frame);
   AvlfWindow page;
   RECT rc{0, 0, 320, 130};
@@ -124,6 +124,73 @@ TEST_F(SkinControlsGallery, FactoryPageDrawsThroughReflection) {
   }
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
+  page.DestroyWindow();
+  ::DestroyWindow(frame);
+}
+
+// Real pointer input through the X server: hover, leaving onto a
+// neighbour, and a slider drag, with the messages the system makes of it.
+void PumpFor(DWORD ms) {
+  const DWORD end = ::GetTickCount() + ms;
+  while (static_cast<int>(end - ::GetTickCount()) > 0) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+void Pointer(int x, int y, DWORD buttons = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = x * 65535 / (::GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = y * 65535 / (::GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+  ::SendInput(1, &input, sizeof input);
+  PumpFor(150);
+}
+
+TEST_F(SkinControlsGallery, RealPointerHoverAndSliderDrag) {
+  LoadSkin(kSkin);
+  HWND frame = ::CreateWindowExW(0, L"STATIC", L"controls", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 320, 130, nullptr,
+                                 nullptr, nullptr, nullptr);
+  ASSERT_TRUE(frame);
+  AvlfWindow page;
+  RECT rc{0, 0, 320, 130};
+  ASSERT_TRUE(page.Create(nullptr, frame, &rc, L"Page"));
+  ::ShowWindow(frame, SW_SHOW);
+  ::SetForegroundWindow(frame);
+  PumpFor(100);
+  auto* icon = dynamic_cast<AvlfIconBtn*>(page.FindChildByCommandId(1));
+  auto* line = dynamic_cast<AvlfGeomeryBtn*>(page.FindChildByCommandId(10));
+  auto* slider = dynamic_cast<AvlfSlider*>(page.FindChildByCommandId(20));
+  ASSERT_TRUE(icon && line && slider);
+  if (!::GetActiveWindow()) GTEST_SKIP() << "no active window under this display";
+
+  Pointer(30, 20);
+  EXPECT_TRUE(icon->IsHot());
+  EXPECT_EQ(::GetCapture(), icon->m_hWnd);
+  Pointer(16, 66);  // onto the geometry button: the icon lets go
+  EXPECT_FALSE(icon->IsHot());
+  Pointer(17, 66);
+  EXPECT_TRUE(line->IsHot());
+  EXPECT_EQ(::GetCapture(), line->m_hWnd);
+
+  slider->SetPos(50);  // thumb at x 91 .. 107, y 91 .. 107
+  Pointer(99, 99);
+  EXPECT_TRUE(slider->m_bHot);
+  Pointer(99, 99, MOUSEEVENTF_LEFTDOWN);
+  EXPECT_TRUE(slider->m_bDragging);
+  Pointer(150, 99);
+  Pointer(150, 99, MOUSEEVENTF_LEFTUP);
+  EXPECT_FALSE(slider->m_bDragging);
+  EXPECT_EQ(slider->m_nThumbX, 142);
+  EXPECT_EQ(slider->m_nPos, 78);  // round(100 x 142 / 183)
+  Pointer(300, 125);              // over the page: the slider lets the capture go
+  EXPECT_NE(::GetCapture(), slider->m_hWnd);
+
   page.DestroyWindow();
   ::DestroyWindow(frame);
 }
