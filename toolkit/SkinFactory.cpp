@@ -2,12 +2,15 @@
 // its "Class" names.
 #include <cwchar>
 
+#include "toolkit/Buttons.h"
 #include "toolkit/NativeControls.h"
 #include "toolkit/SkinCombo.h"
 #include "toolkit/SkinEdit.h"
 #include "toolkit/SkinPickers.h"
 #include "toolkit/SkinTree.h"
 #include "toolkit/SkinWindow.h"
+#include "toolkit/Slider.h"
+#include "toolkit/Static.h"
 
 namespace {
 
@@ -38,6 +41,13 @@ const ControlType kControlTypes[] = {
     {L"BUTTONWEIGHT", &CreateControl<CWeightButton>},
     {L"BUTTONFONT", &CreateControl<CFontButton>},
     {L"BUTTONCOLOR", &CreateControl<CColorButton>},
+    // Buttons, static and slider.
+    {L"ICONBUTTON", &CreateControl<AvlfIconBtn>},
+    {L"BUTTON", &CreateControl<AvlfButton>},
+    {L"GEOMETRYBUTTON", &CreateControl<AvlfGeomeryBtn>},
+    {L"CLBUTTON", &CreateControl<AvlfColorButton>},
+    {L"STATIC", &CreateControl<AvlfStatic>},
+    {L"SLIDER", &CreateControl<AvlfSlider>},
 };
 
 }  // namespace

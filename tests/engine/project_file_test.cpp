@@ -82,8 +82,8 @@ GUID MakeGuid(uint32_t n) {
 
 std::vector<PointF> VerticesFor(int type, uint32_t seed) {
   const int n = type == DRAW_CLIPART || type == DRAW_TEXT || type == DRAW_RECTANGLE || type == DRAW_ANGLE_PT4 ? 4
-                : type == DRAW_LINE                                                 ? 2
-                                                                                    : 3 + type % 3;
+                : type == DRAW_LINE                                                                           ? 2
+                                    : 3 + type % 3;
   std::vector<PointF> v;
   for (int i = 0; i < n; ++i) v.push_back({10.5f + 13.25f * i + seed % 50, 20.25f + 7.5f * i + seed % 30});
   return v;

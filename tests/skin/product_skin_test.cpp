@@ -136,8 +136,8 @@ TEST_F(ProductSkin, OpensInEveryLanguageAndBuildsTheMainFrame) {
     GetSkinUi()->SetLanguage(language);
     EXPECT_STRNE(GetSkinUi()->FindText(L"MFile"), L"");
 
-    HWND frame = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"MainFrame", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                                   1080, 720, nullptr, nullptr, nullptr, nullptr);
+    HWND frame = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"MainFrame", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 1080,
+                                   720, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(frame);
     CMainFrameView view;
     RECT rc{0, 0, 1080, 720};
