@@ -536,9 +536,11 @@ TEST_F(PipelineTest, UnpluggedWhileRecordingLeavesAFileReadToItsEnd) {
   DeleteFileW(recorded.c_str());
   FILE* f = fopen("recordings.jsonl", "a");
   ASSERT_NE(f, nullptr);
+  // The preview saw 15 frames; under load the recorder may start a frame or
+  // two after it, so the file must hold most of them, each whole and in order.
   fprintf(f,
           "{\"file\": \"camera_unplugged.avi\", \"fake_camera\": true, \"width\": 320, \"height\": 240, "
-          "\"min_frames\": 15}\n");
+          "\"min_frames\": 10}\n");
   fclose(f);
 }
 
