@@ -178,10 +178,9 @@ TEST_F(WTLColorButton, ArrowKeyTable) {
   const struct {
     int from, step, to;
   } cases[] = {
-      {N, 1, A},  {N, 8, A},   {N, -1, M}, {N, -8, M},  {A, 1, 0},   {A, 8, 0},   {A, -1, M},
-      {A, -8, M}, {M, 1, A},   {M, 8, A},  {M, -1, 39}, {M, -8, 39}, {0, -1, A},  {3, -8, A},
-      {7, -8, A}, {8, -8, 0},  {5, 1, 6},  {5, 8, 13},  {38, 1, 39}, {39, 1, M},  {32, 8, M},
-      {31, 8, 39}, {16, -1, 15},
+      {N, 1, A}, {N, 8, A},  {N, -1, M},  {N, -8, M},  {A, 1, 0},  {A, 8, 0},   {A, -1, M},   {A, -8, M},
+      {M, 1, A}, {M, 8, A},  {M, -1, 39}, {M, -8, 39}, {0, -1, A}, {3, -8, A},  {7, -8, A},   {8, -8, 0},
+      {5, 1, 6}, {5, 8, 13}, {38, 1, 39}, {39, 1, M},  {32, 8, M}, {31, 8, 39}, {16, -1, 15},
   };
   for (const auto& c : cases)
     EXPECT_EQ(CWTLColorButton::StepEntry(c.from, c.step, 40), c.to) << c.from << " by " << c.step;
@@ -192,41 +191,77 @@ TEST_F(WTLColorButton, KeyboardWalkThroughThePopupLoop) {
   std::vector<int> hot;
   int current = 99;
   auto record = [&](HWND) { hot.push_back(m_button.m_nHotEntry); };
-  const std::vector<Note> notes =
-      Click({[&](HWND) { current = m_button.m_nCurrentEntry; }, Key(VK_DOWN), record, Key(VK_DOWN), record,
-             Key(VK_RIGHT), Key(VK_RIGHT), Key(VK_RIGHT), record, Key(VK_UP), record, Key(VK_LEFT), record,
-             Key(VK_LEFT), record, Key(VK_RIGHT), record, Key('A'), record, Key(VK_ESCAPE)});
+  const std::vector<Note> notes = Click({[&](HWND) { current = m_button.m_nCurrentEntry; },
+                                         Key(VK_DOWN),
+                                         record,
+                                         Key(VK_DOWN),
+                                         record,
+                                         Key(VK_RIGHT),
+                                         Key(VK_RIGHT),
+                                         Key(VK_RIGHT),
+                                         record,
+                                         Key(VK_UP),
+                                         record,
+                                         Key(VK_LEFT),
+                                         record,
+                                         Key(VK_LEFT),
+                                         record,
+                                         Key(VK_RIGHT),
+                                         record,
+                                         Key('A'),
+                                         record,
+                                         Key(VK_ESCAPE)});
   EXPECT_EQ(current, 16);  // "Red" is the current entry
   EXPECT_EQ(hot, (std::vector<int>{-3, 0, 3, -3, -2, 39, -2, -2}));
-  EXPECT_EQ(notes, (std::vector<Note>{{COLORPICK_OPENED, 0x0000FF},
-                                      {COLORPICK_CLOSED, 0x0000FF},
-                                      {COLORPICK_CANCELLED, 0x0000FF}}));
+  EXPECT_EQ(notes, (std::vector<Note>{
+                       {COLORPICK_OPENED, 0x0000FF}, {COLORPICK_CLOSED, 0x0000FF}, {COLORPICK_CANCELLED, 0x0000FF}}));
   EXPECT_EQ(m_button.m_clrCurrent, 0x0000FFu);
 }
 
 TEST_F(WTLColorButton, HitCodesOfThePopup) {
   std::vector<int> hits;
   Geometry g{};
+  int tools = 0;
+  wchar_t redName[80] = {};
+  RECT redCell{};
   Click({[&](HWND popup) {
     g = Measure(popup);
     const int cx = ::GetSystemMetrics(SM_CXEDGE), cy = ::GetSystemMetrics(SM_CYEDGE);
     const int bottom = g.cellsTop + 5 * 18;
     const POINT points[] = {
-        {cx + 1, cy + 1},                                // Automatic, corner
-        {cx + g.width / 2, g.cellsTop - 1},              // Automatic, last row
-        {g.cellsLeft, g.cellsTop},                       // colour 0
-        {g.cellsLeft + 17, g.cellsTop + 17},             // colour 0, far corner
-        {g.cellsLeft + 18, g.cellsTop},                  // colour 1
+        {cx + 1, cy + 1},                                     // Automatic, corner
+        {cx + g.width / 2, g.cellsTop - 1},                   // Automatic, last row
+        {g.cellsLeft, g.cellsTop},                            // colour 0
+        {g.cellsLeft + 17, g.cellsTop + 17},                  // colour 0, far corner
+        {g.cellsLeft + 18, g.cellsTop},                       // colour 1
         {g.cellsLeft + 3 * 18 + 9, g.cellsTop + 2 * 18 + 9},  // colour 19
-        {g.cellsLeft + 143, bottom - 1},                 // colour 39
-        {cx + g.width / 2, bottom},                      // More Colors...
-        {cx + g.width - 1, bottom + g.text - 1},         // More Colors..., corner
-        {0, 0},                                          // the border
-        {cx + g.width, cy + g.text + 5},                 // the right border
-        {-10, 300},                                      // outside
+        {g.cellsLeft + 143, bottom - 1},                      // colour 39
+        {cx + g.width / 2, bottom},                           // More Colors...
+        {cx + g.width - 1, bottom + g.text - 1},              // More Colors..., corner
+        {0, 0},                                               // the border
+        {cx + g.width, cy + g.text + 5},                      // the right border
+        {-10, 300},                                           // outside
     };
     for (POINT p : points) hits.push_back(m_button.HitTest(p));
+    // One tool per cell, named after its colour.
+    HWND tip = nullptr;
+    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) && ::GetWindow(tip, GW_OWNER) != popup) {}
+    ASSERT_TRUE(tip);
+    tools = static_cast<int>(::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = popup;
+    tool.uId = 17;
+    tool.lpszText = redName;
+    ::SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
+    redCell = tool.rect;
   }});
+  EXPECT_EQ(tools, 40);
+  EXPECT_STREQ(redName, L"Red");
+  EXPECT_EQ(redCell.left, g.cellsLeft);
+  EXPECT_EQ(redCell.top, g.cellsTop + 2 * 18);
+  EXPECT_EQ(redCell.right - redCell.left, 18);
   EXPECT_GE(g.width, 144);
   EXPECT_GT(g.text, 10);
   EXPECT_EQ(hits, (std::vector<int>{-3, -3, 0, 0, 1, 19, 39, -2, -2, -1, -1, -1}));
@@ -249,17 +284,27 @@ TEST_F(WTLColorButton, NotificationOrderOfEveryEnding) {
     std::vector<UINT> codes;
   } cases[] = {
       {"Escape", {Key(VK_DOWN), Key(VK_ESCAPE)}, red, {COLORPICK_CLOSED, COLORPICK_CANCELLED}},
-      {"right press", {cell(13, WM_MOUSEMOVE), Mouse(WM_RBUTTONDOWN, 5, 5)}, red,
+      {"right press",
+       {cell(13, WM_MOUSEMOVE), Mouse(WM_RBUTTONDOWN, 5, 5)},
+       red,
        {COLORPICK_CLOSED, COLORPICK_CANCELLED}},
-      {"release outside", {cell(13, WM_MOUSEMOVE), Mouse(WM_LBUTTONUP, -20, -20)}, red,
+      {"release outside",
+       {cell(13, WM_MOUSEMOVE), Mouse(WM_LBUTTONUP, -20, -20)},
+       red,
        {COLORPICK_CLOSED, COLORPICK_CANCELLED}},
       {"Enter with nothing hot", {Key(VK_RETURN)}, red, {COLORPICK_CLOSED, COLORPICK_CANCELLED}},
       {"the current colour again", {cell(16, WM_LBUTTONUP)}, red, {COLORPICK_CLOSED, COLORPICK_PICKED}},
-      {"blue by mouse", {cell(13, WM_MOUSEMOVE), cell(13, WM_LBUTTONUP)}, blue,
+      {"blue by mouse",
+       {cell(13, WM_MOUSEMOVE), cell(13, WM_LBUTTONUP)},
+       blue,
        {COLORPICK_CHANGED, COLORPICK_CLOSED, COLORPICK_PICKED}},
-      {"black by keys", {Key(VK_DOWN), Key(VK_DOWN), Key(VK_SPACE)}, 0x000000,
+      {"black by keys",
+       {Key(VK_DOWN), Key(VK_DOWN), Key(VK_SPACE)},
+       0x000000,
        {COLORPICK_CHANGED, COLORPICK_CLOSED, COLORPICK_PICKED}},
-      {"Automatic", {Key(VK_DOWN), Key(VK_RETURN)}, CLR_DEFAULT,
+      {"Automatic",
+       {Key(VK_DOWN), Key(VK_RETURN)},
+       CLR_DEFAULT,
        {COLORPICK_CHANGED, COLORPICK_CLOSED, COLORPICK_PICKED}},
   };
   for (const Case& c : cases) {
@@ -289,8 +334,8 @@ TEST_F(WTLColorButton, MoreColorsRunsTheSystemDialog) {
     g_answer = c.answer;
     g_dialogs = 0;
     int current = 99;
-    const std::vector<Note> notes = Click({[&](HWND) { current = m_button.m_nCurrentEntry; }, Key(VK_UP),
-                                           Key(VK_RETURN)});
+    const std::vector<Note> notes =
+        Click({[&](HWND) { current = m_button.m_nCurrentEntry; }, Key(VK_UP), Key(VK_RETURN)});
     EXPECT_EQ(current, CWTLColorButton::kCustom);
     EXPECT_EQ(g_dialogs, 1);
     std::vector<Note> expected{{COLORPICK_OPENED, 0x123456}};
@@ -309,9 +354,8 @@ TEST_F(WTLColorButton, APopupThatCannotOpenChoosesNothing) {
   g_blockPopup = true;
   g_notes.clear();
   ::SendMessageW(m_button, BM_CLICK, 0, 0);
-  EXPECT_EQ(g_notes, (std::vector<Note>{{COLORPICK_OPENED, 0x0000FF},
-                                        {COLORPICK_CLOSED, 0x0000FF},
-                                        {COLORPICK_CANCELLED, 0x0000FF}}));
+  EXPECT_EQ(g_notes, (std::vector<Note>{
+                         {COLORPICK_OPENED, 0x0000FF}, {COLORPICK_CLOSED, 0x0000FF}, {COLORPICK_CANCELLED, 0x0000FF}}));
   EXPECT_EQ(m_button.m_clrCurrent, 0x0000FFu);
 }
 
@@ -414,7 +458,8 @@ TEST_F(WTLColorButton, FaceShowsTheColourOrAutomatic) {
     m_button.m_clrCurrent = c.current;
     skintest::Dib dib(rc.right, rc.bottom);
     skintest::DrawItemInto(m_button, dib, c.state);
-    EXPECT_EQ(dib.At(rc.right / 3, rc.bottom / 2) == c.box, c.boxShown) << std::hex << dib.At(rc.right / 3, rc.bottom / 2);
+    EXPECT_EQ(dib.At(rc.right / 3, rc.bottom / 2) == c.box, c.boxShown)
+        << std::hex << dib.At(rc.right / 3, rc.bottom / 2);
     // The arrow: ink of its colour in the rightmost fifth.
     int right = 0;
     for (int y = 0; y < rc.bottom; ++y)
