@@ -65,6 +65,9 @@ wchar_t* Copy(const wchar_t* text) {
   return copy;
 }
 
+// The dialog asks for a hook; the default handling is all it needs.
+UINT_PTR CALLBACK ColorDialogHook(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
 constexpr wchar_t kPickerClass[] = L"ColorPicker";
 constexpr int kBlendMenu = 207, kBlendHighlight = 48;
 
@@ -452,7 +455,7 @@ BOOL CWTLColorButton::RunPicker() {
         cc.hwndOwner = m_hWnd;
         cc.lpCustColors = gm_clrCustom;
         cc.Flags = CC_FULLOPEN | CC_ENABLEHOOK | CC_ANYCOLOR;
-        cc.lpfnHook = [](HWND, UINT, WPARAM, LPARAM) -> UINT_PTR { return 0; };
+        cc.lpfnHook = &ColorDialogHook;
         if (m_clrCurrent != 0) {
           cc.Flags |= CC_RGBINIT;
           cc.rgbResult = m_clrCurrent;
