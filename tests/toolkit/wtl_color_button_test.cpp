@@ -453,19 +453,35 @@ TEST_F(WTLColorButton, FaceShowsTheColourOrAutomatic) {
       {"Automatic", CLR_DEFAULT, 0, Rgb(work), true, 0x000000},
       {"disabled", 0x0000FF, ODS_DISABLED, 0xFF0000, false, Rgb(grey)},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    m_button.m_clrCurrent = c.current;
-    skintest::Dib dib(rc.right, rc.bottom);
-    skintest::DrawItemInto(m_button, dib, c.state);
-    EXPECT_EQ(dib.At(rc.right / 3, rc.bottom / 2) == c.box, c.boxShown)
-        << std::hex << dib.At(rc.right / 3, rc.bottom / 2);
-    // The arrow: ink of its colour in the rightmost fifth.
-    int right = 0;
-    for (int y = 0; y < rc.bottom; ++y)
-      for (int x = rc.right * 4 / 5; x < rc.right; ++x) right += dib.At(x, y) == c.arrow;
-    EXPECT_GE(right, 4);
-  }
+  // Wine opens the "Button" theme; without it the face is drawn as a frame control.
+  const HANDLE theme = m_button.m_hTheme;
+  for (const auto& c : cases)
+    for (const bool themed : {true, false}) {
+      SCOPED_TRACE(c.name);
+      SCOPED_TRACE(themed ? "themed" : "plain");
+      m_button.m_hTheme = themed ? theme : nullptr;
+      m_button.m_clrCurrent = c.current;
+      skintest::Dib dib(rc.right, rc.bottom);
+      skintest::DrawItemInto(m_button, dib, c.state);
+      EXPECT_EQ(dib.At(rc.right / 3, rc.bottom / 2) == c.box, c.boxShown)
+          << std::hex << dib.At(rc.right / 3, rc.bottom / 2);
+      // The arrow: ink of its colour in the rightmost fifth.
+      int right = 0;
+      for (int y = 0; y < rc.bottom; ++y)
+        for (int x = rc.right * 4 / 5; x < rc.right; ++x) right += dib.At(x, y) == c.arrow;
+      EXPECT_GE(right, 4);
+    }
+  m_button.m_hTheme = theme;
+}
+
+TEST_F(WTLColorButton, HoverFlagFollowsTheMouse) {
+  EXPECT_FALSE(m_button.m_fMouseOver);
+  ::SendMessageW(m_button, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  EXPECT_TRUE(m_button.m_fMouseOver);
+  ::SendMessageW(m_button, WM_MOUSEMOVE, 0, MAKELPARAM(4, 3));
+  EXPECT_TRUE(m_button.m_fMouseOver);
+  ::SendMessageW(m_button, WM_MOUSELEAVE, 0, 0);
+  EXPECT_FALSE(m_button.m_fMouseOver);
 }
 
 }  // namespace
