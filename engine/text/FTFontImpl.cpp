@@ -170,8 +170,11 @@ int FTFontImpl::Kerning(unsigned previous, unsigned current) const {
 }
 
 int FTFontImpl::TextCount(const wchar_t* text, int count) const {
-  const int n = text ? static_cast<int>(std::wcslen(text)) : 0;
-  return count < 1 || count > n ? n : count;
+  if (!text) return 0;
+  // Look no further than the count: a caller walking a long text word by word
+  // would otherwise scan the whole rest of it on every call.
+  if (count >= 1) return static_cast<int>(wcsnlen(text, static_cast<size_t>(count)));
+  return static_cast<int>(std::wcslen(text));
 }
 
 void FTFontImpl::SetTarget(uint32_t* pixels, int width, int height, int pitch) {
