@@ -262,16 +262,7 @@ int FTFontImpl::PutText(const wchar_t* text, int count, int x, int y, bool lineB
 
 int FTFontImpl::DrawText(const wchar_t* text, int count, int x, int y) {
   // The glyph's coverage becomes the pixel's alpha; the colour replaces what was there.
-  return PutText(text, count, x, y, true,
-                 [](uint8_t* pixels, const uint8_t* coverage, int n, uint8_t r, uint8_t g, uint8_t b) {
-                   for (int j = 0; j < n; ++j) {
-                     uint8_t* p = pixels + 4 * j;
-                     p[0] = b;
-                     p[1] = g;
-                     p[2] = r;
-                     p[3] = coverage[j];
-                   }
-                 });
+  return PutText(text, count, x, y, true, PutCoverageRowSse2);
 }
 
 int FTFontImpl::BlendText(const wchar_t* text, int count, int x, int y) {

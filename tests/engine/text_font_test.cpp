@@ -298,6 +298,23 @@ TEST_F(TextFont, GlyphCallbackRecolours) {
   EXPECT_TRUE(second);
 }
 
+// Every length through the 16-, 4- and 1-pixel steps: each pixel holds the
+// colour with its coverage as alpha, and the pixel after the row is untouched.
+TEST(TextBlend, PutRowWritesColourWithCoverageAlpha) {
+  std::mt19937 rng(11);
+  for (auto put : {PutCoverageRowScalar, PutCoverageRowSse2}) {
+    for (int count = 0; count <= 37; ++count) {
+      SCOPED_TRACE(count);
+      std::vector<uint8_t> coverage(count + 1);
+      for (auto& c : coverage) c = uint8_t(rng());
+      std::vector<uint32_t> row(count + 1, 0xA5A5A5A5u);
+      put(reinterpret_cast<uint8_t*>(row.data()), coverage.data(), count, 0x12, 0x34, 0xF6);
+      for (int j = 0; j < count; ++j) ASSERT_EQ(row[j], (uint32_t(coverage[j]) << 24) | 0x1234F6u) << j;
+      EXPECT_EQ(row[count], 0xA5A5A5A5u);
+    }
+  }
+}
+
 TEST(TextBlend, VectorRowMatchesScalar) {
   std::mt19937 rng(7);
   for (int count = 0; count <= 19; ++count) {
