@@ -37,7 +37,7 @@ int WrapTextIntoBitmap(FTFont* font, const wchar_t* text, uint8_t* bitmap, int w
     for (int r = 0; r < rows && used > 0; ++r)
       std::memcpy(bitmap + static_cast<ptrdiff_t>(lineTop + r) * pitch + static_cast<ptrdiff_t>(x0) * 4,
                   lineBuffer + static_cast<ptrdiff_t>(r) * pitch, static_cast<size_t>(used) * 4);
-    std::memset(lineBuffer, 0, lineBytes);
+    if (rows > 0) std::memset(lineBuffer, 0, lineBytes);
   };
   auto newLine = [&](int used) {
     flush(used);
@@ -46,6 +46,10 @@ int WrapTextIntoBitmap(FTFont* font, const wchar_t* text, uint8_t* bitmap, int w
     remaining = width;
     x = 0;
     empty = true;
+    // Lines below the box are still laid out for the height they add, but a
+    // target of no rows lets the engine skip their pixels: the breaks depend
+    // on the width alone.
+    if (lineTop >= height) font->SetTarget(reinterpret_cast<uint32_t*>(lineBuffer), width, 0, pitch);
   };
   const size_t n = std::wcslen(text);
   size_t pos = 0;

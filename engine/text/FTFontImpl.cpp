@@ -170,8 +170,11 @@ int FTFontImpl::Kerning(unsigned previous, unsigned current) const {
 }
 
 int FTFontImpl::TextCount(const wchar_t* text, int count) const {
-  const int n = text ? static_cast<int>(std::wcslen(text)) : 0;
-  return count < 1 || count > n ? n : count;
+  if (!text) return 0;
+  // Look no further than the count: a caller walking a long text word by word
+  // would otherwise scan the whole rest of it on every call.
+  if (count >= 1) return static_cast<int>(wcsnlen(text, static_cast<size_t>(count)));
+  return static_cast<int>(std::wcslen(text));
 }
 
 void FTFontImpl::SetTarget(uint32_t* pixels, int width, int height, int pitch) {
@@ -259,16 +262,7 @@ int FTFontImpl::PutText(const wchar_t* text, int count, int x, int y, bool lineB
 
 int FTFontImpl::DrawText(const wchar_t* text, int count, int x, int y) {
   // The glyph's coverage becomes the pixel's alpha; the colour replaces what was there.
-  return PutText(text, count, x, y, true,
-                 [](uint8_t* pixels, const uint8_t* coverage, int n, uint8_t r, uint8_t g, uint8_t b) {
-                   for (int j = 0; j < n; ++j) {
-                     uint8_t* p = pixels + 4 * j;
-                     p[0] = b;
-                     p[1] = g;
-                     p[2] = r;
-                     p[3] = coverage[j];
-                   }
-                 });
+  return PutText(text, count, x, y, true, PutCoverageRowSse2);
 }
 
 int FTFontImpl::BlendText(const wchar_t* text, int count, int x, int y) {

@@ -2,6 +2,8 @@
 
 #include <emmintrin.h>
 
+#include <cstring>
+
 namespace {
 
 inline uint8_t Clamp255(unsigned v) { return static_cast<uint8_t>(v > 255 ? 255 : v); }
@@ -47,4 +49,37 @@ void BlendCoverageRowSse2(uint8_t* pixels, const uint8_t* coverage, int count, u
   }
   const unsigned c4[4] = {b, g, r, 255};
   for (; i < count; ++i) BlendPixelSum(pixels + 4 * i, coverage[i], c4);
+}
+
+void PutCoverageRowScalar(uint8_t* pixels, const uint8_t* coverage, int count, uint8_t r, uint8_t g, uint8_t b) {
+  for (int j = 0; j < count; ++j) {
+    uint8_t* p = pixels + 4 * j;
+    p[0] = b;
+    p[1] = g;
+    p[2] = r;
+    p[3] = coverage[j];
+  }
+}
+
+void PutCoverageRowSse2(uint8_t* pixels, const uint8_t* coverage, int count, uint8_t r, uint8_t g, uint8_t b) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i colour = _mm_set1_epi32(static_cast<int>(b | (unsigned(g) << 8) | (unsigned(r) << 16)));
+  int i = 0;
+  // Each coverage byte moves to the top byte of its pixel.
+  for (; i + 16 <= count; i += 16) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage + i));
+    const __m128i lo = _mm_unpacklo_epi8(zero, c), hi = _mm_unpackhi_epi8(zero, c);
+    auto* p = reinterpret_cast<__m128i*>(pixels + 4 * i);
+    _mm_storeu_si128(p, _mm_or_si128(colour, _mm_unpacklo_epi16(zero, lo)));
+    _mm_storeu_si128(p + 1, _mm_or_si128(colour, _mm_unpackhi_epi16(zero, lo)));
+    _mm_storeu_si128(p + 2, _mm_or_si128(colour, _mm_unpacklo_epi16(zero, hi)));
+    _mm_storeu_si128(p + 3, _mm_or_si128(colour, _mm_unpackhi_epi16(zero, hi)));
+  }
+  for (; i + 4 <= count; i += 4) {
+    int four;
+    std::memcpy(&four, coverage + i, 4);
+    const __m128i c = _mm_unpacklo_epi8(zero, _mm_cvtsi32_si128(four));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + 4 * i), _mm_or_si128(colour, _mm_unpacklo_epi16(zero, c)));
+  }
+  PutCoverageRowScalar(pixels + 4 * i, coverage + i, count - i, r, g, b);
 }

@@ -7,3 +7,8 @@
 // own; the remaining pixels shift the sum once.
 void BlendCoverageRowScalar(uint8_t* pixels, const uint8_t* coverage, int count, uint8_t r, uint8_t g, uint8_t b);
 void BlendCoverageRowSse2(uint8_t* pixels, const uint8_t* coverage, int count, uint8_t r, uint8_t g, uint8_t b);
+
+// Writes one row of glyph coverage as pixels of the colour (r, g, b) whose
+// alpha is the coverage, replacing what was there.
+void PutCoverageRowScalar(uint8_t* pixels, const uint8_t* coverage, int count, uint8_t r, uint8_t g, uint8_t b);
+void PutCoverageRowSse2(uint8_t* pixels, const uint8_t* coverage, int count, uint8_t r, uint8_t g, uint8_t b);

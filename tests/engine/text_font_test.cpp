@@ -143,6 +143,58 @@ TEST_F(TextFont, Measuring) {
   EXPECT_EQ(w, Width(L"AB"));
 }
 
+// A count bounds the text: nothing past it is read, and a terminator before it
+// ends the text. The letters sit at the very end of a page whose next page
+// cannot be read, so a look past the count faults.
+TEST_F(TextFont, CountedTextIsReadNoFurtherThanItsCount) {
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  const size_t page = info.dwPageSize;
+  auto* base = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+  ASSERT_NE(base, nullptr);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(base + page, page, PAGE_NOACCESS, &old));
+  const wchar_t letters[] = {L'W', L'A', L'V', L'E', L'S'};  // no terminator
+  constexpr int kLetters = 5;
+  auto* edge = reinterpret_cast<wchar_t*>(base + page) - kLetters;
+  std::copy(letters, letters + kLetters, edge);
+
+  GuardedTarget counted(200, 40), copied(200, 40);
+  for (int count = 1; count <= kLetters; ++count) {
+    SCOPED_TRACE(count);
+    const std::wstring copy(letters, letters + count);
+    int w = 0, h = 0, w2 = 0, h2 = 0;
+    m_font->MeasureText(edge, count, &w, &h);
+    m_font->MeasureText(copy.c_str(), -1, &w2, &h2);
+    EXPECT_EQ(w, w2);
+    EXPECT_EQ(h, h2);
+    std::fill(counted.pixels.begin(), counted.pixels.end(), 0u);
+    std::fill(copied.pixels.begin(), copied.pixels.end(), 0u);
+    counted.Attach(m_font);
+    EXPECT_EQ(m_font->DrawText(edge, count, 0, 0), count);
+    copied.Attach(m_font);
+    EXPECT_EQ(m_font->DrawText(copy.c_str(), -1, 0, 0), count);
+    EXPECT_EQ(counted.pixels, copied.pixels);
+    EXPECT_GT(counted.Inked(), 0);
+  }
+  m_font->SetTarget(nullptr, 0, 0, 0);
+  VirtualFree(base, 0, MEM_RELEASE);
+
+  // A terminator inside the count, or no count at all, ends the text there.
+  const struct {
+    const wchar_t* text;
+    int count;
+    const wchar_t* same;
+  } cases[] = {{L"AV", 9, L"AV"}, {L"AV", 0, L"AV"}, {L"AV", -3, L"AV"}, {L"", 4, L""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.count);
+    int w = 0, h = 0;
+    m_font->MeasureText(c.text, c.count, &w, &h);
+    EXPECT_EQ(w, Width(c.same));
+    EXPECT_EQ(h, m_font->GetLineHeight());
+  }
+}
+
 TEST_F(TextFont, AmpersandUnderlinesTheNextCharacter) {
   GuardedTarget target(200, 60);
   TextLayout layout;
@@ -244,6 +296,23 @@ TEST_F(TextFont, GlyphCallbackRecolours) {
     }
   EXPECT_TRUE(first);
   EXPECT_TRUE(second);
+}
+
+// Every length through the 16-, 4- and 1-pixel steps: each pixel holds the
+// colour with its coverage as alpha, and the pixel after the row is untouched.
+TEST(TextBlend, PutRowWritesColourWithCoverageAlpha) {
+  std::mt19937 rng(11);
+  for (auto put : {PutCoverageRowScalar, PutCoverageRowSse2}) {
+    for (int count = 0; count <= 37; ++count) {
+      SCOPED_TRACE(count);
+      std::vector<uint8_t> coverage(count + 1);
+      for (auto& c : coverage) c = uint8_t(rng());
+      std::vector<uint32_t> row(count + 1, 0xA5A5A5A5u);
+      put(reinterpret_cast<uint8_t*>(row.data()), coverage.data(), count, 0x12, 0x34, 0xF6);
+      for (int j = 0; j < count; ++j) ASSERT_EQ(row[j], (uint32_t(coverage[j]) << 24) | 0x1234F6u) << j;
+      EXPECT_EQ(row[count], 0xA5A5A5A5u);
+    }
+  }
 }
 
 TEST(TextBlend, VectorRowMatchesScalar) {
