@@ -100,9 +100,12 @@ BOOL CDTPrint::Render() {
   // window's commands cannot yet be sent.
   if (!m_document.m_pFrame) {
     m_document.UploadFrame(m_picture.GetData(), m_nPictureWidth, m_nPictureHeight, m_picture.GetStride(), nullptr);
-    m_document.MergeFile(m_strProjectPath.c_str());
+    // Actual size before the figures come in: merged at the fitted zoom, their
+    // vertices would go through screen coordinates at a fractional scale and
+    // come back a little off (39.9999962 for 40), a label a pixel higher.
     SetActiveImage(&m_document, FALSE);
     m_document.SetZoomMode(1, 1.0f);
+    m_document.MergeFile(m_strProjectPath.c_str());
     if (m_document.m_pRuler) m_document.m_pRuler->m_bVisible = 0;
   }
   ZEvuvoro::CImage output(m_nPictureWidth, m_nPictureHeight);

@@ -67,10 +67,12 @@ void IgnoreFontMessage(const wchar_t*) {}
 // picture, with the ruler hidden. A label placed by rounding toward zero sits
 // a pixel off in every tile left of or above it, and the frames differ.
 TEST(Print, FiguresAndLabelsComeOutAsTheCanvasDrawsThem) {
-  // Unfinished: two of six labels per column and a one-pixel horizontal line
-  // differ in colour (not in position) between the 256 x 256 tiles and the
-  // 600 x 300 window, also away from the seams; the cause is not found yet.
-  GTEST_SKIP() << "label and thin-line colours differ between the tile and the window back buffer";
+  // Unfinished: the labels now match; 103 pixels still differ. The first
+  // line (y = 40, x 226 to 277) comes out as a two-row band at half strength
+  // in the tiles but one solid row in the window, even with the thin-line
+  // draw switched off, and the bottom-left corner pixel of one label border
+  // (461, 209) is missing in the tiles. The cause is not found yet.
+  GTEST_SKIP() << "the first line and one label-border corner differ between the tiles and the window";
   const FontMessageFunction previous = SetFontMessageFunction(IgnoreFontMessage);
   const int width = 600, height = 300;
   const CPicture picture = Noise(width, height, 5);
