@@ -58,9 +58,7 @@ CDTAngleBase::CDTAngleBase(POINT point, size_t points) : CDTDraw(point), m_nPoin
 CDTAngleBase::~CDTAngleBase() { strokes::Release(&m_pArcBuffer); }
 
 int CDTAngleBase::CreateDeviceObjects() {
-  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
-  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
-  m_label.Attach(this);
+  InitLabel();
   BuildGeometry();
   UpdateBounds();
   Measure();

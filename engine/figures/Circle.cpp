@@ -35,9 +35,7 @@ CDTCircle::~CDTCircle() {
 }
 
 int CDTCircle::CreateDeviceObjects() {
-  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
-  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
-  m_label.Attach(this);
+  InitLabel();
   strokes::Release(&m_pCentreBuffer);
   const PointF mark[4] = {};
   m_pCentreBuffer = strokes::MakeBuffer(m_pOwner, mark, 4, m_clrLine);

@@ -20,9 +20,7 @@ CDTCurve::CDTCurve(POINT point) : CDTClickedOutline(point) { m_nType = DRAW_CURV
 bool CDTCurve::IsPointHandle(size_t index) const { return index < m_handles.size() && !m_handles[index]->marked; }
 
 int CDTCurve::CreateDeviceObjects() {
-  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
-  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
-  m_label.Attach(this);
+  InitLabel();
   if (m_bComplete) InsertMidpoints();
   BuildGeometry();
   UpdateBounds();

@@ -48,9 +48,7 @@ void CDTDistance::Bars(PointF a, PointF b, PointF bars[4]) {
 }
 
 int CDTDistance::CreateDeviceObjects() {
-  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
-  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
-  m_label.Attach(this);
+  InitLabel();
   BuildGeometry();
   UpdateBounds();
   Measure();

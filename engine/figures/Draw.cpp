@@ -209,6 +209,12 @@ bool CDTDraw::IsFarFromPrevious(int index, const POINT* point) const {
   return std::abs(dx) > 10 || std::abs(dy) > 10;
 }
 
+void CDTDraw::InitLabel() {
+  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
+  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
+  m_label.Attach(this);
+}
+
 void CDTDraw::PlaceLabel() {
   const int width = m_label.m_nTextWidth, height = m_label.m_nTextHeight;
   if (width <= 0 || height <= 0) return;

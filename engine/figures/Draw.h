@@ -106,6 +106,8 @@ class CDTDraw : public CDTElement {
   FigureHandle* AddHandle(float x, float y);
   void AttachToDocument(CDTImage* document);
   void PlaceLabel();
+  // Gives the label the figure's face (else the canvas's), colour and size.
+  void InitLabel();
   void ScreenToPixel(float sx, float sy, float* px, float* py) const;
   void PixelToScreen(float px, float py, float* sx, float* sy) const;
   void GetVertexPixel(int index, float* x, float* y) const;

@@ -52,9 +52,7 @@ CDTEllipse::CDTEllipse(POINT point) : CDTDraw(point) {
 CDTEllipse::~CDTEllipse() { outline_buffer::Release(&m_pVertexBuffer); }
 
 int CDTEllipse::CreateDeviceObjects() {
-  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
-  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
-  m_label.Attach(this);
+  InitLabel();
   m_cross.Create(m_pOwner ? static_cast<IDirect3DDevice9*>(m_pOwner->m_pDevice) : nullptr, m_clrLine);
   ComputeCentre();
   BuildGeometry();

@@ -35,9 +35,7 @@ void CDTLine::ReleaseBuffer() {
 }
 
 int CDTLine::CreateDeviceObjects() {
-  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
-  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
-  m_label.Attach(this);
+  InitLabel();
   InsertMidpoints();
   BuildGeometry();
   UpdateBounds();

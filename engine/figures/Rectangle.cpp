@@ -21,9 +21,7 @@ CDTRectangle::CDTRectangle(POINT point) : CDTDraw(point) {
 CDTRectangle::~CDTRectangle() { outline_buffer::Release(&m_pVertexBuffer); }
 
 int CDTRectangle::CreateDeviceObjects() {
-  const wchar_t* face = m_pszFontFace ? m_pszFontFace : (m_pOwner ? m_pOwner->m_strFontFace.c_str() : L"");
-  m_label.Init(m_pOwner, face, m_clrText, m_nFontSize);
-  m_label.Attach(this);
+  InitLabel();
   m_cross.Create(m_pOwner ? static_cast<IDirect3DDevice9*>(m_pOwner->m_pDevice) : nullptr, m_clrLine);
   BuildGeometry();
   UpdateBounds();
