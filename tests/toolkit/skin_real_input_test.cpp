@@ -49,6 +49,17 @@ void Settle() {
   }
 }
 
+// Injected input goes through the X server and comes back when it comes back:
+// under load that can take far longer than a fixed pause, so wait for its effect.
+bool SettleUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 400 && !done(); ++i) {
+    ::Sleep(10);
+    skintest::PumpMessages();
+  }
+  Settle();
+  return done();
+}
+
 void MoveTo(int x, int y) {
   ::SetCursorPos(x, y);
   INPUT input{};
@@ -94,7 +105,7 @@ class RealInput : public skintest::SkinFixture {
     LoadSkin(kSkin);
     ASSERT_TRUE(m_parent.Create(nullptr, nullptr, nullptr, L"Host"));
     ::SetForegroundWindow(m_parent.m_hWnd);
-    Settle();
+    ASSERT_TRUE(SettleUntil([this] { return ::GetActiveWindow() == m_parent.m_hWnd; }));
   }
   void TearDown() override {
     ReleaseMenuWindow();
@@ -118,11 +129,10 @@ TEST_F(RealInput, ComboPickWithThePointer) {
   auto& combo = *static_cast<AvlfComboBox*>(m_parent.FindChildByCommandId(31));
   const POINT at = Screen(31, 20, 10);
   MoveTo(at.x, at.y);
-  Settle();
-  EXPECT_TRUE(combo.m_bHot);
+  EXPECT_TRUE(SettleUntil([&] { return combo.m_bHot; }));
   Button(MOUSEEVENTF_LEFTDOWN);
   Button(MOUSEEVENTF_LEFTUP);
-  Settle();
+  SettleUntil([] { return g_pAvlfMenuWindow && g_pAvlfMenuWindow->m_hWnd; });
   ASSERT_TRUE(g_pAvlfMenuWindow && g_pAvlfMenuWindow->m_hWnd);
   EXPECT_TRUE(::IsWindowVisible(g_pAvlfMenuWindow->m_hWnd));
   m_parent.m_log.clear();
@@ -131,7 +141,7 @@ TEST_F(RealInput, ComboPickWithThePointer) {
   Settle();
   Button(MOUSEEVENTF_LEFTDOWN);
   Button(MOUSEEVENTF_LEFTUP);
-  Settle();
+  SettleUntil([] { return !::IsWindowVisible(g_pAvlfMenuWindow->m_hWnd); });
   EXPECT_FALSE(::IsWindowVisible(g_pAvlfMenuWindow->m_hWnd));
   EXPECT_EQ(combo.GetCurSel(), 2);
   EXPECT_EQ(m_parent.Codes(), (std::vector<WORD>{CBN_SELCHANGE}));
@@ -143,11 +153,11 @@ TEST_F(RealInput, TypingIntoTheField) {
   MoveTo(at.x, at.y);
   Button(MOUSEEVENTF_LEFTDOWN);
   Button(MOUSEEVENTF_LEFTUP);
-  Settle();
+  SettleUntil([&] { return ::GetFocus() == edit.m_hWnd; });
   EXPECT_EQ(::GetFocus(), edit.m_hWnd);
   m_parent.m_log.clear();
   TypeText(L"ab c");
-  Settle();
+  SettleUntil([&] { return edit.m_strText.size() >= 4; });
   EXPECT_EQ(edit.m_strText, L"ab c");
   EXPECT_EQ(m_parent.Codes(), (std::vector<WORD>(4, EN_CHANGE)));
 }
@@ -157,7 +167,7 @@ TEST_F(RealInput, WeightPickerDrag) {
   button.SetValue(10);
   const POINT at = Screen(33, 5, 5);
   MoveTo(at.x, at.y);
-  Settle();
+  SettleUntil([&] { return button.m_bHot; });
   // Inside the popup's loop: grab the handle, drag it 108 pixels right, let go.
   g_inLoop = [] {
     RECT popup{};
