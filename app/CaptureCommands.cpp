@@ -129,7 +129,8 @@ void CCaptureCommands::WriteSnapshot(COrvelCamera* camera, int width, int height
   const std::wstring path = ReserveSnapshotPath(folder.c_str(), now, jpeg);
   if (path.empty()) return;
   // A BMP stores its rows bottom-up and a JPEG top-down.
-  const int written = jpeg ? image.SaveJpeg(path.c_str(), bottomUp ? 1 : 0) : image.SaveBmp(path.c_str(), bottomUp ? 0 : 1);
+  const int written =
+      jpeg ? image.SaveJpeg(path.c_str(), bottomUp ? 1 : 0) : image.SaveBmp(path.c_str(), bottomUp ? 0 : 1);
   if (!written) {
     // Nothing was taken: no empty file, no project, no shutter sound.
     DeleteFileW(path.c_str());

@@ -129,7 +129,8 @@ TEST_F(CaptureCommandsTest, SnapshotsAreUprightAndCroppedToTheRegion) {
     bool valid;
     RECT rect;
   };
-  const Region regions[] = {{"whole", false, {}}, {"middle", true, {10, 8, 40, 30}}, {"bottom", true, {20, 30, 64, 48}}};
+  const Region regions[] = {
+      {"whole", false, {}}, {"middle", true, {10, 8, 40, 30}}, {"bottom", true, {20, 30, 64, 48}}};
   FILE* list = fopen("snapshots.jsonl", "w");
   ASSERT_NE(list, nullptr);
   commands.StartCapture();
@@ -152,8 +153,11 @@ TEST_F(CaptureCommandsTest, SnapshotsAreUprightAndCroppedToTheRegion) {
         EXPECT_EQ(host.selected.back(), int(before));
         EXPECT_EQ(host.sounds.back(), kSnapshotSound);
         const RECT r = region.valid ? region.rect : RECT{0, 0, kW, kH};
-        fprintf(list, "{\"file\": \"%s\", \"format\": \"%s\", \"left\": %ld, \"top\": %ld, \"right\": %ld, \"bottom\": %ld}\n",
-                Narrow(host.opened.back().substr(folder.size() + 1)).c_str(), jpeg ? "JPEG" : "BMP", r.left, r.top, r.right, r.bottom);
+        fprintf(
+            list,
+            "{\"file\": \"%s\", \"format\": \"%s\", \"left\": %ld, \"top\": %ld, \"right\": %ld, \"bottom\": %ld}\n",
+            Narrow(host.opened.back().substr(folder.size() + 1)).c_str(), jpeg ? "JPEG" : "BMP", r.left, r.top, r.right,
+            r.bottom);
       }
     }
   }

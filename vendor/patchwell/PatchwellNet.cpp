@@ -47,8 +47,8 @@ bool HttpGet(const std::wstring& url, uint64_t maxBytes, CBodySink& sink) {
   object += extra.data();
   if (object.empty()) object = L"/";
 
-  CInternet session(WinHttpOpen(L"Patchwell/1.0", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                WINHTTP_NO_PROXY_BYPASS, 0));
+  CInternet session(
+      WinHttpOpen(L"Patchwell/1.0", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session.handle) return false;
   WinHttpSetTimeouts(session.handle, kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
   CInternet connection(WinHttpConnect(session.handle, host, parts.nPort, 0));
@@ -58,6 +58,9 @@ bool HttpGet(const std::wstring& url, uint64_t maxBytes, CBodySink& sink) {
                                        WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
   if (!request.handle) return false;
   WinHttpSetTimeouts(request.handle, kResolveTimeout, kConnectTimeout, kSendTimeout, kReceiveTimeout);
+  // The wait for the response headers has its own limit.
+  DWORD responseTimeout = kReceiveTimeout;
+  WinHttpSetOption(request.handle, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
   if (!WinHttpSendRequest(request.handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
     return false;
   if (!WinHttpReceiveResponse(request.handle, nullptr)) return false;
