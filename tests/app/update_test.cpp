@@ -23,7 +23,8 @@ std::wstring CurrentFolder() {
 
 // The Unix path of a folder on Wine's Z: drive.
 std::wstring UnixPath(const std::wstring& path) {
-  std::wstring unix = path.size() > 2 && (path[0] == L'Z' || path[0] == L'z') && path[1] == L':' ? path.substr(2) : path;
+  std::wstring unix =
+      path.size() > 2 && (path[0] == L'Z' || path[0] == L'z') && path[1] == L':' ? path.substr(2) : path;
   for (wchar_t& c : unix)
     if (c == L'\\') c = L'/';
   return unix;
