@@ -1,6 +1,5 @@
 // The transitions of Fadeworks.dll; their arithmetic is stated in Fadeworks.h.
-// A test build (FADEWORKS_VARIANT) makes the faulty plug-ins the slide show
-// must survive: one export missing, no transitions, or no objects.
+// The exports are named in Fadeworks.def, undecorated on both targets.
 #include "vendor/fadeworks/Fadeworks.h"
 
 #include <algorithm>
@@ -8,13 +7,6 @@
 #include <new>
 
 #include "vendor/fadeworks/Kernels.h"
-
-#ifndef FADEWORKS_VARIANT
-#define FADEWORKS_VARIANT 0
-#endif
-#define FADEWORKS_VARIANT_NO_DELETE 1
-#define FADEWORKS_VARIANT_NO_TRANSITIONS 2
-#define FADEWORKS_VARIANT_NULL_OBJECTS 3
 
 namespace {
 
@@ -77,11 +69,11 @@ class CPush : public CTransitionBase {
 class CBoxIn : public CTransitionBase {
   void Draw(CImage* output, const CImage* from, const CImage* to, int percent) override {
     const int width = output->m_nWidth, height = output->m_nHeight;
-    const int left = width * percent / 200, top = height * percent / 200;
+    const int left = (width * percent + 199) / 200, top = (height * percent + 199) / 200;
     const size_t row = static_cast<size_t>(width) * 4;
     const size_t side = static_cast<size_t>(left) * 4;
     for (int y = 0; y < height; ++y) {
-      if (y < top || y >= height - top || left * 2 >= width) {
+      if (y < top || y >= height - top || left * 2 >= width) {  // outside the box, or no box left
         std::memcpy(Row(output, y), Row(to, y), row);
         continue;
       }
@@ -94,28 +86,11 @@ class CBoxIn : public CTransitionBase {
 
 }  // namespace
 
-#if FADEWORKS_VARIANT == 0
-#define FADEWORKS_EXPORT
-#else
-// The test plug-ins are built without the .def file.
-#define FADEWORKS_EXPORT __declspec(dllexport)
-#endif
-
 extern "C" {
 
-FADEWORKS_EXPORT int GetTransitionCount() {
-#if FADEWORKS_VARIANT == FADEWORKS_VARIANT_NO_TRANSITIONS
-  return 0;
-#else
-  return FADEWORKS_COUNT;
-#endif
-}
+int GetTransitionCount() { return FADEWORKS_COUNT; }
 
-FADEWORKS_EXPORT CTransition* CreateTransition(int index) {
-#if FADEWORKS_VARIANT == FADEWORKS_VARIANT_NULL_OBJECTS
-  (void)index;
-  return nullptr;
-#else
+CTransition* CreateTransition(int index) {
   switch (index) {
     case FADEWORKS_CROSSFADE:
       return new (std::nothrow) CCrossFade;
@@ -128,11 +103,8 @@ FADEWORKS_EXPORT CTransition* CreateTransition(int index) {
     default:
       return nullptr;
   }
-#endif
 }
 
-#if FADEWORKS_VARIANT != FADEWORKS_VARIANT_NO_DELETE
-FADEWORKS_EXPORT void DeleteTransition(CTransition* transition) { delete transition; }
-#endif
+void DeleteTransition(CTransition* transition) { delete transition; }
 
 }  // extern "C"

@@ -13,8 +13,9 @@
 //     (the entering picture is uncovered from the left edge).
 //   2 push: s = W * p / 100; column x shows from[x + s] for x < W - s and
 //     to[x - (W - s)] for the others ("to" pushes "from" out to the left).
-//   3 box-in: l = W * p / 200, t = H * p / 200; pixels with l <= x < W - l and
-//     t <= y < H - t come from "from", the others from "to" (a box of the
+//   3 box-in: l = (W * p + 199) / 200, t = (H * p + 199) / 200 (rounded up,
+//     so that 100 leaves no middle column or row); pixels with l <= x < W - l
+//     and t <= y < H - t come from "from", the others from "to" (a box of the
 //     leaving picture closes in on the centre).
 #pragma once
 
