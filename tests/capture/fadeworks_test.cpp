@@ -50,12 +50,12 @@ class FadeworksTest : public ::testing::Test {
     folder = folder.substr(0, folder.find_last_of(L'\\'));
     m_module = LoadLibraryW((folder + L"\\Fadeworks.dll").c_str());
     ASSERT_NE(m_module, nullptr);
-    m_count = reinterpret_cast<GetTransitionCountFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_module, "GetTransitionCount")));
-    m_create = reinterpret_cast<CreateTransitionFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_module, "CreateTransition")));
-    m_delete = reinterpret_cast<DeleteTransitionFn>(
-        reinterpret_cast<void*>(GetProcAddress(m_module, "DeleteTransition")));
+    m_count =
+        reinterpret_cast<GetTransitionCountFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "GetTransitionCount")));
+    m_create =
+        reinterpret_cast<CreateTransitionFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "CreateTransition")));
+    m_delete =
+        reinterpret_cast<DeleteTransitionFn>(reinterpret_cast<void*>(GetProcAddress(m_module, "DeleteTransition")));
     ASSERT_TRUE(m_count && m_create && m_delete);
   }
   void TearDown() override {
@@ -122,8 +122,8 @@ TEST_F(FadeworksTest, RefusesImagesItCannotUse) {
     const CImage* from;
     const CImage* to;
   } cases[] = {
-      {"no output", nullptr, &from.image, &to.image},  {"no from", &output.image, nullptr, &to.image},
-      {"no to", &output.image, &from.image, nullptr},  {"empty from", &output.image, &empty, &to.image},
+      {"no output", nullptr, &from.image, &to.image},           {"no from", &output.image, nullptr, &to.image},
+      {"no to", &output.image, &from.image, nullptr},           {"empty from", &output.image, &empty, &to.image},
       {"other size", &output.image, &from.image, &small.image},
   };
   for (const Case& c : cases) {
@@ -161,9 +161,15 @@ TEST_F(FadeworksTest, WritesRendersForTheModel) {
 TEST(FadeworksKernel, CrossFadeSse2MatchesScalar) {
   std::mt19937 random(5);
   std::vector<uint8_t> from(4 * 70), to(4 * 70), scalar(4 * 70), sse2(4 * 70);
-  for (int weight = 0; weight <= 256; ++weight) {
+  for (int weight = 0; weight <= 256; ++weight) {  // every weight: the lanes wrap on the way
     for (auto& b : from) b = static_cast<uint8_t>(random());
     for (auto& b : to) b = static_cast<uint8_t>(random());
+    // The extremes, where the 16-bit sums come nearest to wrapping.
+    for (int i = 0; i < 8; ++i) {
+      from[i] = to[i + 8] = 255;
+      to[i] = from[i + 8] = 0;
+      from[i + 16] = to[i + 16] = 255;
+    }
     for (int count : {0, 1, 3, 4, 5, 17, 70}) {
       fadeworks::CrossFadeRowScalar(scalar.data(), from.data(), to.data(), count, weight);
       fadeworks::CrossFadeRowSse2(sse2.data(), from.data(), to.data(), count, weight);

@@ -208,8 +208,7 @@ TEST_F(SlideShowTest, TransitionsCycleFromTheSeededStart) {
   show.m_folder = ExeFolder() + L"\\plugins\\log";
   show.m_seed = SeedFor(2, 3);
   Prepare(show, 20, 100, 100, 64, 48);
-  auto logged = reinterpret_cast<LogFn>(
-      reinterpret_cast<void*>(GetProcAddress(show.m_hPlugin, "CreatedTransitions")));
+  auto logged = reinterpret_cast<LogFn>(reinterpret_cast<void*>(GetProcAddress(show.m_hPlugin, "CreatedTransitions")));
   ASSERT_NE(logged, nullptr);
   int before[64];
   const int already = logged(before, 64);
@@ -383,8 +382,8 @@ TEST_F(SlideShowTest, BurnWritesEveryFrameAtItsStamp) {
                "\"show_ms\": 1500, \"seed\": %lu, \"transitions\": %d, \"slides\": [",
                static_cast<unsigned long>(show.m_seed), FADEWORKS_COUNT);
   for (int i = 0; i < 3; ++i)
-    std::fprintf(f, "%s{\"file\": \"slide%d.bgra\", \"width\": %d, \"height\": %d}", i ? ", " : "", i,
-                 slides[i].width, slides[i].height);
+    std::fprintf(f, "%s{\"file\": \"slide%d.bgra\", \"width\": %d, \"height\": %d}", i ? ", " : "", i, slides[i].width,
+                 slides[i].height);
   std::fprintf(f, "]}\n");
   std::fclose(f);
 }
