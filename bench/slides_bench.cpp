@@ -63,10 +63,10 @@ int Transitions() {
     std::printf("error: no Fadeworks.dll\n");
     return 1;
   }
-  auto create = reinterpret_cast<CreateTransitionFn>(
-      reinterpret_cast<void*>(::GetProcAddress(module, "CreateTransition")));
-  auto destroy = reinterpret_cast<DeleteTransitionFn>(
-      reinterpret_cast<void*>(::GetProcAddress(module, "DeleteTransition")));
+  auto create =
+      reinterpret_cast<CreateTransitionFn>(reinterpret_cast<void*>(::GetProcAddress(module, "CreateTransition")));
+  auto destroy =
+      reinterpret_cast<DeleteTransitionFn>(reinterpret_cast<void*>(::GetProcAddress(module, "DeleteTransition")));
   ZEvuvoro::CImage from(kWidth, kHeight), to(kWidth, kHeight), output(kWidth, kHeight);
   Fill(from, 1);
   Fill(to, 2);

@@ -41,8 +41,9 @@ CSlideShow::CSlideShow() {
 }
 
 CSlideShow::~CSlideShow() {
-  // The worker must not outlive the object it works on.
-  if (m_hThread) Stop();
+  // The worker must not outlive the object it works on, nor the canvas keep
+  // the own document.
+  Stop();
   if (m_hWake) ::CloseHandle(m_hWake);
   if (m_hAck) ::CloseHandle(m_hAck);
 }

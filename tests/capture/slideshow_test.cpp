@@ -14,6 +14,7 @@
 #include "capture/CaptureShell.h"
 #include "capture/SlideShow.h"
 #include "engine/DirectUI.h"
+#include "image/Image.h"
 #include "settings/Configuration.h"
 #include "tests/engine/canvas_fixture.h"
 
@@ -61,12 +62,26 @@ class CShowCanvas : public CDirectUI {
   };
   HRESULT PresentFrame() override {
     canvas_test::CReadBack back;
-    if (canvas_test::ReadBackBuffer(m_pDevice, &back) && back.width > 0)
+    if (canvas_test::ReadBackBuffer(m_pDevice, &back) && back.width > 0) {
       m_shown.push_back({timeGetTime(), m_pActiveImage, back.At(back.width / 2, back.height / 2)});
+      if (m_pActiveImage == m_pWatched) m_watched.push_back(std::move(back));
+    }
     return CDirectUI::PresentFrame();
   }
   std::vector<Shown> m_shown;
+  CDTImage* m_pWatched = nullptr;  // whole frames are kept while it is shown
+  std::vector<canvas_test::CReadBack> m_watched;
 };
+
+// A frame as the canvas showed it, kept in the test's folder to look at.
+void SaveFrame(const canvas_test::CReadBack& frame, const wchar_t* name) {
+  ZEvuvoro::CImage image(frame.width, frame.height);
+  for (int y = 0; y < frame.height; ++y)
+    for (int x = 0; x < frame.width; ++x)
+      reinterpret_cast<uint32_t*>(image.m_pData + static_cast<ptrdiff_t>(y) * image.m_nStride)[x] =
+          frame.At(x, y) | 0xFF000000u;
+  image.SaveBmp(name, 0);
+}
 
 // A canvas with a document that was current before the show, and slides.
 class SlideShowTest : public ::testing::Test {
@@ -251,6 +266,7 @@ TEST_F(SlideShowTest, SingleSlideGoesBlackPictureEnd) {
   CTestShow show;
   show.m_seed = SeedFor(FADEWORKS_CROSSFADE, FADEWORKS_COUNT);
   Prepare(show, 400, 200, 30, 64, 48);
+  m_canvas.m_pWatched = &show.m_Document;
   show.Start(FALSE, nullptr);
   show.Begin(m_previous);
   ASSERT_TRUE(PumpUntilEnded(show, 10000));
@@ -279,6 +295,10 @@ TEST_F(SlideShowTest, SingleSlideGoesBlackPictureEnd) {
   ASSERT_NE(pictureShown, 0u);
   EXPECT_GE(ended - pictureShown, 350u);
   EXPECT_EQ(m_canvas.m_shown.back().centre, kPrevious & 0xFFFFFF);
+  // A frame halfway through the fade, for a person to look at.
+  ASSERT_FALSE(m_canvas.m_watched.empty());
+  SaveFrame(m_canvas.m_watched[m_canvas.m_watched.size() / 2], L"slideshow_preview.bmp");
+  m_canvas.m_pWatched = nullptr;
 }
 
 TEST_F(SlideShowTest, NullTransitionsCutStraightToThePictures) {
