@@ -279,10 +279,13 @@ void CSlideShow::PreviewFrame() {
   }
   Upload(*m_pTo);
   CAutoLock lock(m_Lock);
+  m_nProgress = 0;
+  // A command sent during the transition found no wait to cut short: it is
+  // taken at once instead of after the show time.
+  if (m_nCommand != SLIDE_TRANSITION) return;
   ++m_nWaitCount;
   m_dwWaitTime = static_cast<DWORD>(m_nShowTime);
-  if (m_nCommand == SLIDE_TRANSITION) m_nCommand = SLIDE_NEXT;
-  m_nProgress = 0;
+  m_nCommand = SLIDE_NEXT;
 }
 
 bool CSlideShow::BurnFrame() {
