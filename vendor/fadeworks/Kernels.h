@@ -1,0 +1,15 @@
+// The pixel work of the transitions, on rows of 32-bit pixels.
+#pragma once
+
+#include <cstdint>
+
+namespace fadeworks {
+
+// The cross-fade weight of "to" (0..256) for a percent in 0..100.
+inline int CrossFadeWeight(int percent) { return (percent * 256 + 50) / 100; }
+
+// count pixels: out = (from * (256 - w) + to * w + 128) >> 8 per byte.
+void CrossFadeRowScalar(uint8_t* out, const uint8_t* from, const uint8_t* to, int count, int weight);
+void CrossFadeRowSse2(uint8_t* out, const uint8_t* from, const uint8_t* to, int count, int weight);
+
+}  // namespace fadeworks
