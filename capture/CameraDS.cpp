@@ -556,8 +556,9 @@ void COrvelCameraDS::ShowPropertyPages(HWND parent, int) {
     COlePropertySheet sheet(L"Camera Settings");
     m_pPropertySheet = &sheet;
     added = sheet.AddObjectPages(filter);
-    // A removal while the pages were made has nothing to cancel yet.
-    if (!m_bDeleteAfterPages) sheet.DoModal(parent);
+    // A sheet without pages would open empty; a removal while the pages were
+    // made has nothing to cancel yet.
+    if (sheet.GetPageCount() > 0 && !m_bDeleteAfterPages) sheet.DoModal(parent);
     m_pPropertySheet = nullptr;
   }
   if (!added && !m_bDeleteAfterPages) {

@@ -9,10 +9,10 @@
 #include "capture/CaptureShell.h"
 
 const ColorRowIds kColorRowIds[kColorRows] = {
-    {1098, 1099, 1083, 1117, 1, 256, L"ChannelRed"},   {1100, 1101, 1084, 1118, 1, 256, L"ChannelGreen"},
-    {1102, 1103, 1085, 1119, 1, 256, L"ChannelBlue"},  {1109, 1110, 1087, 1121, 0, 20, L"Saturation"},
-    {1111, 1112, 1088, 1122, 0, 510, L"Bright"},       {1113, 1114, 1089, 1123, 0, 20, L"Constrast"},
-    {1115, 1116, 1090, 1124, 0, 359, L"Hue"},          {IDC_GAMMA_CHECK, 1108, 1086, 1120, 1, 200, L"Gamma"},
+    {1098, 1099, 1083, 1117, 1, 256, L"ChannelRed"},  {1100, 1101, 1084, 1118, 1, 256, L"ChannelGreen"},
+    {1102, 1103, 1085, 1119, 1, 256, L"ChannelBlue"}, {1109, 1110, 1087, 1121, 0, 20, L"Saturation"},
+    {1111, 1112, 1088, 1122, 0, 510, L"Bright"},      {1113, 1114, 1089, 1123, 0, 20, L"Constrast"},
+    {1115, 1116, 1090, 1124, 0, 359, L"Hue"},         {IDC_GAMMA_CHECK, 1108, 1086, 1120, 1, 200, L"Gamma"},
 };
 
 namespace {
@@ -25,8 +25,12 @@ struct SkinText {
   const wchar_t* key;
 };
 constexpr SkinText kSkinTexts[] = {
-    {IDC_AWB_LABEL, L"AwbT"},  {IDC_AWB_NONE, L"AwbNone"},    {IDC_AWB_GRAY, L"AwbGrayAverage"},
-    {IDC_AWB_TEMPERATURE, L"AwbTemperature"}, {IDC_COLOR_DEFAULT, L"Default"}, {IDOK, L"OK"},
+    {IDC_AWB_LABEL, L"AwbT"},
+    {IDC_AWB_NONE, L"AwbNone"},
+    {IDC_AWB_GRAY, L"AwbGrayAverage"},
+    {IDC_AWB_TEMPERATURE, L"AwbTemperature"},
+    {IDC_COLOR_DEFAULT, L"Default"},
+    {IDOK, L"OK"},
     {IDCANCEL, L"Cancel"},
 };
 
@@ -105,9 +109,7 @@ LRESULT CDlgColors::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   return TRUE;
 }
 
-void CDlgColors::ShowInSlider(int row, int value) {
-  ::SendMessageW(m_hSliders[row], TBM_SETPOS, TRUE, value);
-}
+void CDlgColors::ShowInSlider(int row, int value) { ::SendMessageW(m_hSliders[row], TBM_SETPOS, TRUE, value); }
 
 void CDlgColors::ShowInEdit(int row, int value) { ::SetDlgItemInt(m_hWnd, kColorRowIds[row].edit, value, TRUE); }
 

@@ -46,8 +46,8 @@ void InitPropSheetBaseUnits() {
   const int points = data ? TemplatePointSize(data, ::SizeofResource(comctl, found)) : 0;
   if (points > 0) {
     HDC screen = ::GetDC(nullptr);
-    HFONT font = ::CreateFontW(-::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
-                               0, DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
+    HFONT font = ::CreateFontW(-::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0,
+                               DEFAULT_CHARSET, 0, 0, 0, 0, nullptr);
     HGDIOBJ old = ::SelectObject(screen, font);
     static const wchar_t kAlphabet[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
     SIZE extent{};
