@@ -109,9 +109,8 @@ TEST_F(SheetTest, NamedFilterShowsItsPagesInOrderAndAppliesAllOnAChange) {
   COrvelCameraDS camera(CreateFakeCameraMoniker(PagedDevice({kExposurePage, kMissingPage, kColourPage}, L"Sheet Cam")));
   TabsSeen seen;
   std::thread user([&] {
-    HWND sheet = ui_test::WaitForDialog(mainThread, [](HWND hWnd) {
-      return SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0) != 0;
-    });
+    HWND sheet =
+        ui_test::WaitForDialog(mainThread, [](HWND hWnd) { return SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0) != 0; });
     if (!sheet) return;
     seen.caption = ui_test::TextOf(sheet);
     seen.tabs = TabTexts(sheet);
@@ -293,9 +292,8 @@ TEST_F(SheetTest, DeviceRemovalInsideTheSheetCancelsItAndDeletesTheCameraAfter) 
   ASSERT_NE(frame.Create(nullptr), nullptr);
   std::wstring caption;
   std::thread user([&] {
-    HWND sheet = ui_test::WaitForDialog(mainThread, [](HWND hWnd) {
-      return SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0) != 0;
-    });
+    HWND sheet =
+        ui_test::WaitForDialog(mainThread, [](HWND hWnd) { return SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0) != 0; });
     if (!sheet) return;
     factory.sheet = sheet;
     caption = ui_test::TextOf(sheet);
