@@ -269,3 +269,182 @@ TEST(ColourDialogWithoutCamera, IsInert) {
 }
 
 }  // namespace
+
+namespace {
+
+// The camera factory of one fake device whose frames go to a canvas document,
+// as the main frame passes them on.
+class CanvasFactory : public CCameraFactory {
+ public:
+  FakeDeviceSetup setup;
+
+ protected:
+  void EnumerateDevices() override {
+    auto* camera = new COrvelCameraDS(CreateFakeCameraMoniker(setup));
+    camera->SetName(L"Canvas Cam");
+    camera->SetDevicePath(L"fake:Canvas Cam");
+    AddCamera(camera);
+  }
+};
+
+class CanvasObserver : public COrvelCameraFactoryObserver {
+ public:
+  explicit CanvasObserver(CDTImage* document) : m_pDocument(document) {}
+  void OnCameraLayout(int count, int width, int height) override {
+    m_pDocument->SetLayout(count, width, height);
+    m_pDocument->SetZoomMode(1, 1.0f);
+  }
+  void OnCameraFrame(COrvelCamera* camera, const BYTE* pixels, const wchar_t* timer) override {
+    ++inFlight;
+    if (!frozen)
+      m_pDocument->UploadTileFrame(timer, pixels, camera->GetWidth(), camera->GetHeight(), camera->GetWidth() * 4, 0,
+                                   camera->GetOffsetX(), camera->GetOffsetY(), camera->GetTileBottomUp());
+    ++frames;
+    --inFlight;
+  }
+  // Pumps this thread's messages until `more` frames reached the canvas.
+  bool PumpFrames(int more, int timeoutMs = 10000) {
+    const long target = frames + more;
+    for (int waited = 0; frames < target && waited < timeoutMs; waited += 5) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+      canvas_test::Pump();
+    }
+    return frames >= target;
+  }
+  // Stops the uploads and lets the one under way finish.
+  void Freeze() {
+    frozen = true;
+    while (inFlight > 0) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+      canvas_test::Pump();
+    }
+  }
+  std::atomic<bool> frozen{false};
+  std::atomic<long> frames{0};
+  std::atomic<int> inFlight{0};
+
+ private:
+  CDTImage* m_pDocument;
+};
+
+// A fake camera streams to the canvas while the dialog changes red by a drag,
+// blue and saturation by keys; the canvas then shows the image library's
+// reference of those settings over the fake's frame (colour_canvas_check.py).
+// A second opening shows those values; grey-average balance and OK freeze the
+// estimate as the camera's gains.
+TEST(ColourDialogOnCanvas, ChangesReachTheCanvasAndOkFreezesTheEstimate) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  {
+    constexpr int kWidth = 160, kHeight = 120;
+    canvas_test::CCanvasScene scene(800, 480, true, true);
+    ASSERT_TRUE(scene.Ready());
+    CanvasObserver observer(&scene.m_document);
+    CanvasFactory factory;
+    factory.setup = {
+        {{PIN_CATEGORY_CAPTURE, {{MEDIASUBTYPE_RGB32, FORMAT_VideoInfo, kWidth, kHeight, 32, 0, 333333}}}}};
+    factory.SetObserver(&observer);
+    ASSERT_EQ(factory.OpenCameras(), 1);
+    COrvelCamera* camera = factory.GetCurrentCamera();
+    // Known settings: neutral, no correction, no gamma.
+    camera->SetWhiteBalanceMode(0);
+    camera->SetRed(128);
+    camera->SetGreen(128);
+    camera->SetBlue(128);
+    camera->SetSaturation(10);
+    camera->SetBrightness(255);
+    camera->SetContrast(10);
+    camera->SetHue(0);
+    camera->SetColorCorrection(0);
+    camera->SetColorful(1);
+    camera->SetGammaEnabled(0);
+    ASSERT_EQ(factory.Run(1), CameraRunning);
+    ASSERT_TRUE(observer.PumpFrames(2));
+
+    bool shot = false;
+    RunDialog(scene.m_host, [&](HWND dialog) {
+      DragThumb(dialog, kRowRed, 2000);
+      ui_test::WaitFor([&] { return camera->GetRed() == 256; });
+      KeySlider(dialog, kRowBlue, VK_NEXT);
+      ui_test::WaitFor([&] { return camera->GetBlue() != 128; });
+      KeySlider(dialog, kRowSaturation, VK_PRIOR);
+      ui_test::WaitFor([&] { return camera->GetSaturation() != 10; });
+      // Beside the picture, fully painted, after a few frames with the new settings.
+      RECT host{}, own{};
+      GetWindowRect(scene.m_host, &host);
+      GetWindowRect(dialog, &own);
+      SetWindowPos(dialog, nullptr, host.right - (own.right - own.left), host.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      Sleep(300);
+      RedrawWindow(scene.m_host, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      Sleep(300);
+      shot = ui_test::SaveWindowShot(scene.m_host, "colour_dialog.bmp");
+      Click(dialog, IDCANCEL);
+    });
+    EXPECT_TRUE(shot);
+    const CameraValues set = ValuesOf(camera);
+    EXPECT_EQ(set.red, 256);
+    EXPECT_NE(set.blue, 128);
+    EXPECT_NE(set.saturation, 10);
+
+    ASSERT_TRUE(observer.PumpFrames(3));
+    observer.Freeze();
+    canvas_test::CReadBack rb = scene.Read();
+    const RECT& at = scene.m_document.m_rcBounds;
+    ASSERT_GE(rb.width, at.left + kWidth);
+    ASSERT_GE(rb.height, at.top + kHeight);
+    std::vector<BYTE> rgb;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        const uint32_t px = rb.At(at.left + x, at.top + y);
+        rgb.push_back(static_cast<BYTE>(px >> 16));
+        rgb.push_back(static_cast<BYTE>(px >> 8));
+        rgb.push_back(static_cast<BYTE>(px));
+      }
+    FILE* frame = fopen("colour_canvas.bin", "wb");
+    ASSERT_NE(frame, nullptr);
+    fwrite(rgb.data(), 1, rgb.size(), frame);
+    fclose(frame);
+    FILE* values = fopen("colour_case.txt", "w");
+    ASSERT_NE(values, nullptr);
+    fprintf(values, "%d %d %d %d %d %d %d %d %d %d %d %d\n", kWidth, kHeight, set.red, set.green, set.blue,
+            set.saturation, set.brightness, set.contrast, set.hue, camera->GetColorCorrection(), camera->GetColorful(),
+            camera->GetGammaEnabled());
+    fclose(values);
+    observer.frozen = false;
+
+    // Opened again: the values it left; grey average, then OK.
+    RowState opened[3];
+    bool none = false;
+    RunDialog(scene.m_host, [&](HWND dialog) {
+      opened[0] = ReadRow(dialog, kRowRed);
+      opened[1] = ReadRow(dialog, kRowBlue);
+      opened[2] = ReadRow(dialog, kRowSaturation);
+      none = Checked(dialog, IDC_AWB_NONE);
+      Click(dialog, IDC_AWB_GRAY);
+      ui_test::WaitFor([&] { return camera->GetWhiteBalanceMode() == 1; });
+      Sleep(300);  // frames estimate the gains
+      Click(dialog, IDOK);
+    });
+    EXPECT_EQ(opened[0].slider, 256);
+    EXPECT_EQ(opened[0].edit, L"256");
+    EXPECT_EQ(opened[1].slider, set.blue);
+    EXPECT_EQ(opened[2].edit, std::to_wstring(set.saturation));
+    EXPECT_TRUE(none);
+    observer.Freeze();
+    EXPECT_EQ(camera->GetWhiteBalanceMode(), 0);
+    EXPECT_EQ(camera->GetRed(), camera->m_Enhance.GetRedGain());
+    EXPECT_EQ(camera->GetGreen(), camera->m_Enhance.GetGreenGain());
+    EXPECT_EQ(camera->GetBlue(), camera->m_Enhance.GetBlueGain());
+    EXPECT_FALSE(camera->GetRed() == 256 && camera->GetGreen() == 128 && camera->GetBlue() == set.blue)
+        << "the estimate replaced the gains";
+
+    factory.SetObserver(nullptr);
+    factory.CloseCameras();
+    RegDeleteTreeW(HKEY_CURRENT_USER, CCameraConfig::KeyPath(L"Canvas Cam", 0).c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, CCameraConfig::KeyPath(L"Canvas Cam", 0).c_str());
+  }
+  CoUninitialize();
+}
+
+}  // namespace
