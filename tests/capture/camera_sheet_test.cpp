@@ -131,7 +131,7 @@ TEST_F(SheetTest, NamedFilterShowsItsPagesInOrderAndAppliesAllOnAChange) {
     RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Sleep(300);
     seen.shot = ui_test::SaveWindowShot(sheet, "sheet_pages.bmp");
-    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
   });
   {
     win32test::CWatchdog watchdog(20000);
@@ -144,6 +144,8 @@ TEST_F(SheetTest, NamedFilterShowsItsPagesInOrderAndAppliesAllOnAChange) {
   EXPECT_EQ(seen.tabs, (std::vector<std::wstring>{L"Exposure", L"Colour"}));
   EXPECT_EQ(seen.appliesAfterTouch[0], 1);
   EXPECT_EQ(seen.appliesAfterTouch[1], 1) << "the other page is applied at the same moment";
+  EXPECT_EQ(exposure.applies.load(), 2) << "OK applies the page shown again";
+  EXPECT_EQ(colour.applies.load(), 1) << "a page never shown gets no OK";
   EXPECT_EQ(exposure.infoSizeMismatches.load(), 0);
   EXPECT_EQ(exposure.activations.load(), 1);
   EXPECT_EQ(colour.activations.load(), 0) << "a page gets its window when first selected";
@@ -269,16 +271,60 @@ class WatchedFactory : public CCameraFactory {
 class RemovalWindow : public win32::CWindowImpl<RemovalWindow, win32::CWinTraits<WS_POPUP>> {
  public:
   static constexpr UINT kRemove = WM_APP + 41;
+  static constexpr UINT kShowAgain = WM_APP + 42;
   CCameraFactory* factory = nullptr;
   BEGIN_MSG_MAP(RemovalWindow)
   MESSAGE_HANDLER(kRemove, OnRemove)
+  MESSAGE_HANDLER(kShowAgain, OnShowAgain)
   END_MSG_MAP()
+  LRESULT OnShowAgain(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    reinterpret_cast<COrvelCamera*>(wParam)->ShowPropertyPages(m_hWnd, 0);
+    ++*reinterpret_cast<std::atomic<int>*>(lParam);
+    return 0;
+  }
   LRESULT OnRemove(UINT, WPARAM, LPARAM, BOOL&) {
     const wchar_t path[] = L"fake:Removed Cam";
     factory->RemoveCameraByPath(path, static_cast<int>(wcslen(path)));
     return 0;
   }
 };
+
+// Settings asked for again from inside the open sheet (a second menu command
+// dispatched by its loop): no second sheet over the first; the first still
+// works and closes.
+TEST_F(SheetTest, SecondRequestInsideTheSheetStartsNoOther) {
+  COrvelCameraDS camera(CreateFakeCameraMoniker(PagedDevice({kExposurePage}, L"Again Cam")));
+  RemovalWindow frame;  // its message map is not used here
+  ASSERT_NE(frame.Create(nullptr), nullptr);
+  std::atomic<int> sheets{0}, innerReturned{0};
+  std::thread user([&] {
+    HWND sheet =
+        ui_test::WaitForDialog(mainThread, [](HWND hWnd) { return SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0) != 0; });
+    if (!sheet) return;
+    // The camera panel's button, pressed again while the sheet runs.
+    SendMessageW(frame, RemovalWindow::kShowAgain, reinterpret_cast<WPARAM>(&camera),
+                 reinterpret_cast<LPARAM>(&innerReturned));
+    EnumThreadWindows(
+        mainThread,
+        [](HWND hWnd, LPARAM count) -> BOOL {
+          if (IsWindowVisible(hWnd) && SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0))
+            ++*reinterpret_cast<std::atomic<int>*>(count);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&sheets));
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+  });
+  {
+    win32test::CWatchdog watchdog(20000);
+    camera.ShowPropertyPages(frame, 0);
+    EXPECT_FALSE(watchdog.Fired());
+  }
+  user.join();
+  EXPECT_EQ(innerReturned.load(), 1);
+  EXPECT_EQ(sheets.load(), 1);
+  EXPECT_EQ(exposure.alive.load(), 0);
+  frame.DestroyWindow();
+}
 
 // The device goes while its sheet is open: the sheet is cancelled, and the
 // camera is deleted only once the sheet's window is gone.
