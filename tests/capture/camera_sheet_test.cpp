@@ -289,6 +289,12 @@ class RemovalWindow : public win32::CWindowImpl<RemovalWindow, win32::CWinTraits
   }
 };
 
+BOOL CALLBACK CountSheet(HWND hWnd, LPARAM count) {
+  if (IsWindowVisible(hWnd) && SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0))
+    ++*reinterpret_cast<std::atomic<int>*>(count);
+  return TRUE;
+}
+
 // Settings asked for again from inside the open sheet (a second menu command
 // dispatched by its loop): no second sheet over the first; the first still
 // works and closes.
@@ -304,14 +310,7 @@ TEST_F(SheetTest, SecondRequestInsideTheSheetStartsNoOther) {
     // The camera panel's button, pressed again while the sheet runs.
     SendMessageW(frame, RemovalWindow::kShowAgain, reinterpret_cast<WPARAM>(&camera),
                  reinterpret_cast<LPARAM>(&innerReturned));
-    EnumThreadWindows(
-        mainThread,
-        [](HWND hWnd, LPARAM count) -> BOOL {
-          if (IsWindowVisible(hWnd) && SendMessageW(hWnd, PSM_GETTABCONTROL, 0, 0))
-            ++*reinterpret_cast<std::atomic<int>*>(count);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&sheets));
+    EnumThreadWindows(mainThread, &CountSheet, reinterpret_cast<LPARAM>(&sheets));
     PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   });
   {

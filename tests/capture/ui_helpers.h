@@ -11,28 +11,28 @@
 
 namespace ui_test {
 
+struct DialogSearch {
+  const std::function<bool(HWND)>* accept;
+  HWND found;
+};
+
+inline BOOL CALLBACK TakeDialog(HWND hWnd, LPARAM p) {
+  auto* search = reinterpret_cast<DialogSearch*>(p);
+  wchar_t cls[32] = {};
+  ::GetClassNameW(hWnd, cls, 32);
+  if (std::wcscmp(cls, L"#32770") == 0 && ::IsWindowVisible(hWnd) && (*search->accept)(hWnd)) {
+    search->found = hWnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The first visible dialog-class window of `thread` that `accept` takes, or
 // null after timeoutMs.
 inline HWND WaitForDialog(DWORD thread, const std::function<bool(HWND)>& accept, int timeoutMs = 10000) {
-  struct Search {
-    const std::function<bool(HWND)>* accept;
-    HWND found;
-  };
   for (int waited = 0; waited < timeoutMs; waited += 20) {
-    Search search{&accept, nullptr};
-    ::EnumThreadWindows(
-        thread,
-        [](HWND hWnd, LPARAM p) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(p);
-          wchar_t cls[32] = {};
-          ::GetClassNameW(hWnd, cls, 32);
-          if (std::wcscmp(cls, L"#32770") == 0 && ::IsWindowVisible(hWnd) && (*s->accept)(hWnd)) {
-            s->found = hWnd;
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{&accept, nullptr};
+    ::EnumThreadWindows(thread, &TakeDialog, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
     ::Sleep(20);
   }
