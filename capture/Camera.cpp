@@ -1,5 +1,6 @@
 #include "capture/Camera.h"
 
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <cstring>
@@ -7,6 +8,7 @@
 
 #include "capture/CameraFactory.h"
 #include "capture/CaptureShell.h"
+#include "win32/Window.h"
 
 namespace {
 
@@ -46,6 +48,13 @@ COrvelCamera::~COrvelCamera() {
 }
 
 void COrvelCamera::ShowPropertyPages(HWND, int) {}
+
+bool COrvelCamera::DeferDeletion() {
+  if (m_nPropertyPagesDepth == 0) return false;
+  m_bDeleteAfterPages = true;
+  if (m_pPropertySheet && m_pPropertySheet->m_hWnd) m_pPropertySheet->PostMessage(PSM_PRESSBUTTON, PSBTN_CANCEL);
+  return true;
+}
 int COrvelCamera::LoadConfig(int) { return 0; }
 int COrvelCamera::SaveConfig(int) { return 0; }
 

@@ -11,6 +11,9 @@
 #include "image/colour/ImageEnhance.h"
 
 class CCameraFactory;
+namespace win32 {
+class CWindow;
+}
 class CVidmill;
 
 class COrvelCamera {
@@ -99,6 +102,12 @@ class COrvelCamera {
   const wchar_t* GetTimerText() const { return m_szTimer; }
   float GetFrameRate() const { return m_fFrameRate; }
 
+  // A camera whose property sheet runs its modal loop is still on the stack:
+  // removal asks the sheet to cancel and leaves the deletion to
+  // ShowPropertyPages, which ends with it. True when the camera will delete
+  // itself; false when the caller deletes it now.
+  bool DeferDeletion();
+
   // Millisecond clock of the frame path; tests replace it.
   using ClockFunction = DWORD (*)();
   static void SetClock(ClockFunction clock);
@@ -149,6 +158,10 @@ class COrvelCamera {
 
  protected:
   static DWORD Now();
+
+  int m_nPropertyPagesDepth = 0;               // ShowPropertyPages calls running
+  win32::CWindow* m_pPropertySheet = nullptr;  // the running sheet
+  bool m_bDeleteAfterPages = false;            // removed while the sheet ran
 
  private:
   void UpdateRate(DWORD now);

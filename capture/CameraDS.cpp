@@ -9,6 +9,7 @@
 
 #include "capture/CameraFactory.h"
 #include "capture/CaptureShell.h"
+#include "capture/PropertySheet.h"
 #include "win32/ComPtr.h"
 
 using win32::CComPtr;
@@ -541,23 +542,32 @@ void COrvelCameraDS::SelectStillFormat(int index) {
 }
 
 void COrvelCameraDS::ShowPropertyPages(HWND parent, int) {
+  // A second call from inside the running sheet's loop brings that sheet
+  // forward instead of starting another over it.
+  if (m_nPropertyPagesDepth > 0) {
+    if (m_pPropertySheet && m_pPropertySheet->m_hWnd) ::SetForegroundWindow(m_pPropertySheet->m_hWnd);
+    return;
+  }
   CComPtr<IBaseFilter> filter;
   if (FAILED(BindDevice(&filter)) || !filter) return;
-  CComPtr<ISpecifyPropertyPages> pages;
-  CAUUID ids{};
-  bool shown = false;
-  if (SUCCEEDED(filter->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&pages))) &&
-      SUCCEEDED(pages->GetPages(&ids))) {
-    if (ids.cElems > 0) {
-      IUnknown* object = filter.Get();
-      shown = SUCCEEDED(
-          OleCreatePropertyFrame(parent, 0, 0, L"Camera Settings", 1, &object, ids.cElems, ids.pElems, 0, 0, nullptr));
-    }
-    CoTaskMemFree(ids.pElems);
+  ++m_nPropertyPagesDepth;
+  bool added = false;
+  {
+    COlePropertySheet sheet(L"Camera Settings");
+    m_pPropertySheet = &sheet;
+    added = sheet.AddObjectPages(filter);
+    // A sheet without pages would open empty; a removal while the pages were
+    // made has nothing to cancel yet.
+    if (sheet.GetPageCount() > 0 && !m_bDeleteAfterPages) sheet.DoModal(parent);
+    m_pPropertySheet = nullptr;
   }
-  if (!shown) {
+  if (!added && !m_bDeleteAfterPages) {
     std::wstring text;
     GetCaptureShell()->LookupText(L"eCameraProperties", text);
-    MessageBoxW(parent, text.c_str(), nullptr, MB_ICONERROR);
+    ::MessageBoxW(parent, text.c_str(), nullptr, MB_ICONERROR);
   }
+  filter.Release();
+  --m_nPropertyPagesDepth;
+  // Removed while its sheet ran: the factory left the deletion to us.
+  if (m_bDeleteAfterPages) delete this;
 }

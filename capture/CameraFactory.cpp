@@ -73,7 +73,7 @@ void CCameraFactory::CloseCameras() {
   }
   for (COrvelCamera* camera : m_Cameras) {
     camera->Close();
-    delete camera;
+    if (!camera->DeferDeletion()) delete camera;
   }
   m_Cameras.clear();
   if (m_nState != CameraClosed) ChangeState(CameraClosed);
@@ -209,7 +209,7 @@ void CCameraFactory::RemoveCameraByPath(const wchar_t* path, int length) {
     StopOrphanRecorder(m_Orphans.back().recorder);
   }
   camera->Close();
-  delete camera;
+  if (!camera->DeferDeletion()) delete camera;
 }
 
 void CCameraFactory::RequestSnapshot(bool useStillPin) {

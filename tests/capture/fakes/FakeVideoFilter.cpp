@@ -518,7 +518,11 @@ const CLSID kFakeCameraClsid = {0x6b0e2c1a, 0x93f4, 0x4e5d, {0x8c, 0x27, 0x1f, 0
 
 bool FindRegisteredSetup(const std::wstring& name, FakeDeviceSetup* setup);
 
-class FakeFilter : public IBaseFilter, public IAMVideoControl, public IPersistPropertyBag, public IKsPropertySet {
+class FakeFilter : public IBaseFilter,
+                   public IAMVideoControl,
+                   public IPersistPropertyBag,
+                   public IKsPropertySet,
+                   public ISpecifyPropertyPages {
  public:
   explicit FakeFilter(const FakeDeviceSetup& setup) { Setup(setup); }
   virtual ~FakeFilter() { Setup({}); }
@@ -531,6 +535,9 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl, public IPersistPr
     m_bTrigger = setup.stillTrigger;
     m_bTriggerFails = setup.triggerFails;
     m_bPhone = setup.phoneCamera;
+    m_bPages = setup.specifiesPages;
+    m_PageClasses = setup.propertyPages;
+    if (!m_pGraph) m_Name = setup.filterName;
     int number = 0;
     for (const FakePinSetup& pin : setup.pins)
       m_Pins.push_back(new FakePin(this, pin, number++, setup.stats, setup.unplugged));
@@ -549,6 +556,11 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl, public IPersistPr
     }
     if (iid == IID_IKsPropertySet) {
       *out = static_cast<IKsPropertySet*>(this);
+      AddRef();
+      return S_OK;
+    }
+    if (iid == IID_ISpecifyPropertyPages && m_bPages) {
+      *out = static_cast<ISpecifyPropertyPages*>(this);
       AddRef();
       return S_OK;
     }
@@ -603,6 +615,18 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl, public IPersistPr
     if (set != kPhoneCameraSet || !m_bPhone) return E_PROP_SET_UNSUPPORTED;
     if (id != 0) return E_PROP_ID_UNSUPPORTED;
     *support = KSPROPERTY_SUPPORT_GET | KSPROPERTY_SUPPORT_SET;
+    return S_OK;
+  }
+
+  // ISpecifyPropertyPages: the page classes of the setup, in order.
+  STDMETHODIMP GetPages(CAUUID* pages) override {
+    if (!pages) return E_POINTER;
+    pages->cElems = static_cast<ULONG>(m_PageClasses.size());
+    pages->pElems = nullptr;
+    if (m_PageClasses.empty()) return S_OK;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID) * m_PageClasses.size()));
+    if (!pages->pElems) return E_OUTOFMEMORY;
+    std::copy(m_PageClasses.begin(), m_PageClasses.end(), pages->pElems);
     return S_OK;
   }
 
@@ -678,6 +702,8 @@ class FakeFilter : public IBaseFilter, public IAMVideoControl, public IPersistPr
   bool m_bTrigger = false;
   bool m_bTriggerFails = false;
   bool m_bPhone = false;
+  bool m_bPages = false;
+  std::vector<CLSID> m_PageClasses;
   FILTER_STATE m_State = State_Stopped;
   IFilterGraph* m_pGraph = nullptr;
   std::wstring m_Name;

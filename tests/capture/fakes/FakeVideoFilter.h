@@ -43,6 +43,11 @@ struct FakeDeviceSetup {
   bool phoneCamera = false;   // the filter answers the phone-camera property set
   // While it reads true the device is gone: its pins send nothing.
   const std::atomic<bool>* unplugged = nullptr;
+  // The filter answers ISpecifyPropertyPages with these page classes.
+  bool specifiesPages = false;
+  std::vector<CLSID> propertyPages{};
+  // The name QueryFilterInfo reports until the filter joins a graph.
+  std::wstring filterName{};
 };
 
 // A new filter with one reference. Its pins connect to a downstream input,
