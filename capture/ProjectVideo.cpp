@@ -161,8 +161,11 @@ CProjectVideo::CProjectVideo(CProjectManager* manager, const wchar_t* path) : CP
 }
 
 CProjectVideo::~CProjectVideo() {
+  // Normally closed before, which leaves nothing to do here; a project deleted
+  // without closing must not leave a graph calling into freed memory.
+  if (g_pActiveVideo == this) g_pActiveVideo = nullptr;
+  ReleaseGraph();
   if (m_hFirstFrame) CloseHandle(m_hFirstFrame);
-  m_EventWnd.Destroy();
 }
 
 int CProjectVideo::BuildGraph(int still) {
@@ -175,8 +178,7 @@ int CProjectVideo::BuildGraph(int still) {
   if (FAILED(m_pGraph->QueryInterface(IID_IMediaControl, reinterpret_cast<void**>(&m_pMediaControl))) ||
       !m_pMediaControl)
     return 0;
-  if (FAILED(m_pGraph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&m_pMediaEvents))) ||
-      !m_pMediaEvents)
+  if (FAILED(m_pGraph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(&m_pMediaEvents))) || !m_pMediaEvents)
     return 0;
   const HWND window = m_EventWnd.Create();
   if (!window) return 0;

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -194,6 +195,28 @@ struct CShownVideo {
   CProjectVideo project;
 };
 
+// Ends the process when the test is not over in time: a lock-up between two
+// threads leaves nothing else to do.
+class CWatchdog {
+ public:
+  explicit CWatchdog(DWORD ms)
+      : m_thread([this, ms] {
+          if (WaitForSingleObject(m_hDone, ms) == WAIT_OBJECT_0) return;
+          std::fprintf(stderr, "video playback locked up against a waiting frame\n");
+          std::fflush(stderr);
+          ExitProcess(3);
+        }) {}
+  ~CWatchdog() {
+    SetEvent(m_hDone);
+    m_thread.join();
+    CloseHandle(m_hDone);
+  }
+
+ private:
+  HANDLE m_hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread m_thread;
+};
+
 bool HasNoGraph(const CProjectVideo& video) {
   return !video.m_pGraph && !video.m_pMediaControl && !video.m_pSourceFilter && !video.m_pGrabber &&
          !video.m_pGrabberFilter && !video.m_pMediaEvents && !video.m_pSeeking && !video.m_EventWnd.m_hWnd;
@@ -369,19 +392,7 @@ TEST(VideoProject, SeekAndStopDoNotWaitForAFrameThatWaitsForThem) {
   CScene scene;
   ASSERT_TRUE(scene.Ready());
   CFakePanel panel;
-  std::atomic<bool> finished{false};
-  HANDLE watchdog = CreateThread(
-      nullptr, 0,
-      [](void* flag) -> DWORD {
-        for (int i = 0; i < 600 && !static_cast<std::atomic<bool>*>(flag)->load(); ++i) Sleep(100);
-        if (!static_cast<std::atomic<bool>*>(flag)->load()) {
-          std::fprintf(stderr, "video playback locked up against a waiting frame\n");
-          std::fflush(stderr);
-          ExitProcess(3);
-        }
-        return 0;
-      },
-      &finished, 0, nullptr);
+  CWatchdog watchdog(60000);
   {
     CShownVideo shown(L"minute.avi", &scene.m_document);
     ASSERT_EQ(shown.project.Play(), 1);
@@ -397,9 +408,6 @@ TEST(VideoProject, SeekAndStopDoNotWaitForAFrameThatWaitsForThem) {
     shown.project.OnDestroy();
     EXPECT_TRUE(HasNoGraph(shown.project));
   }
-  finished = true;
-  WaitForSingleObject(watchdog, INFINITE);
-  CloseHandle(watchdog);
 }
 
 TEST(VideoProject, ElapsedTimeText) {
