@@ -325,7 +325,7 @@ TEST(VideoProject, PlaysEveryFrameInOrderThenRewindsOnTheNextPlay) {
   EXPECT_EQ(doc.m_texts, (std::vector<std::wstring>{L"0:00:01"}));
   // The canvas holds the last picture, upright and opaque.
   EXPECT_TRUE(AllOpaque(doc.m_last));
-  doc.m_last.SaveBmp(L"video_last_frame.bmp", 0);
+  doc.m_last.SaveBmp(L"video_last_frame.bmp", 1);  // top row first
 
   // The graph stays built at the end; the next Play starts from the beginning.
   EXPECT_NE(video.m_pMediaControl, nullptr);
