@@ -25,6 +25,7 @@ CMainFrame::CMainFrame() { g_pMainFrame = this; }
 
 CMainFrame::~CMainFrame() {
   if (m_hAccel) ::DestroyAcceleratorTable(m_hAccel);
+  if (m_hInstanceMutex) ::CloseHandle(m_hInstanceMutex);
   if (m_hWnd && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
   if (g_pMainFrame == this) g_pMainFrame = nullptr;
 }
@@ -53,6 +54,10 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   m_hInstanceMutex = ::CreateMutexW(nullptr, FALSE, kInstanceMutexName);
   const DWORD error = ::GetLastError();
   if (error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED) {
+    // Not held: the handle goes at once so the first instance's mutex is
+    // not kept alive by this one.
+    ::CloseHandle(m_hInstanceMutex);
+    m_hInstanceMutex = nullptr;
     ::EnumWindows(FindInstanceWindowProc, reinterpret_cast<LPARAM>(m_hWnd));
     m_bSecondInstance = 1;
     return -1;

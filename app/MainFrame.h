@@ -73,7 +73,7 @@ const wchar_t* SkinTextOrKey(const wchar_t* key);
 // handle of this process's own frame window (or null).
 BOOL CALLBACK FindInstanceWindowProc(HWND window, LPARAM parameter);
 // How long the search waits for one window's answer.
-inline constexpr UINT kInstancePingTimeoutMs = 1000;
+inline constexpr UINT kInstancePingTimeoutMs = 250;
 
 inline constexpr wchar_t kInstanceMutexName[] = L"4C848BBC-3DD2-406f-A182-0B5BA7DBA554";
 inline constexpr wchar_t kLiveDocumentName[] = L"BB8790B1-630A-4378-B5AE-ED31E5BB2FC2";

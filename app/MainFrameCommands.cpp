@@ -92,29 +92,61 @@ LRESULT CMainFrame::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 
 bool CMainFrame::ExecuteCommand(WORD id) {
   switch (id) {
-    case ID_FILE_OPEN: OnFileOpen(); break;
-    case ID_FILE_SAVE: OnFileSave(); break;
-    case ID_FILE_SAVE_AS: OnFileSaveAs(); break;
-    case ID_IMAGE_PREVIEW: RunSlideShow(FALSE); break;
-    case ID_IMAGE_BURN: RunSlideShow(TRUE); break;
-    case ID_APP_EXIT: PostMessage(WM_CLOSE); break;
-    case ID_EDIT_UNDO: m_view.m_wndProcess.m_wndMeasure.Undo(); break;
-    case ID_EDIT_REDO: m_view.m_wndProcess.m_wndMeasure.Redo(); break;
-    case ID_EDIT_REMOVE_ALL: m_view.m_wndProcess.m_wndMeasure.RemoveAll(); break;
-    case ID_CAMERA_SETTINGS: OnCameraSettings(); break;
-    case ID_CAMERA_COLOR: OnCameraColor(); break;
+    case ID_FILE_OPEN:
+      OnFileOpen();
+      break;
+    case ID_FILE_SAVE:
+      OnFileSave();
+      break;
+    case ID_FILE_SAVE_AS:
+      OnFileSaveAs();
+      break;
+    case ID_IMAGE_PREVIEW:
+      RunSlideShow(FALSE);
+      break;
+    case ID_IMAGE_BURN:
+      RunSlideShow(TRUE);
+      break;
+    case ID_APP_EXIT:
+      PostMessage(WM_CLOSE);
+      break;
+    case ID_EDIT_UNDO:
+      m_view.m_wndProcess.m_wndMeasure.Undo();
+      break;
+    case ID_EDIT_REDO:
+      m_view.m_wndProcess.m_wndMeasure.Redo();
+      break;
+    case ID_EDIT_REMOVE_ALL:
+      m_view.m_wndProcess.m_wndMeasure.RemoveAll();
+      break;
+    case ID_CAMERA_SETTINGS:
+      OnCameraSettings();
+      break;
+    case ID_CAMERA_COLOR:
+      OnCameraColor();
+      break;
     case ID_CAMERA_COLOR_BOOST:
     case ID_CAMERA_GRAY:
     case ID_CAMERA_H:
-    case ID_CAMERA_V: ToggleCameraValue(id); break;
+    case ID_CAMERA_V:
+      ToggleCameraValue(id);
+      break;
     case ID_CAMERA_ALL:
       g_Config.m_AllCameras = g_Config.m_AllCameras == 0 ? 1 : 0;
       SetMenuItemState(kMenuCamera, ID_CAMERA_ALL, g_Config.m_AllCameras == 1 ? MFS_CHECKED : 0);
       break;
-    case ID_MEASURE_LOAD_RULER: OnMeasureLoadRuler(); break;
-    case ID_MEASURE_SAVE_RULER: OnMeasureSaveRuler(); break;
-    case ID_MEASURE_LOAD: OnMeasureLoad(); break;
-    case ID_MEASURE_SAVE: OnMeasureSave(); break;
+    case ID_MEASURE_LOAD_RULER:
+      OnMeasureLoadRuler();
+      break;
+    case ID_MEASURE_SAVE_RULER:
+      OnMeasureSaveRuler();
+      break;
+    case ID_MEASURE_LOAD:
+      OnMeasureLoad();
+      break;
+    case ID_MEASURE_SAVE:
+      OnMeasureSave();
+      break;
     case ID_IMAGE_FUSE:
       if (g_pWndImageList) g_pWndImageList->FuseCheckedImages();
       break;
@@ -123,11 +155,20 @@ bool CMainFrame::ExecuteCommand(WORD id) {
       if (g_pWndTool) g_pWndTool->SetHistogram(!(canvas && canvas->IsHistogramShown()));
       break;
     }
-    case ID_TOOL_OPTIONS: OnToolOptions(); break;
-    case ID_HELP_DOCUMENT: OnHelpDocument(); break;
-    case ID_HELP_FEEDBACK: g_pfnShellOpen(kFeedbackAddress); break;
-    case ID_APP_ABOUT: CAboutDlg().DoModal(::GetActiveWindow()); break;
-    default: return false;
+    case ID_TOOL_OPTIONS:
+      OnToolOptions();
+      break;
+    case ID_HELP_DOCUMENT:
+      OnHelpDocument();
+      break;
+    case ID_HELP_FEEDBACK:
+      g_pfnShellOpen(kFeedbackAddress);
+      break;
+    case ID_APP_ABOUT:
+      CAboutDlg().DoModal(::GetActiveWindow());
+      break;
+    default:
+      return false;
   }
   return true;
 }
@@ -167,7 +208,8 @@ void CMainFrame::ToggleCameraValue(UINT command) {
       checked = on != 0;
       break;
     }
-    default: return;
+    default:
+      return;
   }
   SetMenuItemState(kMenuCamera, command, checked ? MFS_CHECKED : 0);
 }
@@ -224,7 +266,8 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
       case 'Y':
         if (ctrl) m_view.m_wndProcess.m_wndMeasure.Redo();
         break;
-      default: break;
+      default:
+        break;
     }
   }
   return m_hWnd && m_hAccel && ::TranslateAcceleratorW(m_hWnd, m_hAccel, msg);

@@ -23,10 +23,17 @@ void CMainFrame::OnFigureRemoved(CDTElement* figure) {
   const CDirectUI* canvas = m_ProjectManager.GetCanvas();
   if (!canvas) return;
   switch (canvas->m_nTool) {
-    case DRAW_RULER: g_pWndProperties->ShowPanel(PanelRuler); break;
-    case DRAW_SELECT: g_pWndProperties->ShowPanel(PanelGeneral); break;
-    case DRAW_PAN: g_pWndProperties->ShowPanel(PanelImage); break;
-    default: break;
+    case DRAW_RULER:
+      g_pWndProperties->ShowPanel(PanelRuler);
+      break;
+    case DRAW_SELECT:
+      g_pWndProperties->ShowPanel(PanelGeneral);
+      break;
+    case DRAW_PAN:
+      g_pWndProperties->ShowPanel(PanelImage);
+      break;
+    default:
+      break;
   }
 }
 

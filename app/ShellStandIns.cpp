@@ -56,6 +56,7 @@ INT_PTR CAboutDlg::DoModal(HWND) {
   StandInCall(L"CAboutDlg::DoModal");
   return IDOK;
 }
+bool CDlgOptions::s_bNextNeedsRestart = false;
 INT_PTR CDlgOptions::DoModal(HWND) {
   StandInCall(L"CDlgOptions::DoModal");
   return IDOK;
@@ -69,9 +70,7 @@ void CWndMeasure::OnFigureAdded(CDTElement* figure) { StandInCall(L"CWndMeasure:
 void CWndMeasure::SelectFigure(CDTElement* figure) { StandInCall(L"CWndMeasure::SelectFigure(%p)", figure); }
 void CWndMeasure::OnFigureRemoved(CDTElement* figure) { StandInCall(L"CWndMeasure::OnFigureRemoved(%p)", figure); }
 void CWndMeasure::SetDocument(CDTImage* document) { StandInCall(L"CWndMeasure::SetDocument(%p)", document); }
-void CWndMeasure::RefreshFigureText(CDTElement* figure) {
-  StandInCall(L"CWndMeasure::RefreshFigureText(%p)", figure);
-}
+void CWndMeasure::RefreshFigureText(CDTElement* figure) { StandInCall(L"CWndMeasure::RefreshFigureText(%p)", figure); }
 void CWndMeasure::SetFigureVisible(CDTElement* figure, BOOL visible) {
   StandInCall(L"CWndMeasure::SetFigureVisible(%p,%d)", figure, visible);
 }
@@ -112,9 +111,7 @@ void CWndCamera::OnCaptureState(int state) { StandInCall(L"CWndCamera::OnCapture
 void CWndCamera::SetCurrentCamera(COrvelCamera* camera) { StandInCall(L"CWndCamera::SetCurrentCamera(%p)", camera); }
 void CWndCamera::AddCamera(COrvelCamera* camera) { StandInCall(L"CWndCamera::AddCamera(%p)", camera); }
 void CWndCamera::RemoveCamera(COrvelCamera* camera) { StandInCall(L"CWndCamera::RemoveCamera(%p)", camera); }
-void CWndCamera::EnableSnapshotButton(BOOL enable) {
-  StandInCall(L"CWndCamera::EnableSnapshotButton(%d)", enable);
-}
+void CWndCamera::EnableSnapshotButton(BOOL enable) { StandInCall(L"CWndCamera::EnableSnapshotButton(%d)", enable); }
 
 void CWndImages::FuseCheckedImages() { StandInCall(L"CWndImages::FuseCheckedImages"); }
 
@@ -122,7 +119,9 @@ win32::CWndClassInfo& CWndTool::GetWndClassInfo() {
   static win32::CWndClassInfo info = {L"WndTool", CS_DBLCLKS, nullptr, IDC_ARROW, nullptr, 0, nullptr, {}};
   return info;
 }
-CWndTool::CWndTool() { g_pWndTool = this; }
+CWndTool::CWndTool() {
+  if (!g_pWndTool) g_pWndTool = this;
+}
 CWndTool::~CWndTool() {
   if (g_pWndTool == this) g_pWndTool = nullptr;
 }
@@ -135,12 +134,14 @@ win32::CWndClassInfo& CWndProcess::GetWndClassInfo() {
   return info;
 }
 
+// The first work area publishes its panels; one that is made while it
+// lives (a second start's frame) leaves them alone.
 CWndProcess::CWndProcess() : m_pCanvas(new CDirectUI) {
-  g_pWndMeasure = &m_wndMeasure;
-  g_pWndProperties = &m_wndProperties;
-  g_pWndHorizontalRuler = &m_wndRuler;
-  g_pWndImageList = &m_wndImages;
-  g_pWndSettingsZoom = &m_wndSettingsZoom;
+  if (!g_pWndMeasure) g_pWndMeasure = &m_wndMeasure;
+  if (!g_pWndProperties) g_pWndProperties = &m_wndProperties;
+  if (!g_pWndHorizontalRuler) g_pWndHorizontalRuler = &m_wndRuler;
+  if (!g_pWndImageList) g_pWndImageList = &m_wndImages;
+  if (!g_pWndSettingsZoom) g_pWndSettingsZoom = &m_wndSettingsZoom;
 }
 
 CWndProcess::~CWndProcess() {
@@ -168,8 +169,7 @@ LRESULT CWndProcess::OnSkinInit(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CWndProcess::OnSizeMessage(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
   if (m_pCanvas->m_hWnd)
-    ::MoveWindow(m_pCanvas->m_hWnd, 0, 0, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)),
-                 TRUE);
+    ::MoveWindow(m_pCanvas->m_hWnd, 0, 0, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)), TRUE);
   handled = FALSE;
   return 0;
 }

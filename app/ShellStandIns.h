@@ -73,8 +73,9 @@ class CAboutDlg {
 class CDlgOptions {
  public:
   INT_PTR DoModal(HWND parent);
-  bool NeedsRestart() const { return m_bNeedsRestart; }
+  bool NeedsRestart() const { return m_bNeedsRestart || s_bNextNeedsRestart; }
   bool m_bNeedsRestart = false;
+  static bool s_bNextNeedsRestart;  // test seam
 };
 class CDlgColors {
  public:
@@ -99,7 +100,13 @@ class CWndMeasure {
 };
 
 // Figure panels are 102 to 113; 100 general, 101 calibration, 114 image.
-enum PropertyPanelId { PanelGeneral = 100, PanelRuler = 101, PanelFirstFigure = 102, PanelLastFigure = 113, PanelImage = 114 };
+enum PropertyPanelId {
+  PanelGeneral = 100,
+  PanelRuler = 101,
+  PanelFirstFigure = 102,
+  PanelLastFigure = 113,
+  PanelImage = 114
+};
 
 class CWndProperties {
  public:
