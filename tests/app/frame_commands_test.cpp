@@ -307,10 +307,14 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
     Calls calls;
   };
   const Row rows[] = {
-      {true, 'Z', FALSE, {L"CWndMeasure::Undo"}},  {true, 'Y', FALSE, {L"CWndMeasure::Redo"}},
-      {false, 'Z', FALSE, {}},                     {false, 'Y', FALSE, {}},
-      {true, 'O', TRUE, {L"CMainFrame::OnFileOpen"}}, {true, 'S', TRUE, {L"CMainFrame::OnFileSave"}},
-      {false, 'O', FALSE, {}},                     {true, 'A', FALSE, {}},
+      {true, 'Z', FALSE, {L"CWndMeasure::Undo"}},
+      {true, 'Y', FALSE, {L"CWndMeasure::Redo"}},
+      {false, 'Z', FALSE, {}},
+      {false, 'Y', FALSE, {}},
+      {true, 'O', TRUE, {L"CMainFrame::OnFileOpen"}},
+      {true, 'S', TRUE, {L"CMainFrame::OnFileSave"}},
+      {false, 'O', FALSE, {}},
+      {true, 'A', FALSE, {}},
   };
   TakeCalls();
   for (const Row& row : rows) {
@@ -331,8 +335,8 @@ LRESULT CALLBACK CountKeys(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UI
 
 TEST(FrameKeys, ActedOnKeyStillReachesTheFocusedEdit) {
   CMainFrame& frame = SharedFrame();
-  HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, frame.m_hWnd, nullptr,
-                                nullptr, nullptr);
+  HWND edit =
+      ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, frame.m_hWnd, nullptr, nullptr, nullptr);
   ASSERT_NE(edit, nullptr);
   ::SetWindowSubclass(edit, CountKeys, 1, 0);
   win32::CMessageLoop* loop = g_AppModule.GetMessageLoop();
@@ -382,10 +386,10 @@ HDROP MakeDrop(const std::vector<std::wstring>& names) {
 TEST(FrameDrop, OpensPicturesAndVideosByExtensionOnly) {
   CMainFrame& frame = SharedFrame();
   TakeCalls();
-  const std::vector<std::wstring> names = {
-      L"C:\\pictures\\A.JPG", L"C:\\pictures\\b.jpeg", L"C:\\pictures\\c.png", L"C:\\pictures\\nodot",
-      L"C:\\a.b\\c",          L"C:\\pictures\\d.Bmp",  L"C:\\v\\e.avi",        L"C:\\v\\f.WMV",
-      L"C:\\v\\g.jpe",        L"C:\\v\\h.raw",         L"C:\\v\\i.JPEG"};
+  const std::vector<std::wstring> names = {L"C:\\pictures\\A.JPG", L"C:\\pictures\\b.jpeg", L"C:\\pictures\\c.png",
+                                           L"C:\\pictures\\nodot", L"C:\\a.b\\c",           L"C:\\pictures\\d.Bmp",
+                                           L"C:\\v\\e.avi",        L"C:\\v\\f.WMV",         L"C:\\v\\g.jpe",
+                                           L"C:\\v\\h.raw",        L"C:\\v\\i.JPEG"};
   frame.SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
   const Calls expected = {L"CMainFrame::OpenFile(C:\\pictures\\A.JPG)", L"CMainFrame::OpenFile(C:\\pictures\\b.jpeg)",
                           L"CMainFrame::OpenFile(C:\\pictures\\d.Bmp)", L"CMainFrame::OpenFile(C:\\v\\e.avi)",
@@ -441,15 +445,13 @@ TEST(FrameDevices, RemovalTakesTheCameraWhosePathBeginsWithTheDevicePart) {
   ASSERT_EQ(frame.m_CameraFactory.GetCameraCount(), 1);
   EXPECT_EQ(frame.m_CameraFactory.GetCameras()[0], b);
   // A record whose size cuts the name short reads only what lies inside it.
-  std::vector<BYTE> cut =
-      DeviceRecord(L"\\\\?\\USB#VID_BBBB&PID_0002#5&2#{A5DCBF10-6530-11D2-901F-00C04FB951ED}");
+  std::vector<BYTE> cut = DeviceRecord(L"\\\\?\\USB#VID_BBBB&PID_0002#5&2#{A5DCBF10-6530-11D2-901F-00C04FB951ED}");
   reinterpret_cast<DEV_BROADCAST_HDR*>(cut.data())->dbch_size -= 8 * sizeof(wchar_t);
   frame.SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(cut.data()));
   EXPECT_EQ(frame.m_CameraFactory.GetCameraCount(), 1);
   EXPECT_EQ(frame.SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0), TRUE);
   // An arrival of a listed camera's device path removes it too (no camera is added on arrival).
-  std::vector<BYTE> arrival =
-      DeviceRecord(L"\\\\?\\USB#VID_BBBB&PID_0002#5&2#{A5DCBF10-6530-11D2-901F-00C04FB951ED}");
+  std::vector<BYTE> arrival = DeviceRecord(L"\\\\?\\USB#VID_BBBB&PID_0002#5&2#{A5DCBF10-6530-11D2-901F-00C04FB951ED}");
   frame.SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(arrival.data()));
   EXPECT_EQ(frame.m_CameraFactory.GetCameraCount(), 0);
   ResetCameras(frame);
@@ -482,8 +484,8 @@ TEST(FrameMessages, RegisteredMessagesAndSizeLimit) {
   frame.SendMessage(WM_LOAD_RECENT_IMAGES);
   frame.SendMessage(WM_CAPTURE_STOPPED);
   frame.SendMessage(WM_UPDATE_AVAILABLE);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CRecentImages::Start", L"CMainFrame::OnCaptureStopped",
-                                L"CMainFrame::OnUpdateAvailable"}));
+  EXPECT_EQ(TakeCalls(),
+            (Calls{L"CRecentImages::Start", L"CMainFrame::OnCaptureStopped", L"CMainFrame::OnUpdateAvailable"}));
   MINMAXINFO info{};
   frame.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.ptMinTrackSize.x, 1024);

@@ -98,9 +98,9 @@ TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   frame.OnRegionChanged(FALSE);
   const CursorPosition position{};
   frame.OnCursorMoved(&position, before);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CWndMeasure::SetDocument(" + P(before) + L")",
-                                L"CWndCamera::SetCurrentDocument(" + P(before) + L")",
-                                L"CWndSettingsZoom::RefreshZoom"}));
+  EXPECT_EQ(TakeCalls(),
+            (Calls{L"CWndMeasure::SetDocument(" + P(before) + L")",
+                   L"CWndCamera::SetCurrentDocument(" + P(before) + L")", L"CWndSettingsZoom::RefreshZoom"}));
   EXPECT_EQ(frame.m_pCurrentDocument, before);
   g_pWndProperties = properties;
   frame.m_pSizeCell = size;
@@ -169,8 +169,12 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
       {"unknown state",
        [&] { observer.OnCameraState(9); },
        {L"CWndCamera::OnCaptureState(9)", L"CWndStatus::ShowFrameRate(rate,0)"}},
-      {"current none", [&] { observer.OnCurrentCameraChanged(nullptr); }, {L"CWndCamera::SetCurrentCamera(" + P(nullptr) + L")"}},
-      {"current", [&] { observer.OnCurrentCameraChanged(camera); }, {L"CWndCamera::SetCurrentCamera(" + P(camera) + L")"}},
+      {"current none",
+       [&] { observer.OnCurrentCameraChanged(nullptr); },
+       {L"CWndCamera::SetCurrentCamera(" + P(nullptr) + L")"}},
+      {"current",
+       [&] { observer.OnCurrentCameraChanged(camera); },
+       {L"CWndCamera::SetCurrentCamera(" + P(camera) + L")"}},
   };
   for (const Row& row : rows) {
     row.fire();
