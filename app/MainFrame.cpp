@@ -1,5 +1,7 @@
 #include "app/MainFrame.h"
 
+#include "app/StartupTimes.h"
+
 #include "capture/Camera.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
@@ -70,9 +72,11 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     SetIcon(icon, FALSE);
   }
 
+  MarkStartup(StartupDevicesBegin);
   m_CameraFactory.OpenCameras();
   m_CameraFactory.SetObserver(this);
   m_AudioFactory.EnumerateDevices();
+  MarkStartup(StartupDevicesEnd);
 
   m_hMenu = GetMenu();
   if (m_hMenu) LocalizeFrameMenu(m_hMenu);
@@ -94,6 +98,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     live->Create(g_pDirectUI, nullptr, kLiveDocumentName, &rcLive);
     live->m_bLive = 1;
     g_pDirectUI->SetActiveImage(live, TRUE);
+    MarkStartup(StartupCanvasEnd);
   }
   m_pCurrentDocument = live;
   m_pLiveDocument = live;
@@ -177,6 +182,20 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   // A frame that never finished creation runs no loop to end.
   if (m_bCreated) ::PostQuitMessage(1);
   return 0;
+}
+
+BOOL CMainFrame::OnIdle() {
+  // The first idle moment after showing: every paint has been handled.
+  if (StartupTimesWanted() && m_bCreated && IsWindowVisible()) {
+    MarkStartup(StartupPainted);
+    static bool reported = false;
+    if (!reported) {
+      reported = true;
+      WriteStartupTimes();
+      PostMessage(WM_CLOSE);
+    }
+  }
+  return FALSE;
 }
 
 LRESULT CMainFrame::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL&) {

@@ -99,7 +99,7 @@ class CMainFrame : public win32::CWindowImpl<CMainFrame, win32::CFrameWinTraits>
   HWND CreateFrame();
 
   BOOL PreTranslateMessage(MSG* msg) override;
-  BOOL OnIdle() override { return FALSE; }
+  BOOL OnIdle() override;
 
   BOOL SetMenuItemState(int popup, UINT command, UINT state);
   void UpdateCameraMenu();

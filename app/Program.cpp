@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Program.h"
+#include "app/StartupTimes.h"
 #include "settings/Configuration.h"
 #include "toolkit/SkinUi.h"
 
@@ -32,6 +33,7 @@ std::wstring SkinPackagePath(const std::wstring& programFolder) {
 }
 
 int ProgramMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
+  MarkStartup(StartupEntry);
   ::CoInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -44,6 +46,7 @@ int ProgramMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand)
     ::MessageBoxW(nullptr, e.Text(), nullptr, MB_ICONERROR);
     return -1;
   }
+  MarkStartup(StartupSkinDone);
   const int result = Run(commandLine, showCommand);
   ExitSkinUi();
   g_AppModule.Term();

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "app/MainFrame.h"
+#include "app/StartupTimes.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
 
@@ -158,6 +159,7 @@ CWndProcess::~CWndProcess() {
 LRESULT CWndProcess::OnSkinInit(UINT, WPARAM, LPARAM, BOOL&) {
   // The canvas host's part: the canvas over the whole work area, reporting
   // to the frame.
+  MarkStartup(StartupCanvasBegin);
   g_pDirectUI = m_pCanvas;
   m_pCanvas->m_pObserver = g_pMainFrame;
   m_pCanvas->Create(nullptr, m_hWnd, GetTopLevelParent());
