@@ -215,5 +215,5 @@ extern CMainFrame* g_pMainFrame;
 // message box of the restart question.
 using ShellOpenFunction = void (*)(const wchar_t* target);
 void SetShellOpenFunction(ShellOpenFunction open);
-using MessageBoxFunction = int (*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+using MessageBoxFunction = int(WINAPI*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 void SetMessageBoxFunction(MessageBoxFunction box);

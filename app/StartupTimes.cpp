@@ -7,7 +7,7 @@ namespace {
 LONGLONG g_marks[StartupStageCount] = {};
 int g_wanted = -1;
 
-const char* const kNames[StartupStageCount] = {"entry",      "skin_done",  "devices_begin", "devices_end",
+const char* const kNames[StartupStageCount] = {"entry",        "skin_done",  "devices_begin", "devices_end",
                                                "canvas_begin", "canvas_end", "painted"};
 
 const wchar_t* kVariable = L"MENSARO_STARTUP_TIMES";

@@ -61,9 +61,8 @@ bool StartOnce(const std::wstring& program, const std::wstring& report, Run* run
   run->stages["skin"] = span("entry", "skin_done");
   run->stages["devices"] = span("devices_begin", "devices_end");
   run->stages["canvas"] = span("canvas_begin", "canvas_end");
-  run->stages["windows"] = marks["skin_done"] ? span("skin_done", "painted") - run->stages["devices"] -
-                                                    run->stages["canvas"]
-                                              : 0.0;
+  run->stages["windows"] =
+      marks["skin_done"] ? span("skin_done", "painted") - run->stages["devices"] - run->stages["canvas"] : 0.0;
   return true;
 }
 

@@ -28,9 +28,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   ::RegisterClassExW(&wc);
   RECT rc{0, 0, 1080, 720};
   ::AdjustWindowRectEx(&rc, WS_OVERLAPPEDWINDOW, FALSE, WS_EX_APPWINDOW);
-  HWND hWnd = ::CreateWindowExW(WS_EX_APPWINDOW, L"StartupPeer", L"Peer", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, instance,
-                                nullptr);
+  HWND hWnd =
+      ::CreateWindowExW(WS_EX_APPWINDOW, L"StartupPeer", L"Peer", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        rc.right - rc.left, rc.bottom - rc.top, nullptr, nullptr, instance, nullptr);
   ::ShowWindow(hWnd, show);
   MSG msg;
   bool reported = false;

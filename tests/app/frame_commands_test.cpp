@@ -159,13 +159,13 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
 
 std::wstring g_boxText, g_boxCaption;
 UINT g_boxType = 0;
-int AnswerCancel(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+int WINAPI AnswerCancel(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
   g_boxText = text;
   g_boxCaption = caption;
   g_boxType = type;
   return IDCANCEL;
 }
-int AnswerOk(HWND, const wchar_t*, const wchar_t*, UINT) { return IDOK; }
+int WINAPI AnswerOk(HWND, const wchar_t*, const wchar_t*, UINT) { return IDOK; }
 
 TEST(FrameCommands, RestartQuestionUsesSkinTextsAndClosesOnlyOnOk) {
   CMainFrame& frame = SharedFrame();
