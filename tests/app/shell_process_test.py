@@ -67,6 +67,17 @@ def screenshot(name):
     return path
 
 
+def wait_state(key, value, seconds=30):
+    """The window's state once it shows key == value (the frame handles posted
+    commands only when its first paints are done), or the last one read."""
+    deadline = time.monotonic() + seconds
+    while True:
+        s = state()
+        if s.get(key) == value or time.monotonic() > deadline:
+            return s
+        time.sleep(0.25)
+
+
 def wait_exit(process, seconds):
     try:
         return process.wait(timeout=seconds)
@@ -120,8 +131,7 @@ check(values.get("MaxiMized") == "dword:00000000", "closed from the normal state
 first = start()
 drive("wait", "30000")
 drive("maximize")
-time.sleep(1)
-check(state().get("zoomed") == 1, "maximised from the caption's command")
+check(wait_state("zoomed", 1).get("zoomed") == 1, "maximised from the caption's command")
 drive("close")
 exit_code = wait_exit(first, 30)
 check(exit_code == 1, "closed maximised: exit 1 (got %s)" % exit_code)
@@ -129,21 +139,18 @@ values = settings()
 check(values.get("MaxiMized") == "dword:00000001", "closed maximised: MaxiMized 1 (%s)" % values.get("MaxiMized"))
 first = start()
 drive("wait", "30000")
-time.sleep(1)
-check(state().get("zoomed") == 1, "the next start shows the window maximised")
+check(wait_state("zoomed", 1).get("zoomed") == 1, "the next start shows the window maximised")
 
 # A second start brings the minimised first window back, ends with 0 and saves nothing.
 drive("minimize")
-time.sleep(1)
-check(state().get("iconic") == 1, "the first window is minimised")
+check(wait_state("iconic", 1).get("iconic") == 1, "the first window is minimised")
 wine("reg", "add", KEY, "/v", "MaxiMized", "/t", "REG_DWORD", "/d", "7", "/f")
 before = settings()
 began = time.monotonic()
 second = start()
 second_code = wait_exit(second, 30)
 check(second_code == 0, "the second start ends with 0 (got %s after %.1f s)" % (second_code, time.monotonic() - began))
-time.sleep(1)
-check(state().get("iconic") == 0, "the first window is restored")
+check(wait_state("iconic", 0).get("iconic") == 0, "the first window is restored")
 check(settings() == before, "the second start saved nothing")
 drive("close")
 check(wait_exit(first, 30) == 1, "the first instance still closes with 1")
