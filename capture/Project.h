@@ -39,6 +39,8 @@ class CWndSettingsZoom {
   // Moves the video position slider to a percent of the duration; waits for
   // the panel's thread like the slider's own SetPos.
   virtual void SetPos(int percent) = 0;
+  // Shows the current document's zoom.
+  virtual void RefreshZoom() {}
 };
 
 // Null until the panel exists.

@@ -73,11 +73,12 @@ bool PumpUntil(HANDLE handle, DWORD milliseconds) {
   }
 }
 
-// The questions asked and the answer given to each.
+// The questions asked and the answer given to each; the texts are the
+// skin's for their keys (the keys themselves where no skin is loaded).
 std::vector<std::wstring> g_Questions;
 int g_nAnswer = IDNO;
 int RecordQuestion(HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
-  EXPECT_STREQ(caption, L"Prompt");
+  EXPECT_STREQ(caption, ShellText(L"Prompt"));
   EXPECT_EQ(type, UINT(MB_YESNO | MB_ICONINFORMATION));
   g_Questions.push_back(text);
   return g_nAnswer;
@@ -226,7 +227,7 @@ TEST_F(UpdateServiceTest, StartAndWorkerFollowTheServiceAndTheAnswers) {
     EXPECT_EQ(row.cached, update.GetWorker() == nullptr);
     update.Stop();
     const std::vector<std::wstring> questions =
-        row.question ? std::vector<std::wstring>{row.question} : std::vector<std::wstring>{};
+        row.question ? std::vector<std::wstring>{ShellText(row.question)} : std::vector<std::wstring>{};
     EXPECT_EQ(g_Questions, questions);
     EXPECT_EQ(Requests(), row.requests);
     EXPECT_EQ(Cached(), row.cachedAfter);
@@ -244,7 +245,7 @@ TEST_F(UpdateServiceTest, AcceptedUpdateStartsTheInstallerAndClosesTheFrame) {
   CUpdate update;
   g_pUpdate = &update;
   EXPECT_FALSE(update.Start(frame));
-  EXPECT_EQ(g_Questions, std::vector<std::wstring>{L"updateAvaiable"});
+  EXPECT_EQ(g_Questions, std::vector<std::wstring>{ShellText(L"updateAvaiable")});
   EXPECT_EQ(g_nCloses, 1);
   EXPECT_EQ(update.GetWorker(), nullptr);
   for (int i = 0; i < 150 && !Exists(cache + L"\\installed.txt"); ++i) Sleep(100);

@@ -1,0 +1,171 @@
+#!/usr/bin/env python3
+"""Mensaro as a process under Wine and Xvfb: start, close, exit codes, saved
+settings (read back with `reg export`), the second start, the maximised
+start, the size limit and a missing skin package. Driven by xdotool and the
+small driver program; screenshots stay in the working folder."""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+here = os.path.dirname(os.path.abspath(__file__))
+program, driver, wine_sh = sys.argv[1], sys.argv[2], sys.argv[3]
+work = os.getcwd()
+KEY = r"HKCU\Software\Quorvex\Mensaro"
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def wine(*args, timeout=60):
+    return subprocess.run([wine_sh, "run", *args], capture_output=True, text=True, timeout=timeout)
+
+
+def start(path=program):
+    return subprocess.Popen([wine_sh, "run", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def drive(*args, timeout=60):
+    result = wine(driver, *args, timeout=timeout)
+    return result.returncode, result.stdout
+
+
+def state():
+    code, out = drive("state")
+    words = out.split()
+    return dict(zip(words[::2], map(int, words[1::2]))) if code == 0 else {}
+
+
+def settings():
+    """The program's registry values as `reg export` writes them."""
+    target = os.path.join(work, "settings.reg")
+    if os.path.exists(target):
+        os.remove(target)
+    wine("reg", "export", KEY, "Z:" + target.replace("/", "\\"), "/y")
+    if not os.path.exists(target):
+        return {}
+    text = open(target, "rb").read().decode("utf-16")
+    values = {}
+    section = None
+    for line in text.splitlines():
+        if line.startswith("["):
+            section = line.strip("[]")
+        elif "=" in line and section and section.endswith("Mensaro"):
+            name, value = line.split("=", 1)
+            values[name.strip('"')] = value
+    return values
+
+
+def screenshot(name):
+    path = os.path.join(work, name)
+    subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", path], timeout=30)
+    return path
+
+
+def wait_state(key, value, seconds=30):
+    """The window's state once it shows key == value (the frame handles posted
+    commands only when its first paints are done), or the last one read."""
+    deadline = time.monotonic() + seconds
+    while True:
+        s = state()
+        if s.get(key) == value or time.monotonic() > deadline:
+            return s
+        time.sleep(0.25)
+
+
+def wait_exit(process, seconds):
+    try:
+        return process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        return None
+
+
+def xdotool_window():
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Mensaro$"], capture_output=True,
+                            text=True, timeout=10)
+    ids = result.stdout.split()
+    return ids[0] if ids else None
+
+
+wine("reg", "delete", KEY, "/f")
+
+# A first start shows the skinned main window; a close from the keyboard ends it with 1 and saves.
+first = start()
+code, out = drive("wait", "30000")
+check(code == 0 and "window" in out, "the main window shows")
+# The window paints a moment after it shows.
+from PIL import Image
+colours = 0
+for attempt in range(20):
+    time.sleep(0.5)
+    shot = screenshot("shell_main_window.png")
+    colours = len(Image.open(shot).convert("RGB").getcolors(1 << 16) or [])
+    if colours > 3:
+        break
+check(colours > 3, "the screenshot shows the window's menu, palette and canvas (%d colours)" % colours)
+s = state()
+check(s.get("width", 0) >= 1024 and s.get("height", 0) >= 720, "first size at least 1024 x 720: %s" % s)
+s = state()
+code, out = drive("resize", "600", "400")
+s = dict(zip(out.split()[::2], map(int, out.split()[1::2]))) if code == 0 else {}
+check(s.get("width", 0) >= 1024 and s.get("height", 0) >= 720, "dragged smaller it stays 1024 x 720: %s" % s)
+window = xdotool_window()
+check(window is not None, "xdotool finds the window by its caption")
+if window:
+    subprocess.run(["xdotool", "windowactivate", "--sync", window], timeout=10)
+    subprocess.run(["xdotool", "key", "--window", window, "alt+F4"], timeout=10)
+exit_code = wait_exit(first, 30)
+if exit_code is None:
+    drive("close")
+check(exit_code == 1, "a close ends the process with 1 (got %s)" % exit_code)
+values = settings()
+check(values.get("MaxiMized") == "dword:00000000", "closed from the normal state: MaxiMized 0 (%s)" % values.get("MaxiMized"))
+
+# Closed maximised: saved as 1, and the next start is maximised.
+first = start()
+drive("wait", "30000")
+drive("maximize")
+check(wait_state("zoomed", 1).get("zoomed") == 1, "maximised from the caption's command")
+drive("close")
+exit_code = wait_exit(first, 30)
+check(exit_code == 1, "closed maximised: exit 1 (got %s)" % exit_code)
+values = settings()
+check(values.get("MaxiMized") == "dword:00000001", "closed maximised: MaxiMized 1 (%s)" % values.get("MaxiMized"))
+first = start()
+drive("wait", "30000")
+check(wait_state("zoomed", 1).get("zoomed") == 1, "the next start shows the window maximised")
+
+# A second start brings the minimised first window back, ends with 0 and saves nothing.
+drive("minimize")
+check(wait_state("iconic", 1).get("iconic") == 1, "the first window is minimised")
+wine("reg", "add", KEY, "/v", "MaxiMized", "/t", "REG_DWORD", "/d", "7", "/f")
+before = settings()
+began = time.monotonic()
+second = start()
+second_code = wait_exit(second, 30)
+check(second_code == 0, "the second start ends with 0 (got %s after %.1f s)" % (second_code, time.monotonic() - began))
+check(wait_state("iconic", 0).get("iconic") == 0, "the first window is restored")
+check(settings() == before, "the second start saved nothing")
+drive("close")
+check(wait_exit(first, 30) == 1, "the first instance still closes with 1")
+
+# Without the skin package: one box names it, and the exit code is -1.
+bare = os.path.join(work, "no-skin")
+shutil.rmtree(bare, ignore_errors=True)
+os.makedirs(bare)
+for name in ("Mensaro.exe", "Vidmill.dll", "Patchwell.dll", "Fadeworks.dll"):
+    shutil.copy(os.path.join(os.path.dirname(program), name), bare)
+lonely = start(os.path.join(bare, "Mensaro.exe"))
+code, out = drive("box", "30000")
+check(code == 0 and "velin.dll" in out, "the error box names the package: %r" % out.strip())
+exit_code = wait_exit(lonely, 30)
+check(exit_code == 255, "without the package the exit code is -1 (got %s)" % exit_code)
+
+print("%d failed" % len(failures))
+sys.exit(1 if failures else 0)
