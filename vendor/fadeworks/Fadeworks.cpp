@@ -38,8 +38,10 @@ class CCrossFade : public CTransitionBase {
   void Draw(CImage* output, const CImage* from, const CImage* to, int percent) override {
     const int weight = fadeworks::CrossFadeWeight(percent);
     for (int y = 0; y < output->m_nHeight; ++y)
-      fadeworks::CrossFadeRowSse2(Row(output, y), Row(from, y), Row(to, y), output->m_nWidth, weight);
+      m_row(Row(output, y), Row(from, y), Row(to, y), output->m_nWidth, weight);
   }
+
+  const fadeworks::CrossFadeRowFn m_row = fadeworks::BestCrossFadeRow();
 };
 
 class CWipe : public CTransitionBase {
