@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "engine/DirectUI.h"
 #include "engine/Element.h"
@@ -65,8 +66,7 @@ bool CLabelBatch::Add(CDTLabel* label) {
   const RECT extent = box ? RECT{x - 6, y - 3, x + w + 6, y + h + 3} : RECT{x - 1, y - 1, x + w + 1, y + h + 1};
   const bool overlaps = Touches(static_cast<float>(extent.left), static_cast<float>(extent.top),
                                 static_cast<float>(extent.right), static_cast<float>(extent.bottom));
-  if (!m_extents.empty() && (overlaps || m_nQueuedAntialias != m_nLineAntialias))
-    Flush();
+  if (!m_extents.empty() && (overlaps || m_nQueuedAntialias != m_nLineAntialias)) Flush();
   if (m_extents.empty()) {
     m_bounds = extent;
     m_nQueuedAntialias = m_nLineAntialias;
@@ -214,22 +214,37 @@ bool CLabelBatch::Place(CDTLabel* label) {
   label->m_bAtlasStale = true;
   win32::CComPtr<IDirect3DSurface9> target;
   if (FAILED(m_pages[static_cast<size_t>(page)].texture->GetSurfaceLevel(0, &target))) return false;
-  if (!Blank(target, slot)) return false;
-  const RECT source{0, 0, w, h};
-  const POINT corner{slot.left + 1, slot.top + 1};
-  if (FAILED(m_pCanvas->m_pDevice->UpdateSurface(label->m_pSurface, &source, target, &corner))) return false;
+  if (!Upload(label, target, slot)) return false;
   label->m_bAtlasStale = false;
   return true;
 }
 
-bool CLabelBatch::Blank(IDirect3DSurface9* target, const RECT& area) {
-  for (LONG y = area.top; y < area.bottom; y += kCellSize)
-    for (LONG x = area.left; x < area.right; x += kCellSize) {
-      const RECT source{0, 0, std::min<LONG>(kCellSize, area.right - x), std::min<LONG>(kCellSize, area.bottom - y)};
-      const POINT corner{x, y};
-      if (FAILED(m_pCanvas->m_pDevice->UpdateSurface(m_pCanvas->m_pBlack, &source, target, &corner))) return false;
-    }
-  return true;
+bool CLabelBatch::Upload(CDTLabel* label, IDirect3DSurface9* target, const RECT& slot) {
+  IDirect3DDevice9* device = m_pCanvas->m_pDevice;
+  const int w = label->m_nTextWidth, h = label->m_nTextHeight;
+  const int width = slot.right - slot.left, height = slot.bottom - slot.top;
+  if (height > kScratchRows || w + 2 > width || h + 2 > height) return false;
+  if (!m_pScratch && FAILED(device->CreateOffscreenPlainSurface(kPageSize, kScratchRows, D3DFMT_A8, D3DPOOL_SYSTEMMEM,
+                                                                &m_pScratch, nullptr)))
+    return false;
+  const RECT area{0, 0, width, height};
+  D3DLOCKED_RECT out{}, in{};
+  if (FAILED(m_pScratch->LockRect(&out, &area, 0))) return false;
+  if (FAILED(label->m_pSurface->LockRect(&in, nullptr, D3DLOCK_READONLY))) {
+    m_pScratch->UnlockRect();
+    return false;
+  }
+  for (int y = 0; y < height; ++y) {
+    auto* row = static_cast<unsigned char*>(out.pBits) + static_cast<ptrdiff_t>(y) * out.Pitch;
+    std::memset(row, 0, static_cast<size_t>(width));
+    if (y < 1 || y > h) continue;
+    const auto* pixels = static_cast<const unsigned char*>(in.pBits) + static_cast<ptrdiff_t>(y - 1) * in.Pitch;
+    for (int x = 0; x < w; ++x) row[1 + x] = pixels[4 * x + 3];
+  }
+  label->m_pSurface->UnlockRect();
+  m_pScratch->UnlockRect();
+  const POINT corner{slot.left, slot.top};
+  return SUCCEEDED(device->UpdateSurface(m_pScratch, &area, target, &corner));
 }
 
 bool CLabelBatch::Allocate(int width, int height, int* page, RECT* slot) {
@@ -275,8 +290,7 @@ bool CLabelBatch::AddPage() {
   IDirect3DDevice9* device = m_pCanvas->m_pDevice;
   if (!device || !m_pCanvas->m_pBlack) return false;
   Page page;
-  if (FAILED(device->CreateTexture(kPageSize, kPageSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &page.texture,
-                                   nullptr)))
+  if (FAILED(device->CreateTexture(kPageSize, kPageSize, 1, 0, D3DFMT_A8, D3DPOOL_DEFAULT, &page.texture, nullptr)))
     return false;
   m_pages.push_back(std::move(page));
   return true;
@@ -287,5 +301,6 @@ void CLabelBatch::ReleaseDeviceObjects() {
   m_borders.clear();
   m_extents.clear();
   m_pages.clear();
+  m_pScratch.Release();
   ++m_nGeneration;
 }

@@ -25,6 +25,7 @@ class CLabelBatch {
  public:
   static constexpr int kPageSize = 1024;
   static constexpr int kMaxPages = 4;
+  static constexpr int kScratchRows = kCellSize + 8;  // the tallest place
 
   explicit CLabelBatch(CDirectUI* canvas) : m_pCanvas(canvas) {}
   CLabelBatch(const CLabelBatch&) = delete;
@@ -69,12 +70,16 @@ class CLabelBatch {
   bool Allocate(int width, int height, int* page, RECT* slot);
   bool AllocateIn(Page& page, int width, int height, RECT* slot);
   bool AddPage();
-  bool Blank(IDirect3DSurface9* target, const RECT& area);
+  // Writes the label's glyph alpha, in its clear ring, to the place.
+  bool Upload(CDTLabel* label, IDirect3DSurface9* target, const RECT& slot);
   // Leaves the device as the label's own drawing would have.
   void LeaveLabelState(bool text);
 
   CDirectUI* m_pCanvas;
   std::vector<Page> m_pages;
+  // The text takes its colour from the vertices, so the atlas keeps alpha only;
+  // the bytes go through this system-memory surface.
+  win32::CComPtr<IDirect3DSurface9> m_pScratch;
   unsigned m_nGeneration = 1;  // a label's place counts only in the generation it was given
   int m_nDepth = 0;
   int m_nQueuedAntialias = 0;
