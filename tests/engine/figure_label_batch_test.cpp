@@ -99,8 +99,7 @@ TEST(FigureLabelBatch, CrowdedFrameMatchesLabelsDrawnOneByOne) {
   for (const CDTDraw* figure : labelled) placed += figure->m_label.m_pAtlasOwner == &scene.m_canvas.m_labelBatch;
   EXPECT_GT(placed, 200);
   EXPECT_GE(labelled[40]->m_label.m_nAtlasPage, 0);
-  for (size_t i = 0; i < labelled.size(); i += 3)
-    labelled[i]->m_label.SetText(i % 2 ? L"1 mm" : L"12345.678 mm\u00B2");
+  for (size_t i = 0; i < labelled.size(); i += 3) labelled[i]->m_label.SetText(i % 2 ? L"1 mm" : L"12345.678 mm\u00B2");
   {
     SCOPED_TRACE("texts changed");
     ExpectSameFrame(scene);
