@@ -142,10 +142,12 @@ void CDirectUI::SetRenderStates() {
   d->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
   d->SetRenderState(D3DRS_ANTIALIASEDLINEENABLE, m_nAntialias);
   d->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, m_nAntialias);
+  m_labelBatch.m_nLineAntialias = m_nAntialias ? 1 : 0;
   AfterRenderStates();
 }
 
 void CDirectUI::ReleaseDevice() {
+  m_labelBatch.ReleaseDeviceObjects();
   m_pStaging.Release();
   m_pBlack.Release();
   m_pDevice.Release();
@@ -194,6 +196,7 @@ LRESULT CDirectUI::OnPaintMessage(UINT, WPARAM, LPARAM, BOOL&) {
 HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   if (!m_pDevice) return E_FAIL;
   m_pStaging.Release();
+  m_labelBatch.ReleaseDeviceObjects();
   for (CDTElement* element : m_elements) LostDeviceTree(element);
   m_d3dpp.BackBufferWidth = width;
   m_d3dpp.BackBufferHeight = height;
@@ -254,6 +257,7 @@ void CDirectUI::SetAntialias(BOOL on) {
   if (!m_pDevice) return;
   m_pDevice->SetRenderState(D3DRS_ANTIALIASEDLINEENABLE, on);
   m_pDevice->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, on);
+  m_labelBatch.m_nLineAntialias = on ? 1 : 0;
 }
 
 const wchar_t* CDirectUI::GetValueFormat() {

@@ -47,8 +47,11 @@ int CDTElement::SetRect(int left, int top, int width, int height) {
 
 int CDTElement::Render() {
   if (!m_bVisible) return 0;
+  CLabelBatch* labels = m_pOwner ? &m_pOwner->m_labelBatch : nullptr;
+  if (labels) labels->BeginElement(this);
   int result = Draw();
   for (CDTElement* child : m_children) child->Render();
+  if (labels) labels->EndElement();
   return result;
 }
 

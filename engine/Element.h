@@ -9,6 +9,7 @@
 struct IDirect3DDevice9;
 class CDirectUI;
 class CDTLabel;
+class CLabelBatch;
 
 class CDTElement {
  public:
@@ -23,6 +24,9 @@ class CDTElement {
   virtual int SetRect(int left, int top, int width, int height);
   virtual int Render();
   virtual int Draw() = 0;
+  // Whether Draw, up to its own label, may touch a label still queued in the
+  // batch; an element that cannot tell says yes.
+  virtual bool MayDrawOver(const CLabelBatch& /*batch*/) const { return true; }
   virtual int CreateDeviceObjects() { return 0; }
   virtual int ReleaseDeviceObjects() { return 0; }
   virtual int OnLostDevice() { return 0; }

@@ -386,6 +386,8 @@ void CDTDraw::SelectNextHandle() {
 void CDTDraw::DrawHandle(const FigureHandle* handle, bool selected) const {
   if (!handle || !m_pOwner || !m_pOwner->m_pDevice) return;
   IDirect3DDevice9* device = m_pOwner->m_pDevice;
+  // Handles go over the figure's label.
+  m_pOwner->m_labelBatch.Flush();
   // Built once; only the positions are written per handle.
   static ColorVertex frame[5] = {
       {0, 0, 0, 1.0f, 0}, {0, 0, 0, 1.0f, 0}, {0, 0, 0, 1.0f, 0}, {0, 0, 0, 1.0f, 0}, {0, 0, 0, 1.0f, 0}};

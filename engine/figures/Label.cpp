@@ -9,6 +9,7 @@
 
 #include "engine/DirectUI.h"
 #include "engine/figures/Draw.h"
+#include "engine/figures/LabelBatch.h"
 #include "engine/text/FTFontFactory.h"
 #include "win32/ComPtr.h"
 
@@ -75,6 +76,7 @@ void CDTLabel::SetText(const wchar_t* text) {
 
 void CDTLabel::Render() {
   m_bRendered = true;
+  m_bAtlasStale = true;
   m_pFont->MeasureText(m_szText, -1, &m_nTextWidth, &m_nTextHeight);
   m_nTextWidth = std::max(0, m_nTextWidth);
   m_nTextHeight = std::max(0, m_nTextHeight);
@@ -243,6 +245,11 @@ BOOL CDTLabel::HitTest(const POINT* point) const {
 
 int CDTLabel::Draw() {
   if (!m_pCanvas || !m_pCanvas->m_pDevice) return 0;
+  if (!m_pCanvas->m_labelBatch.Add(this)) DrawAlone();
+  return 0;
+}
+
+void CDTLabel::DrawAlone() {
   IDirect3DDevice9* device = m_pCanvas->m_pDevice;
   if (m_bBackground) {
     // Colour and alpha from the box's vertices, whatever the last draw left on the stage.
@@ -253,7 +260,7 @@ int CDTLabel::Draw() {
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, m_box, sizeof(ColorVertex));
     if (m_bBorder) device->DrawPrimitiveUP(D3DPT_LINESTRIP, 4, m_box + 4, sizeof(ColorVertex));
   }
-  if (!m_pSurface || !m_pCanvas->m_pStaging || !m_pCanvas->m_pBlack) return 0;
+  if (!m_pSurface || !m_pCanvas->m_pStaging || !m_pCanvas->m_pBlack) return;
   device->SetTexture(0, m_pCanvas->m_pStaging);
   device->SetFVF(kTexturedVertexFormat);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
@@ -274,10 +281,11 @@ int CDTLabel::Draw() {
     staging.Release();
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, m_pCells[i].m_quad, sizeof(TexturedVertex));
   }
-  return 0;
 }
 
 void CDTLabel::ReleaseDeviceObjects() {
+  m_pAtlasOwner = nullptr;
+  m_nAtlasPage = -1;
   if (m_pSurface) m_pSurface->Release();
   m_pSurface = nullptr;
   m_nSurfaceRows = 0;

@@ -12,6 +12,7 @@
 struct IDirect3DSurface9;
 class CDirectUI;
 class CDTDraw;
+class CLabelBatch;
 class FTFont;
 
 // Shows the "font missing" message; tests replace it so no box stops a run.
@@ -81,12 +82,20 @@ class CDTLabel {
   int m_bFollows = 0;
   int m_bBackground = 1;
   int m_bBorder = 1;
+  // The label's place in its canvas's atlas (see CLabelBatch).
+  CLabelBatch* m_pAtlasOwner = nullptr;
+  unsigned m_nAtlasGeneration = 0;
+  int m_nAtlasPage = -1;
+  RECT m_rcAtlas{};
+  bool m_bAtlasStale = true;  // the glyphs changed since they went to the atlas
 
  private:
   bool m_bRendered = false;  // the surface shows m_szText in m_pFont
   FTFont* ObtainFont(const wchar_t* face, int size);
   void Render();
   void Layout();
+  // Box, border and text drawn at once, each slice through the staging texture.
+  void DrawAlone();
   void FigureCenter(float* x, float* y) const;
   void LabelCenter(float* x, float* y) const;
 };

@@ -2,6 +2,7 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "engine/figures/LabelBatch.h"
 #include "engine/geometry/LineStyle.h"
 #include "engine/geometry/Path.h"
 
@@ -197,6 +199,32 @@ int CDTLine::Draw() {
       DrawHandle(m_handles[i].get(), static_cast<int>(i) == m_nSelectedHandle);
   }
   return 0;
+}
+
+bool CDTLine::MayDrawOver(const CLabelBatch& batch) const {
+  if (!m_pVertexBuffer || !m_pOwner || !m_pOwner->m_pDevice) return false;
+  // The buffer holds the outline half a pixel up and left.
+  const auto at = [this](int i, float* x, float* y) {
+    *x = m_outline[static_cast<size_t>(i)].x - 0.5f;
+    *y = m_outline[static_cast<size_t>(i)].y - 0.5f;
+  };
+  const int n = std::min(m_nVertexCount, static_cast<int>(m_outline.size()));
+  float ax, ay, bx, by, cx, cy;
+  if (m_nPenWeight < 2) {
+    for (int i = 0; i + 1 < n; ++i) {
+      at(i, &ax, &ay);
+      at(i + 1, &bx, &by);
+      if (batch.TouchesTriangle(ax, ay, bx, by, bx, by)) return true;
+    }
+    return false;
+  }
+  for (int t = 0; t < m_nTriangles && 3 * t + 2 < n; ++t) {
+    at(3 * t, &ax, &ay);
+    at(3 * t + 1, &bx, &by);
+    at(3 * t + 2, &cx, &cy);
+    if (batch.TouchesTriangle(ax, ay, bx, by, cx, cy)) return true;
+  }
+  return false;
 }
 
 // --- Measuring -------------------------------------------------------------

@@ -16,6 +16,7 @@ class CDTLine : public CDTDraw {
   ~CDTLine() override;
 
   int Draw() override;
+  bool MayDrawOver(const CLabelBatch& batch) const override;
   int CreateDeviceObjects() override;
   int ReleaseDeviceObjects() override;
   int OnLButtonDown(UINT flags, const POINT* point) override;
