@@ -536,6 +536,44 @@ TEST_F(ProjectFileFixtures, EveryTypeLoadsAndMergesAndSavesBackTheSameTrailer) {
   ASSERT_TRUE(other.m_document.SaveFile(L"every_type_merged.prj"));
 }
 
+// The picture is shown fitted, at a fractional zoom (2.1333): the figure
+// classes come out with the vertices they get at actual size, bit for bit,
+// rather than taking them back from their window positions a rounding step
+// off (39.9999962 for 40).
+TEST_F(ProjectFileFixtures, RealFiguresKeepTheirVerticesAtAFractionalZoom) {
+  ASSERT_NE(Doc().m_fZoom, std::floor(Doc().m_fZoom));
+  const project::StoredFigureFactory store = project::SetStoredFigureFactory(nullptr);
+  CCanvasScene actual;
+  ASSERT_TRUE(actual.Ready());
+  actual.Show(m_picture);
+  actual.m_document.SetZoomMode(1, 1.0f);
+  ASSERT_EQ(actual.m_document.MergeFile(L"every_type.prj"), 1);
+  const std::vector<const CDTDraw*> expect = actual.m_document.StoredFigures();
+  ASSERT_EQ(expect.size(), 13u);
+  for (int load = 0; load < 2; ++load) {
+    SCOPED_TRACE(load ? "load" : "merge");
+    ASSERT_EQ(load ? Doc().LoadFile(L"every_type.prj") : Doc().MergeFile(L"every_type.prj"), 1);
+    const std::vector<const CDTDraw*> figures = Doc().StoredFigures();
+    ASSERT_EQ(figures.size(), 13u);
+    int moved = 0;
+    for (size_t k = 0; k < figures.size(); ++k) {
+      // The text box keeps its size in window pixels, so its corners follow the zoom.
+      if (figures[k]->m_nType == DRAW_TEXT) continue;
+      ASSERT_EQ(figures[k]->m_vertices.size(), expect[k]->m_vertices.size());
+      for (size_t i = 0; i < figures[k]->m_vertices.size(); ++i) {
+        const PointF a = figures[k]->m_vertices[i], b = expect[k]->m_vertices[i];
+        if (a.x != b.x || a.y != b.y) {
+          ++moved;
+          ADD_FAILURE() << "type " << figures[k]->m_nType << " vertex " << i << ": " << a.x << ", " << a.y << " for "
+                        << b.x << ", " << b.y;
+        }
+      }
+    }
+    EXPECT_EQ(moved, 0);
+  }
+  project::SetStoredFigureFactory(store);
+}
+
 TEST_F(ProjectFileFixtures, EmptyUnitKeepsTheUnitAndBareHeaderLeavesOnlyTheRuler) {
   Doc().SetUnit(L"inch");
   ASSERT_EQ(Doc().LoadFile(L"empty_unit.prj"), 1);
