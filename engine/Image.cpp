@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "engine/DirectUI.h"
+#include "engine/ProjectFile.h"
 #include "engine/figures/Draw.h"
 #include "engine/figures/Ruler.h"
 
