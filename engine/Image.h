@@ -158,7 +158,9 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
   LRESULT Send(int command, int value, void* data);
 
   bool m_bRulerAttached = false;
-  // Kept between restores: an undo reads 10,000 records without making them anew.
+  // Kept between restores and file reads: an undo reads 10,000 records
+  // without making their buffers anew.
   std::unique_ptr<project::StoredTrailer> m_pRestoreTrailer;
+  std::vector<uint8_t> m_fileBytes;  // the trailer bytes of the last file read
   std::recursive_mutex m_frameLock;
 };

@@ -198,6 +198,12 @@ void WriteTrailer(const wchar_t* unit, double scale, double power, const std::ve
   Put32(header + kHeaderCount, static_cast<uint32_t>(figures.size()));
   out->Append(header, kHeaderSize);
 
+  // Records with their vertices and font face, and a little for the extras.
+  size_t need = 0;
+  for (const CDTDraw* figure : figures)
+    need += kRecordSize + 8 * figure->m_vertices.size() + 64 +
+            (figure->m_pszFontFace ? 2 * std::wcslen(figure->m_pszFontFace) : 0);
+  out->Reserve(out->Used() + need);
   for (const CDTDraw* figure : figures) WriteRecord(figure, out);
 }
 
@@ -656,7 +662,8 @@ int CDTImage::OnSaveFile(const wchar_t* path) {
 
 int CDTImage::OnReadFile(const wchar_t* path, bool load) {
   if (!path || !path[0]) return 0;
-  StoredTrailer trailer;
+  if (!m_pRestoreTrailer) m_pRestoreTrailer = std::make_unique<StoredTrailer>();
+  StoredTrailer& trailer = *m_pRestoreTrailer;
   {
     project::CFile file;
     file.handle =
@@ -673,16 +680,21 @@ int CDTImage::OnReadFile(const wchar_t* path, bool load) {
     if (rest > SIZE_MAX) return 0;
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(offset);
-    std::vector<uint8_t> bytes;
+    // The buffer stays for the next read: a fresh one costs more than the read.
+    std::vector<uint8_t>& bytes = m_fileBytes;
+    const size_t length = static_cast<size_t>(rest);
     try {
-      bytes.resize(static_cast<size_t>(rest));
+      if (bytes.size() < length) bytes.resize(length);
     } catch (const std::bad_alloc&) {
       return 0;
     }
     if (!::SetFilePointerEx(file.handle, to, nullptr, FILE_BEGIN) ||
-        !project::ReadAll(file.handle, bytes.data(), bytes.size()))
+        !project::ReadAll(file.handle, bytes.data(), length))
       return 0;
-    if (!project::ReadTrailer(bytes.data(), bytes.size(), &trailer)) return 0;
+    const bool read = project::ReadTrailer(bytes.data(), length, &trailer);
+    // A very large trailer is not held on to.
+    if (bytes.size() > (size_t{64} << 20)) std::vector<uint8_t>().swap(bytes);
+    if (!read) return 0;
   }
 
   const bool hadFigures = !StoredFigures().empty();
