@@ -254,6 +254,7 @@ int CDTImage::Draw() {
   IDirect3DDevice9* device = m_pOwner->m_pDevice;
   win32::CComPtr<IDirect3DSurface9> staging;
   if (FAILED(m_pOwner->m_pStaging->GetSurfaceLevel(0, &staging))) return 0;
+  SettleLineSmoothing(m_pOwner);
   device->SetTexture(0, m_pOwner->m_pStaging);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
@@ -276,7 +277,6 @@ int CDTImage::Draw() {
   device->SetTexture(0, nullptr);
   m_pOwner->m_grid.Draw();
   m_pOwner->m_cross.Draw();
-  SettleLineSmoothing(m_pOwner);
   return 0;
 }
 
