@@ -23,6 +23,16 @@ void CDTAction::Append(const void* data, size_t n) {
   m_nUsed += n;
 }
 
+void CDTAction::Reserve(size_t n) {
+  if (n <= m_nCapacity) return;
+  if (m_nCapacity == 0 && n <= CDTHistory::kInitialCapacity) n = CDTHistory::kInitialCapacity;
+  auto* buffer = new uint8_t[n];
+  if (m_nUsed) std::memcpy(buffer, m_pBuffer, m_nUsed);
+  delete[] m_pBuffer;
+  m_pBuffer = buffer;
+  m_nCapacity = n;
+}
+
 void CDTAction::AppendString(const wchar_t* text) {
   uint32_t count = 0;
   if (!text) {

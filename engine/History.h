@@ -20,6 +20,9 @@ class CDTAction {
   void AppendString(const wchar_t* text);
   bool Read(void* out, size_t n);
   void Rewind() { m_nUsed = m_nRead = 0; }
+  // Room for n bytes in all, made at once for a writer that knows its size
+  // roughly: a large snapshot then grows once instead of at every doubling.
+  void Reserve(size_t n);
   void CopyFrom(const CDTAction& other);
 
   const uint8_t* Data() const { return m_pBuffer; }

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "engine/DirectUI.h"
+#include "engine/ProjectFile.h"
 #include "engine/figures/Draw.h"
 #include "engine/figures/Ruler.h"
 
@@ -232,11 +233,28 @@ void CDTImage::PushHistory() {
   if (m_pOwner && m_pOwner->m_pObserver) m_pOwner->m_pObserver->OnHistoryChanged(this);
 }
 
+// Wine can begin a frame with line smoothing on while the device's state says
+// off, and a state set to what it already is changes nothing: the first
+// one-pixel line of the figures then comes out as a half-strength band two
+// rows high. Smoothing on and then off, each applied by an invisible line
+// outside the target, brings the two back together.
+static void SettleLineSmoothing(CDirectUI* owner) {
+  IDirect3DDevice9* device = owner->m_pDevice;
+  const ColorVertex outside[2] = {{-16.0f, -16.0f, 0.0f, 1.0f, 0}, {-15.0f, -16.0f, 0.0f, 1.0f, 0}};
+  device->SetTexture(0, nullptr);
+  device->SetFVF(kColorVertexFormat);
+  owner->SetAntialias(TRUE);
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 1, outside, sizeof(ColorVertex));
+  owner->SetAntialias(owner->m_nAntialias);
+  device->DrawPrimitiveUP(D3DPT_LINELIST, 1, outside, sizeof(ColorVertex));
+}
+
 int CDTImage::Draw() {
   if (!m_pCells || !m_pFrame || !m_pOwner || !m_pOwner->m_pStaging || !m_pOwner->m_pBlack) return 0;
   IDirect3DDevice9* device = m_pOwner->m_pDevice;
   win32::CComPtr<IDirect3DSurface9> staging;
   if (FAILED(m_pOwner->m_pStaging->GetSurfaceLevel(0, &staging))) return 0;
+  SettleLineSmoothing(m_pOwner);
   device->SetTexture(0, m_pOwner->m_pStaging);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);

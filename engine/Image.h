@@ -21,7 +21,8 @@ class CDTDraw;
 class CDTRuler;
 namespace project {
 struct StoredFigure;
-}
+struct StoredTrailer;
+}  // namespace project
 
 class CDTImage : public CDTElement, public CDTSnapshotSource {
  public:
@@ -157,5 +158,9 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
   LRESULT Send(int command, int value, void* data);
 
   bool m_bRulerAttached = false;
+  // Kept between restores and file reads: an undo reads 10,000 records
+  // without making their buffers anew.
+  std::unique_ptr<project::StoredTrailer> m_pRestoreTrailer;
+  std::vector<uint8_t> m_fileBytes;  // the trailer bytes of the last file read
   std::recursive_mutex m_frameLock;
 };

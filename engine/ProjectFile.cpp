@@ -198,8 +198,17 @@ void WriteTrailer(const wchar_t* unit, double scale, double power, const std::ve
   Put32(header + kHeaderCount, static_cast<uint32_t>(figures.size()));
   out->Append(header, kHeaderSize);
 
-  FigureExtra extra;
-  for (const CDTDraw* figure : figures) {
+  // Records with their vertices and font face, and a little for the extras.
+  size_t need = 0;
+  for (const CDTDraw* figure : figures)
+    need += kRecordSize + 8 * figure->m_vertices.size() + 64 +
+            (figure->m_pszFontFace ? 2 * std::wcslen(figure->m_pszFontFace) : 0);
+  out->Reserve(out->Used() + need);
+  for (const CDTDraw* figure : figures) WriteRecord(figure, out);
+}
+
+void WriteRecord(const CDTDraw* figure, CDTAction* out) {
+  {
     uint8_t record[kRecordSize] = {};
     const CDTLabel& label = figure->m_label;
     const bool attached = label.m_pFigure != nullptr;
@@ -221,8 +230,7 @@ void WriteTrailer(const wchar_t* unit, double scale, double power, const std::ve
     Put32(record + kRecordLabelFollows, attached ? (label.m_bFollows ? 1u : 0u) : 1u);
     Put32(record + kRecordShowResult, static_cast<uint32_t>(figure->m_bShowResult));
     out->Append(record, kRecordSize);
-
-    extra = FigureExtra{};
+    FigureExtra extra;
     figure->GetStoredExtra(&extra);
     const int type = figure->m_nType;
     for (const PointF& v : figure->m_vertices) {
@@ -257,13 +265,15 @@ bool ReadTrailer(const uint8_t* data, size_t size, StoredTrailer* out) {
   const uint32_t count = Get32(header + kHeaderCount);
   // Every record needs its fixed part: a count the bytes cannot back is a truncated file.
   if (count > in.Left() / kRecordSize) return false;
-  out->figures.clear();
+  // A trailer read before keeps its figures' buffers; every field is set again below.
   out->figures.resize(count);
 
   uint8_t record[kRecordSize];
   for (StoredFigure& f : out->figures) {
+    const size_t start = size - in.Left();
     if (!in.Bytes(record, kRecordSize)) return false;
     f.type = Get32(record + kRecordType);
+    f.extra = FigureExtra{};
     std::memcpy(&f.guid, record + kRecordGuid, sizeof(GUID));
     f.name = GetText(record + kRecordName, 256);
     f.solid = Get32(record + kRecordSolid) ? 1 : 0;
@@ -310,6 +320,8 @@ bool ReadTrailer(const uint8_t* data, size_t size, StoredTrailer* out) {
       if (!in.Bytes(&extra.complement, 1)) return false;
       extra.complement = extra.complement ? 1 : 0;
     }
+    f.offset = start;
+    f.length = size - in.Left() - start;
     f.usable = f.type >= DRAW_LINE && f.type <= DRAW_TEXT && finite &&
                f.vertices.size() >= static_cast<size_t>(MinimumVertices(f.type));
   }
@@ -507,29 +519,67 @@ void CDTImage::RemoveFigures(const std::vector<CDTElement*>& figures) {
 bool CDTImage::RestoreSnapshot(CDTAction* action) {
   if (!action) return false;
   action->SetReadPosition(0);
-  StoredTrailer trailer;
+  if (!m_pRestoreTrailer) m_pRestoreTrailer = std::make_unique<StoredTrailer>();
+  StoredTrailer& trailer = *m_pRestoreTrailer;
   // The whole snapshot is read before anything changes.
   if (!project::ReadTrailer(action->Data(), action->Used(), &trailer)) return false;
 
   CRepaintHold hold(m_pOwner);
-  std::unordered_map<GUID, CDTDraw*, GuidHash, GuidEqual> byGuid;
-  byGuid.reserve(m_children.size());
+  // The figures sorted by GUID, list order among equal ones: one block
+  // rather than a node per figure, and the first in the list is found first.
+  struct Entry {
+    GUID guid;
+    CDTDraw* figure;
+    size_t position;
+    bool kept;
+  };
+  std::vector<Entry> index;
+  index.reserve(m_children.size());
   for (CDTElement* child : m_children)
     if (IsStoredFigure(child, m_pRuler))
-      byGuid.emplace(static_cast<CDTDraw*>(child)->m_guid, static_cast<CDTDraw*>(child));
-  std::unordered_set<GUID, GuidHash, GuidEqual> kept;
-  kept.reserve(trailer.figures.size());
+      index.push_back({static_cast<CDTDraw*>(child)->m_guid, static_cast<CDTDraw*>(child), index.size(), false});
+  const auto before = [](const Entry& a, const Entry& b) {
+    const int c = std::memcmp(&a.guid, &b.guid, sizeof(GUID));
+    return c < 0 || (c == 0 && a.position < b.position);
+  };
+  // Snapshots keep the list order, in which GUIDs are random: sort once.
+  std::sort(index.begin(), index.end(), before);
+  // The first entry of a GUID, or the end.
+  const auto find = [&index](const GUID& guid) {
+    auto at = std::lower_bound(index.begin(), index.end(), guid, [](const Entry& e, const GUID& g) {
+      return std::memcmp(&e.guid, &g, sizeof(GUID)) < 0;
+    });
+    return at != index.end() && GuidEqual()(at->guid, guid) ? at : index.end();
+  };
+  // Figures this restore makes; a later record with the same GUID updates them.
+  std::unordered_map<GUID, CDTDraw*, GuidHash, GuidEqual> made;
 
   CDirectUIMeasureObserver* observer = m_pOwner ? m_pOwner->m_pObserver : nullptr;
+  CDTAction present;
   for (const StoredFigure& f : trailer.figures) {
     if (!f.usable) continue;
-    kept.insert(f.guid);
-    auto found = byGuid.find(f.guid);
-    if (found == byGuid.end()) {
-      if (CDTDraw* figure = AddStoredFigure(f, false, true)) byGuid.emplace(f.guid, figure);
+    CDTDraw* figure = nullptr;
+    auto found = find(f.guid);
+    if (found != index.end()) {
+      figure = found->figure;
+      // Every figure with the GUID stays.
+      for (auto same = found; same != index.end() && GuidEqual()(same->guid, f.guid); ++same) same->kept = true;
+    } else {
+      auto earlier = made.find(f.guid);
+      if (earlier == made.end()) {
+        if (CDTDraw* added = AddStoredFigure(f, false, true)) made.emplace(f.guid, added);
+        continue;
+      }
+      figure = earlier->second;
+    }
+    // A figure that would write the very bytes of its record is in that state
+    // already: only the report is due. An undo of one change touches one figure.
+    present.Rewind();
+    project::WriteRecord(figure, &present);
+    if (present.Used() == f.length && std::memcmp(present.Data(), action->Data() + f.offset, f.length) == 0) {
+      if (observer) observer->OnFigureChanged(figure, -1);
       continue;
     }
-    CDTDraw* figure = found->second;
     ApplyStyles(figure, f);
     if (f.type <= DRAW_CURVE_POLYGON) {
       figure->m_label.m_bFollows = static_cast<int>(f.labelFollows);
@@ -544,9 +594,14 @@ bool CDTImage::RestoreSnapshot(CDTAction* action) {
     if (observer) observer->OnFigureChanged(figure, -1);
   }
 
+  // The figures no record kept go, in list order.
+  std::vector<const Entry*> leaving;
+  for (const Entry& e : index)
+    if (!e.kept) leaving.push_back(&e);
+  std::sort(leaving.begin(), leaving.end(), [](const Entry* x, const Entry* y) { return x->position < y->position; });
   std::vector<CDTElement*> gone;
-  for (CDTElement* child : m_children)
-    if (IsStoredFigure(child, m_pRuler) && !kept.count(static_cast<CDTDraw*>(child)->m_guid)) gone.push_back(child);
+  gone.reserve(leaving.size());
+  for (const Entry* e : leaving) gone.push_back(e->figure);
   RemoveFigures(gone);
   if (m_pRuler) m_pRuler->Measure();
   return true;
@@ -607,7 +662,8 @@ int CDTImage::OnSaveFile(const wchar_t* path) {
 
 int CDTImage::OnReadFile(const wchar_t* path, bool load) {
   if (!path || !path[0]) return 0;
-  StoredTrailer trailer;
+  if (!m_pRestoreTrailer) m_pRestoreTrailer = std::make_unique<StoredTrailer>();
+  StoredTrailer& trailer = *m_pRestoreTrailer;
   {
     project::CFile file;
     file.handle =
@@ -624,16 +680,21 @@ int CDTImage::OnReadFile(const wchar_t* path, bool load) {
     if (rest > SIZE_MAX) return 0;
     LARGE_INTEGER to;
     to.QuadPart = static_cast<LONGLONG>(offset);
-    std::vector<uint8_t> bytes;
+    // The buffer stays for the next read: a fresh one costs more than the read.
+    std::vector<uint8_t>& bytes = m_fileBytes;
+    const size_t length = static_cast<size_t>(rest);
     try {
-      bytes.resize(static_cast<size_t>(rest));
+      if (bytes.size() < length) bytes.resize(length);
     } catch (const std::bad_alloc&) {
       return 0;
     }
     if (!::SetFilePointerEx(file.handle, to, nullptr, FILE_BEGIN) ||
-        !project::ReadAll(file.handle, bytes.data(), bytes.size()))
+        !project::ReadAll(file.handle, bytes.data(), length))
       return 0;
-    if (!project::ReadTrailer(bytes.data(), bytes.size(), &trailer)) return 0;
+    const bool read = project::ReadTrailer(bytes.data(), length, &trailer);
+    // A very large trailer is not held on to.
+    if (bytes.size() > (size_t{64} << 20)) std::vector<uint8_t>().swap(bytes);
+    if (!read) return 0;
   }
 
   const bool hadFigures = !StoredFigures().empty();

@@ -80,6 +80,9 @@ struct StoredFigure {
   std::wstring fontFace;
   FigureExtra extra;
   bool usable = false;  // a known type with finite coordinates and enough vertices
+  // Where the record and its variable data lie in the bytes read.
+  size_t offset = 0;
+  size_t length = 0;
 };
 
 struct StoredTrailer {
@@ -113,6 +116,8 @@ int32_t RoundOffset(float value);
 // Appends the trailer of the figures (everything but the ruler) to the buffer.
 void WriteTrailer(const wchar_t* unit, double scale, double power, const std::vector<const CDTDraw*>& figures,
                   CDTAction* out);
+// Appends one figure's record and variable data.
+void WriteRecord(const CDTDraw* figure, CDTAction* out);
 // Reads a whole trailer; false, with out undefined, when any part is missing.
 bool ReadTrailer(const uint8_t* data, size_t size, StoredTrailer* out);
 // Where the trailer starts in a project file, from its bitmap headers: false

@@ -240,7 +240,7 @@ void CDTClipart::Reposition(float dx, float dy, BOOL zoomChanged) {
       m_handles[0]->SetCenter(cx, cy);
       CentreOnHandle0();
       m_vertices.resize(4);
-      for (int i = 0; i < 4; ++i) ScreenToPixel(m_handles[i]->cx, m_handles[i]->cy, &m_vertices[i].x, &m_vertices[i].y);
+      for (int i = 0; i < 4; ++i) GetVertexPixel(i, &m_vertices[i].x, &m_vertices[i].y);
     }
   } else if (zoomChanged) {
     for (size_t i = 0; i < m_handles.size() && i < m_vertices.size(); ++i) {
@@ -262,7 +262,7 @@ void CDTClipart::Measure() {
   ScreenToPixel((rc.left + rc.right) / 2.0f, (rc.top + rc.bottom) / 2.0f, &m_center.x, &m_center.y);
   if (m_handles.size() < 4) return;
   m_vertices.resize(4);
-  for (int i = 0; i < 4; ++i) ScreenToPixel(m_handles[i]->cx, m_handles[i]->cy, &m_vertices[i].x, &m_vertices[i].y);
+  for (int i = 0; i < 4; ++i) GetVertexPixel(i, &m_vertices[i].x, &m_vertices[i].y);
 }
 
 void CDTClipart::BuildHandles() {

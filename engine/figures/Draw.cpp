@@ -113,7 +113,13 @@ double CDTDraw::CalibratedLength(double pixels) const {
 
 void CDTDraw::GetVertexPixel(int index, float* x, float* y) const {
   if (index < 0 || static_cast<size_t>(index) >= m_handles.size()) return;
-  ScreenToPixel(m_handles[index]->cx, m_handles[index]->cy, x, y);
+  const FigureHandle& handle = *m_handles[index];
+  // A vertex that still lands on its handle stays: taken back from the window
+  // at a fractional zoom it would move by a rounding step at every rebuild.
+  float sx, sy;
+  PixelToScreen(*x, *y, &sx, &sy);
+  if (sx == handle.cx && sy == handle.cy) return;
+  ScreenToPixel(handle.cx, handle.cy, x, y);
 }
 
 void CDTDraw::GetVertexValue(int index, float* x, float* y) const {

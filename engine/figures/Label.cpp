@@ -243,6 +243,26 @@ BOOL CDTLabel::HitTest(const POINT* point) const {
          point->y < m_ptPosition.y + m_nTextHeight;
 }
 
+// The outline as four one-pixel bars rather than a line strip: where the box
+// crosses the edge of the target, the clipped strip loses a corner pixel that
+// the unclipped one keeps, and a label across a tile seam would differ.
+void CDTLabel::DrawBorder(IDirect3DDevice9* device) const {
+  const float l = m_box[4].x, t = m_box[4].y, r = m_box[5].x, b = m_box[6].y;
+  const D3DCOLOR c = m_box[4].color;
+  // Pixel-centred corners: the bars cover columns l..r and rows t..b.
+  const float bars[4][4] = {{l, t, r, t}, {l, b, r, b}, {l, t + 1.0f, l, b - 1.0f}, {r, t + 1.0f, r, b - 1.0f}};
+  ColorVertex v[24];
+  int n = 0;
+  for (const auto& bar : bars) {
+    if (bar[2] < bar[0] || bar[3] < bar[1]) continue;
+    const float x0 = bar[0] - 0.5f, y0 = bar[1] - 0.5f, x1 = bar[2] + 0.5f, y1 = bar[3] + 0.5f;
+    const ColorVertex quad[6] = {{x0, y0, 0.0f, 1.0f, c}, {x1, y0, 0.0f, 1.0f, c}, {x0, y1, 0.0f, 1.0f, c},
+                                 {x1, y0, 0.0f, 1.0f, c}, {x1, y1, 0.0f, 1.0f, c}, {x0, y1, 0.0f, 1.0f, c}};
+    for (const ColorVertex& q : quad) v[n++] = q;
+  }
+  if (n) device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(n / 3), v, sizeof(ColorVertex));
+}
+
 int CDTLabel::Draw() {
   if (!m_pCanvas || !m_pCanvas->m_pDevice) return 0;
   if (!m_pCanvas->m_labelBatch.Add(this)) DrawAlone();
@@ -258,7 +278,7 @@ void CDTLabel::DrawAlone() {
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
     device->SetFVF(kColorVertexFormat);
     device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, m_box, sizeof(ColorVertex));
-    if (m_bBorder) device->DrawPrimitiveUP(D3DPT_LINESTRIP, 4, m_box + 4, sizeof(ColorVertex));
+    if (m_bBorder) DrawBorder(device);
   }
   if (!m_pSurface || !m_pCanvas->m_pStaging || !m_pCanvas->m_pBlack) return;
   device->SetTexture(0, m_pCanvas->m_pStaging);

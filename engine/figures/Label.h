@@ -10,6 +10,7 @@
 #include "engine/Types.h"
 
 struct IDirect3DSurface9;
+struct IDirect3DDevice9;
 class CDirectUI;
 class CDTDraw;
 class CLabelBatch;
@@ -90,6 +91,7 @@ class CDTLabel {
   bool m_bAtlasStale = true;  // the glyphs changed since they went to the atlas
 
  private:
+  void DrawBorder(IDirect3DDevice9* device) const;
   bool m_bRendered = false;  // the surface shows m_szText in m_pFont
   FTFont* ObtainFont(const wchar_t* face, int size);
   void Render();

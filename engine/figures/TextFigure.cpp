@@ -389,7 +389,7 @@ void CDTText::Measure() {
   ScreenToPixel((rc.left + rc.right) * 0.5f, (rc.top + rc.bottom) * 0.5f, &m_center.x, &m_center.y);
   if (m_handles.size() < 4) return;
   m_vertices.resize(4);
-  for (int i = 0; i < 4; ++i) ScreenToPixel(m_handles[i]->cx, m_handles[i]->cy, &m_vertices[i].x, &m_vertices[i].y);
+  for (int i = 0; i < 4; ++i) GetVertexPixel(i, &m_vertices[i].x, &m_vertices[i].y);
 }
 
 void CDTText::BuildHandles() {

@@ -65,14 +65,11 @@ void IgnoreFontMessage(const wchar_t*) {}
 // with label centres on half pixels: the rendered file equals the frame the
 // canvas draws of the same project at actual size in a window as large as the
 // picture, with the ruler hidden. A label placed by rounding toward zero sits
-// a pixel off in every tile left of or above it, and the frames differ.
+// a pixel off in every tile left of or above it, and the frames differ. The
+// first figure drawn is a one-pixel line, which a frame begun with line
+// smoothing left on drew as a two-row band; the bordered labels cross seams,
+// where a clipped outline lost a corner pixel. Both images stay as artefacts.
 TEST(Print, FiguresAndLabelsComeOutAsTheCanvasDrawsThem) {
-  // Unfinished: the labels now match; 103 pixels still differ. The first
-  // line (y = 40, x 226 to 277) comes out as a two-row band at half strength
-  // in the tiles but one solid row in the window, even with the thin-line
-  // draw switched off, and the bottom-left corner pixel of one label border
-  // (461, 209) is missing in the tiles. The cause is not found yet.
-  GTEST_SKIP() << "the first line and one label-border corner differ between the tiles and the window";
   const FontMessageFunction previous = SetFontMessageFunction(IgnoreFontMessage);
   const int width = 600, height = 300;
   const CPicture picture = Noise(width, height, 5);
@@ -138,14 +135,12 @@ TEST(Print, FiguresAndLabelsComeOutAsTheCanvasDrawsThem) {
   EXPECT_EQ(bad, 0) << "first at " << firstX << ", " << firstY;
   // The figures and labels were drawn at all.
   EXPECT_GT(figurePixels, 2000);
-  if (bad) {
-    ZEvuvoro::CImage expected(width, height);
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x)
-        reinterpret_cast<uint32_t*>(expected.GetData() + static_cast<ptrdiff_t>(y) * expected.GetStride())[x] =
-            0xFF000000u | frame.At(x, y);
-    expected.SaveBmp(L"print_figures_expected.bmp", 1);
-  }
+  ZEvuvoro::CImage expected(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      reinterpret_cast<uint32_t*>(expected.GetData() + static_cast<ptrdiff_t>(y) * expected.GetStride())[x] =
+          0xFF000000u | frame.At(x, y);
+  expected.SaveBmp(L"print_figures_expected.bmp", 1);
 }
 
 TEST(Print, AnUnreadablePicturePartGivesNoWindow) {

@@ -373,6 +373,40 @@ TEST_F(ProjectFile, RestoreThatRemovesTheSelectedFigureClearsTheSelection) {
 // A seeded script of changes; every undo gives back the records written
 // before the change it takes back, survivors stay the same objects in the
 // same order, and redo walks forward alike.
+// An undo of one change rebuilds only the figure whose record differs; every
+// figure the snapshot holds is still reported changed. Duplicate GUIDs (a file
+// merged twice) keep every figure that has one and update the first.
+TEST_F(ProjectFile, RestoreRebuildsOnlyTheFiguresThatDiffer) {
+  std::vector<CStoreFigure*> figures;
+  for (uint32_t id = 1; id <= 5; ++id) figures.push_back(Add(DRAW_LINE + static_cast<int>(id % 3), id));
+  Doc().PushHistory();
+  const std::vector<uint8_t> before = Snapshot(Doc());
+  figures[2]->m_vertices[0].x += 3.0f;
+  figures[4]->m_nPenWeight = 7;
+  Doc().PushHistory();
+  for (CStoreFigure* f : figures) f->m_nSetVertices = 0;
+  m_scene.m_observer.m_events.clear();
+  Doc().Undo();
+  EXPECT_EQ(Difference(Snapshot(Doc()), before), "");
+  const int rebuilt[] = {0, 0, 1, 0, 1};
+  for (size_t i = 0; i < figures.size(); ++i) EXPECT_EQ(figures[i]->m_nSetVertices, rebuilt[i]) << i;
+  EXPECT_EQ(m_scene.m_observer.Count("FigureChanged"), 5);
+
+  CDTAction twice;
+  Doc().WriteSnapshot(&twice);
+  CStoreFigure* copy = Add(DRAW_LINE, 99);
+  copy->m_guid = figures[1]->m_guid;
+  copy->m_vertices[0].x += 5.0f;
+  CStoreFigure* extra = Add(DRAW_CIRCLE, 100);
+  m_scene.m_observer.m_events.clear();
+  ASSERT_TRUE(Doc().RestoreSnapshot(&twice));
+  const std::vector<const CDTDraw*> left = Doc().StoredFigures();
+  ASSERT_EQ(left.size(), 6u) << "the copy shares a kept GUID, the circle goes";
+  EXPECT_EQ(left.back(), copy);
+  EXPECT_EQ(std::count(left.begin(), left.end(), extra), 0);
+  EXPECT_EQ(m_scene.m_observer.Count("FigureRemoved"), 1);
+}
+
 TEST_F(ProjectFile, UndoAndRedoWalkASeededScriptOfChanges) {
   std::mt19937 random(20261210);
   uint32_t nextId = 1000;
@@ -534,6 +568,44 @@ TEST_F(ProjectFileFixtures, EveryTypeLoadsAndMergesAndSavesBackTheSameTrailer) {
   ASSERT_EQ(other.m_document.MergeFile(L"every_type.prj"), 1);
   EXPECT_EQ(Difference(Snapshot(other.m_document), expect), "");
   ASSERT_TRUE(other.m_document.SaveFile(L"every_type_merged.prj"));
+}
+
+// The picture is shown fitted, at a fractional zoom (2.1333): the figure
+// classes come out with the vertices they get at actual size, bit for bit,
+// rather than taking them back from their window positions a rounding step
+// off (39.9999962 for 40).
+TEST_F(ProjectFileFixtures, RealFiguresKeepTheirVerticesAtAFractionalZoom) {
+  ASSERT_NE(Doc().m_fZoom, std::floor(Doc().m_fZoom));
+  const project::StoredFigureFactory store = project::SetStoredFigureFactory(nullptr);
+  CCanvasScene actual;
+  ASSERT_TRUE(actual.Ready());
+  actual.Show(m_picture);
+  actual.m_document.SetZoomMode(1, 1.0f);
+  ASSERT_EQ(actual.m_document.MergeFile(L"every_type.prj"), 1);
+  const std::vector<const CDTDraw*> expect = actual.m_document.StoredFigures();
+  ASSERT_EQ(expect.size(), 13u);
+  for (int load = 0; load < 2; ++load) {
+    SCOPED_TRACE(load ? "load" : "merge");
+    ASSERT_EQ(load ? Doc().LoadFile(L"every_type.prj") : Doc().MergeFile(L"every_type.prj"), 1);
+    const std::vector<const CDTDraw*> figures = Doc().StoredFigures();
+    ASSERT_EQ(figures.size(), 13u);
+    int moved = 0;
+    for (size_t k = 0; k < figures.size(); ++k) {
+      // The text box keeps its size in window pixels, so its corners follow the zoom.
+      if (figures[k]->m_nType == DRAW_TEXT) continue;
+      ASSERT_EQ(figures[k]->m_vertices.size(), expect[k]->m_vertices.size());
+      for (size_t i = 0; i < figures[k]->m_vertices.size(); ++i) {
+        const PointF a = figures[k]->m_vertices[i], b = expect[k]->m_vertices[i];
+        if (a.x != b.x || a.y != b.y) {
+          ++moved;
+          ADD_FAILURE() << "type " << figures[k]->m_nType << " vertex " << i << ": " << a.x << ", " << a.y << " for "
+                        << b.x << ", " << b.y;
+        }
+      }
+    }
+    EXPECT_EQ(moved, 0);
+  }
+  project::SetStoredFigureFactory(store);
 }
 
 TEST_F(ProjectFileFixtures, EmptyUnitKeepsTheUnitAndBareHeaderLeavesOnlyTheRuler) {
