@@ -246,12 +246,11 @@ BOOL CDTLabel::HitTest(const POINT* point) const {
 // The outline as four one-pixel bars rather than a line strip: where the box
 // crosses the edge of the target, the clipped strip loses a corner pixel that
 // the unclipped one keeps, and a label across a tile seam would differ.
-void CDTLabel::DrawBorder(IDirect3DDevice9* device) const {
+int CDTLabel::BorderTriangles(ColorVertex (&v)[24]) const {
   const float l = m_box[4].x, t = m_box[4].y, r = m_box[5].x, b = m_box[6].y;
   const D3DCOLOR c = m_box[4].color;
   // Pixel-centred corners: the bars cover columns l..r and rows t..b.
   const float bars[4][4] = {{l, t, r, t}, {l, b, r, b}, {l, t + 1.0f, l, b - 1.0f}, {r, t + 1.0f, r, b - 1.0f}};
-  ColorVertex v[24];
   int n = 0;
   for (const auto& bar : bars) {
     if (bar[2] < bar[0] || bar[3] < bar[1]) continue;
@@ -260,7 +259,13 @@ void CDTLabel::DrawBorder(IDirect3DDevice9* device) const {
                                  {x1, y0, 0.0f, 1.0f, c}, {x1, y1, 0.0f, 1.0f, c}, {x0, y1, 0.0f, 1.0f, c}};
     for (const ColorVertex& q : quad) v[n++] = q;
   }
-  if (n) device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(n / 3), v, sizeof(ColorVertex));
+  return n;
+}
+
+void CDTLabel::DrawBorder(IDirect3DDevice9* device) const {
+  ColorVertex v[24];
+  if (const int n = BorderTriangles(v))
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(n / 3), v, sizeof(ColorVertex));
 }
 
 int CDTLabel::Draw() {

@@ -90,6 +90,9 @@ class CDTLabel {
   RECT m_rcAtlas{};
   bool m_bAtlasStale = true;  // the glyphs changed since they went to the atlas
 
+  // The border as triangles (four one-pixel bars); the number of vertices.
+  int BorderTriangles(ColorVertex (&v)[24]) const;
+
  private:
   void DrawBorder(IDirect3DDevice9* device) const;
   bool m_bRendered = false;  // the surface shows m_szText in m_pFont

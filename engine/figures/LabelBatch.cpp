@@ -80,8 +80,8 @@ bool CLabelBatch::Add(CDTLabel* label) {
     const ColorVertex quad[6] = {v[0], v[1], v[2], v[2], v[1], v[3]};
     m_boxes.insert(m_boxes.end(), quad, quad + 6);
     if (label->m_bBorder) {
-      const ColorVertex lines[8] = {v[4], v[5], v[5], v[6], v[6], v[7], v[7], v[8]};
-      m_borders.insert(m_borders.end(), lines, lines + 8);
+      ColorVertex border[24];
+      m_boxes.insert(m_boxes.end(), border, border + label->BorderTriangles(border));
     }
   }
   if (text && w > 0 && h > 0) {
@@ -166,9 +166,6 @@ void CLabelBatch::Flush() {
   if (!m_boxes.empty())
     device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, static_cast<UINT>(m_boxes.size() / 3), m_boxes.data(),
                             sizeof(ColorVertex));
-  if (!m_borders.empty())
-    device->DrawPrimitiveUP(D3DPT_LINELIST, static_cast<UINT>(m_borders.size() / 2), m_borders.data(),
-                            sizeof(ColorVertex));
   bool textured = false;
   for (Page& page : m_pages) {
     if (page.quads.empty()) continue;
@@ -183,7 +180,6 @@ void CLabelBatch::Flush() {
     page.quads.clear();
   }
   m_boxes.clear();
-  m_borders.clear();
   m_extents.clear();
 
   device->SetTexture(0, texture);
@@ -298,7 +294,6 @@ bool CLabelBatch::AddPage() {
 
 void CLabelBatch::ReleaseDeviceObjects() {
   m_boxes.clear();
-  m_borders.clear();
   m_extents.clear();
   m_pages.clear();
   m_pScratch.Release();

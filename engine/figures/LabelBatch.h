@@ -83,8 +83,7 @@ class CLabelBatch {
   unsigned m_nGeneration = 1;  // a label's place counts only in the generation it was given
   int m_nDepth = 0;
   int m_nQueuedAntialias = 0;
-  std::vector<ColorVertex> m_boxes;
-  std::vector<ColorVertex> m_borders;
+  std::vector<ColorVertex> m_boxes;  // each queued box, then its border bars
   std::vector<RECT> m_extents;
   RECT m_bounds{};  // of every queued extent
 };
