@@ -10,6 +10,7 @@
 #include "capture/CameraFactory.h"
 #include "capture/CaptureShell.h"
 #include "capture/PropertySheet.h"
+#include "capture/GraphTools.h"
 #include "win32/ComPtr.h"
 
 using win32::CComPtr;
@@ -383,28 +384,6 @@ int COrvelCameraDS::ResumeGraph() { return RunGraph(); }
 int COrvelCameraDS::PauseGraph() { return m_pControl && SUCCEEDED(m_pControl->Pause()) ? 1 : 0; }
 
 namespace {
-
-// Takes every filter behind a filter's connected pins out of the graph,
-// the farthest first.
-void RemoveDownstream(IGraphBuilder* graph, IBaseFilter* filter) {
-  CComPtr<IEnumPins> pins;
-  if (FAILED(filter->EnumPins(&pins)) || !pins) return;
-  CComPtr<IPin> pin;
-  while (pins->Next(1, &pin, nullptr) == S_OK) {
-    CComPtr<IPin> peer;
-    if (FAILED(pin->ConnectedTo(&peer)) || !peer) continue;
-    PIN_INFO info{};
-    if (FAILED(peer->QueryPinInfo(&info))) continue;
-    CComPtr<IBaseFilter> next;
-    next.Attach(info.pFilter);
-    if (info.dir != PINDIR_INPUT || !next) continue;
-    RemoveDownstream(graph, next);
-    graph->Disconnect(peer);
-    graph->Disconnect(pin);
-    graph->RemoveFilter(next);
-    pins->Reset();  // the pin list changed
-  }
-}
 
 template <class T>
 void ReleaseField(T*& field) {

@@ -9,6 +9,7 @@
 #include <cwchar>
 
 #include "engine/Image.h"
+#include "capture/GraphTools.h"
 #include "win32/ComPtr.h"
 
 using win32::CComPtr;
@@ -89,28 +90,6 @@ int RenderFirstAudioPin(IGraphBuilder* graph, IBaseFilter* filter) {
     }
   }
   return 0;
-}
-
-// Takes every filter behind the filter's connected pins out of the graph,
-// the farthest first.
-void RemoveDownstream(IGraphBuilder* graph, IBaseFilter* filter) {
-  CComPtr<IEnumPins> pins;
-  if (FAILED(filter->EnumPins(&pins)) || !pins) return;
-  CComPtr<IPin> pin;
-  while (pins->Next(1, &pin, nullptr) == S_OK) {
-    CComPtr<IPin> peer;
-    if (FAILED(pin->ConnectedTo(&peer)) || !peer) continue;
-    PIN_INFO info{};
-    if (FAILED(peer->QueryPinInfo(&info))) continue;
-    CComPtr<IBaseFilter> next;
-    next.Attach(info.pFilter);
-    if (info.dir != PINDIR_INPUT || !next) continue;
-    RemoveDownstream(graph, next);
-    graph->Disconnect(peer);
-    graph->Disconnect(pin);
-    graph->RemoveFilter(next);
-    pins->Reset();  // the pin list may have changed
-  }
 }
 
 }  // namespace

@@ -207,25 +207,26 @@ bool CSlideShow::HeadCommand(int command, bool preview) {
   }
 }
 
+int CSlideShow::NextCommand() {
+  int waits;
+  DWORD waitTime;
+  {
+    CAutoLock lock(m_Lock);
+    waits = m_nWaitCount;
+    waitTime = m_dwWaitTime;
+  }
+  if (waits) {
+    ::WaitForSingleObject(m_hWake, waitTime);
+    CAutoLock lock(m_Lock);
+    --m_nWaitCount;
+  }
+  CAutoLock lock(m_Lock);
+  return m_nCommand;
+}
+
 void CSlideShow::PreviewLoop() {
   while (m_bRun) {
-    int waits;
-    DWORD waitTime;
-    {
-      CAutoLock lock(m_Lock);
-      waits = m_nWaitCount;
-      waitTime = m_dwWaitTime;
-    }
-    if (waits) {
-      ::WaitForSingleObject(m_hWake, waitTime);
-      CAutoLock lock(m_Lock);
-      --m_nWaitCount;
-    }
-    int command;
-    {
-      CAutoLock lock(m_Lock);
-      command = m_nCommand;
-    }
+    const int command = NextCommand();
     if (command == SLIDE_TRANSITION)
       PreviewFrame();
     else if (!HeadCommand(command, true))
@@ -236,23 +237,7 @@ void CSlideShow::PreviewLoop() {
 void CSlideShow::BurnLoop() {
   m_dwClock = 0;
   while (m_bRun) {
-    int waits;
-    DWORD waitTime;
-    {
-      CAutoLock lock(m_Lock);
-      waits = m_nWaitCount;
-      waitTime = m_dwWaitTime;
-    }
-    if (waits) {
-      ::WaitForSingleObject(m_hWake, waitTime);
-      CAutoLock lock(m_Lock);
-      --m_nWaitCount;
-    }
-    int command;
-    {
-      CAutoLock lock(m_Lock);
-      command = m_nCommand;
-    }
+    const int command = NextCommand();
     if (command == SLIDE_TRANSITION) {
       if (!BurnFrame()) return;
     } else if (!HeadCommand(command, false)) {

@@ -104,6 +104,9 @@ class CSlideShow {
  private:
   static DWORD WINAPI ThreadProc(void* param);
   void SendCommand(int command);
+  // Waits while a wait is armed (until a command wakes it or the wait time
+  // passes), then reads the command.
+  int NextCommand();
   void PreviewLoop();
   void BurnLoop();
   // Acts on SLIDE_STOP, SLIDE_PAUSE and SLIDE_NEXT; false when the loop ends.
