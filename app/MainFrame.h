@@ -8,8 +8,14 @@
 #include <dbt.h>
 
 #include "app/MeasureView.h"
-#include "app/ShellStandIns.h"
+#include "app/AboutDlg.h"
+#include "app/DlgOptions.h"
+#include "app/ProjectManager.h"
+#include "app/RecentImages.h"
+#include "app/StandInCalls.h"
+#include "app/Update.h"
 #include "capture/AudioFactory.h"
+#include "capture/SlideShow.h"
 #include "capture/CameraFactory.h"
 #include "engine/MeasureObserver.h"
 #include "win32/MessageLoop.h"

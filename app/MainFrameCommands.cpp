@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "capture/ColorDialog.h"
 #include "capture/Camera.h"
 #include "engine/DirectUI.h"
 #include "settings/Configuration.h"

@@ -2,7 +2,8 @@
 // the tool palette (skin child 1) and the work area (skin child 2).
 #pragma once
 
-#include "app/ShellStandIns.h"
+#include "panels/ToolPalette.h"
+#include "panels/WorkArea.h"
 #include "toolkit/SkinWindow.h"
 
 class COrvelMeasureView : public AvlfWindowImpl<COrvelMeasureView> {

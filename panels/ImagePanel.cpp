@@ -1,0 +1,9 @@
+#include "panels/ImagePanel.h"
+
+#include "app/StandInCalls.h"
+
+void CWndSettingsZoomStandIn::SetDuration(LONGLONG duration) {
+  StandInCall(L"CWndSettingsZoom::SetDuration(%lld)", static_cast<long long>(duration));
+}
+void CWndSettingsZoomStandIn::SetPos(int percent) { StandInCall(L"CWndSettingsZoom::SetPos(%d)", percent); }
+void CWndSettingsZoomStandIn::RefreshZoom() { StandInCall(L"CWndSettingsZoom::RefreshZoom"); }

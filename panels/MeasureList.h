@@ -1,0 +1,26 @@
+// The measurement list panel. Least stand-in until its own code arrives; it records its calls
+// (app/StandInCalls.h) so that the frame's routing can be checked.
+#pragma once
+
+#include <windows.h>
+
+class CDTElement;
+class CDTImage;
+
+class CWndMeasure {
+ public:
+  virtual ~CWndMeasure() = default;
+  void OnFigureAdded(CDTElement* figure);
+  void SelectFigure(CDTElement* figure);
+  void OnFigureRemoved(CDTElement* figure);
+  void SetDocument(CDTImage* document);
+  void RefreshFigureText(CDTElement* figure);
+  void SetFigureVisible(CDTElement* figure, BOOL visible);
+  void SetFigureLocked(CDTElement* figure, BOOL locked);
+  void UpdateUndoRedo(BOOL refresh);
+  void Undo();
+  void Redo();
+  void RemoveAll();
+};
+
+extern CWndMeasure* g_pWndMeasure;
