@@ -148,6 +148,7 @@ void CDirectUI::SetRenderStates() {
 
 void CDirectUI::ReleaseDevice() {
   m_labelBatch.ReleaseDeviceObjects();
+  m_pictureCache.Release();
   m_pStaging.Release();
   m_pBlack.Release();
   m_pDevice.Release();
@@ -197,6 +198,7 @@ HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   if (!m_pDevice) return E_FAIL;
   m_pStaging.Release();
   m_labelBatch.ReleaseDeviceObjects();
+  m_pictureCache.Release();
   for (CDTElement* element : m_elements) LostDeviceTree(element);
   m_d3dpp.BackBufferWidth = width;
   m_d3dpp.BackBufferHeight = height;

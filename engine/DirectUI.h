@@ -13,6 +13,7 @@
 #include "engine/DragRectangle.h"
 #include "engine/MeasureObserver.h"
 #include "engine/Types.h"
+#include "engine/PictureCache.h"
 #include "engine/figures/LabelBatch.h"
 #include "engine/overlays/Overlays.h"
 #include "engine/text/FTFontFactory.h"
@@ -162,6 +163,7 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   win32::CComPtr<IDirect3DDevice9> m_pDevice;
   win32::CComPtr<IDirect3D9> m_pD3D;
   CLabelBatch m_labelBatch{this};  // after the device: its textures go first
+  CPictureCache m_pictureCache;    // likewise
   std::vector<CDTElement*> m_elements;
   int m_nAntialias = 0;
   int m_nRepaintHeld = 0;

@@ -255,21 +255,33 @@ int CDTImage::Draw() {
   win32::CComPtr<IDirect3DSurface9> staging;
   if (FAILED(m_pOwner->m_pStaging->GetSurfaceLevel(0, &staging))) return 0;
   SettleLineSmoothing(m_pOwner);
-  device->SetTexture(0, m_pOwner->m_pStaging);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
   device->SetFVF(kTexturedVertexFormat);
+  CPictureCache& cache = m_pOwner->m_pictureCache;
+  cache.BeginFrame();
   {
     std::lock_guard<std::recursive_mutex> guard(m_frameLock);
     const POINT corner{0, 0};
     for (int i = 0; i < m_nCellCount; ++i) {
-      const CCell& cell = m_pCells[static_cast<size_t>(i)];
+      CCell& cell = m_pCells[static_cast<size_t>(i)];
       if (!cell.vertices) continue;
-      // A full cell overwrites the whole texture; only the picture's last
-      // column and row leave a part that must be black.
-      if (cell.source.right - cell.source.left < kCellSize || cell.source.bottom - cell.source.top < kCellSize)
-        device->UpdateSurface(m_pOwner->m_pBlack, nullptr, staging, nullptr);
-      device->UpdateSurface(m_pFrame, &cell.source, staging, &corner);
+      // A picture larger than the cache keeps its first cells there and
+      // copies the rest each frame, rather than pushing its own cells out.
+      bool fill = true;
+      IDirect3DTexture9* texture = nullptr;
+      if (i < CPictureCache::kCapacity) texture = cache.Acquire(device, m_nPictureVersion, i, &cell.cacheSlot, &fill);
+      win32::CComPtr<IDirect3DSurface9> cached;
+      if (texture && FAILED(texture->GetSurfaceLevel(0, &cached))) texture = nullptr;
+      IDirect3DSurface9* target = texture ? cached.Get() : staging.Get();
+      if (fill) {
+        // A full cell overwrites the whole texture; only the picture's last
+        // column and row leave a part that must be black.
+        if (cell.source.right - cell.source.left < kCellSize || cell.source.bottom - cell.source.top < kCellSize)
+          device->UpdateSurface(m_pOwner->m_pBlack, nullptr, target, nullptr);
+        device->UpdateSurface(m_pFrame, &cell.source, target, &corner);
+      }
+      device->SetTexture(0, texture ? texture : m_pOwner->m_pStaging.Get());
       device->SetStreamSource(0, cell.vertices, 0, sizeof(TexturedVertex));
       device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
     }
@@ -287,6 +299,7 @@ bool CDTImage::EnsureFrameSurface(int regionWidth, int regionHeight, bool clear)
   if (FAILED(m_pOwner->m_pDevice->CreateOffscreenPlainSurface(static_cast<UINT>(m_nWidth), static_cast<UINT>(m_nHeight),
                                                               D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &m_pFrame, nullptr)))
     return false;
+  m_nPictureVersion = CPictureCache::NextVersion();
   if (clear) {
     D3DLOCKED_RECT lr;
     if (SUCCEEDED(m_pFrame->LockRect(&lr, nullptr, D3DLOCK_DISCARD))) {
@@ -342,6 +355,7 @@ void CDTImage::CopyFrame(const ImageFrameData& frame, BOOL bottomUp) {
     std::memcpy(dst + static_cast<ptrdiff_t>(y) * lr.Pitch, src + static_cast<ptrdiff_t>(sy) * frame.stride, rowBytes);
   }
   m_pFrame->UnlockRect();
+  m_nPictureVersion = CPictureCache::NextVersion();
 }
 
 void CDTImage::OnTileFrame(const ImageTileFrameData& tile) {
@@ -381,6 +395,7 @@ void CDTImage::CopyTileFrame(const ImageTileFrameData& tile) {
                 rowBytes);
   }
   m_pFrame->UnlockRect();
+  m_nPictureVersion = CPictureCache::NextVersion();
 }
 
 BOOL CDTImage::LockFrame(D3DLOCKED_RECT* out) {
@@ -395,6 +410,7 @@ BOOL CDTImage::LockFrame(D3DLOCKED_RECT* out) {
 
 void CDTImage::UnlockFrame() {
   if (m_pFrame) m_pFrame->UnlockRect();
+  m_nPictureVersion = CPictureCache::NextVersion();
   m_frameLock.unlock();
 }
 

@@ -1,5 +1,5 @@
 // The measurement document: one picture in a system-memory surface, drawn in
-// 256 x 256 cells through the canvas's staging texture, with its place and
+// 256 x 256 cells kept in the canvas's textures, with its place and
 // zoom on the canvas, its calibration, region, selection and undo history.
 #pragma once
 
@@ -31,8 +31,9 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
     CDTImage* owner = nullptr;
     IDirect3DDevice9* device = nullptr;
     win32::CComPtr<IDirect3DVertexBuffer9> vertices;
-    RECT source{};      // picture pixels
-    float screen[4]{};  // window pixels: left, top, right, bottom
+    RECT source{};       // picture pixels
+    float screen[4]{};   // window pixels: left, top, right, bottom
+    int cacheSlot = -1;  // where the canvas's picture cache last kept it
   };
   struct CTile {
     int x, y, width, height;
@@ -163,4 +164,7 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
   std::unique_ptr<project::StoredTrailer> m_pRestoreTrailer;
   std::vector<uint8_t> m_fileBytes;  // the trailer bytes of the last file read
   std::recursive_mutex m_frameLock;
+  // Changes with every write to the frame (under the frame lock): cells the
+  // canvas keeps in textures are copied again only after it changed.
+  uint64_t m_nPictureVersion = 0;
 };

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/figures/Ruler.h"
 #include "tests/engine/canvas_fixture.h"
 
 namespace {
@@ -250,6 +251,99 @@ TEST(CanvasFrames, SlideShowThreadWritesTheFrameSurfaceDirectly) {
   doc.UnlockFrame();
   CReadBack rb = scene.Read();
   EXPECT_EQ(rb.At(doc.m_rcBounds.left + 60, doc.m_rcBounds.top + 45), 0x204060u);
+}
+
+// Counts the window pixels of a picture shown at actual size that differ
+// from it, over the part of the picture the window shows (the calibration
+// ruler hidden: only the picture counts).
+int DiffersAtActualSize(const CReadBack& rb, const CDTImage& doc, const CPicture& picture) {
+  int bad = 0;
+  for (int y = 0; y < rb.height; ++y)
+    for (int x = 0; x < rb.width; ++x) {
+      const int px = x - doc.m_rcBounds.left, py = y - doc.m_rcBounds.top;
+      if (px < 0 || py < 0 || px >= picture.width || py >= picture.height) continue;
+      bad += rb.At(x, y) != (picture.At(px, py) & 0xFFFFFF);
+    }
+  return bad;
+}
+
+// The canvas keeps picture cells in textures between frames: every way the
+// picture changes must reach the screen, and a reset device or a second
+// document must not show stale cells.
+TEST(CanvasFrames, CellsKeptBetweenFramesFollowEveryChange) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CDTImage& doc = scene.m_document;
+  const CPicture first = Noise(600, 400, 11);
+  scene.Show(first);
+  doc.m_pRuler->m_bVisible = 0;
+  doc.SetZoomMode(1, 1.0f);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, first), 0);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, first), 0) << "drawn again from the kept cells";
+
+  const CPicture second = Noise(600, 400, 12);
+  scene.Show(second);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, second), 0) << "a new frame of the same size";
+
+  // A tile frame over part of a two-tile layout, then a direct write.
+  doc.SetLayout(2, 300, 400);
+  const CPicture left = Noise(300, 400, 13), right = Noise(300, 400, 14);
+  doc.UploadTileFrame(nullptr, left.pixels.data(), 300, 400, 300 * 4, 0, 0, 0, FALSE);
+  doc.UploadTileFrame(nullptr, right.pixels.data(), 300, 400, 300 * 4, 1, 0, 0, FALSE);
+  CPicture joined{600, 400, std::vector<uint32_t>(600 * 400)};
+  for (int y = 0; y < 400; ++y)
+    for (int x = 0; x < 600; ++x)
+      joined.pixels[static_cast<size_t>(y) * 600 + x] = x < 300 ? left.At(x, y) : right.At(x - 300, y);
+  doc.SetZoomMode(1, 1.0f);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, joined), 0) << "tile frames";
+  const CPicture patch = Noise(300, 400, 15);
+  doc.UploadTileFrame(nullptr, patch.pixels.data(), 300, 400, 300 * 4, 1, 0, 0, FALSE);
+  for (int y = 0; y < 400; ++y)
+    for (int x = 300; x < 600; ++x) joined.pixels[static_cast<size_t>(y) * 600 + x] = patch.At(x - 300, y);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, joined), 0) << "one tile replaced";
+  D3DLOCKED_RECT lr;
+  ASSERT_TRUE(doc.LockFrame(&lr));
+  for (int y = 0; y < 400; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
+    std::copy(&first.pixels[static_cast<size_t>(y) * 600], &first.pixels[static_cast<size_t>(y) * 600] + 600, row);
+  }
+  doc.UnlockFrame();
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, first), 0) << "written through LockFrame";
+
+  ASSERT_TRUE(SUCCEEDED(scene.m_canvas.ResetDevice(640, 480)));
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, first), 0) << "after a device reset";
+
+  // A second document with its own picture, then the first one again.
+  CDTImage other;
+  RECT rc{0, 0, 800, 600};
+  other.Create(&scene.m_canvas, nullptr, L"other", &rc);
+  scene.m_canvas.SetActiveImage(&other, TRUE);
+  const CPicture third = Noise(600, 400, 16);
+  other.UploadFrame(third.pixels.data(), 600, 400, 600 * 4, nullptr);
+  other.m_pRuler->m_bVisible = 0;
+  other.SetZoomMode(1, 1.0f);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), other, third), 0) << "second document";
+  scene.m_canvas.SetActiveImage(&doc, TRUE);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, first), 0) << "first document again";
+  scene.m_canvas.DetachElement(&other);
+}
+
+// A picture with more cells than the canvas keeps draws its first cells from
+// textures and the rest as before; both parts show the right pixels.
+TEST(CanvasFrames, PictureLargerThanTheKeptCellsShowsEveryPart) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  CDTImage& doc = scene.m_document;
+  const CPicture big = Noise(17 * 256, 12 * 256 + 40, 21);  // 221 cells
+  scene.Show(big);
+  doc.m_pRuler->m_bVisible = 0;
+  doc.SetZoomMode(1, 1.0f);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, big), 0) << "top left";
+  doc.PanBy(-(big.width - 640), -(big.height - 480));
+  scene.m_canvas.Repaint();
+  ASSERT_LT(doc.m_rcBounds.top, -3000);
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, big), 0) << "bottom right";
+  EXPECT_EQ(DiffersAtActualSize(scene.Read(), doc, big), 0) << "bottom right, again";
 }
 
 }  // namespace
