@@ -260,6 +260,7 @@ int CDTImage::Draw() {
   device->SetFVF(kTexturedVertexFormat);
   CPictureCache& cache = m_pOwner->m_pictureCache;
   cache.BeginFrame();
+  const int cached = cache.Capacity(device);
   {
     std::lock_guard<std::recursive_mutex> guard(m_frameLock);
     const POINT corner{0, 0};
@@ -270,7 +271,7 @@ int CDTImage::Draw() {
       // copies the rest each frame, rather than pushing its own cells out.
       bool fill = true;
       IDirect3DTexture9* texture = nullptr;
-      if (i < CPictureCache::kCapacity) texture = cache.Acquire(device, m_nPictureVersion, i, &cell.cacheSlot, &fill);
+      if (i < cached) texture = cache.Acquire(device, m_nPictureVersion, i, &cell.cacheSlot, &fill);
       win32::CComPtr<IDirect3DSurface9> cached;
       if (texture && FAILED(texture->GetSurfaceLevel(0, &cached))) texture = nullptr;
       IDirect3DSurface9* target = texture ? cached.Get() : staging.Get();

@@ -1,5 +1,6 @@
 #include "engine/PictureCache.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "engine/Types.h"
@@ -7,6 +8,15 @@
 uint64_t CPictureCache::NextVersion() {
   static std::atomic<uint64_t> next{1};
   return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+int CPictureCache::Capacity(IDirect3DDevice9* device) {
+  if (m_nCapacity == 0) {
+    const UINT cellBytes = kCellSize * kCellSize * 4;
+    const UINT cells = device->GetAvailableTextureMem() / 4 / cellBytes;
+    m_nCapacity = static_cast<int>(std::clamp<UINT>(cells, 1, kMostCells));
+  }
+  return m_nCapacity;
 }
 
 IDirect3DTexture9* CPictureCache::Acquire(IDirect3DDevice9* device, uint64_t version, int cell, int* hint, bool* fill) {
@@ -24,9 +34,10 @@ IDirect3DTexture9* CPictureCache::Acquire(IDirect3DDevice9* device, uint64_t ver
   // frame: it still has to be drawn from).
   size_t chosen = m_slots.size();
   if (remembered >= 0 && remembered < static_cast<int>(m_slots.size()) &&
-      m_slots[static_cast<size_t>(remembered)].cell == cell && m_slots[static_cast<size_t>(remembered)].lastFrame < m_nFrame)
+      m_slots[static_cast<size_t>(remembered)].cell == cell &&
+      m_slots[static_cast<size_t>(remembered)].lastFrame < m_nFrame)
     chosen = static_cast<size_t>(remembered);
-  if (chosen == m_slots.size() && m_slots.size() < static_cast<size_t>(kCapacity)) {
+  if (chosen == m_slots.size() && m_slots.size() < static_cast<size_t>(Capacity(device))) {
     Slot fresh;
     if (FAILED(device->CreateTexture(kCellSize, kCellSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &fresh.texture,
                                      nullptr)))

@@ -13,8 +13,10 @@
 
 class CPictureCache {
  public:
-  // 48 MB of 256 x 256 cells: a 12-megapixel picture stays whole in it.
-  static constexpr int kCapacity = 192;
+  // At most 96 MB of 256 x 256 cells, a 24-megapixel picture, and never more
+  // than a quarter of the texture memory the device reports.
+  static constexpr int kMostCells = 384;
+  int Capacity(IDirect3DDevice9* device);
 
   // A new number for a picture's content, never given out twice.
   static uint64_t NextVersion();
@@ -28,7 +30,10 @@ class CPictureCache {
   // Marks the start of a frame: slots used in the frame before may be taken.
   void BeginFrame() { ++m_nFrame; }
   // Default-pool textures go before a device reset and with the device.
-  void Release() { m_slots.clear(); }
+  void Release() {
+    m_slots.clear();
+    m_nCapacity = 0;
+  }
 
  private:
   struct Slot {
@@ -39,4 +44,5 @@ class CPictureCache {
   };
   std::vector<Slot> m_slots;
   uint64_t m_nFrame = 1;
+  int m_nCapacity = 0;  // found for the device on first use
 };

@@ -334,7 +334,7 @@ TEST(CanvasFrames, PictureLargerThanTheKeptCellsShowsEveryPart) {
   CCanvasScene scene;
   ASSERT_TRUE(scene.Ready());
   CDTImage& doc = scene.m_document;
-  const CPicture big = Noise(17 * 256, 12 * 256 + 40, 21);  // 221 cells
+  const CPicture big = Noise(25 * 256, 16 * 256 + 40, 21);  // 425 cells
   scene.Show(big);
   doc.m_pRuler->m_bVisible = 0;
   doc.SetZoomMode(1, 1.0f);
