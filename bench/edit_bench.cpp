@@ -146,9 +146,12 @@ int main() {
   const double layout = BestMs(3, [&] { single.LayoutText(); });
   std::vector<AvlfEditCharBox> boxes;
   const double oneByOne = BestMs(1, [&] { MeasureEditCharactersOneByOne(single, boxes); });
+  const double overTheRest = BestMs(3, [&] { MeasureEditCharactersOverTheRest(single, boxes); });
   std::printf("edit_layout_1000: %.3f ms\n", layout);
   std::printf("edit_measure_one_call_per_character_1000: %.3f ms\n", oneByOne);
   std::printf("edit_layout_vs_one_call_per_character: %.2f x\n", layout / oneByOne);
+  std::printf("edit_measure_runs_over_the_rest_1000: %.3f ms\n", overTheRest);
+  std::printf("edit_layout_vs_runs_over_the_rest: %.2f x\n", layout / overTheRest);
   std::printf("weight_picker_press_to_visible: %.3f ms\n", weight);
   std::printf("colour_picker_press_to_visible: %.3f ms\n", colour);
   std::printf("native_dropdown_visible: %.3f ms\n", plain);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 #include "toolkit/SkinUi.h"
 
@@ -54,9 +55,14 @@ std::wstring ReadAnsiBlock(HGLOBAL block) {
 
 namespace {
 
-// Measures the text from `first` to the end with `count` (1..32) one-character
-// ranges at its start; fills boxes first.. with the bounds of each.
-void MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int count,
+// Measures the text from `first` with `count` (1..32) one-character ranges at
+// its start; fills boxes first.. with the bounds of each. `rest` is how much
+// of the text after `first` GDI+ lays out: the whole rest, or (`bounded`)
+// only the run and what follows it to the end of the next word. That gives
+// the same boxes, since no character of the run becomes a trailing blank and
+// every line break up to there falls where it falls in the whole rest,
+// without laying out the rest of a long text again for every run.
+void MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int count, bool bounded,
                 std::vector<AvlfEditCharBox>& boxes) {
   const std::wstring& text = edit.m_strText;
   Gdiplus::CharacterRange ranges[kEditRangesPerCall];
@@ -64,7 +70,13 @@ void MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int c
   edit.m_pMeasureFormat->SetMeasurableCharacterRanges(count, ranges);
   Gdiplus::Region regions[kEditRangesPerCall];
   const Gdiplus::RectF layout(0, 0, 1200, 1000);
-  if (graphics.MeasureCharacterRanges(text.c_str() + first, static_cast<INT>(text.size() - first), edit.m_pFont, layout,
+  size_t end = text.size();
+  if (bounded) {
+    end = first + static_cast<size_t>(count);
+    while (end < text.size() && std::iswspace(text[end])) ++end;
+    while (end < text.size() && !std::iswspace(text[end])) ++end;
+  }
+  if (graphics.MeasureCharacterRanges(text.c_str() + first, static_cast<INT>(end - first), edit.m_pFont, layout,
                                       edit.m_pMeasureFormat, count, regions) != Gdiplus::Ok)
     return;
   Gdiplus::RectF lead;
@@ -78,7 +90,7 @@ void MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int c
   }
 }
 
-void Measure(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes, int perCall) {
+void Measure(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes, int perCall, bool bounded) {
   const std::wstring& text = edit.m_strText;
   boxes.assign(text.size(), AvlfEditCharBox{0, 0, 0, 0});
   if (!edit.m_pFont || !edit.m_pMeasureFormat) return;
@@ -88,7 +100,8 @@ void Measure(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes, int perCall) {
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighQuality);
     for (size_t i = 0; i < text.size(); i += static_cast<size_t>(perCall))
-      MeasureRun(graphics, edit, i, static_cast<int>(std::min(text.size() - i, static_cast<size_t>(perCall))), boxes);
+      MeasureRun(graphics, edit, i, static_cast<int>(std::min(text.size() - i, static_cast<size_t>(perCall))), bounded,
+                 boxes);
   }
   ::ReleaseDC(edit.m_hWnd, hdc);
 }
@@ -96,10 +109,16 @@ void Measure(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes, int perCall) {
 }  // namespace
 
 void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) {
-  Measure(edit, boxes, kEditRangesPerCall);
+  Measure(edit, boxes, kEditRangesPerCall, true);
 }
 
-void MeasureEditCharactersOneByOne(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) { Measure(edit, boxes, 1); }
+void MeasureEditCharactersOverTheRest(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) {
+  Measure(edit, boxes, kEditRangesPerCall, false);
+}
+
+void MeasureEditCharactersOneByOne(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) {
+  Measure(edit, boxes, 1, false);
+}
 
 AvlfEdit::~AvlfEdit() {
   delete m_pSelBrush;

@@ -145,7 +145,12 @@ class AvlfEdit : public AvlfWindowImpl<AvlfEdit>,
 constexpr int kEditRangesPerCall = 32;
 
 // The default measurer: each character's box as measured at the start of the
-// text from it to the end, taken 32 characters per GDI+ call.
+// text from it to the end, taken 32 characters per GDI+ call (each call lays
+// out only the run and the next non-blank character: the same boxes).
 void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes);
-// The same boxes with one GDI+ call per character; the reference.
+// The same runs, each laid out with the whole rest of the text; the
+// reference of the default.
+void MeasureEditCharactersOverTheRest(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes);
+// The same boxes with one GDI+ call per character over the whole rest of the
+// text; the reference.
 void MeasureEditCharactersOneByOne(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes);

@@ -327,6 +327,41 @@ TEST_F(SkinEdit, MeasuringInRunsGivesTheBoxesOfOneCallPerCharacter) {
   }
 }
 
+// Each run is laid out only to the end of the word after it: the boxes equal
+// those of runs laid out with the whole rest of the text, also where blanks
+// meet a run's end, a word too long for a line follows a blank, tabs and
+// line breaks.
+TEST_F(SkinEdit, RunsLaidOutToTheNextWordGiveTheBoxesOfTheWholeRest) {
+  AvlfEdit& edit = Edit(16);
+  edit.m_pMeasure = nullptr;
+  std::wstring longer;
+  for (int i = 0; i < 12; ++i) longer += L"Measure AVA To.Ta 0123 ";
+  const std::wstring texts[] = {
+      longer,
+      std::wstring(31, L'x') + L"  y" + std::wstring(29, L'z') + L"    w",
+      L"a " + std::wstring(200, L'W') + L" b",
+      std::wstring(30, L'v') + L" " + std::wstring(150, L'M') + L" end",
+      L"a\tb\r\nc d\n\ne   ",
+      L"  a  b  ",
+  };
+  for (const std::wstring& text : texts) {
+    SCOPED_TRACE(testing::Message() << text.size());
+    edit.m_strText = text;
+    std::vector<AvlfEditCharBox> bounded, whole;
+    MeasureEditCharacters(edit, bounded);
+    MeasureEditCharactersOverTheRest(edit, whole);
+    ASSERT_EQ(bounded.size(), text.size());
+    ASSERT_EQ(whole.size(), text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(bounded[i].x, whole[i].x);
+      EXPECT_EQ(bounded[i].y, whole[i].y);
+      EXPECT_EQ(bounded[i].width, whole[i].width);
+      EXPECT_EQ(bounded[i].height, whole[i].height);
+    }
+  }
+}
+
 TEST_F(SkinEdit, HintShowsOnlyWithoutFocusAndText) {
   AvlfEdit& edit = Edit(11);
   SetText(edit, L"");
