@@ -1,12 +1,48 @@
 // The thumbnail strip. Least stand-in until its own code arrives; it records its calls
-// (app/StandInCalls.h) so that the frame's routing can be checked.
+// (app/StandInCalls.h) so that the frame's routing can be checked, and keeps
+// its items in a plain list so that the openers can be checked.
 #pragma once
 
+#include <windows.h>
 
+#include <mutex>
+#include <vector>
+
+namespace Gdiplus {
+class Image;
+}
+namespace ZEvuvoro {
+class CImage;
+}
+class CProject;
 
 class CWndImages {
  public:
+  class IMAGE_ITEM {
+   public:
+    virtual ~IMAGE_ITEM() = default;
+    CProject* m_pProject = nullptr;
+    int m_nIndex = 0;
+  };
+  CWndImages() = default;
+  ~CWndImages();
+  CWndImages(const CWndImages&) = delete;
+  CWndImages& operator=(const CWndImages&) = delete;
+
   void FuseCheckedImages();
+  IMAGE_ITEM* AddImage(ZEvuvoro::CImage* image, CProject* project);
+  int AddThumbnail(const wchar_t* thumbnailPath, CProject* project, Gdiplus::Image* image);
+  void OnLoadingDone();
+  IMAGE_ITEM* GetItem(int index);
+  int GetCount();
+  void SelectItem(int index);
+  void ClearItems();
+
+  HWND m_hWnd = nullptr;
+
+ private:
+  std::mutex m_lock;
+  std::vector<IMAGE_ITEM*> m_items;
 };
 
 extern CWndImages* g_pWndImageList;
