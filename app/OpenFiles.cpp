@@ -36,6 +36,13 @@ void FillDocument(CDTImage* document, const wchar_t* path, const ZEvuvoro::CImag
   document->UploadFrame(image.GetData(), image.GetWidth(), image.GetHeight(), image.GetStride(), nullptr);
 }
 
+// Adds the project's strip item; a project the strip refused is removed.
+bool AddStripItem(ZEvuvoro::CImage* image, CProject* project, CProjectManager* manager) {
+  if (!g_pWndImageList || g_pWndImageList->AddImage(image, project)) return true;
+  manager->Remove(project);
+  return false;
+}
+
 }  // namespace
 
 void SetOpenDialogFunction(OpenDialogFunction show) { g_pfnOpenDialog = show ? show : ::GetOpenFileNameW; }
@@ -106,12 +113,15 @@ int CMainFrame::OpenFile(const wchar_t* path) {
       if (!project) project = m_ProjectManager.OpenVideoHeld(path);
       if (!project || !project->m_bVideo) return 0;
       auto* video = static_cast<CProjectVideo*>(project.Get());
-      if (!video->LoadFirstFrame()) return 0;
-      if (video->m_FrameImage.IsValid()) {
-        FillDocument(video->m_pDocument, path, video->m_FrameImage);
-        if (g_pWndImageList) g_pWndImageList->AddImage(&video->m_FrameImage, video);
-        result = 1;
+      // A project without a strip item would break "list order is strip
+      // order": it goes, and opening the file again tries anew.
+      if (!video->LoadFirstFrame() || !video->m_FrameImage.IsValid()) {
+        m_ProjectManager.Remove(video);
+        return 0;
       }
+      FillDocument(video->m_pDocument, path, video->m_FrameImage);
+      if (!AddStripItem(&video->m_FrameImage, video, &m_ProjectManager)) return 0;
+      result = 1;
       break;
     }
     case OpenKind::Raw: {
@@ -122,7 +132,7 @@ int CMainFrame::OpenFile(const wchar_t* path) {
       if (!project) return 0;
       // The raw file keeps its no-reload flag: it is never read as a picture.
       FillDocument(project->m_pDocument, path, *picture);
-      if (g_pWndImageList) g_pWndImageList->AddImage(picture.get(), project.Get());
+      if (!AddStripItem(picture.get(), project.Get(), &m_ProjectManager)) return 0;
       result = 1;
       break;
     }
@@ -138,7 +148,7 @@ int CMainFrame::OpenFile(const wchar_t* path) {
       if (created) {
         project->m_bNoReload = 0;
         FillDocument(project->m_pDocument, path, picture);
-        if (g_pWndImageList) g_pWndImageList->AddImage(&picture, project.Get());
+        if (!AddStripItem(&picture, project.Get(), &m_ProjectManager)) return 0;
         result = 1;
       }
       break;
@@ -165,8 +175,8 @@ void CMainFrame::OnFileOpen() {
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = buffer;
   dialog.nMaxFile = kOpenBufferChars;
-  dialog.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLEHOOK |
-                 OFN_ENABLESIZING;
+  dialog.Flags =
+      OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
   dialog.lpfnHook = FileDialogHookProc;
   if (!g_pfnOpenDialog(&dialog)) return;
   const std::vector<std::wstring> paths = SelectedPaths(buffer, kOpenBufferChars, dialog.nFileOffset);

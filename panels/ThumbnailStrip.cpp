@@ -11,7 +11,6 @@ CWndImages::~CWndImages() { ClearItems(); }
 void CWndImages::FuseCheckedImages() { StandInCall(L"CWndImages::FuseCheckedImages"); }
 
 CWndImages::IMAGE_ITEM* CWndImages::AddImage(ZEvuvoro::CImage* image, CProject* project) {
-  StandInCall(L"CWndImageList::AddImage(%ls)", project && project->m_pszPath ? project->m_pszPath : L"");
   if (!image || !image->IsValid() || !project) return nullptr;
   std::lock_guard<std::mutex> guard(m_lock);
   auto* item = new IMAGE_ITEM;
@@ -22,7 +21,6 @@ CWndImages::IMAGE_ITEM* CWndImages::AddImage(ZEvuvoro::CImage* image, CProject* 
 }
 
 int CWndImages::AddThumbnail(const wchar_t* thumbnailPath, CProject* project, Gdiplus::Image* image) {
-  StandInCall(L"CWndImageList::AddThumbnail(%ls)", project && project->m_pszPath ? project->m_pszPath : L"");
   if (!project || (!image && (!thumbnailPath || !*thumbnailPath))) return 0;
   std::lock_guard<std::mutex> guard(m_lock);
   auto* item = new IMAGE_ITEM;
@@ -32,7 +30,7 @@ int CWndImages::AddThumbnail(const wchar_t* thumbnailPath, CProject* project, Gd
   return 1;
 }
 
-void CWndImages::OnLoadingDone() { StandInCall(L"CWndImageList::OnLoadingDone"); }
+void CWndImages::OnLoadingDone() { m_nLoadingDone.fetch_add(1); }
 
 CWndImages::IMAGE_ITEM* CWndImages::GetItem(int index) {
   std::lock_guard<std::mutex> guard(m_lock);
@@ -44,7 +42,7 @@ int CWndImages::GetCount() {
   return static_cast<int>(m_items.size());
 }
 
-void CWndImages::SelectItem(int index) { StandInCall(L"WM_IMAGES_SELECTITEM(%d)", index); }
+void CWndImages::SelectItem(int index) { m_nSelected = index; }
 
 void CWndImages::ClearItems() {
   std::lock_guard<std::mutex> guard(m_lock);

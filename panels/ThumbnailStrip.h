@@ -1,10 +1,12 @@
 // The thumbnail strip. Least stand-in until its own code arrives; it records its calls
-// (app/StandInCalls.h) so that the frame's routing can be checked, and keeps
-// its items in a plain list so that the openers can be checked.
+// (app/StandInCalls.h) so that the frame's routing can be checked. The calls
+// of the openers, which come from other threads too, are seen in its plain
+// item list, its last selection and its count of finished loads.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -39,6 +41,8 @@ class CWndImages {
   void ClearItems();
 
   HWND m_hWnd = nullptr;
+  std::atomic<int> m_nSelected{-2};
+  std::atomic<int> m_nLoadingDone{0};
 
  private:
   std::mutex m_lock;
