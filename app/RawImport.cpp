@@ -20,8 +20,8 @@ struct SkinText {
   const wchar_t* key;
 };
 constexpr SkinText kSkinTexts[] = {
-    {1052, L"rawWidth"}, {1053, L"rawHeight"}, {1054, L"rawStride"}, {1055, L"rawOffset"},
-    {1056, L"rawBayer"}, {IDC_RAW_AWB, L"rawAwb"}, {IDOK, L"OK"},    {IDCANCEL, L"Cancel"},
+    {1052, L"rawWidth"}, {1053, L"rawHeight"},     {1054, L"rawStride"}, {1055, L"rawOffset"},
+    {1056, L"rawBayer"}, {IDC_RAW_AWB, L"rawAwb"}, {IDOK, L"OK"},        {IDCANCEL, L"Cancel"},
 };
 
 struct RawValues {
