@@ -20,6 +20,7 @@
 #include "tests/win32/watchdog.h"
 // Last: the DirectShow headers bring windowsx.h.
 #include "capture/AudioFactory.h"
+#include "tests/capture/fakes/FakeAudioFilter.h"
 
 namespace {
 
@@ -76,10 +77,10 @@ struct Settings {
 
   static Settings Take() {
     const CConfiguration& c = g_Config;
-    return {c.m_Language,      c.m_ShowCamTimer,   c.m_BackgroundColor, c.m_DecimalPrecision, c.m_MovieFormat,
-            c.m_MovieQuality,  c.m_HighSpeedRecord, c.m_Duration,       c.m_AddVideo,         c.m_AudioEnabled,
-            c.m_AudioDevice,   c.m_AudioInput,     c.m_ImageFormat,     c.m_ImageStill,       c.m_AutoSnap,
-            c.m_SnapInterval,  c.CopyFontFace(),   c.CopyImageDir()};
+    return {c.m_Language,     c.m_ShowCamTimer,    c.m_BackgroundColor, c.m_DecimalPrecision, c.m_MovieFormat,
+            c.m_MovieQuality, c.m_HighSpeedRecord, c.m_Duration,        c.m_AddVideo,         c.m_AudioEnabled,
+            c.m_AudioDevice,  c.m_AudioInput,      c.m_ImageFormat,     c.m_ImageStill,       c.m_AutoSnap,
+            c.m_SnapInterval, c.CopyFontFace(),    c.CopyImageDir()};
   }
   void Put() const {
     CConfiguration& c = g_Config;
@@ -103,12 +104,12 @@ struct Settings {
     if (!imageDir.empty()) c.SetImageDir(imageDir.c_str());
   }
   bool operator==(const Settings& o) const {
-    return language == o.language && camTimer == o.camTimer && background == o.background &&
-           precision == o.precision && movieFormat == o.movieFormat && movieQuality == o.movieQuality &&
-           highSpeed == o.highSpeed && duration == o.duration && addVideo == o.addVideo &&
-           audioEnabled == o.audioEnabled && audioDevice == o.audioDevice && audioInput == o.audioInput &&
-           imageFormat == o.imageFormat && imageStill == o.imageStill && autoSnap == o.autoSnap &&
-           snapInterval == o.snapInterval && font == o.font && imageDir == o.imageDir;
+    return language == o.language && camTimer == o.camTimer && background == o.background && precision == o.precision &&
+           movieFormat == o.movieFormat && movieQuality == o.movieQuality && highSpeed == o.highSpeed &&
+           duration == o.duration && addVideo == o.addVideo && audioEnabled == o.audioEnabled &&
+           audioDevice == o.audioDevice && audioInput == o.audioInput && imageFormat == o.imageFormat &&
+           imageStill == o.imageStill && autoSnap == o.autoSnap && snapInterval == o.snapInterval && font == o.font &&
+           imageDir == o.imageDir;
   }
 };
 
@@ -342,6 +343,73 @@ TEST_F(OptionsDialog, WithoutAudioDevicesTheListsAreGreyAndOkChangesNothing) {
     EXPECT_EQ(chosen, -1);
     EXPECT_EQ(Settings::Take(), saved);
     EXPECT_EQ(none.GetSelectedDevice(), -1);
+  }
+  g_pAudioFactory = frameFactory;
+}
+
+// Two sound cards of fake inputs: the lists follow the chosen card, the level
+// acts at once, OK selects the card and the input.
+TEST_F(OptionsDialog, AudioListsFollowTheDeviceAndTheLevelActsAtOnce) {
+  COrvelAudioFactory* const frameFactory = g_pAudioFactory;
+  {
+    COrvelAudioFactory factory;
+    for (const auto& card :
+         {std::make_pair(L"Card A", std::vector<FakeAudioInput>{{L"Line", true, 0.5}, {L"Rear Microphone", true, 0.3}}),
+          std::make_pair(L"Card B", std::vector<FakeAudioInput>{{L"Mic", true, 0.25}})}) {
+      IBaseFilter* filter = CreateFakeAudioFilter(card.second);
+      factory.AddDevice(new CAudioDevice(card.first, filter), L"microphone");
+      filter->Release();
+    }
+    ASSERT_EQ(factory.GetDevices().size(), 2u);
+    CAudioInput* line = factory.GetDevices()[0]->GetInputs()[0];
+    struct Look {
+      int device, input;
+      bool devices, inputs, level;
+      int position;
+      std::wstring text;
+    };
+    std::vector<Look> looks;
+    auto look = [&](HWND d) {
+      looks.push_back({Selected(d, IDC_OPT_AUDIO_DEVICE), Selected(d, IDC_OPT_AUDIO_INPUT),
+                       Enabled(d, IDC_OPT_AUDIO_DEVICE), Enabled(d, IDC_OPT_AUDIO_INPUT),
+                       Enabled(d, IDC_OPT_AUDIO_LEVEL),
+                       static_cast<int>(::SendMessageW(Control(d, IDC_OPT_AUDIO_LEVEL), TBM_GETPOS, 0, 0)),
+                       ui_test::TextOf(Control(d, IDC_OPT_AUDIO_LEVEL_TEXT))});
+    };
+    CDlgOptions dialog;
+    Run(dialog, [&](HWND d) {
+      Click(::GetDlgItem(d, IDC_TAB_AUDIO));
+      look(d);  // card A, its microphone input
+      Pick(d, IDC_OPT_AUDIO_INPUT, 0);
+      look(d);  // its line input
+      // A key on the slider moves it and reports the end of the move.
+      HWND slider = Control(d, IDC_OPT_AUDIO_LEVEL);
+      ::SendMessageW(slider, TBM_SETPOS, TRUE, 79);
+      ::SendMessageW(slider, WM_KEYDOWN, VK_RIGHT, 1);
+      ::SendMessageW(slider, WM_KEYUP, VK_RIGHT, 0xC0000001);
+      look(d);
+      Pick(d, IDC_OPT_AUDIO_DEVICE, 1);
+      look(d);  // card B: one input, greyed
+      Click(::GetDlgItem(d, IDOK));
+    });
+    ASSERT_EQ(looks.size(), 4u);
+    EXPECT_EQ(looks[0].device, 0);
+    EXPECT_EQ(looks[0].input, 1);
+    EXPECT_TRUE(looks[0].devices && looks[0].inputs && looks[0].level);
+    EXPECT_EQ(looks[0].position, 30);
+    EXPECT_EQ(looks[0].text, L"30");
+    EXPECT_EQ(looks[1].position, 50);
+    EXPECT_EQ(looks[2].position, 80);
+    EXPECT_EQ(looks[2].text, L"80");
+    EXPECT_NEAR(line->GetMixLevel(), 0.8, 1e-9);
+    EXPECT_EQ(looks[3].device, 1);
+    EXPECT_EQ(looks[3].input, 0);
+    EXPECT_TRUE(looks[3].devices);
+    EXPECT_FALSE(looks[3].inputs);
+    EXPECT_EQ(looks[3].position, 25);
+    EXPECT_EQ(factory.GetSelectedDevice(), 1);
+    EXPECT_EQ(g_Config.m_AudioDevice, 1u);
+    EXPECT_EQ(g_Config.m_AudioInput, 0u);
   }
   g_pAudioFactory = frameFactory;
 }
