@@ -146,9 +146,8 @@ void CPageGeneral::Apply() {
     }
   }
 
-  BOOL numeric = FALSE;
-  const int precision = static_cast<int>(::GetDlgItemInt(m_hWnd, IDC_OPT_PRECISION, &numeric, TRUE));
-  if (numeric && precision >= 0 && precision <= 5) {
+  const int precision = static_cast<int>(::GetDlgItemInt(m_hWnd, IDC_OPT_PRECISION, nullptr, TRUE));
+  if (precision >= 0 && precision <= 5) {
     g_Config.m_DecimalPrecision = static_cast<DWORD>(precision);
     if (g_pDirectUI) {
       g_pDirectUI->SetDecimalPrecision(precision);

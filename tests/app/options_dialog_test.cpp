@@ -195,7 +195,8 @@ TEST_F(OptionsDialog, OkClampsOrIgnoresValuesOutOfRange) {
       {L"7", L"5", L"45", 3, 10, 45},
       {L"5", L"100000", L"0", 5, 60000, 0},
       {L"-1", L"250", L"12", 3, 250, 12},
-      {L"abc", L"abc", L"abc", 3, 10, 0},
+      // Text that is no number reads as 0.
+      {L"abc", L"abc", L"abc", 0, 10, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.precision << " " << c.interval << " " << c.duration);
