@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ namespace {
 HHOOK g_hook = nullptr;
 std::function<void(HWND)> g_user;
 bool g_opened = false;
+int g_browsers = -1;  // counts folder browsers from 0 when set so
 
 // The page of the dialog that holds control id.
 HWND Page(HWND dialog, int id) {
@@ -65,6 +67,11 @@ LRESULT CALLBACK WatchWindows(int code, WPARAM wParam, LPARAM lParam) {
     ::GetClassNameW(dialog, name, 16);
     if (lstrcmpW(name, L"#32770") == 0 && Page(dialog, IDC_OPT_LANGUAGE) && ::SetTimer(dialog, 1, 30, &Act))
       g_opened = true;
+    else if (lstrcmpW(name, L"#32770") == 0 && g_browsers >= 0) {
+      // The folder browser: OK on what it selected when it opened.
+      ++g_browsers;
+      ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
   }
   return ::CallNextHookEx(g_hook, code, wParam, lParam);
 }
@@ -413,6 +420,38 @@ TEST_F(OptionsDialog, AudioListsFollowTheDeviceAndTheLevelActsAtOnce) {
     EXPECT_EQ(g_Config.m_AudioInput, 0u);
   }
   g_pAudioFactory = frameFactory;
+}
+
+TEST_F(OptionsDialog, TheBrowserStartsAtThePictureFolderAndOnlyAnExistingFolderIsTaken) {
+  wchar_t here[MAX_PATH] = {}, missing[MAX_PATH] = {};
+  ::GetFullPathNameW(L"options", MAX_PATH, here, nullptr);
+  ::GetFullPathNameW(L"options\\gone", MAX_PATH, missing, nullptr);
+  ::CreateDirectoryW(missing, nullptr);
+  // A folder on the system drive, which the browser's tree holds under the desktop.
+  wchar_t start[MAX_PATH] = {};
+  ::GetTempPathW(MAX_PATH, start);
+  ::GetLongPathNameW(start, start, MAX_PATH);
+  start[std::wcslen(start) - 1] = 0;
+  g_Config.SetImageDir(start);
+  std::wstring browsed, shown;
+  g_browsers = 0;
+  CDlgOptions dialog;
+  Run(dialog, [&](HWND d) {
+    Click(::GetDlgItem(d, IDC_TAB_IMAGE));
+    shown = ui_test::TextOf(Control(d, IDC_OPT_IMAGE_DIR));
+    Click(Control(d, IDC_OPT_BROWSE));
+    browsed = ui_test::TextOf(Control(d, IDC_OPT_IMAGE_DIR));
+    // A folder chosen, then deleted before OK.
+    ::SetWindowTextW(Control(d, IDC_OPT_IMAGE_DIR), missing);
+    ::RemoveDirectoryW(missing);
+    Click(::GetDlgItem(d, IDOK));
+  });
+  const int browsers = g_browsers;
+  g_browsers = -1;
+  EXPECT_EQ(shown, start);
+  EXPECT_EQ(browsers, 1);
+  EXPECT_EQ(browsed, start);
+  EXPECT_EQ(g_Config.CopyImageDir(), start);
 }
 
 }  // namespace
