@@ -233,6 +233,7 @@ TEST_F(OptionsDialog, StoredValuesOutsideTheListsShowAsTheirNearestItem) {
   g_Config.m_HighSpeedRecord = 0;
   int quality = -2, format = -2, image = -2, language = -2;
   bool durationEnabled = true, enabledAfterClick = false;
+  std::wstring durationText;
   wchar_t missing[MAX_PATH] = {};
   ::GetFullPathNameW(L"options\\no such folder", MAX_PATH, missing, nullptr);
   CDlgOptions dialog;
@@ -244,6 +245,12 @@ TEST_F(OptionsDialog, StoredValuesOutsideTheListsShowAsTheirNearestItem) {
     durationEnabled = Enabled(d, IDC_OPT_DURATION_SLIDER) || Enabled(d, IDC_OPT_DURATION);
     Click(Control(d, IDC_OPT_HIGHSPEED));
     enabledAfterClick = Enabled(d, IDC_OPT_DURATION_SLIDER) && Enabled(d, IDC_OPT_DURATION);
+    // A key on the duration slider: the edit follows, and OK stores it.
+    HWND slider = Control(d, IDC_OPT_DURATION_SLIDER);
+    ::SendMessageW(slider, TBM_SETPOS, TRUE, 19);
+    ::SendMessageW(slider, WM_KEYDOWN, VK_RIGHT, 1);
+    ::SendMessageW(slider, WM_KEYUP, VK_RIGHT, 0xC0000001);
+    durationText = ui_test::TextOf(Control(d, IDC_OPT_DURATION));
     // The edit is read-only; a folder that is gone by OK is not taken.
     ::SetWindowTextW(Control(d, IDC_OPT_IMAGE_DIR), missing);
     Click(::GetDlgItem(d, IDOK));
@@ -258,6 +265,8 @@ TEST_F(OptionsDialog, StoredValuesOutsideTheListsShowAsTheirNearestItem) {
   EXPECT_EQ(g_Config.m_MovieFormat, 0u);
   EXPECT_EQ(g_Config.m_ImageFormat, 1u);
   EXPECT_EQ(g_Config.m_HighSpeedRecord, 1u);
+  EXPECT_EQ(durationText, L"20");
+  EXPECT_EQ(g_Config.m_Duration, 20u);
   EXPECT_EQ(g_Config.CopyImageDir(), saved.imageDir);
   // No language chosen reads as English, which differs from 1041.
   EXPECT_EQ(g_Config.m_Language, 1033u);
