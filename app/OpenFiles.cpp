@@ -7,7 +7,7 @@
 
 #include "app/MainFrame.h"
 #include "app/ProjectManager.h"
-#include "app/StandInCalls.h"
+#include "app/RawImport.h"
 #include "capture/ProjectVideo.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
@@ -18,14 +18,8 @@ namespace {
 
 constexpr size_t kOpenBufferChars = 260;
 
-// Until the raw import dialog is wired in, a raw file gives no picture.
-ZEvuvoro::CImage* NoRawImport(const wchar_t* path, HWND) {
-  StandInCall(L"CDlgBayer(%ls)", path);
-  return nullptr;
-}
-
 OpenDialogFunction g_pfnOpenDialog = ::GetOpenFileNameW;
-RawImportFunction g_pfnRawImport = NoRawImport;
+RawImportFunction g_pfnRawImport = ImportRawImage;
 
 bool HasSize(const CDTImage* document) { return document && document->m_nWidth > 0 && document->m_nHeight > 0; }
 
@@ -46,7 +40,7 @@ bool AddStripItem(ZEvuvoro::CImage* image, CProject* project, CProjectManager* m
 }  // namespace
 
 void SetOpenDialogFunction(OpenDialogFunction show) { g_pfnOpenDialog = show ? show : ::GetOpenFileNameW; }
-void SetRawImportFunction(RawImportFunction import) { g_pfnRawImport = import ? import : NoRawImport; }
+void SetRawImportFunction(RawImportFunction import) { g_pfnRawImport = import ? import : ImportRawImage; }
 
 OpenKind OpenFileKind(const wchar_t* path) {
   if (!path) return OpenKind::Picture;

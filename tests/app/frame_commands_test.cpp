@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/DlgOptions.h"
 #include "capture/Camera.h"
 #include "engine/Command.h"
 #include "engine/DirectUI.h"
@@ -105,13 +106,15 @@ TEST(FrameMenu, StartsWithEditItemsGreyAndCameraPopupGreyWithoutCamera) {
   EXPECT_FALSE(frame.SetMenuItemState(9, ID_EDIT_UNDO, 0));
 }
 
-// The colour dialog runs modally: a thread timer inside its loop notes that it
-// opened and cancels it.
+// The colour and Options dialogs run modally: a thread timer inside their loop
+// notes which one opened and cancels it.
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
   wchar_t name[16] = {};
   ::GetClassNameW(window, name, 16);
   if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-  StandInCall(L"CDlgColors::DoModal");
+  // The Options dialog holds its pages as child dialogs.
+  const bool options = ::FindWindowExW(window, nullptr, L"#32770", nullptr) != nullptr;
+  StandInCall(options ? L"CDlgOptions::DoModal" : L"CDlgColors::DoModal");
   ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   return FALSE;
 }
@@ -150,7 +153,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   };
   TakeCalls();
   for (const Row& row : rows) {
-    const UINT_PTR timer = row.id == ID_CAMERA_COLOR ? ::SetTimer(nullptr, 0, 50, CancelColourDialog) : 0;
+    const UINT_PTR timer =
+        row.id == ID_CAMERA_COLOR || row.id == ID_TOOL_OPTIONS ? ::SetTimer(nullptr, 0, 50, CancelColourDialog) : 0;
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
     if (timer) ::KillTimer(nullptr, timer);
     EXPECT_EQ(TakeCalls(), row.calls) << std::hex << row.id;
@@ -184,21 +188,44 @@ int WINAPI AnswerCancel(HWND, const wchar_t* text, const wchar_t* caption, UINT 
 }
 int WINAPI AnswerOk(HWND, const wchar_t*, const wchar_t*, UINT) { return IDOK; }
 
+// Inside the Options dialog's loop: picks the other language and presses OK.
+BOOL CALLBACK ChangeLanguage(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+  HWND page = ::FindWindowExW(window, nullptr, L"#32770", nullptr);
+  if (!page) return TRUE;
+  while (page && !::GetDlgItem(page, IDC_OPT_LANGUAGE)) page = ::FindWindowExW(window, page, L"#32770", nullptr);
+  HWND language = ::GetDlgItem(page, IDC_OPT_LANGUAGE);
+  ::SendMessageW(language, CB_SETCURSEL, g_Config.m_Language == 2052 ? 0 : 1, 0);
+  ::SendMessageW(::GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+  return FALSE;
+}
+void CALLBACK ChangeLanguageInOptions(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!::EnumThreadWindows(::GetCurrentThreadId(), ChangeLanguage, 0)) ::KillTimer(nullptr, id);
+}
+
 TEST(FrameCommands, RestartQuestionUsesSkinTextsAndClosesOnlyOnOk) {
   CMainFrame& frame = SharedFrame();
-  CDlgOptions::s_bNextNeedsRestart = true;
+  const DWORD language = g_Config.m_Language;
   SetMessageBoxFunction(AnswerCancel);
+  UINT_PTR timer = ::SetTimer(nullptr, 0, 50, ChangeLanguageInOptions);
   frame.SendMessage(WM_COMMAND, ID_TOOL_OPTIONS, 0);
+  ::KillTimer(nullptr, timer);
+  g_Config.m_Language = language;
   EXPECT_EQ(g_boxCaption, L"Mensaro");
   EXPECT_EQ(g_boxText.rfind(L"The changed settings", 0), 0u);
   EXPECT_EQ(g_boxType, static_cast<UINT>(MB_OKCANCEL | MB_ICONINFORMATION));
   MSG msg;
   EXPECT_FALSE(::PeekMessageW(&msg, frame.m_hWnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
   SetMessageBoxFunction(AnswerOk);
+  timer = ::SetTimer(nullptr, 0, 50, ChangeLanguageInOptions);
   frame.SendMessage(WM_COMMAND, ID_TOOL_OPTIONS, 0);
+  ::KillTimer(nullptr, timer);
+  g_Config.m_Language = language;
+  g_Config.Save();
   EXPECT_TRUE(::PeekMessageW(&msg, frame.m_hWnd, WM_CLOSE, WM_CLOSE, PM_REMOVE));
   SetMessageBoxFunction(nullptr);
-  CDlgOptions::s_bNextNeedsRestart = false;
   TakeCalls();
 }
 

@@ -53,9 +53,16 @@ BOOL WINAPI RecordOpenDialog(OPENFILENAMEW*) {
   return FALSE;
 }
 
+// The raw import of these frames records itself and gives no picture.
+ZEvuvoro::CImage* RecordRawImport(const wchar_t* path, HWND) {
+  StandInCall(L"CDlgBayer(%ls)", path);
+  return nullptr;
+}
+
 CMainFrame& SharedFrame() {
   SetUpdateStartFunction(RecordUpdateStart);
   SetOpenDialogFunction(RecordOpenDialog);
+  SetRawImportFunction(RecordRawImport);
   if (!ShellEnvironment::s_frame) {
     ShellEnvironment::s_frame = std::make_unique<CMainFrame>();
     EXPECT_NE(ShellEnvironment::s_frame->CreateFrame(), nullptr);
