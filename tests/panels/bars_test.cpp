@@ -79,10 +79,10 @@ TEST_F(Bars, GlyphBoxAndHitZone) {
     int x, y;
     bool sent;
   } clicks[] = {
-      {true, 5, 211, true},   {true, 5, 210, false},  {true, 5, 392, true},  {true, 5, 393, false},
-      {true, 0, 300, true},   {true, 11, 300, true},  {true, 5, 100, false}, {false, 271, 10, true},
-      {false, 270, 10, false}, {false, 452, 10, true}, {false, 453, 10, false}, {false, 362, 0, true},
-      {false, 362, 24, true}, {false, 100, 10, false},
+      {true, 5, 211, true},    {true, 5, 210, false},   {true, 5, 392, true},    {true, 5, 393, false},
+      {true, 0, 300, true},    {true, 11, 300, true},   {true, 5, 100, false},   {false, 271, 10, true},
+      {false, 270, 10, false}, {false, 452, 10, true},  {false, 453, 10, false}, {false, 362, 0, true},
+      {false, 362, 24, true},  {false, 100, 10, false},
   };
   for (const auto& c : clicks) {
     SCOPED_TRACE(testing::Message() << (c.splitter ? "splitter " : "strip ") << c.x << ", " << c.y);
@@ -247,8 +247,8 @@ TEST_F(StatusCells, FrameRateFromAnotherThreadIsPaintedOnTheWindowThread) {
   camera.join();
   EXPECT_EQ(TextOf(rate), L"30.0 FPS,");
   MSG msg;
-  EXPECT_TRUE(::PeekMessageW(&msg, rate.m_hWnd, CWndStatus::WM_STATUS_REPAINT, CWndStatus::WM_STATUS_REPAINT,
-                             PM_NOREMOVE));
+  EXPECT_TRUE(
+      ::PeekMessageW(&msg, rate.m_hWnd, CWndStatus::WM_STATUS_REPAINT, CWndStatus::WM_STATUS_REPAINT, PM_NOREMOVE));
   paneltest::Pump();
   // Dark text pixels now in the cell's right part.
   HDC dc = ::GetDC(rate.m_hWnd);
