@@ -14,10 +14,10 @@ const struct {
   const wchar_t* key;
   int type;
 } kAutoNames[] = {
-    {L"Length", DRAW_LINE},           {L"Angle", DRAW_ANGLE},         {L"Distance", DRAW_DISTANCE},
-    {L"Curve", DRAW_CURVE},           {L"Circle", DRAW_CIRCLE},       {L"Ellipse", DRAW_ELLIPSE},
-    {L"Rectangle", DRAW_RECTANGLE},   {L"Polygon", DRAW_POLYGON},     {L"CurvePolygon", DRAW_CURVE_POLYGON},
-    {L"Clipart", DRAW_CLIPART},       {L"Text", DRAW_TEXT},           {L"PointDistance", DRAW_POINT_LINE},
+    {L"Length", DRAW_LINE},         {L"Angle", DRAW_ANGLE},     {L"Distance", DRAW_DISTANCE},
+    {L"Curve", DRAW_CURVE},         {L"Circle", DRAW_CIRCLE},   {L"Ellipse", DRAW_ELLIPSE},
+    {L"Rectangle", DRAW_RECTANGLE}, {L"Polygon", DRAW_POLYGON}, {L"CurvePolygon", DRAW_CURVE_POLYGON},
+    {L"Clipart", DRAW_CLIPART},     {L"Text", DRAW_TEXT},       {L"PointDistance", DRAW_POINT_LINE},
 };
 
 const wchar_t* SkinText(const wchar_t* key) {

@@ -34,7 +34,8 @@ std::string Skin(bool sample) {
     <Text Text="Txt "/>
     <PointDistance Text="PDist "/>
 )";
-  if (sample) xml += R"(    <TextInput Text="Sample text"/>
+  if (sample)
+    xml += R"(    <TextInput Text="Sample text"/>
 )";
   xml += R"(  </Text>
   <Windows>
@@ -169,8 +170,8 @@ TEST_F(CanvasHost, SampleTextAndFigureNames) {
     const struct {
       int slot;
       const wchar_t* prefix;
-    } names[] = {{0, L"Len "},   {1, nullptr},   {2, L"PDist "},  {3, L"Dist "},   {4, L"Cur "},   {5, L"Cir "},
-                 {6, L"Ell "},   {7, L"Rect "},  {8, L"Poly "},   {9, L"CPoly "},  {10, L"Clip "}, {11, L"Txt "}};
+    } names[] = {{0, L"Len "}, {1, nullptr},  {2, L"PDist "}, {3, L"Dist "},  {4, L"Cur "},   {5, L"Cir "},
+                 {6, L"Ell "}, {7, L"Rect "}, {8, L"Poly "},  {9, L"CPoly "}, {10, L"Clip "}, {11, L"Txt "}};
     for (const auto& n : names) {
       if (n.prefix)
         EXPECT_STREQ(host.m_canvas.m_pszPrefix[n.slot], n.prefix) << n.slot;

@@ -210,6 +210,18 @@ TEST_F(WorkArea, SidePaneStacksItsPanelsAndCollapsesTheCamera) {
   EXPECT_EQ(PlaceOf(side.m_wndMeasure.m_hWnd), (Box{0, 22, 260, 436}));
   EXPECT_EQ(PlaceOf(side.m_wndProperties.m_hWnd), (Box{0, 462, 260, 230}));
   paneltest::PaintedPicture(side.m_hWnd, WM_PAINT).Save(L"side_pane_collapsed.png");
+  // The product skin has the "FontAwesome" face: the camera panel draws its
+  // glyph at the header's right end; the list, which shows none, does not.
+  ASSERT_NE(side.m_wndCamera.m_pGlyphFont, nullptr);
+  auto glyphPixels = [](HWND panel) {
+    paneltest::PaintedPicture picture(panel);
+    int n = 0;
+    for (int y = 1; y < 17; ++y)
+      for (int x = 230; x < 256; ++x) n += picture.At(x, y) != 0x696969u;
+    return n;
+  };
+  EXPECT_GT(glyphPixels(side.m_wndCamera.m_hWnd), 5);
+  EXPECT_EQ(glyphPixels(side.m_wndMeasure.m_hWnd), 0);
 
   ::SendMessageW(side.m_hWnd, WM_COMMAND, 1, 0);
   EXPECT_FALSE(side.m_wndCamera.m_bCollapsed);
