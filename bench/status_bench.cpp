@@ -74,17 +74,17 @@ int main() {
                       }
                     }) *
              1000.0 / kMoves;
-    staticUs = BestMs(5,
-                      [&] {
-                        wchar_t text[128];
-                        for (int i = 0; i < kMoves; ++i) {
-                          std::swprintf(text, 128, L"%d, %d px - %0.1f, %.1f %ls", i, i / 2, i * 0.013, i * 0.021,
-                                        L"mm");
-                          ::SetWindowTextW(native, text);
-                          ::UpdateWindow(native);
-                        }
-                      }) *
-               1000.0 / kMoves;
+    staticUs =
+        BestMs(5,
+               [&] {
+                 wchar_t text[128];
+                 for (int i = 0; i < kMoves; ++i) {
+                   std::swprintf(text, 128, L"%d, %d px - %0.1f, %.1f %ls", i, i / 2, i * 0.013, i * 0.021, L"mm");
+                   ::SetWindowTextW(native, text);
+                   ::UpdateWindow(native);
+                 }
+               }) *
+        1000.0 / kMoves;
     host.DestroyWindow();
   }
   std::printf("status_cursor_update: %.1f us\n", cellUs);
