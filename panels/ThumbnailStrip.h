@@ -10,6 +10,8 @@
 #include <mutex>
 #include <vector>
 
+#include "toolkit/SkinWindow.h"
+
 namespace Gdiplus {
 class Image;
 }
@@ -18,8 +20,13 @@ class CImage;
 }
 class CProject;
 
-class CWndImages {
+// A skinned window so that the thumbnail pane can attach it.
+class CWndImages : public AvlfWindowImpl<CWndImages> {
  public:
+  static win32::CWndClassInfo& GetWndClassInfo() {
+    static win32::CWndClassInfo info = {L"WndImages", CS_DBLCLKS, nullptr, IDC_ARROW, nullptr, 0, nullptr, {}};
+    return info;
+  }
   class IMAGE_ITEM {
    public:
     virtual ~IMAGE_ITEM() = default;
@@ -27,7 +34,7 @@ class CWndImages {
     int m_nIndex = 0;
   };
   CWndImages() = default;
-  ~CWndImages();
+  ~CWndImages() override;
   CWndImages(const CWndImages&) = delete;
   CWndImages& operator=(const CWndImages&) = delete;
 
@@ -40,7 +47,6 @@ class CWndImages {
   void SelectItem(int index);
   void ClearItems();
 
-  HWND m_hWnd = nullptr;
   std::atomic<int> m_nSelected{-2};
   std::atomic<int> m_nLoadingDone{0};
 

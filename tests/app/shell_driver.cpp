@@ -7,6 +7,7 @@
 //   shell_driver minimize|maximize|restore
 //   shell_driver resize W H         sizes the window as a drag would, then prints state
 //   shell_driver close              posts WM_CLOSE
+//   shell_driver client             prints "left L top T width W height H": the client area on the screen
 //   shell_driver box [ms]           prints the text of a message box and presses its OK
 // Exit code 0 when the step worked, 1 when its window was not found.
 #include <windows.h>
@@ -97,6 +98,12 @@ int wmain(int argc, wchar_t** argv) {
   } else if (step == L"resize" && argc > 3) {
     ::SetWindowPos(frame, nullptr, 0, 0, _wtoi(argv[2]), _wtoi(argv[3]), SWP_NOZORDER | SWP_NOMOVE);
     PrintState(frame);
+  } else if (step == L"client") {
+    RECT rc{};
+    ::GetClientRect(frame, &rc);
+    POINT origin{0, 0};
+    ::ClientToScreen(frame, &origin);
+    std::printf("left %ld top %ld width %ld height %ld\n", origin.x, origin.y, rc.right, rc.bottom);
   } else if (step == L"close") {
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
   } else {
