@@ -5,7 +5,7 @@
 
 #include "engine/Image.h"
 
-CWndSettingsZoom* g_pWndSettingsZoom = nullptr;
+CVideoPanelSink* g_pVideoPanelSink = nullptr;
 
 CProject::CProject(CProjectManager* manager, const wchar_t* path)
     : m_pManager(manager), m_pszPath(path ? _wcsdup(path) : nullptr) {}

@@ -1,6 +1,6 @@
 #pragma once
 // The project base: one opened picture or video with its measurement
-// document, and the image/video panel the video project reports to. Until the
+// document, and what the video project reports to the image/video panel. Until the
 // shell and the work area exist these are the parts capture needs of them.
 #include <windows.h>
 
@@ -29,19 +29,17 @@ class CProject {
   int32_t m_bVideo = 0;
 };
 
-// The image/video panel as the video project uses it, from the main thread
-// and from a streaming thread.
-class CWndSettingsZoom {
+// What the video project tells the image/video panel, from the main thread
+// and from a streaming thread. The panel implements it.
+class CVideoPanelSink {
  public:
-  virtual ~CWndSettingsZoom() = default;
+  virtual ~CVideoPanelSink() = default;
   // Shows the length (100-ns units) as hours:minutes:seconds.
   virtual void SetDuration(LONGLONG duration) = 0;
   // Moves the video position slider to a percent of the duration; waits for
   // the panel's thread like the slider's own SetPos.
   virtual void SetPos(int percent) = 0;
-  // Shows the current document's zoom.
-  virtual void RefreshZoom() {}
 };
 
 // Null until the panel exists.
-extern CWndSettingsZoom* g_pWndSettingsZoom;
+extern CVideoPanelSink* g_pVideoPanelSink;

@@ -2,6 +2,14 @@
 
 #include "app/StandInCalls.h"
 
+CWndSettingsZoomStandIn* g_pWndSettingsZoom = nullptr;
+
+CWndSettingsZoomStandIn::CWndSettingsZoomStandIn() {
+  if (!g_pVideoPanelSink) g_pVideoPanelSink = this;
+}
+CWndSettingsZoomStandIn::~CWndSettingsZoomStandIn() {
+  if (g_pVideoPanelSink == this) g_pVideoPanelSink = nullptr;
+}
 void CWndSettingsZoomStandIn::SetDuration(LONGLONG duration) {
   StandInCall(L"CWndSettingsZoom::SetDuration(%lld)", static_cast<long long>(duration));
 }

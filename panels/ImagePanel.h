@@ -6,9 +6,13 @@
 
 #include "capture/Project.h"
 
-class CWndSettingsZoomStandIn : public CWndSettingsZoom {
+class CWndSettingsZoomStandIn : public CVideoPanelSink {
  public:
+  CWndSettingsZoomStandIn();
+  ~CWndSettingsZoomStandIn() override;
   void SetDuration(LONGLONG duration) override;
   void SetPos(int percent) override;
-  void RefreshZoom() override;
+  void RefreshZoom();
 };
+
+extern CWndSettingsZoomStandIn* g_pWndSettingsZoom;
