@@ -89,8 +89,8 @@ void CWndSettingsBase::ToggleTextBorder(CDTDraw* figure, AvlfIconBtn* button) {
 }
 
 win32::CWndClassInfo& CWndSettingsMeasurements::GetWndClassInfo() {
-  static win32::CWndClassInfo info = {L"WndSettingsMeasurements", CS_DBLCLKS, nullptr, IDC_ARROW, nullptr, 0, nullptr,
-                                      {}};
+  static win32::CWndClassInfo info = {
+      L"WndSettingsMeasurements", CS_DBLCLKS, nullptr, IDC_ARROW, nullptr, 0, nullptr, {}};
   return info;
 }
 

@@ -95,10 +95,10 @@ TEST_F(StyleBlockTest, ControlsFollowTheFigureType) {
     int shownWeight;
   };
   const Row rows[] = {
-      {-1, true, true, true, false, true, true, 7},        {0, false, true, false, true, true, false, 1},
-      {1, true, true, false, true, true, false, 5},        {6, true, true, false, true, true, false, 5},
-      {7, true, true, true, true, true, true, 5},          {9, true, true, true, true, true, true, 5},
-      {11, true, true, true, true, true, true, 5},         {12, false, false, false, false, false, false, 5},
+      {-1, true, true, true, false, true, true, 7},     {0, false, true, false, true, true, false, 1},
+      {1, true, true, false, true, true, false, 5},     {6, true, true, false, true, true, false, 5},
+      {7, true, true, true, true, true, true, 5},       {9, true, true, true, true, true, true, 5},
+      {11, true, true, true, true, true, true, 5},      {12, false, false, false, false, false, false, 5},
       {13, false, false, false, false, true, false, 5},
   };
   m_scene->m_canvas.SetPenWeight(7, nullptr);
