@@ -7,13 +7,31 @@
 class CDTElement;
 class CDTImage;
 
-// Figure panels are 102 to 113; 100 general, 101 calibration, 114 image.
+// The property panels by skin CommandID.
 enum PropertyPanelId {
-  PanelGeneral = 100,
-  PanelRuler = 101,
-  PanelFirstFigure = 102,
-  PanelLastFigure = 113,
-  PanelImage = 114
+  PANEL_GENERAL = 100,
+  PANEL_RULER = 101,
+  PANEL_ANGLE = 102,
+  PANEL_LINE = 103,
+  PANEL_PARALLEL_LINES = 104,
+  PANEL_POINT2LINE = 105,
+  PANEL_CURVE = 106,
+  PANEL_CIRCLE = 107,
+  PANEL_ELLIPSE = 108,
+  PANEL_RECTANGLE = 109,
+  PANEL_POLYGON = 110,
+  PANEL_CURVE_POLYGON = 111,
+  PANEL_TEXT = 112,
+  PANEL_CLIPART = 113,
+  PANEL_ZOOM = 114,
+  PANEL_VERTEX = 115,
+  PANEL_MAGNIFIER = 116,
+  // The shell's names: the figure panels are 102 to 113.
+  PanelGeneral = PANEL_GENERAL,
+  PanelRuler = PANEL_RULER,
+  PanelFirstFigure = PANEL_ANGLE,
+  PanelLastFigure = PANEL_CLIPART,
+  PanelImage = PANEL_ZOOM
 };
 
 class CWndProperties {
