@@ -16,7 +16,6 @@ CWndProcess::CWndProcess() : m_pCanvas(new CDirectUI) {
   if (!g_pWndProperties) g_pWndProperties = &m_wndProperties;
   if (!g_pWndHorizontalRuler) g_pWndHorizontalRuler = &m_wndRuler;
   if (!g_pWndImageList) g_pWndImageList = &m_wndImages;
-  if (!g_pWndSettingsZoom) g_pWndSettingsZoom = &m_wndSettingsZoom;
 }
 
 CWndProcess::~CWndProcess() {
@@ -27,7 +26,6 @@ CWndProcess::~CWndProcess() {
   if (g_pWndProperties == &m_wndProperties) g_pWndProperties = nullptr;
   if (g_pWndHorizontalRuler == &m_wndRuler) g_pWndHorizontalRuler = nullptr;
   if (g_pWndImageList == &m_wndImages) g_pWndImageList = nullptr;
-  if (g_pWndSettingsZoom == &m_wndSettingsZoom) g_pWndSettingsZoom = nullptr;
 }
 
 LRESULT CWndProcess::OnSkinInit(UINT, WPARAM, LPARAM, BOOL&) {

@@ -33,7 +33,7 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndMeasure m_wndMeasure;
   CWndCamera m_wndCamera;
   CWndProperties m_wndProperties;
-  CWndSettingsZoomStandIn m_wndSettingsZoom;
+  CWndSettingsZoom m_wndSettingsZoom;
   CWndHorizontalRuler m_wndRuler;
   CWndImages m_wndImages;
 };

@@ -42,7 +42,7 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
        {L"CWndMeasure::SelectFigure(" + P(nullptr) + L")", L"CWndProperties::SetFigure(" + P(nullptr) + L")"}},
       {"resized",
        [&] { observer.OnImageResized(); },
-       {L"CWndSettingsZoom::RefreshZoom", L"CWndStatus::ShowImageSize(size," + P(g_pDirectUI->m_pActiveImage) + L")"}},
+       {L"CWndStatus::ShowImageSize(size," + P(g_pDirectUI->m_pActiveImage) + L")"}},
       {"cursor",
        [&] { observer.OnCursorMoved(&position, kDocument); },
        {L"CWndStatus::ShowCursorPosition(cursor," + P(&position) + L"," + P(kDocument) + L")"}},
@@ -98,7 +98,7 @@ TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   frame.OnRegionChanged(FALSE);
   const CursorPosition position{};
   frame.OnCursorMoved(&position, before);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CWndMeasure::SetDocument(" + P(before) + L")", L"CWndSettingsZoom::RefreshZoom"}));
+  EXPECT_EQ(TakeCalls(), (Calls{L"CWndMeasure::SetDocument(" + P(before) + L")"}));
   EXPECT_EQ(frame.m_pCurrentDocument, before);
   EXPECT_EQ(frame.m_view.m_wndProcess.m_wndCamera.m_pCurrentDocument, before);
   g_pWndProperties = properties;

@@ -186,7 +186,7 @@ class CameraPanel : public paneltest::PanelFixture {
   void Command(UINT id) { ::SendMessageW(m_panel.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
   // The controls that follow the current camera, in the panel's order.
   static std::vector<bool> CameraControlsEnabled(const CWndCamera& panel) {
-    const AvlfWindowBase* controls[] = {panel.m_pColor,    panel.m_pFormatList, panel.m_pResolutionList,
+    const AvlfWindowBase* controls[] = {panel.m_pColor,     panel.m_pFormatList, panel.m_pResolutionList,
                                         panel.m_pStillSize, panel.m_pSnapshot,   panel.m_pRecord,
                                         panel.m_pStart,     panel.m_pSettings};
     std::vector<bool> enabled;
@@ -409,9 +409,9 @@ TEST_F(CameraPanel, FormatAndResolutionListsFollowTheCamerasFormat) {
 }
 
 TEST_F(CameraPanel, CaptureStateTable) {
-  FakeFactory factory({{L"Still Cam", Formats({Cap(kYUY2, 640, 480), Cap(kYUY2, 800, 600)},
-                                              {Cap(MEDIASUBTYPE_RGB24, 2592, 1944)})},
-                       {L"Video Cam", ThreeSizesTwoKinds()}});
+  FakeFactory factory(
+      {{L"Still Cam", Formats({Cap(kYUY2, 640, 480), Cap(kYUY2, 800, 600)}, {Cap(MEDIASUBTYPE_RGB24, 2592, 1944)})},
+       {L"Video Cam", ThreeSizesTwoKinds()}});
   ASSERT_EQ(factory.OpenCameras(), 2);
   Attach();
   ::EnableWindow(m_panel.m_pRecord->m_hWnd, FALSE);  // as the frame does for a record request
