@@ -9,6 +9,9 @@
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
 #include "engine/Types.h"
+#include "engine/figures/Line.h"
+#include "panels/MeasureList.h"
+#include "panels/PropertyHost.h"
 #include "settings/RegisteredMessages.h"
 #include "tests/app/frame_fixture.h"
 #include "tests/capture/test_camera.h"
@@ -17,8 +20,10 @@ namespace {
 
 using Calls = std::vector<std::wstring>;
 
-CDTElement* const kFigure = reinterpret_cast<CDTElement*>(0x1230);
-CDTImage* const kDocument = reinterpret_cast<CDTImage*>(0x4560);
+// The measurement list and the property host read what they are given: a
+// line and a document of their own, on no canvas.
+CDTElement* const kFigure = new CDTLine;
+CDTImage* const kDocument = new CDTImage;
 
 TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   CMainFrame& frame = SharedFrame();
@@ -27,52 +32,56 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   CDirectUIMeasureObserver& observer = frame;
   CDTImage* const live = frame.m_pLiveDocument;
   const CursorPosition position{1, 2, 3, 4};
+  CWndMeasure& measure = frame.m_view.m_wndProcess.m_wndMeasure;
+  ASSERT_NE(g_pWndProperties, nullptr);
   struct Row {
     const char* event;
     std::function<void()> fire;
     Calls calls;
+    std::function<void()> check = nullptr;  // the real panels' effect
   };
   const std::vector<Row> rows = {
-      {"added", [&] { observer.OnFigureAdded(kFigure); }, {L"CWndMeasure::OnFigureAdded(" + P(kFigure) + L")"}},
+      {"added", [&] { observer.OnFigureAdded(kFigure); }, {}},
       {"selected",
        [&] { observer.OnFigureSelected(kFigure); },
-       {L"CWndMeasure::SelectFigure(" + P(kFigure) + L")", L"CWndProperties::SetFigure(" + P(kFigure) + L")"}},
+       {},
+       [&] {
+         EXPECT_EQ(measure.m_pFigure, kFigure);
+         EXPECT_EQ(g_pWndProperties->m_pFigure, kFigure);
+         EXPECT_EQ(g_pWndProperties->m_nPanelId, PANEL_LINE);
+       }},
       {"selected none",
        [&] { observer.OnFigureSelected(nullptr); },
-       {L"CWndMeasure::SelectFigure(" + P(nullptr) + L")", L"CWndProperties::SetFigure(" + P(nullptr) + L")"}},
+       {},
+       [&] {
+         EXPECT_EQ(measure.m_pFigure, nullptr);
+         EXPECT_EQ(g_pWndProperties->m_pFigure, nullptr);
+         EXPECT_EQ(g_pWndProperties->m_nPanelId, PANEL_LINE);
+       }},
       {"resized",
        [&] { observer.OnImageResized(); },
        {L"CWndSettingsZoom::RefreshZoom", L"CWndStatus::ShowImageSize(size," + P(g_pDirectUI->m_pActiveImage) + L")"}},
       {"cursor",
        [&] { observer.OnCursorMoved(&position, kDocument); },
        {L"CWndStatus::ShowCursorPosition(cursor," + P(&position) + L"," + P(kDocument) + L")"}},
-      {"changed",
-       [&] { observer.OnFigureChanged(kFigure, 2); },
-       {L"CWndProperties::RefreshValues(2)", L"CWndMeasure::RefreshFigureText(" + P(kFigure) + L")"}},
-      {"changed all",
-       [&] { observer.OnFigureChanged(nullptr, -1); },
-       {L"CWndProperties::RefreshValues(-1)", L"CWndMeasure::RefreshFigureText(" + P(nullptr) + L")"}},
-      {"zoom", [&] { observer.OnZoomChanged(kDocument); }, {L"CWndProperties::RefreshZoom(" + P(kDocument) + L")"}},
+      {"changed", [&] { observer.OnFigureChanged(kFigure, 2); }, {}},
+      {"changed all", [&] { observer.OnFigureChanged(nullptr, -1); }, {}},
+      {"zoom", [&] { observer.OnZoomChanged(kDocument); }, {}},
       {"region", [&] { observer.OnRegionChanged(TRUE); }, {L"CWndStatus::ShowImageSize(size," + P(live) + L")"}},
-      {"empty click", [&] { observer.OnEmptyClick(); }, {L"CWndProperties::ShowPanel(100)"}},
+      {"empty click", [&] { observer.OnEmptyClick(); }, {}, [&] { EXPECT_EQ(g_pWndProperties->m_nPanelId, 100); }},
       {"tool reset to select", [&] { observer.OnToolReset(DRAW_SELECT); }, {L"CWndTool::ResetToSelect(1)"}},
       {"tool reset to pan", [&] { observer.OnToolReset(DRAW_PAN); }, {}},
-      {"visibility",
-       [&] { observer.OnFigureVisibilityChanged(kFigure, FALSE); },
-       {L"CWndMeasure::SetFigureVisible(" + P(kFigure) + L",0)"}},
-      {"lock",
-       [&] { observer.OnFigureLockChanged(kFigure, TRUE); },
-       {L"CWndMeasure::SetFigureLocked(" + P(kFigure) + L",1)"}},
-      {"history", [&] { observer.OnHistoryChanged(kDocument); }, {L"CWndMeasure::UpdateUndoRedo(1)"}},
-      {"history none", [&] { observer.OnHistoryChanged(nullptr); }, {L"CWndMeasure::UpdateUndoRedo(0)"}},
-      {"restored",
-       [&] { observer.OnHistoryRestored(kDocument); },
-       {L"CWndProperties::RefreshStyle(" + P(kDocument) + L")"}},
+      {"visibility", [&] { observer.OnFigureVisibilityChanged(kFigure, FALSE); }, {}},
+      {"lock", [&] { observer.OnFigureLockChanged(kFigure, TRUE); }, {}},
+      {"history", [&] { observer.OnHistoryChanged(kDocument); }, {}},
+      {"history none", [&] { observer.OnHistoryChanged(nullptr); }, {}},
+      {"restored", [&] { observer.OnHistoryRestored(kDocument); }, {}},
   };
   TakeCalls();
   for (const Row& row : rows) {
     row.fire();
     EXPECT_EQ(TakeCalls(), row.calls) << row.event;
+    if (row.check) row.check();
   }
 }
 
@@ -81,11 +90,11 @@ TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   CDTImage* const before = frame.m_pCurrentDocument;
   TakeCalls();
   frame.OnActiveImageChanged(kDocument);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CWndMeasure::SetDocument(" + P(kDocument) + L")",
-                                L"CWndCamera::SetCurrentDocument(" + P(kDocument) + L")",
-                                L"CWndProperties::SetDocument(" + P(kDocument) + L")",
+  EXPECT_EQ(TakeCalls(), (Calls{L"CWndCamera::SetCurrentDocument(" + P(kDocument) + L")",
                                 L"CWndStatus::ShowImageSize(size," + P(kDocument) + L")"}));
   EXPECT_EQ(frame.m_pCurrentDocument, kDocument);
+  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, kDocument);
+  EXPECT_EQ(g_pWndProperties->m_pDocument, kDocument);
   // Without a property host and size cell those two are skipped.
   CWndProperties* properties = g_pWndProperties;
   CWndStatus* size = frame.m_pSizeCell;
@@ -99,9 +108,10 @@ TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   const CursorPosition position{};
   frame.OnCursorMoved(&position, before);
   EXPECT_EQ(TakeCalls(),
-            (Calls{L"CWndMeasure::SetDocument(" + P(before) + L")",
-                   L"CWndCamera::SetCurrentDocument(" + P(before) + L")", L"CWndSettingsZoom::RefreshZoom"}));
+            (Calls{L"CWndCamera::SetCurrentDocument(" + P(before) + L")", L"CWndSettingsZoom::RefreshZoom"}));
   EXPECT_EQ(frame.m_pCurrentDocument, before);
+  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, before);
+  EXPECT_EQ(properties->m_pDocument, kDocument) << "the host was not told";
   g_pWndProperties = properties;
   frame.m_pSizeCell = size;
   frame.m_pCursorCell = cursor;
@@ -125,9 +135,9 @@ TEST(FrameRouting, RemovedFigureBringsBackThePanelOfTheCurrentTool) {
     g_pDirectUI->m_nTool = row.tool;
     TakeCalls();
     frame.OnFigureRemoved(kFigure);
-    Calls expected = {L"CWndMeasure::OnFigureRemoved(" + P(kFigure) + L")"};
-    if (row.shown) expected.push_back(L"CWndProperties::ShowPanel(" + std::to_wstring(row.shown) + L")");
-    EXPECT_EQ(TakeCalls(), expected) << "panel " << row.panel << ", tool " << row.tool;
+    EXPECT_TRUE(TakeCalls().empty());
+    EXPECT_EQ(g_pWndProperties->m_nPanelId, row.shown ? row.shown : row.panel)
+        << "panel " << row.panel << ", tool " << row.tool;
   }
   g_pDirectUI->m_nTool = tool;
   g_pWndProperties->m_nPanelId = 100;
