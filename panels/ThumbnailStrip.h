@@ -2,10 +2,15 @@
 // (app/StandInCalls.h) so that the frame's routing can be checked.
 #pragma once
 
+#include "toolkit/SkinWindow.h"
 
-
-class CWndImages {
+// A skinned window so that the thumbnail pane can attach it.
+class CWndImages : public AvlfWindowImpl<CWndImages> {
  public:
+  static win32::CWndClassInfo& GetWndClassInfo() {
+    static win32::CWndClassInfo info = {L"WndImages", CS_DBLCLKS, nullptr, IDC_ARROW, nullptr, 0, nullptr, {}};
+    return info;
+  }
   void FuseCheckedImages();
 };
 

@@ -25,6 +25,22 @@ using Calls = std::vector<std::wstring>;
 CDTElement* const kFigure = new CDTLine;
 CDTImage* const kDocument = new CDTImage;
 
+// The text a status cell shows.
+std::wstring CellText(const CWndStatus* cell) {
+  wchar_t text[256];
+  cell->GetText(text, 256);
+  return text;
+}
+
+// A document the status cells can read: 640 x 480 in millimetres.
+struct SizedDocument : CDTImage {
+  SizedDocument() {
+    m_nWidth = 640;
+    m_nHeight = 480;
+    std::wcscpy(m_szUnit, L"mm");
+  }
+};
+
 TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   CMainFrame& frame = SharedFrame();
   ASSERT_NE(frame.m_pSizeCell, nullptr);
@@ -34,11 +50,18 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   const CursorPosition position{1, 2, 3, 4};
   CWndMeasure& measure = frame.m_view.m_wndProcess.m_wndMeasure;
   ASSERT_NE(g_pWndProperties, nullptr);
+  SizedDocument sized;
+  // The size cell shows the active picture's size, or nothing without one.
+  auto sizeOf = [](CDTImage* document) {
+    return document && document->m_nWidth > 0 && document->m_nHeight > 0
+               ? std::to_wstring(document->m_nWidth) + L" x " + std::to_wstring(document->m_nHeight) + L" px"
+               : std::wstring();
+  };
   struct Row {
     const char* event;
     std::function<void()> fire;
     Calls calls;
-    std::function<void()> check = nullptr;  // the real panels' effect
+    std::function<void()> effect = nullptr;  // the cells' and panels' state, checked after the calls
   };
   const std::vector<Row> rows = {
       {"added", [&] { observer.OnFigureAdded(kFigure); }, {}},
@@ -60,16 +83,24 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
        }},
       {"resized",
        [&] { observer.OnImageResized(); },
-       {L"CWndSettingsZoom::RefreshZoom", L"CWndStatus::ShowImageSize(size," + P(g_pDirectUI->m_pActiveImage) + L")"}},
+       {L"CWndSettingsZoom::RefreshZoom"},
+       [&] { EXPECT_EQ(CellText(frame.m_pSizeCell), sizeOf(g_pDirectUI->m_pActiveImage)); }},
       {"cursor",
-       [&] { observer.OnCursorMoved(&position, kDocument); },
-       {L"CWndStatus::ShowCursorPosition(cursor," + P(&position) + L"," + P(kDocument) + L")"}},
+       [&] { observer.OnCursorMoved(&position, &sized); },
+       {},
+       [&] { EXPECT_EQ(CellText(frame.m_pCursorCell), L"3, 4 px - 1.0, 2.0 mm"); }},
       {"changed", [&] { observer.OnFigureChanged(kFigure, 2); }, {}},
       {"changed all", [&] { observer.OnFigureChanged(nullptr, -1); }, {}},
       {"zoom", [&] { observer.OnZoomChanged(kDocument); }, {}},
-      {"region", [&] { observer.OnRegionChanged(TRUE); }, {L"CWndStatus::ShowImageSize(size," + P(live) + L")"}},
+      {"region",
+       [&] { observer.OnRegionChanged(TRUE); },
+       {},
+       [&] { EXPECT_EQ(CellText(frame.m_pSizeCell), sizeOf(live)); }},
       {"empty click", [&] { observer.OnEmptyClick(); }, {}, [&] { EXPECT_EQ(g_pWndProperties->m_nPanelId, 100); }},
-      {"tool reset to select", [&] { observer.OnToolReset(DRAW_SELECT); }, {L"CWndTool::ResetToSelect(1)"}},
+      {"tool reset to select",
+       [&] { observer.OnToolReset(DRAW_SELECT); },
+       {},
+       [&] { EXPECT_TRUE(g_pWndTool->GetMark(24)); }},
       {"tool reset to pan", [&] { observer.OnToolReset(DRAW_PAN); }, {}},
       {"visibility", [&] { observer.OnFigureVisibilityChanged(kFigure, FALSE); }, {}},
       {"lock", [&] { observer.OnFigureLockChanged(kFigure, TRUE); }, {}},
@@ -81,20 +112,24 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   for (const Row& row : rows) {
     row.fire();
     EXPECT_EQ(TakeCalls(), row.calls) << row.event;
-    if (row.check) row.check();
+    if (row.effect) {
+      SCOPED_TRACE(row.event);
+      row.effect();
+    }
   }
 }
 
 TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   CMainFrame& frame = SharedFrame();
   CDTImage* const before = frame.m_pCurrentDocument;
+  SizedDocument document;
   TakeCalls();
-  frame.OnActiveImageChanged(kDocument);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CWndCamera::SetCurrentDocument(" + P(kDocument) + L")",
-                                L"CWndStatus::ShowImageSize(size," + P(kDocument) + L")"}));
-  EXPECT_EQ(frame.m_pCurrentDocument, kDocument);
-  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, kDocument);
-  EXPECT_EQ(g_pWndProperties->m_pDocument, kDocument);
+  frame.OnActiveImageChanged(&document);
+  EXPECT_EQ(TakeCalls(), (Calls{L"CWndCamera::SetCurrentDocument(" + P(&document) + L")"}));
+  EXPECT_EQ(CellText(frame.m_pSizeCell), L"640 x 480 px");
+  EXPECT_EQ(frame.m_pCurrentDocument, &document);
+  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, &document);
+  EXPECT_EQ(g_pWndProperties->m_pDocument, &document);
   // Without a property host and size cell those two are skipped.
   CWndProperties* properties = g_pWndProperties;
   CWndStatus* size = frame.m_pSizeCell;
@@ -111,8 +146,9 @@ TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
             (Calls{L"CWndCamera::SetCurrentDocument(" + P(before) + L")", L"CWndSettingsZoom::RefreshZoom"}));
   EXPECT_EQ(frame.m_pCurrentDocument, before);
   EXPECT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, before);
-  EXPECT_EQ(properties->m_pDocument, kDocument) << "the host was not told";
+  EXPECT_EQ(properties->m_pDocument, &document) << "the host was not told";
   g_pWndProperties = properties;
+  properties->SetDocument(before);  // the stack document goes
   frame.m_pSizeCell = size;
   frame.m_pCursorCell = cursor;
 }
@@ -166,19 +202,14 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
     const char* event;
     std::function<void()> fire;
     Calls calls;
+    bool rateCleared = false;
   };
   const std::vector<Row> rows = {
       {"running", [&] { observer.OnCameraState(CameraRunning); }, {L"CWndCamera::OnCaptureState(1)"}},
       {"paused keeps the rate", [&] { observer.OnCameraState(CameraPaused); }, {L"CWndCamera::OnCaptureState(2)"}},
-      {"stopped",
-       [&] { observer.OnCameraState(CameraStopped); },
-       {L"CWndCamera::OnCaptureState(3)", L"CWndStatus::ShowFrameRate(rate,0)"}},
-      {"closed",
-       [&] { observer.OnCameraState(CameraClosed); },
-       {L"CWndCamera::OnCaptureState(0)", L"CWndStatus::ShowFrameRate(rate,0)"}},
-      {"unknown state",
-       [&] { observer.OnCameraState(9); },
-       {L"CWndCamera::OnCaptureState(9)", L"CWndStatus::ShowFrameRate(rate,0)"}},
+      {"stopped", [&] { observer.OnCameraState(CameraStopped); }, {L"CWndCamera::OnCaptureState(3)"}, true},
+      {"closed", [&] { observer.OnCameraState(CameraClosed); }, {L"CWndCamera::OnCaptureState(0)"}, true},
+      {"unknown state", [&] { observer.OnCameraState(9); }, {L"CWndCamera::OnCaptureState(9)"}, true},
       {"current none",
        [&] { observer.OnCurrentCameraChanged(nullptr); },
        {L"CWndCamera::SetCurrentCamera(" + P(nullptr) + L")"}},
@@ -186,9 +217,13 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
        [&] { observer.OnCurrentCameraChanged(camera); },
        {L"CWndCamera::SetCurrentCamera(" + P(camera) + L")"}},
   };
+  ASSERT_NE(g_pWndHorizontalRuler, nullptr);
+  CWndStatus* rate = &g_pWndHorizontalRuler->m_wndFrameRate;
   for (const Row& row : rows) {
+    rate->ShowFrameRate(29.97f);
     row.fire();
     EXPECT_EQ(TakeCalls(), row.calls) << row.event;
+    EXPECT_EQ(CellText(rate), row.rateCleared ? L"" : L"30.0 FPS,") << row.event;
   }
   Pump();
   TakeCalls();
