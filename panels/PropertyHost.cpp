@@ -58,7 +58,6 @@ CWndSettingsBase* CWndProperties::FindPanel(int id) const {
 
 LRESULT CWndProperties::OnSkinInitMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
   m_pCaptionText = dynamic_cast<AvlfUiElementText*>(GetSkinUi()->FindElement(L"GroupProperties", AVLF_UI_TEXT));
-  if (m_pCaptionText) m_strCaption = m_pCaptionText->GetText();
   m_pCaptionLabel = FindChildByCommandId(kCaptionLabelId);
   AttachSkinChild(this, m_wndMeasurements, kStyleBlockId);
   for (int id : kAttachOrder)
@@ -68,6 +67,8 @@ LRESULT CWndProperties::OnSkinInitMessage(UINT uMsg, WPARAM wParam, LPARAM lPara
   const HostedPanel* general = Find(PANEL_GENERAL);
   m_pCurrentPanel = general && general->attached ? general->window : FindChildByCommandId(PANEL_GENERAL);
   m_pCurrentFace = general && general->attached ? general->face : nullptr;
+  // The label starts with the caption of what is shown, not empty.
+  ShowCaption();
   return CWndGroup::OnSkinInit(uMsg, wParam, lParam, handled);
 }
 
