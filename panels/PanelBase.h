@@ -30,9 +30,16 @@ class CWndSettingsBase {
   virtual void Update() = 0;
 
   // Holds a drawing element (anything else counts as none); a change reloads.
-  void SetFigure(CDTElement* element);
+  // A panel with its own way of taking the figure or document overrides these.
+  virtual void SetFigure(CDTElement* element);
   // Holds the document and then its current figure as SetFigure does.
-  void SetDocument(CDTImage* document);
+  virtual void SetDocument(CDTImage* document);
+  // What the host forwards to the panels that show such values; most ignore
+  // them. The host reaches every panel through this face only.
+  virtual void RefreshValues(int /*vertex*/) {}
+  virtual void RefreshStyle(CDTImage* /*document*/) {}
+  virtual void OnZoomChanged(CDTImage* /*document*/) {}
+  virtual void SetPreviousPanel(int /*panelId*/) {}
   // The control's text into m_szText; true when it held at least a character.
   bool ReadText(HWND control);
   static void CopyTextToClipboard(HWND control);

@@ -74,6 +74,7 @@ CWndProcess::CWndProcess() {
   if (!g_pWndMeasure) g_pWndMeasure = &m_wndMeasure;
   if (!g_pWndProperties) g_pWndProperties = &m_wndProperties;
   if (!g_pWndImageList) g_pWndImageList = &m_wndImages;
+  m_wndProperties.HostPanel(m_wndSettingsZoom, PANEL_ZOOM);
 }
 
 CWndProcess::~CWndProcess() {
