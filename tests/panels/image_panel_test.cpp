@@ -57,9 +57,7 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
 // A label keeps its window text as its skin text (it answers WM_SETTEXT itself).
 std::wstring Text(const AvlfWindowBase* control) { return control->m_strText; }
 
-bool Visible(const AvlfWindowBase* control) {
-  return (::GetWindowLongW(control->m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
-}
+bool Visible(const AvlfWindowBase* control) { return (::GetWindowLongW(control->m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 // A document named as the project manager names one: its path.
 struct NamedDocument : CDTImage {
