@@ -28,6 +28,7 @@
 #include "tests/capture/fakes/FakeVideoFilter.h"
 #include "tests/capture/test_camera.h"
 #include "tests/panels/panel_fixture.h"
+#include "tests/panels/screen_shot.h"
 #include "toolkit/SkinCombo.h"
 
 namespace {
@@ -240,6 +241,8 @@ TEST_F(CameraPanel, CameraListAndEnablingForNoneOneAndTwoCameras) {
     live.m_bLive = 1;
     panel.SetCurrentDocument(&live);
     EXPECT_FALSE(Enabled(panel.m_pLiveView));
+    paneltest::SaveScreenShot(panel.m_hWnd,
+                              (L"camera_panel_" + std::to_wstring(test.devices.size()) + L".png").c_str());
     panel.DestroyWindow();
     // The host's child went with the panel: make the host again.
     ASSERT_TRUE(CreateHost(L"Host"));
@@ -535,9 +538,14 @@ TEST_F(CameraPanel, StillSizeMenuShowsTheSizesAndThePickReachesTheCamera) {
   Attach();
   EXPECT_TRUE(Enabled(m_panel.m_pStillSize));
 
+  // A real click on the still-size button opens the menu.
   g_shown = ShownMenu{&m_panel, {}, {}};
   const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &ReadMenuAndClose);
-  Command(CWndCamera::kStillSize);
+  const POINT button = paneltest::ScreenPoint(m_panel.m_pStillSize->m_hWnd, 10, 10);
+  paneltest::MoveMouseTo(button.x, button.y);
+  paneltest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+  paneltest::MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(paneltest::PumpUntil([] { return !g_shown.texts.empty(); }));
   ::KillTimer(nullptr, timer);
   EXPECT_EQ(g_shown.texts,
             (std::vector<std::wstring>{L"Still size", L"", L"2592 x 1944", L"1280 x 960", L"640 x 480"}));

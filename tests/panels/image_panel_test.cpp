@@ -19,6 +19,7 @@
 #include "tests/capture/test_camera.h"
 #include "tests/engine/canvas_fixture.h"
 #include "tests/panels/panel_fixture.h"
+#include "tests/panels/screen_shot.h"
 #include "toolkit/Slider.h"
 
 namespace {
@@ -288,7 +289,7 @@ TEST_F(ImagePanel, VideoPlaysPausesAndSeeksFromThePanel) {
                  reinterpret_cast<LPARAM>(m_panel.m_pPlay->m_hWnd));
   EXPECT_TRUE(paneltest::PumpUntil([&] { return m_panel.m_pPositionSlider->m_nPos >= 50; }));
   EXPECT_NE(read(), paused);
-  paneltest::PaintedPicture(m_panel.m_hWnd).Save(L"image_panel_video.png");
+  paneltest::SaveScreenShot(m_panel.m_hWnd, L"image_panel_video.png");
 
   video.OnDestroy();
   video.m_pDocument = nullptr;
