@@ -9,7 +9,7 @@
 #include "image/Image.h"
 #include "settings/Configuration.h"
 
-CWndSettingsZoom* g_pWndSettingsZoom = nullptr;
+CVideoPanelSink* g_pVideoPanelSink = nullptr;
 
 CProject::CProject(CProjectManager* manager, const wchar_t* path)
     : m_pManager(manager), m_pszPath(path && *path ? _wcsdup(path) : nullptr) {}

@@ -1,7 +1,7 @@
 #pragma once
 // The project: one opened picture or video with its measurement document
-// (the video project derives from it here), and the image/video panel the
-// video project reports to.
+// (the video project derives from it here), and what the video project
+// reports to the image/video panel.
 #include <windows.h>
 
 #include <cstdint>
@@ -55,19 +55,17 @@ class CProject {
 // Opaque alpha for 32-bit pixels, as a document shows a decoded file.
 void SetOpaqueAlpha(uint8_t* pixels, int width, int height, int stride);
 
-// The image/video panel as the video project uses it, from the main thread
-// and from a streaming thread.
-class CWndSettingsZoom {
+// What the video project tells the image/video panel, from the main thread
+// and from a streaming thread. The panel implements it.
+class CVideoPanelSink {
  public:
-  virtual ~CWndSettingsZoom() = default;
+  virtual ~CVideoPanelSink() = default;
   // Shows the length (100-ns units) as hours:minutes:seconds.
   virtual void SetDuration(LONGLONG duration) = 0;
   // Moves the video position slider to a percent of the duration; waits for
   // the panel's thread like the slider's own SetPos.
   virtual void SetPos(int percent) = 0;
-  // Shows the current document's zoom.
-  virtual void RefreshZoom() {}
 };
 
 // Null until the panel exists.
-extern CWndSettingsZoom* g_pWndSettingsZoom;
+extern CVideoPanelSink* g_pVideoPanelSink;

@@ -210,7 +210,7 @@ int CProjectVideo::BuildPlaybackGraph() {
   LONGLONG duration = 0;
   m_pSeeking->GetDuration(&duration);
   m_nDuration = duration;
-  if (g_pWndSettingsZoom) g_pWndSettingsZoom->SetDuration(m_nDuration);
+  if (g_pVideoPanelSink) g_pVideoPanelSink->SetDuration(m_nDuration);
   return 1;
 }
 
@@ -322,7 +322,7 @@ void CProjectVideo::OnSample(const BYTE* pixels, int flag) {
     m_nPosition = current;
     LONGLONG percent = m_nPosition * 100 / m_nDuration;
     if (percent > 100) percent = 100;
-    if (g_pWndSettingsZoom) g_pWndSettingsZoom->SetPos(static_cast<int>(percent));
+    if (g_pVideoPanelSink) g_pVideoPanelSink->SetPos(static_cast<int>(percent));
   }
   DeliverFrame(pixels);
 }
@@ -368,7 +368,7 @@ void CProjectVideo::OnGraphUserAbort() { OnGraphComplete(); }
 void CProjectVideo::OnGraphComplete() {
   if (InterlockedExchangeAdd(&m_nFirstFrame, 0)) SetEvent(m_hFirstFrame);
   if (m_pDocument) m_pDocument->HideInfoLine(0);
-  if (g_pWndSettingsZoom) g_pWndSettingsZoom->SetPos(0);
+  if (g_pVideoPanelSink) g_pVideoPanelSink->SetPos(0);
 }
 
 void CProjectVideo::OnGraphPaused() { m_dwLastText = 0; }

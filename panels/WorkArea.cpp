@@ -74,14 +74,13 @@ CWndProcess::CWndProcess() {
   if (!g_pWndMeasure) g_pWndMeasure = &m_wndMeasure;
   if (!g_pWndProperties) g_pWndProperties = &m_wndProperties;
   if (!g_pWndImageList) g_pWndImageList = &m_wndImages;
-  if (!g_pWndSettingsZoom) g_pWndSettingsZoom = &m_wndSettingsZoom;
+  m_wndProperties.HostPanel(m_wndSettingsZoom, PANEL_ZOOM);
 }
 
 CWndProcess::~CWndProcess() {
   if (g_pWndMeasure == &m_wndMeasure) g_pWndMeasure = nullptr;
   if (g_pWndProperties == &m_wndProperties) g_pWndProperties = nullptr;
   if (g_pWndImageList == &m_wndImages) g_pWndImageList = nullptr;
-  if (g_pWndSettingsZoom == &m_wndSettingsZoom) g_pWndSettingsZoom = nullptr;
 }
 
 // A member whose skin child cannot be taken over stays without a window;

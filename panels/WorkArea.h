@@ -84,5 +84,5 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndCamera& m_wndCamera = m_wndSettings.m_wndCamera;
   CWndProperties& m_wndProperties = m_wndSettings.m_wndProperties;
   CWndImages& m_wndImages = m_wndDetail.m_wndImageList;
-  CWndSettingsZoomStandIn m_wndSettingsZoom;
+  CWndSettingsZoom m_wndSettingsZoom;
 };

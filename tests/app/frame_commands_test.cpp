@@ -16,6 +16,8 @@
 #include "capture/Camera.h"
 #include "engine/Command.h"
 #include "engine/DirectUI.h"
+#include "engine/Image.h"
+#include "panels/MeasureList.h"
 #include "settings/Configuration.h"
 #include "settings/RegisteredMessages.h"
 #include "tests/app/frame_fixture.h"
@@ -135,9 +137,9 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_FILE_SAVE_AS, {L"CMainFrame::OnFileSaveAs"}},
       {ID_IMAGE_PREVIEW, {L"CMainFrame::RunSlideShow(0)"}},
       {ID_IMAGE_BURN, {L"CMainFrame::RunSlideShow(1)"}},
-      {ID_EDIT_UNDO, {L"CWndMeasure::Undo"}},
-      {ID_EDIT_REDO, {L"CWndMeasure::Redo"}},
-      {ID_EDIT_REMOVE_ALL, {L"CWndMeasure::RemoveAll"}},
+      {ID_EDIT_UNDO, {}},  // the measurement list's: EditCommandsReachTheMeasurementList
+      {ID_EDIT_REDO, {}},
+      {ID_EDIT_REMOVE_ALL, {}},
       {ID_CAMERA_SETTINGS, {}},  // no camera: nothing
       {ID_CAMERA_COLOR, {L"CDlgColors::DoModal"}},
       {ID_MEASURE_LOAD_RULER, {L"CMainFrame::OnMeasureLoadRuler"}},
@@ -362,8 +364,8 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
     Calls calls;
   };
   const Row rows[] = {
-      {true, 'Z', FALSE, {L"CWndMeasure::Undo"}},
-      {true, 'Y', FALSE, {L"CWndMeasure::Redo"}},
+      {true, 'Z', FALSE, {}},  // the measurement list's: EditCommandsReachTheMeasurementList
+      {true, 'Y', FALSE, {}},
       {false, 'Z', FALSE, {}},
       {false, 'Y', FALSE, {}},
       {true, 'O', TRUE, {L"open dialog"}},
@@ -379,6 +381,35 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
     EXPECT_EQ(TakeCalls(), row.calls) << row.ctrl << " " << static_cast<char>(row.key);
   }
   SetCtrl(false);
+}
+
+// Undo and redo from the menu and the keys run through the measurement list
+// on its document's history.
+TEST(FrameKeys, EditCommandsReachTheMeasurementList) {
+  CMainFrame& frame = SharedFrame();
+  CWndMeasure& measure = frame.m_view.m_wndProcess.m_wndMeasure;
+  CDTImage* const shown = measure.m_pDocument;
+  CDTImage* const live = frame.m_pLiveDocument;
+  ASSERT_NE(live, nullptr);
+  measure.SetDocument(live);
+  live->PushHistory();
+  live->PushHistory();
+  ASSERT_TRUE(live->m_history.CanUndo());
+  ASSERT_FALSE(live->m_history.CanRedo());
+  frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_UNDO, 0), 0);
+  EXPECT_TRUE(live->m_history.CanRedo());
+  frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_EDIT_REDO, 0), 0);
+  EXPECT_FALSE(live->m_history.CanRedo());
+  SetCtrl(true);
+  MSG undo{frame.m_hWnd, WM_KEYDOWN, 'Z', 0, 0, {}};
+  frame.PreTranslateMessage(&undo);
+  EXPECT_TRUE(live->m_history.CanRedo());
+  MSG redo{frame.m_hWnd, WM_KEYDOWN, 'Y', 0, 0, {}};
+  frame.PreTranslateMessage(&redo);
+  EXPECT_FALSE(live->m_history.CanRedo());
+  SetCtrl(false);
+  measure.SetDocument(shown);
+  TakeCalls();
 }
 
 // Counts the key presses an edit control receives.
@@ -402,7 +433,7 @@ TEST(FrameKeys, ActedOnKeyStillReachesTheFocusedEdit) {
     bool ctrl;
     UINT key;
     const wchar_t* call;
-  } keys[] = {{false, VK_F4, nullptr}, {true, 'Z', L"CWndMeasure::Undo"}};
+  } keys[] = {{false, VK_F4, nullptr}, {true, 'Z', nullptr}};
   for (const auto& key : keys) {
     const BOOL magnifier = g_pDirectUI->IsMagnifierShown();
     SetCtrl(key.ctrl);

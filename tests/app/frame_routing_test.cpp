@@ -9,16 +9,22 @@
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
 #include "engine/Types.h"
+#include "engine/figures/Line.h"
+#include "panels/MeasureList.h"
+#include "panels/PropertyHost.h"
 #include "settings/RegisteredMessages.h"
 #include "tests/app/frame_fixture.h"
 #include "tests/capture/test_camera.h"
+#include "toolkit/SkinCombo.h"
 
 namespace {
 
 using Calls = std::vector<std::wstring>;
 
-CDTElement* const kFigure = reinterpret_cast<CDTElement*>(0x1230);
-CDTImage* const kDocument = reinterpret_cast<CDTImage*>(0x4560);
+// The measurement list and the property host read what they are given: a
+// line and a document of their own, on no canvas.
+CDTElement* const kFigure = new CDTLine;
+CDTImage* const kDocument = new CDTImage;
 
 // The text a status cell shows.
 std::wstring CellText(const CWndStatus* cell) {
@@ -43,6 +49,8 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   CDirectUIMeasureObserver& observer = frame;
   CDTImage* const live = frame.m_pLiveDocument;
   const CursorPosition position{1, 2, 3, 4};
+  CWndMeasure& measure = frame.m_view.m_wndProcess.m_wndMeasure;
+  ASSERT_NE(g_pWndProperties, nullptr);
   SizedDocument sized;
   // The size cell shows the active picture's size, or nothing without one.
   auto sizeOf = [](CDTImage* document) {
@@ -54,52 +62,52 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
     const char* event;
     std::function<void()> fire;
     Calls calls;
-    std::function<void()> effect = nullptr;  // the cells' texts, checked after the calls
+    std::function<void()> effect = nullptr;  // the cells' and panels' state, checked after the calls
   };
   const std::vector<Row> rows = {
-      {"added", [&] { observer.OnFigureAdded(kFigure); }, {L"CWndMeasure::OnFigureAdded(" + P(kFigure) + L")"}},
+      {"added", [&] { observer.OnFigureAdded(kFigure); }, {}},
       {"selected",
        [&] { observer.OnFigureSelected(kFigure); },
-       {L"CWndMeasure::SelectFigure(" + P(kFigure) + L")", L"CWndProperties::SetFigure(" + P(kFigure) + L")"}},
+       {},
+       [&] {
+         EXPECT_EQ(measure.m_pFigure, kFigure);
+         EXPECT_EQ(g_pWndProperties->m_pFigure, kFigure);
+         EXPECT_EQ(g_pWndProperties->m_nPanelId, PANEL_LINE);
+       }},
       {"selected none",
        [&] { observer.OnFigureSelected(nullptr); },
-       {L"CWndMeasure::SelectFigure(" + P(nullptr) + L")", L"CWndProperties::SetFigure(" + P(nullptr) + L")"}},
+       {},
+       [&] {
+         EXPECT_EQ(measure.m_pFigure, nullptr);
+         EXPECT_EQ(g_pWndProperties->m_pFigure, nullptr);
+         EXPECT_EQ(g_pWndProperties->m_nPanelId, PANEL_LINE);
+       }},
       {"resized",
        [&] { observer.OnImageResized(); },
-       {L"CWndSettingsZoom::RefreshZoom"},
+       {},
        [&] { EXPECT_EQ(CellText(frame.m_pSizeCell), sizeOf(g_pDirectUI->m_pActiveImage)); }},
       {"cursor",
        [&] { observer.OnCursorMoved(&position, &sized); },
        {},
        [&] { EXPECT_EQ(CellText(frame.m_pCursorCell), L"3, 4 px - 1.0, 2.0 mm"); }},
-      {"changed",
-       [&] { observer.OnFigureChanged(kFigure, 2); },
-       {L"CWndProperties::RefreshValues(2)", L"CWndMeasure::RefreshFigureText(" + P(kFigure) + L")"}},
-      {"changed all",
-       [&] { observer.OnFigureChanged(nullptr, -1); },
-       {L"CWndProperties::RefreshValues(-1)", L"CWndMeasure::RefreshFigureText(" + P(nullptr) + L")"}},
-      {"zoom", [&] { observer.OnZoomChanged(kDocument); }, {L"CWndProperties::RefreshZoom(" + P(kDocument) + L")"}},
+      {"changed", [&] { observer.OnFigureChanged(kFigure, 2); }, {}},
+      {"changed all", [&] { observer.OnFigureChanged(nullptr, -1); }, {}},
+      {"zoom", [&] { observer.OnZoomChanged(kDocument); }, {}},
       {"region",
        [&] { observer.OnRegionChanged(TRUE); },
        {},
        [&] { EXPECT_EQ(CellText(frame.m_pSizeCell), sizeOf(live)); }},
-      {"empty click", [&] { observer.OnEmptyClick(); }, {L"CWndProperties::ShowPanel(100)"}},
+      {"empty click", [&] { observer.OnEmptyClick(); }, {}, [&] { EXPECT_EQ(g_pWndProperties->m_nPanelId, 100); }},
       {"tool reset to select",
        [&] { observer.OnToolReset(DRAW_SELECT); },
        {},
        [&] { EXPECT_TRUE(g_pWndTool->GetMark(24)); }},
       {"tool reset to pan", [&] { observer.OnToolReset(DRAW_PAN); }, {}},
-      {"visibility",
-       [&] { observer.OnFigureVisibilityChanged(kFigure, FALSE); },
-       {L"CWndMeasure::SetFigureVisible(" + P(kFigure) + L",0)"}},
-      {"lock",
-       [&] { observer.OnFigureLockChanged(kFigure, TRUE); },
-       {L"CWndMeasure::SetFigureLocked(" + P(kFigure) + L",1)"}},
-      {"history", [&] { observer.OnHistoryChanged(kDocument); }, {L"CWndMeasure::UpdateUndoRedo(1)"}},
-      {"history none", [&] { observer.OnHistoryChanged(nullptr); }, {L"CWndMeasure::UpdateUndoRedo(0)"}},
-      {"restored",
-       [&] { observer.OnHistoryRestored(kDocument); },
-       {L"CWndProperties::RefreshStyle(" + P(kDocument) + L")"}},
+      {"visibility", [&] { observer.OnFigureVisibilityChanged(kFigure, FALSE); }, {}},
+      {"lock", [&] { observer.OnFigureLockChanged(kFigure, TRUE); }, {}},
+      {"history", [&] { observer.OnHistoryChanged(kDocument); }, {}},
+      {"history none", [&] { observer.OnHistoryChanged(nullptr); }, {}},
+      {"restored", [&] { observer.OnHistoryRestored(kDocument); }, {}},
   };
   TakeCalls();
   for (const Row& row : rows) {
@@ -118,11 +126,12 @@ TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   SizedDocument document;
   TakeCalls();
   frame.OnActiveImageChanged(&document);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CWndMeasure::SetDocument(" + P(&document) + L")",
-                                L"CWndCamera::SetCurrentDocument(" + P(&document) + L")",
-                                L"CWndProperties::SetDocument(" + P(&document) + L")"}));
+  EXPECT_EQ(TakeCalls(), Calls{});
   EXPECT_EQ(CellText(frame.m_pSizeCell), L"640 x 480 px");
   EXPECT_EQ(frame.m_pCurrentDocument, &document);
+  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, &document);
+  EXPECT_EQ(g_pWndProperties->m_pDocument, &document);
+  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndCamera.m_pCurrentDocument, &document);
   // Without a property host and size cell those two are skipped.
   CWndProperties* properties = g_pWndProperties;
   CWndStatus* size = frame.m_pSizeCell;
@@ -135,11 +144,13 @@ TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   frame.OnRegionChanged(FALSE);
   const CursorPosition position{};
   frame.OnCursorMoved(&position, before);
-  EXPECT_EQ(TakeCalls(),
-            (Calls{L"CWndMeasure::SetDocument(" + P(before) + L")",
-                   L"CWndCamera::SetCurrentDocument(" + P(before) + L")", L"CWndSettingsZoom::RefreshZoom"}));
+  EXPECT_EQ(TakeCalls(), Calls{});
   EXPECT_EQ(frame.m_pCurrentDocument, before);
+  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, before);
+  EXPECT_EQ(properties->m_pDocument, &document) << "the host was not told";
+  EXPECT_EQ(frame.m_view.m_wndProcess.m_wndCamera.m_pCurrentDocument, before);
   g_pWndProperties = properties;
+  properties->SetDocument(before);  // the stack document goes
   frame.m_pSizeCell = size;
   frame.m_pCursorCell = cursor;
 }
@@ -162,9 +173,9 @@ TEST(FrameRouting, RemovedFigureBringsBackThePanelOfTheCurrentTool) {
     g_pDirectUI->m_nTool = row.tool;
     TakeCalls();
     frame.OnFigureRemoved(kFigure);
-    Calls expected = {L"CWndMeasure::OnFigureRemoved(" + P(kFigure) + L")"};
-    if (row.shown) expected.push_back(L"CWndProperties::ShowPanel(" + std::to_wstring(row.shown) + L")");
-    EXPECT_EQ(TakeCalls(), expected) << "panel " << row.panel << ", tool " << row.tool;
+    EXPECT_TRUE(TakeCalls().empty());
+    EXPECT_EQ(g_pWndProperties->m_nPanelId, row.shown ? row.shown : row.panel)
+        << "panel " << row.panel << ", tool " << row.tool;
   }
   g_pDirectUI->m_nTool = tool;
   g_pWndProperties->m_nPanelId = 100;
@@ -178,10 +189,21 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
   COrvelCameraFactoryObserver& observer = frame;
   auto* camera = new TestCamera(L"routed", 8, 4);
 
-  // Adding through the factory reports the camera, then that it is current.
+  // Adding through the factory reports the camera, then that it is current:
+  // the camera panel lists it, takes it and offers snapshots.
+  CWndCamera& panel = frame.m_view.m_wndProcess.m_wndCamera;
+  ASSERT_NE(panel.m_pSnapshot, nullptr);
+  ASSERT_NE(panel.m_pStart, nullptr);
   ASSERT_TRUE(frame.m_CameraFactory.AddCamera(camera));
-  EXPECT_EQ(TakeCalls(), (Calls{L"CWndCamera::AddCamera(" + P(camera) + L")", L"CWndCamera::EnableSnapshotButton(1)",
-                                L"CWndCamera::SetCurrentCamera(" + P(camera) + L")"}));
+  EXPECT_EQ(panel.m_pCurrentCamera, camera);
+  EXPECT_TRUE(::IsWindowEnabled(panel.m_pSnapshot->m_hWnd));
+  auto listed = [&] {
+    for (const auto& item : panel.m_pCameraList->m_items)
+      if (item->text == L"routed") return true;
+    return false;
+  };
+  EXPECT_TRUE(listed());
+  TakeCalls();
   HMENU menu = frame.m_hMenu;
   MENUITEMINFOW info{};
   info.cbSize = sizeof info;
@@ -194,19 +216,17 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
     std::function<void()> fire;
     Calls calls;
     bool rateCleared = false;
+    int startShown = 1;  // the camera panel's start button afterwards
   };
   const std::vector<Row> rows = {
-      {"running", [&] { observer.OnCameraState(CameraRunning); }, {L"CWndCamera::OnCaptureState(1)"}},
-      {"paused keeps the rate", [&] { observer.OnCameraState(CameraPaused); }, {L"CWndCamera::OnCaptureState(2)"}},
-      {"stopped", [&] { observer.OnCameraState(CameraStopped); }, {L"CWndCamera::OnCaptureState(3)"}, true},
-      {"closed", [&] { observer.OnCameraState(CameraClosed); }, {L"CWndCamera::OnCaptureState(0)"}, true},
-      {"unknown state", [&] { observer.OnCameraState(9); }, {L"CWndCamera::OnCaptureState(9)"}, true},
-      {"current none",
-       [&] { observer.OnCurrentCameraChanged(nullptr); },
-       {L"CWndCamera::SetCurrentCamera(" + P(nullptr) + L")"}},
-      {"current",
-       [&] { observer.OnCurrentCameraChanged(camera); },
-       {L"CWndCamera::SetCurrentCamera(" + P(camera) + L")"}},
+      {"running", [&] { observer.OnCameraState(CameraRunning); }, {}, false, 0},
+      {"paused keeps the rate", [&] { observer.OnCameraState(CameraPaused); }, {}},
+      {"running again", [&] { observer.OnCameraState(CameraRunning); }, {}, false, 0},
+      {"stopped", [&] { observer.OnCameraState(CameraStopped); }, {}, true},
+      {"closed", [&] { observer.OnCameraState(CameraClosed); }, {}, true},
+      {"unknown state", [&] { observer.OnCameraState(9); }, {}, true},
+      {"current none", [&] { observer.OnCurrentCameraChanged(nullptr); }, {}},
+      {"current", [&] { observer.OnCurrentCameraChanged(camera); }, {}},
   };
   ASSERT_NE(g_pWndHorizontalRuler, nullptr);
   CWndStatus* rate = &g_pWndHorizontalRuler->m_wndFrameRate;
@@ -215,7 +235,10 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
     row.fire();
     EXPECT_EQ(TakeCalls(), row.calls) << row.event;
     EXPECT_EQ(CellText(rate), row.rateCleared ? L"" : L"30.0 FPS,") << row.event;
+    EXPECT_EQ((::GetWindowLongW(panel.m_pStart->m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0, row.startShown != 0)
+        << row.event;
   }
+  EXPECT_EQ(panel.m_pCurrentCamera, camera);
   Pump();
   TakeCalls();
   // The stop's own report only posts: recordings finish from the loop.
@@ -240,10 +263,10 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
 
   // Removing the last camera disables the snapshot button.
   frame.m_CameraFactory.RemoveCameraByPath(camera->GetDevicePath(), 0);
-  const Calls removed = TakeCalls();
-  ASSERT_GE(removed.size(), 2u);
-  EXPECT_EQ(removed[removed.size() - 2], L"CWndCamera::RemoveCamera(" + P(camera) + L")");
-  EXPECT_EQ(removed.back(), L"CWndCamera::EnableSnapshotButton(0)");
+  TakeCalls();
+  EXPECT_EQ(panel.m_pCurrentCamera, nullptr);
+  EXPECT_FALSE(::IsWindowEnabled(panel.m_pSnapshot->m_hWnd));
+  EXPECT_FALSE(listed());
   frame.m_CameraFactory.OpenCameras();
   Pump();
   TakeCalls();

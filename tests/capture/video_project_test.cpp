@@ -81,16 +81,16 @@ bool AllOpaque(const ZEvuvoro::CImage& image) {
 
 // The image/video panel: the slider's position reaches the main thread by a
 // sent message, as the real slider's does.
-class CFakePanel : public CWndSettingsZoom {
+class CFakePanel : public CVideoPanelSink {
  public:
   CFakePanel() {
     m_hWnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     m_prev = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
-    g_pWndSettingsZoom = this;
+    g_pVideoPanelSink = this;
   }
   ~CFakePanel() override {
-    g_pWndSettingsZoom = nullptr;
+    g_pVideoPanelSink = nullptr;
     DestroyWindow(m_hWnd);
     CloseHandle(m_hSending);
   }

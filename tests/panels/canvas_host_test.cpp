@@ -197,13 +197,11 @@ TEST_F(CanvasHost, CanvasFollowsTheHostFrom32Pixels) {
   RECT last{0, 0, 300, 200};
   for (const auto& s : sizes) {
     SCOPED_TRACE(testing::Message() << s.width << " x " << s.height);
-    StandInCalls().clear();
     ::SendMessageW(host.m_hWnd, WM_SIZE, 0, MAKELPARAM(s.width, s.height));
     if (s.follows) last = RECT{0, 0, s.width, s.height};
     RECT rc{};
     ::GetClientRect(host.m_canvas.m_hWnd, &rc);
     EXPECT_TRUE(::EqualRect(&rc, &last));
-    EXPECT_EQ(StandInCalls().size(), s.follows ? 1u : 0u);
   }
   g_pWndProperties = saved;
 }
