@@ -2,8 +2,6 @@
 // (app/StandInCalls.h) so that the frame's routing can be checked.
 #pragma once
 
-
-
 class CRecentImages {
  public:
   void Start();

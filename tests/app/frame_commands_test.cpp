@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MeasureFiles.h"
 #include "capture/Camera.h"
 #include "engine/Command.h"
 #include "engine/DirectUI.h"
@@ -118,7 +119,49 @@ void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
   if (!::EnumThreadWindows(::GetCurrentThreadId(), CancelDialog, 0)) ::KillTimer(nullptr, id);
 }
 
+// Any other modal dialog: the timer notes its caption and cancels it.
+BOOL CALLBACK CancelNamedDialog(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+  wchar_t caption[128] = {};
+  ::GetWindowTextW(window, caption, 128);
+  StandInCall(L"Dialog(%ls)", caption);
+  ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  return FALSE;
+}
+void CALLBACK CancelAnyDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!::EnumThreadWindows(::GetCurrentThreadId(), CancelNamedDialog, 0)) ::KillTimer(nullptr, id);
+}
+
+// The file commands' dialogs and boxes, recorded and cancelled.
+BOOL WINAPI RecordOpenDialog(OPENFILENAMEW*) {
+  StandInCall(L"GetOpenFileName");
+  return FALSE;
+}
+BOOL WINAPI RecordSaveDialog(OPENFILENAMEW*) {
+  StandInCall(L"GetSaveFileName");
+  return FALSE;
+}
+int WINAPI RecordFileBox(HWND, const wchar_t* text, const wchar_t*, UINT) {
+  StandInCall(L"MessageBox(%ls)", text);
+  return IDOK;
+}
+struct RecordFileCommands {
+  RecordFileCommands() {
+    SetOpenFileNameFunction(RecordOpenDialog);
+    SetSaveFileNameFunction(RecordSaveDialog);
+    SetFileMessageBoxFunction(RecordFileBox);
+  }
+  ~RecordFileCommands() {
+    SetOpenFileNameFunction(nullptr);
+    SetSaveFileNameFunction(nullptr);
+    SetFileMessageBoxFunction(nullptr);
+  }
+};
+
 TEST(FrameCommands, EachCommandReachesItsOperation) {
+  RecordFileCommands files;
   CMainFrame& frame = SharedFrame();
   SetShellOpenFunction(RecordOpen);
   struct Row {
@@ -127,8 +170,9 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   };
   const Row rows[] = {
       {ID_FILE_OPEN, {L"CMainFrame::OnFileOpen"}},
-      {ID_FILE_SAVE, {L"CMainFrame::OnFileSave"}},
-      {ID_FILE_SAVE_AS, {L"CMainFrame::OnFileSaveAs"}},
+      // The live document holds no picture yet.
+      {ID_FILE_SAVE, {L"MessageBox(There is no picture to save.)"}},
+      {ID_FILE_SAVE_AS, {L"MessageBox(There is no picture to save.)"}},
       {ID_IMAGE_PREVIEW, {L"CMainFrame::RunSlideShow(0)"}},
       {ID_IMAGE_BURN, {L"CMainFrame::RunSlideShow(1)"}},
       {ID_EDIT_UNDO, {L"CWndMeasure::Undo"}},
@@ -136,10 +180,10 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_EDIT_REMOVE_ALL, {L"CWndMeasure::RemoveAll"}},
       {ID_CAMERA_SETTINGS, {}},  // no camera: nothing
       {ID_CAMERA_COLOR, {L"CDlgColors::DoModal"}},
-      {ID_MEASURE_LOAD_RULER, {L"CMainFrame::OnMeasureLoadRuler"}},
-      {ID_MEASURE_SAVE_RULER, {L"CMainFrame::OnMeasureSaveRuler"}},
-      {ID_MEASURE_LOAD, {L"CMainFrame::OnMeasureLoad"}},
-      {ID_MEASURE_SAVE, {L"CMainFrame::OnMeasureSave"}},
+      {ID_MEASURE_LOAD_RULER, {L"Dialog(Load Ruler)"}},
+      {ID_MEASURE_SAVE_RULER, {}},  // no picture: no ruler to store
+      {ID_MEASURE_LOAD, {L"GetOpenFileName"}},
+      {ID_MEASURE_SAVE, {L"GetSaveFileName"}},
       {ID_IMAGE_FUSE, {L"CWndImages::FuseCheckedImages"}},
       {ID_HISTOGRAM, {L"CWndTool::SetHistogram(1)"}},
       {ID_TOOL_OPTIONS, {L"CDlgOptions::DoModal"}},
@@ -149,7 +193,9 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   };
   TakeCalls();
   for (const Row& row : rows) {
-    const UINT_PTR timer = row.id == ID_CAMERA_COLOR ? ::SetTimer(nullptr, 0, 50, CancelColourDialog) : 0;
+    const UINT_PTR timer = row.id == ID_CAMERA_COLOR         ? ::SetTimer(nullptr, 0, 50, CancelColourDialog)
+                           : row.id == ID_MEASURE_LOAD_RULER ? ::SetTimer(nullptr, 0, 50, CancelAnyDialog)
+                                                             : 0;
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
     if (timer) ::KillTimer(nullptr, timer);
     EXPECT_EQ(TakeCalls(), row.calls) << std::hex << row.id;
@@ -316,6 +362,10 @@ TEST(FrameKeys, FunctionKeysByCameraCountAndCaptureState) {
 
 TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
   CMainFrame& frame = SharedFrame();
+  RecordFileCommands files;
+  // No current document: Save answers with its message at once.
+  CDTImage* const current = frame.m_pCurrentDocument;
+  frame.m_pCurrentDocument = nullptr;
   struct Row {
     bool ctrl;
     UINT key;
@@ -328,7 +378,7 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
       {false, 'Z', FALSE, {}},
       {false, 'Y', FALSE, {}},
       {true, 'O', TRUE, {L"CMainFrame::OnFileOpen"}},
-      {true, 'S', TRUE, {L"CMainFrame::OnFileSave"}},
+      {true, 'S', TRUE, {L"MessageBox(There is no picture to save.)"}},
       {false, 'O', FALSE, {}},
       {true, 'A', FALSE, {}},
   };
@@ -340,6 +390,7 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
     EXPECT_EQ(TakeCalls(), row.calls) << row.ctrl << " " << static_cast<char>(row.key);
   }
   SetCtrl(false);
+  frame.m_pCurrentDocument = current;
 }
 
 // Counts the key presses an edit control receives.
