@@ -2,6 +2,8 @@
 // (app/StandInCalls.h) so that the frame's routing can be checked.
 #pragma once
 
+
+
 class CRecentImages {
  public:
   void Start();
