@@ -124,8 +124,8 @@ std::wstring SkinText(const wchar_t* key) {
 }
 
 void ShowWriteFailure(const wchar_t* what, const wchar_t* path, const wchar_t* place) {
-  const std::wstring text = std::wstring(L"Save ") + what + L" '" + path + L"' failed.\nPlease check you have right to " +
-                            L"write the " + place;
+  const std::wstring text = std::wstring(L"Save ") + what + L" '" + path +
+                            L"' failed.\nPlease check you have right to " + L"write the " + place;
   FileMessageBox(nullptr, text.c_str(), nullptr, MB_OK);
 }
 
@@ -135,7 +135,8 @@ std::wstring FormatFixed(double x, int decimals) {
   if (std::isinf(x)) return x < 0 ? L"-inf" : L"inf";
   // 309 digits before the point at most, plus the decimals.
   std::vector<char> buffer(static_cast<size_t>(decimals) + 330);
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::fixed, decimals);
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::fixed, decimals);
   if (result.ec != std::errc()) return L"";
   return std::wstring(buffer.data(), result.ptr);
 }
@@ -179,11 +180,11 @@ std::string BuildMeasureReport(CDTImage* document, const wchar_t* scaleLabel, co
 
 bool WriteMeasureReport(CDTImage* document, const wchar_t* path) {
   if (!document || !path || !path[0]) return false;
-  const std::string bytes = BuildMeasureReport(document, SkinText(L"RulerScale").c_str(),
-                                               SkinText(L"MultiplyingPower").c_str());
+  const std::string bytes =
+      BuildMeasureReport(document, SkinText(L"RulerScale").c_str(), SkinText(L"MultiplyingPower").c_str());
   const std::wstring temporary = std::wstring(path) + L".part";
-  HANDLE file = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+  HANDLE file =
+      ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   size_t done = 0;
@@ -219,7 +220,7 @@ bool CMainFrame::ExportSpreadsheet(CDTImage* document, const wchar_t* path) {
 
   const int precision = static_cast<int>(g_Config.m_DecimalPrecision);
   const std::pair<const wchar_t*, double> headers[2] = {{L"RulerScale", document->ReferenceScale},
-                                                         {L"MultiplyingPower", document->MultiPower}};
+                                                        {L"MultiplyingPower", document->MultiPower}};
   for (int column = 0; column < 2; ++column) {
     if (YExcel::XlsCell* cell = sheet->CellAt(0, column)) {
       const std::wstring text =
@@ -293,8 +294,7 @@ void CMainFrame::OnMeasureSave() {
     return;
   }
   const DWORD index = dialog.nFilterIndex;
-  const std::wstring path =
-      WithDefaultExtension(file, index == 1 ? L".prj" : index == 3 ? L".xls" : L".txt");
+  const std::wstring path = WithDefaultExtension(file, index == 1 ? L".prj" : index == 3 ? L".xls" : L".txt");
   if (index == 1) {
     if (!document->SaveFile(path.c_str())) ShowWriteFailure(L"project file", path.c_str(), L"folder");
   } else if (index == 3) {

@@ -42,7 +42,8 @@ CConfiguration::CRulerRecord* FillList(HWND list) {
   for (const auto& record : g_Config.m_Rulers) {
     const wchar_t* name = record->m_Name.IsSet() ? static_cast<const wchar_t*>(record->m_Name) : L"";
     const LRESULT index = ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    if (index >= 0) ::SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(record.get()));
+    if (index >= 0)
+      ::SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(record.get()));
   }
   if (::SendMessageW(list, CB_GETCOUNT, 0, 0) <= 0) return nullptr;
   ::SendMessageW(list, CB_SETCURSEL, 0, 0);
@@ -89,9 +90,12 @@ LRESULT CDlgRulerLoad::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   const CConfiguration::CRulerRecord* first = FillList(m_hList);
   ShowScale(m_hWnd, IDC_RULER_SCALE, first);
   Take(first);
-  static const ControlText texts[] = {{IDC_RULER_SAVED_LABEL, L"RulerSaved"}, {IDC_RULER_SCALE_LABEL, L"RulerScale"},
-                                      {IDC_KEEP_RULER_LENGTH, L"keepRulerLength"}, {IDOK, L"Load"},
-                                      {IDCANCEL, L"Cancel"},                       {IDC_RULER_DELETE_ALL, L"RulerDelAll"}};
+  static const ControlText texts[] = {{IDC_RULER_SAVED_LABEL, L"RulerSaved"},
+                                      {IDC_RULER_SCALE_LABEL, L"RulerScale"},
+                                      {IDC_KEEP_RULER_LENGTH, L"keepRulerLength"},
+                                      {IDOK, L"Load"},
+                                      {IDCANCEL, L"Cancel"},
+                                      {IDC_RULER_DELETE_ALL, L"RulerDelAll"}};
   PrepareDialog(m_hWnd, L"RulerLoad", texts, sizeof texts / sizeof texts[0]);
   ::CheckDlgButton(m_hWnd, IDC_KEEP_RULER_LENGTH, g_Config.m_KeepRulerLength ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
@@ -130,11 +134,14 @@ LRESULT CDlgRulerLoad::OnCancel(WORD, WORD, HWND, BOOL&) {
 LRESULT CDlgRulerSave::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   m_hList = GetDlgItem(IDC_RULER_LIST);
   ShowScale(m_hWnd, IDC_RULER_SCALE, FillList(m_hList));
-  static const ControlText texts[] = {
-      {IDC_RULER_NAME_LABEL, L"RulerName"},   {IDC_RULER_SCALE_LABEL, L"RulerScale"},
-      {IDC_RULER_SAVED_LABEL, L"RulerSaved"}, {IDC_RULER_SCALE_LABEL2, L"RulerScale"},
-      {IDC_RULER_DELETE_ALL, L"RulerDelAll"}, {IDC_RULER_DELETE, L"RulerDel"},
-      {IDOK, L"Save"},                        {IDCANCEL, L"Cancel"}};
+  static const ControlText texts[] = {{IDC_RULER_NAME_LABEL, L"RulerName"},
+                                      {IDC_RULER_SCALE_LABEL, L"RulerScale"},
+                                      {IDC_RULER_SAVED_LABEL, L"RulerSaved"},
+                                      {IDC_RULER_SCALE_LABEL2, L"RulerScale"},
+                                      {IDC_RULER_DELETE_ALL, L"RulerDelAll"},
+                                      {IDC_RULER_DELETE, L"RulerDel"},
+                                      {IDOK, L"Save"},
+                                      {IDCANCEL, L"Cancel"}};
   PrepareDialog(m_hWnd, L"RulerSave", texts, sizeof texts / sizeof texts[0]);
   wchar_t own[64];
   FormatRulerScale(m_dScale, own);

@@ -73,8 +73,8 @@ int CMainFrame::RenderToImage(const wchar_t* path) {
   const std::wstring project = folder + L"\\print.prj";
   const std::wstring rendered = folder + L"\\print.bmp";
   if (!document->SaveFile(project.c_str())) {
-    const std::wstring text = L"Save project file '" + project +
-                              L"' failed.\nPlease check you have right to write the directory";
+    const std::wstring text =
+        L"Save project file '" + project + L"' failed.\nPlease check you have right to write the directory";
     FileMessageBox(nullptr, text.c_str(), nullptr, MB_OK);
     g_bFailureShown = true;
     return 0;
@@ -101,8 +101,8 @@ int CMainFrame::RenderToImage(const wchar_t* path) {
   ZEvuvoro::CImage picture(rendered.c_str());
   if (!picture.IsValid()) return 0;
   const int width = picture.GetWidth(), height = picture.GetHeight();
-  const bool whole = crop.left == 0 && crop.top == 0 && crop.right == document->m_nWidth &&
-                     crop.bottom == document->m_nHeight;
+  const bool whole =
+      crop.left == 0 && crop.top == 0 && crop.right == document->m_nWidth && crop.bottom == document->m_nHeight;
   ZEvuvoro::CImage view;
   const ZEvuvoro::CImage* out = &picture;
   if (!whole && crop.left >= 0 && crop.top >= 0 && crop.right <= width && crop.bottom <= height &&
