@@ -123,7 +123,7 @@ int CMainFrame::OnFileSave() {
     return 0;
   }
   const wchar_t* name = document->m_pszName;
-  auto* project = static_cast<CProject*>(document->m_pProject);
+  CProject* project = name ? m_ProjectManager.Find(name) : nullptr;
   // Only the picture formats the writers produce are written in place: JPEG
   // bytes under another extension (a raw dump, a .png, a .tga) would no longer
   // open as what they claim to be.

@@ -16,6 +16,7 @@
 #include "capture/Camera.h"
 #include "engine/Command.h"
 #include "engine/DirectUI.h"
+#include "engine/Image.h"
 #include "settings/Configuration.h"
 #include "settings/RegisteredMessages.h"
 #include "tests/app/frame_fixture.h"
@@ -134,6 +135,13 @@ void CALLBACK CancelAnyDialog(HWND, UINT, UINT_PTR id, DWORD) {
   if (!::EnumThreadWindows(::GetCurrentThreadId(), CancelNamedDialog, 0)) ::KillTimer(nullptr, id);
 }
 
+// Makes the document the frame's current one; returns the one before.
+CDTImage* SwapCurrentDocument(CDTImage* document) {
+  CDTImage* const before = SharedFrame().m_pCurrentDocument;
+  SharedFrame().m_pCurrentDocument = document;
+  return before;
+}
+
 // The file commands' dialogs and boxes, recorded and cancelled.
 BOOL WINAPI RecordOpenDialog(OPENFILENAMEW*) {
   StandInCall(L"GetOpenFileName");
@@ -162,6 +170,9 @@ struct RecordFileCommands {
 
 TEST(FrameCommands, EachCommandReachesItsOperation) {
   RecordFileCommands files;
+  // A current document without a picture, whatever earlier tests showed.
+  CDTImage empty;
+  CDTImage* const current = SwapCurrentDocument(&empty);
   CMainFrame& frame = SharedFrame();
   SetShellOpenFunction(RecordOpen);
   struct Row {
@@ -200,6 +211,7 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
     if (timer) ::KillTimer(nullptr, timer);
     EXPECT_EQ(TakeCalls(), row.calls) << std::hex << row.id;
   }
+  SwapCurrentDocument(current);
   ASSERT_EQ(g_opened.size(), 2u);
   EXPECT_EQ(g_opened[0], g_Config.CopyAppDir() + L"\\Help\\Measure EN.pdf");
   EXPECT_EQ(g_opened[1].rfind(L"https://", 0), 0u);
