@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/MainFrame.h"
+#include "app/OpenFiles.h"
 #include "engine/Image.h"
 #include "engine/Types.h"
 #include "engine/figures/Draw.h"
@@ -267,7 +268,8 @@ void CMainFrame::OnMeasureLoad() {
   dialog.lpstrFile = file;
   dialog.nMaxFile = MAX_PATH;
   dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-  dialog.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+  dialog.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+  dialog.lpfnHook = FileDialogHookProc;
   if (!RunOpenFileDialog(&dialog)) return;
   // A file that does not read leaves the document as it was.
   document->LoadFile(file);
@@ -286,7 +288,8 @@ void CMainFrame::OnMeasureSave() {
   dialog.lpstrFile = file;
   dialog.nMaxFile = MAX_PATH;
   dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+  dialog.lpfnHook = FileDialogHookProc;
   if (!RunSaveFileDialog(&dialog)) return;
   file[MAX_PATH - 1] = 0;
   if (!file[0]) {

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/MainFrame.h"
+#include "app/OpenFiles.h"
 #include "app/MeasureFiles.h"
 #include "capture/Project.h"
 #include "engine/DirectUI.h"
@@ -146,7 +147,8 @@ int CMainFrame::OnFileSaveAs() {
   dialog.nFilterIndex = g_Config.m_ImageFormat != 0 ? 2 : 1;
   dialog.lpstrFile = file;
   dialog.nMaxFile = MAX_PATH;
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+  dialog.lpfnHook = FileDialogHookProc;
   if (!RunSaveFileDialog(&dialog)) return 1;
   file[MAX_PATH - 1] = 0;
   if (!file[0]) {

@@ -20,6 +20,7 @@
 #include "settings/Configuration.h"
 #include "settings/RegisteredMessages.h"
 #include "tests/app/frame_fixture.h"
+#include "tests/app/project_fixture.h"
 #include "tests/capture/test_camera.h"
 
 namespace {
@@ -180,8 +181,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
     Calls calls;
   };
   const Row rows[] = {
-      {ID_FILE_OPEN, {L"CMainFrame::OnFileOpen"}},
-      // The live document holds no picture yet.
+      {ID_FILE_OPEN, {L"open dialog"}},
+      // The current document holds no picture.
       {ID_FILE_SAVE, {L"MessageBox(There is no picture to save.)"}},
       {ID_FILE_SAVE_AS, {L"MessageBox(There is no picture to save.)"}},
       {ID_IMAGE_PREVIEW, {L"CMainFrame::RunSlideShow(0)"}},
@@ -389,7 +390,7 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
       {true, 'Y', FALSE, {L"CWndMeasure::Redo"}},
       {false, 'Z', FALSE, {}},
       {false, 'Y', FALSE, {}},
-      {true, 'O', TRUE, {L"CMainFrame::OnFileOpen"}},
+      {true, 'O', TRUE, {L"open dialog"}},
       {true, 'S', TRUE, {L"MessageBox(There is no picture to save.)"}},
       {false, 'O', FALSE, {}},
       {true, 'A', FALSE, {}},
@@ -462,18 +463,30 @@ HDROP MakeDrop(const std::vector<std::wstring>& names) {
   return static_cast<HDROP>(memory);
 }
 
+uint32_t DropColour(int x, int y) { return uint32_t(x * 9 + y * 3); }
+
+// Every file holds a picture, so what was opened shows in the project list
+// (videos holding one do not play and leave nothing listed).
 TEST(FrameDrop, OpensPicturesAndVideosByExtensionOnly) {
   CMainFrame& frame = SharedFrame();
+  frame.m_ProjectManager.RemoveAll();
+  const std::wstring folder = projecttest::FreshFolder(L"dropped");
+  for (const wchar_t* name :
+       {L"A.JPG", L"b.jpeg", L"c.png", L"nodot", L"d.Bmp", L"e.avi", L"f.WMV", L"g.jpe", L"h.raw", L"i.JPEG"})
+    ASSERT_TRUE(projecttest::WriteBmp24(folder + L"\\" + name, 8, 8, DropColour));
+  std::vector<std::wstring> names;
+  for (const wchar_t* name :
+       {L"A.JPG", L"b.jpeg", L"c.png", L"nodot", L"d.Bmp", L"e.avi", L"f.WMV", L"g.jpe", L"h.raw", L"i.JPEG"})
+    names.push_back(folder + L"\\" + name);
+  names.insert(names.begin() + 4, L"C:\\a.b\\c");
   TakeCalls();
-  const std::vector<std::wstring> names = {L"C:\\pictures\\A.JPG", L"C:\\pictures\\b.jpeg", L"C:\\pictures\\c.png",
-                                           L"C:\\pictures\\nodot", L"C:\\a.b\\c",           L"C:\\pictures\\d.Bmp",
-                                           L"C:\\v\\e.avi",        L"C:\\v\\f.WMV",         L"C:\\v\\g.jpe",
-                                           L"C:\\v\\h.raw",        L"C:\\v\\i.JPEG"};
   frame.SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(names)), 0);
-  const Calls expected = {L"CMainFrame::OpenFile(C:\\pictures\\A.JPG)", L"CMainFrame::OpenFile(C:\\pictures\\b.jpeg)",
-                          L"CMainFrame::OpenFile(C:\\pictures\\d.Bmp)", L"CMainFrame::OpenFile(C:\\v\\e.avi)",
-                          L"CMainFrame::OpenFile(C:\\v\\f.WMV)",        L"CMainFrame::OpenFile(C:\\v\\i.JPEG)"};
-  EXPECT_EQ(TakeCalls(), expected);
+  std::vector<std::wstring> expected;
+  for (const wchar_t* name : {L"A.JPG", L"b.jpeg", L"d.Bmp", L"i.JPEG"}) expected.push_back(folder + L"\\" + name);
+  EXPECT_EQ(frame.m_ProjectManager.CopyPaths(), expected);
+  for (const std::wstring& call : TakeCalls()) EXPECT_EQ(call.find(L"CDlgBayer"), std::wstring::npos);
+  if (g_pDirectUI) g_pDirectUI->SetActiveImage(frame.m_ProjectManager.GetLiveDocument(), TRUE);
+  frame.m_ProjectManager.RemoveAll();
 }
 
 // A device-interface notification as the system sends it.
@@ -563,8 +576,9 @@ TEST(FrameMessages, RegisteredMessagesAndSizeLimit) {
   frame.SendMessage(WM_LOAD_RECENT_IMAGES);
   frame.SendMessage(WM_CAPTURE_STOPPED);
   frame.SendMessage(WM_UPDATE_AVAILABLE);
-  EXPECT_EQ(TakeCalls(),
-            (Calls{L"CRecentImages::Start", L"CMainFrame::OnCaptureStopped", L"CMainFrame::OnUpdateAvailable"}));
+  EXPECT_EQ(TakeCalls(), (Calls{L"CMainFrame::OnCaptureStopped", L"CMainFrame::OnUpdateAvailable"}));
+  // The loader was started (once: the frame's creation posted the same message).
+  EXPECT_TRUE(frame.m_RecentImages.m_bStarted);
   MINMAXINFO info{};
   frame.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.ptMinTrackSize.x, 1024);

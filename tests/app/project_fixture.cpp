@@ -35,16 +35,14 @@ CWatchdog::~CWatchdog() {
   CloseHandle(m_hDone);
 }
 
-CCanvasScene::CCanvasScene() {
+CCanvasScene::CCanvasScene() : m_pPrevious(g_pDirectUI) {
   RECT rc{0, 0, 320, 240};
   m_host.Create(nullptr, &rc, L"host", 0);
   m_canvas.Create(nullptr, m_host, m_host);
-  m_pPrevious = g_pDirectUI;
   g_pDirectUI = &m_canvas;
 }
 
 CCanvasScene::~CCanvasScene() {
-  // The frame's canvas, when a frame test made it first, serves again.
   if (g_pDirectUI == &m_canvas) g_pDirectUI = m_pPrevious;
   if (m_canvas.m_hWnd) m_canvas.DestroyWindow();
   if (m_host.m_hWnd) m_host.DestroyWindow();

@@ -156,7 +156,13 @@ TEST(SavePicture, SaveAsTakesAFreeNameAndOpensIt) {
     EXPECT_EQ(frame.OnFileSaveAs(), 1);
     EXPECT_EQ(answers.shownFilterIndex.at(0), 2u);  // JPEG preselected
     EXPECT_TRUE(answers.boxes.empty());
-    EXPECT_EQ(TakeCalls(), std::vector<std::wstring>{L"CMainFrame::OpenFile(saveas\\a(3).jpg)"});
+    // Opened as a new project.
+    CProject* opened = frame.m_ProjectManager.Find(L"saveas\\a(3).jpg");
+    ASSERT_NE(opened, nullptr);
+    frame.m_ProjectManager.Remove(opened);
+    // The opened picture became the current document; the fixture's comes back.
+    g_pDirectUI->SetActiveImage(fixture.m_pDocument, TRUE);
+    EXPECT_EQ(frame.m_pCurrentDocument, fixture.m_pDocument);
   }
   g_Config.m_ImageFormat = format;
   EXPECT_EQ(ReadWholeFile(L"saveas\\a(3).jpg").compare(0, 3, "\xFF\xD8\xFF"), 0);
@@ -172,11 +178,12 @@ TEST(SavePicture, SaveAsTakesAFreeNameAndOpensIt) {
     answers.file = L"no such folder\\b";
     answers.filterIndex = 1;
     TakeCalls();
+    const int projects = frame.m_ProjectManager.GetCount();
     EXPECT_EQ(frame.OnFileSaveAs(), 0);
     ASSERT_EQ(answers.boxes.size(), 1u);
     EXPECT_EQ(answers.boxes[0],
               L"Save picture file 'no such folder\\b.bmp' failed.\nPlease check you have right to write the folder");
-    EXPECT_TRUE(TakeCalls().empty());
+    EXPECT_EQ(frame.m_ProjectManager.GetCount(), projects);
   }
   // An empty name.
   {
