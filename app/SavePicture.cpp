@@ -16,6 +16,7 @@
 #include "engine/Image.h"
 #include "engine/Print.h"
 #include "image/Image.h"
+#include "panels/ThumbnailStrip.h"
 #include "settings/Configuration.h"
 
 namespace {
@@ -161,5 +162,9 @@ int CMainFrame::OnFileSaveAs() {
     return 0;
   }
   OpenFile(target.c_str());
+  if (g_pWndImageList) {
+    const int count = g_pWndImageList->GetCount();
+    if (count > 0) g_pWndImageList->SelectItem(count - 1);
+  }
   return 1;
 }

@@ -12,6 +12,7 @@
 #include "app/SavePicture.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "panels/ThumbnailStrip.h"
 #include "settings/Configuration.h"
 #include "tests/app/files_fixture.h"
 #include "tests/app/frame_fixture.h"
@@ -156,7 +157,10 @@ TEST(SavePicture, SaveAsTakesAFreeNameAndOpensIt) {
     EXPECT_EQ(frame.OnFileSaveAs(), 1);
     EXPECT_EQ(answers.shownFilterIndex.at(0), 2u);  // JPEG preselected
     EXPECT_TRUE(answers.boxes.empty());
-    // Opened as a new project.
+    // Opened as a new project, its strip item selected.
+    ASSERT_NE(g_pWndImageList, nullptr);
+    EXPECT_GT(g_pWndImageList->GetCount(), 0);
+    EXPECT_EQ(g_pWndImageList->m_nSelected, g_pWndImageList->GetCount() - 1);
     CProject* opened = frame.m_ProjectManager.Find(L"saveas\\a(3).jpg");
     ASSERT_NE(opened, nullptr);
     frame.m_ProjectManager.Remove(opened);
