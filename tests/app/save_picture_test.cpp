@@ -10,6 +10,7 @@
 
 #include "app/MainFrame.h"
 #include "app/SavePicture.h"
+#include "capture/Project.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
 #include "panels/ThumbnailStrip.h"
@@ -106,10 +107,12 @@ TEST(SavePicture, SaveWritesOnlyPictureFilesInPlace) {
   const struct {
     const wchar_t* name;
     int live;
+    bool video;
     bool inPlace;
   } rows[] = {
-      {L"save_inplace.jpeg", 0, true}, {L"save_inplace.bmp", 0, true}, {L"save_raw.png", 0, false},
-      {L"save_raw.tga", 0, false},     {L"save_live.jpg", 1, false},
+      {L"save_inplace.jpeg", 0, false, true}, {L"save_inplace.bmp", 0, false, true},
+      {L"save_raw.png", 0, false, false},     {L"save_raw.tga", 0, false, false},
+      {L"save_live.jpg", 1, false, false},    {L"save_video.jpg", 0, true, false},  // a video's frame
   };
   for (const auto& row : rows) {
     const std::wstring path = here + L"\\" + row.name;
@@ -122,9 +125,14 @@ TEST(SavePicture, SaveWritesOnlyPictureFilesInPlace) {
     CFixtureDocument fixture(path.c_str());
     ASSERT_TRUE(fixture.Ready());
     fixture.m_pDocument->m_bLive = row.live;
+    // A listed video project of the document's path (its document stays the fixture's).
+    CProject video(&frame.m_ProjectManager, path.c_str());
+    video.m_bVideo = 1;
+    if (row.video) frame.m_ProjectManager.m_projects.push_back(&video);
     CFileAnswers answers;
     answers.ok = false;  // Save As, when asked, is cancelled
     const int result = frame.OnFileSave();
+    if (row.video) frame.m_ProjectManager.m_projects.pop_back();
     fixture.m_pDocument->m_bLive = 0;
     EXPECT_EQ(result, 1) << row.name;
     EXPECT_EQ(answers.dialogs, row.inPlace ? 0 : 1) << row.name;
