@@ -149,12 +149,17 @@ class CMainFrame : public win32::CWindowImpl<CMainFrame, win32::CFrameWinTraits>
   void RunSlideShow(BOOL burn);
   int OpenFile(const wchar_t* path);
   void OnFileOpen();
-  void OnFileSave();
-  void OnFileSaveAs();
+  int OnFileSave();
+  int OnFileSaveAs();
+  // The current document's picture with its figures drawn in, as BMP or JPEG
+  // by the path's extension, cropped to the region; 1 on success.
+  int RenderToImage(const wchar_t* path);
   void OnMeasureLoadRuler();
   void OnMeasureSaveRuler();
   void OnMeasureLoad();
   void OnMeasureSave();
+  // The measurement table of the document as a workbook; false when nothing was written.
+  bool ExportSpreadsheet(CDTImage* document, const wchar_t* path);
 
   BEGIN_MSG_MAP(CMainFrame)
   MESSAGE_HANDLER(WM_CREATE, OnCreate)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/DlgOptions.h"
+#include "app/MeasureFiles.h"
 #include "capture/Camera.h"
 #include "engine/Command.h"
 #include "engine/DirectUI.h"
@@ -124,7 +125,59 @@ void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
   if (!::EnumThreadWindows(::GetCurrentThreadId(), CancelDialog, 0)) ::KillTimer(nullptr, id);
 }
 
+// Any other modal dialog: the timer notes its caption and cancels it.
+BOOL CALLBACK CancelNamedDialog(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+  wchar_t caption[128] = {};
+  ::GetWindowTextW(window, caption, 128);
+  StandInCall(L"Dialog(%ls)", caption);
+  ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  return FALSE;
+}
+void CALLBACK CancelAnyDialog(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!::EnumThreadWindows(::GetCurrentThreadId(), CancelNamedDialog, 0)) ::KillTimer(nullptr, id);
+}
+
+// Makes the document the frame's current one; returns the one before.
+CDTImage* SwapCurrentDocument(CDTImage* document) {
+  CDTImage* const before = SharedFrame().m_pCurrentDocument;
+  SharedFrame().m_pCurrentDocument = document;
+  return before;
+}
+
+// The file commands' dialogs and boxes, recorded and cancelled.
+BOOL WINAPI RecordOpenDialog(OPENFILENAMEW*) {
+  StandInCall(L"GetOpenFileName");
+  return FALSE;
+}
+BOOL WINAPI RecordSaveDialog(OPENFILENAMEW*) {
+  StandInCall(L"GetSaveFileName");
+  return FALSE;
+}
+int WINAPI RecordFileBox(HWND, const wchar_t* text, const wchar_t*, UINT) {
+  StandInCall(L"MessageBox(%ls)", text);
+  return IDOK;
+}
+struct RecordFileCommands {
+  RecordFileCommands() {
+    SetOpenFileNameFunction(RecordOpenDialog);
+    SetSaveFileNameFunction(RecordSaveDialog);
+    SetFileMessageBoxFunction(RecordFileBox);
+  }
+  ~RecordFileCommands() {
+    SetOpenFileNameFunction(nullptr);
+    SetSaveFileNameFunction(nullptr);
+    SetFileMessageBoxFunction(nullptr);
+  }
+};
+
 TEST(FrameCommands, EachCommandReachesItsOperation) {
+  RecordFileCommands files;
+  // A current document without a picture, whatever earlier tests showed.
+  CDTImage empty;
+  CDTImage* const current = SwapCurrentDocument(&empty);
   CMainFrame& frame = SharedFrame();
   SetShellOpenFunction(RecordOpen);
   struct Row {
@@ -133,8 +186,9 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   };
   const Row rows[] = {
       {ID_FILE_OPEN, {L"open dialog"}},
-      {ID_FILE_SAVE, {L"CMainFrame::OnFileSave"}},
-      {ID_FILE_SAVE_AS, {L"CMainFrame::OnFileSaveAs"}},
+      // The current document holds no picture.
+      {ID_FILE_SAVE, {L"MessageBox(There is no picture to save.)"}},
+      {ID_FILE_SAVE_AS, {L"MessageBox(There is no picture to save.)"}},
       {ID_IMAGE_PREVIEW, {L"CMainFrame::RunSlideShow(0)"}},
       {ID_IMAGE_BURN, {L"CMainFrame::RunSlideShow(1)"}},
       {ID_EDIT_UNDO, {}},  // the measurement list's: EditCommandsReachTheMeasurementList
@@ -142,10 +196,10 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_EDIT_REMOVE_ALL, {}},
       {ID_CAMERA_SETTINGS, {}},  // no camera: nothing
       {ID_CAMERA_COLOR, {L"CDlgColors::DoModal"}},
-      {ID_MEASURE_LOAD_RULER, {L"CMainFrame::OnMeasureLoadRuler"}},
-      {ID_MEASURE_SAVE_RULER, {L"CMainFrame::OnMeasureSaveRuler"}},
-      {ID_MEASURE_LOAD, {L"CMainFrame::OnMeasureLoad"}},
-      {ID_MEASURE_SAVE, {L"CMainFrame::OnMeasureSave"}},
+      {ID_MEASURE_LOAD_RULER, {L"Dialog(Load Ruler)"}},
+      {ID_MEASURE_SAVE_RULER, {}},  // no picture: no ruler to store
+      {ID_MEASURE_LOAD, {L"GetOpenFileName"}},
+      {ID_MEASURE_SAVE, {L"GetSaveFileName"}},
       {ID_IMAGE_FUSE, {L"CWndImages::FuseCheckedImages"}},
       {ID_HISTOGRAM, {}},  // the palette switches the overlay: below
       {ID_TOOL_OPTIONS, {L"CDlgOptions::DoModal"}},
@@ -157,8 +211,10 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   ASSERT_NE(g_pDirectUI, nullptr);
   const BOOL histogram = g_pDirectUI->IsHistogramShown();
   for (const Row& row : rows) {
-    const UINT_PTR timer =
-        row.id == ID_CAMERA_COLOR || row.id == ID_TOOL_OPTIONS ? ::SetTimer(nullptr, 0, 50, CancelColourDialog) : 0;
+    const UINT_PTR timer = row.id == ID_CAMERA_COLOR || row.id == ID_TOOL_OPTIONS
+                               ? ::SetTimer(nullptr, 0, 50, CancelColourDialog)
+                           : row.id == ID_MEASURE_LOAD_RULER ? ::SetTimer(nullptr, 0, 50, CancelAnyDialog)
+                                                             : 0;
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
     if (timer) ::KillTimer(nullptr, timer);
     EXPECT_EQ(TakeCalls(), row.calls) << std::hex << row.id;
@@ -169,6 +225,7 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   EXPECT_EQ((histogramItem & MF_CHECKED) != 0, g_pDirectUI->IsHistogramShown() != FALSE);
   frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_HISTOGRAM, 0), 0);
   EXPECT_EQ(g_pDirectUI->IsHistogramShown(), histogram);
+  SwapCurrentDocument(current);
   ASSERT_EQ(g_opened.size(), 2u);
   EXPECT_EQ(g_opened[0], g_Config.CopyAppDir() + L"\\Help\\Measure EN.pdf");
   EXPECT_EQ(g_opened[1].rfind(L"https://", 0), 0u);
@@ -357,6 +414,10 @@ TEST(FrameKeys, FunctionKeysByCameraCountAndCaptureState) {
 
 TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
   CMainFrame& frame = SharedFrame();
+  RecordFileCommands files;
+  // No current document: Save answers with its message at once.
+  CDTImage* const current = frame.m_pCurrentDocument;
+  frame.m_pCurrentDocument = nullptr;
   struct Row {
     bool ctrl;
     UINT key;
@@ -369,7 +430,7 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
       {false, 'Z', FALSE, {}},
       {false, 'Y', FALSE, {}},
       {true, 'O', TRUE, {L"open dialog"}},
-      {true, 'S', TRUE, {L"CMainFrame::OnFileSave"}},
+      {true, 'S', TRUE, {L"MessageBox(There is no picture to save.)"}},
       {false, 'O', FALSE, {}},
       {true, 'A', FALSE, {}},
   };
@@ -381,6 +442,7 @@ TEST(FrameKeys, CtrlKeysUndoRedoAndTheAcceleratorTable) {
     EXPECT_EQ(TakeCalls(), row.calls) << row.ctrl << " " << static_cast<char>(row.key);
   }
   SetCtrl(false);
+  frame.m_pCurrentDocument = current;
 }
 
 // Undo and redo from the menu and the keys run through the measurement list
