@@ -8,21 +8,23 @@
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
 #                            geometry canvas_upload canvas_input figures measure_a measure_b
 #                            textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video
-#                            startup open status (all by default),
+#                            startup open status measure_list (all by default),
 #                            project (the 10,000-figure project files, only by name),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload canvas_input figures measure_a measure_b
-     textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video startup open status)
+     textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video startup open status
+     measure_list)
 
 # The program each benchmark needs.
 target() {
   case "$1" in
     image_decode | canvas_upload) echo "$1" ;;
     enhance | histogram | geometry | canvas_input | figures | measure_a | textclip | overlay_histogram | \
-      fusion | project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup | open | status)
+      fusion | project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup | open | \
+      status | measure_list)
       echo "${1}_bench" ;;
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
@@ -56,7 +58,7 @@ bench() {
   case "$1" in
     image_decode | canvas_upload) exe "$1" ;;
     enhance | histogram | geometry | canvas_input | figures | measure_a | textclip | overlay_histogram | \
-      project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup | open | status)
+      project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup | open | status | measure_list)
       exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;

@@ -287,13 +287,25 @@ void CWndListEx::UpdateScrollBar(int width, int height) {
     ::GetWindowRect(m_hScrollBar, &bar);
     m_nScrollBarWidth = bar.right - bar.left;
     if (m_nScrollBarWidth > 0) {
-      SCROLLINFO info{
-          sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, content, static_cast<UINT>(height), m_nScrollPos, 0};
-      ::SetScrollInfo(m_hScrollBar, SB_CTL, &info, TRUE);
+      // Each row added to a long list asks again; the bar is told only what changed.
+      SCROLLINFO shown{sizeof(shown), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0};
+      ::GetScrollInfo(m_hScrollBar, SB_CTL, &shown);
+      if (shown.nMin != 0 || shown.nMax != content || shown.nPage != static_cast<UINT>(height) ||
+          shown.nPos != m_nScrollPos) {
+        SCROLLINFO info{
+            sizeof(info), SIF_RANGE | SIF_PAGE | SIF_POS, 0, content, static_cast<UINT>(height), m_nScrollPos, 0};
+        // Redrawn with the next paint rather than at once: under Wine a
+        // synchronous redraw per added row made filling a long list slow.
+        ::SetScrollInfo(m_hScrollBar, SB_CTL, &info, FALSE);
+        ::InvalidateRect(m_hScrollBar, nullptr, TRUE);
+      }
       m_nScrollPos = std::min(m_nScrollPos, content - height);
-      ::SetWindowPos(m_hScrollBar, nullptr, width - m_nScrollBarWidth - 1, 1, m_nScrollBarWidth, height - 2,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-      ::ShowWindow(m_hScrollBar, SW_SHOW);
+      ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&bar), 2);
+      const RECT place{width - m_nScrollBarWidth - 1, 1, width - 1, height - 1};
+      if (!::EqualRect(&bar, &place))
+        ::SetWindowPos(m_hScrollBar, nullptr, place.left, place.top, m_nScrollBarWidth, height - 2,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+      if (!::IsWindowVisible(m_hScrollBar)) ::ShowWindow(m_hScrollBar, SW_SHOW);
       m_rcContent.right = width - m_nScrollBarWidth - 1;
       return;
     }

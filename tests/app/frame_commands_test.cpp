@@ -474,6 +474,41 @@ TEST(FrameKeys, EditCommandsReachTheMeasurementList) {
   TakeCalls();
 }
 
+// The Edit menu follows the measurement list at one element (the ruler
+// alone) and at two, and after the figure's removal.
+TEST(FrameKeys, EditMenuFollowsTheFiguresOfTheDocument) {
+  CMainFrame& frame = SharedFrame();
+  CDirectUI* canvas = g_pDirectUI;
+  ASSERT_TRUE(canvas && canvas->m_hWnd);
+  CDTImage* const before = canvas->m_pActiveImage;
+  const int tool = canvas->m_nTool;
+  HMENU edit = ::GetSubMenu(frame.m_hMenu, kMenuEdit);
+  const auto state = [edit](UINT id) { return MenuState(edit, id, FALSE); };
+  const UINT grey = MFS_GRAYED;
+  CDTImage document;
+  RECT rc{0, 0, 400, 300};
+  document.Create(canvas, nullptr, L"document", &rc);
+  std::vector<uint32_t> grey32(400 * 300, 0xFF808080u);
+  document.UploadFrame(grey32.data(), 400, 300, 400 * 4, nullptr);
+  canvas->SetActiveImage(&document, TRUE);
+  ASSERT_EQ(frame.m_view.m_wndProcess.m_wndMeasure.m_pDocument, &document);
+  EXPECT_EQ(state(ID_EDIT_REMOVE_ALL), grey);
+  EXPECT_EQ(state(ID_EDIT_UNDO), grey);
+  EXPECT_EQ(state(ID_EDIT_REDO), grey);
+
+  canvas->SetTool(DRAW_LINE);
+  ASSERT_TRUE(canvas->AddFigureAtCenter());
+  ASSERT_EQ(document.m_children.size(), 2u);
+  EXPECT_EQ(state(ID_EDIT_REMOVE_ALL), 0u);
+  document.DeleteFigure(document.m_children[1]);
+  EXPECT_EQ(state(ID_EDIT_REMOVE_ALL), grey);
+
+  canvas->SetTool(tool);
+  canvas->SetActiveImage(before, TRUE);
+  canvas->DetachElement(&document);
+  TakeCalls();
+}
+
 // Counts the key presses an edit control receives.
 int g_editKeys = 0;
 LRESULT CALLBACK CountKeys(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {

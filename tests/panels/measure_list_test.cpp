@@ -289,7 +289,8 @@ TEST_F(SidePanels, ButtonStatesAtOneAndTwoElements) {
   EXPECT_FALSE(Enabled(measure().m_pRemoveAll));
   EXPECT_FALSE(Enabled(measure().m_pSave));
   (void)line;
-  // The deletion is one undo step, which the undo button offers.
+  // The deletion is one undo step; the undo button, enabled since the figure
+  // was drawn, brings it back.
   EXPECT_TRUE(Enabled(measure().m_pUndo));
   measure().SendMessage(WM_COMMAND, MAKEWPARAM(MEASURE_UNDO, BN_CLICKED), 0);
   EXPECT_EQ(list().GetCount(), 1);

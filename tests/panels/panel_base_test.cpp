@@ -220,4 +220,43 @@ TEST_F(StyleBlockTest, PanelBaseHoldsOnlyDrawingElementsAndTogglesDefaults) {
   EXPECT_FALSE(panel.ToggleShowResult(nullptr, nullptr));
 }
 
+TEST_F(StyleBlockTest, CopyTextGoesToTheClipboard) {
+  const auto clipboard = []() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr)) return std::wstring(L"(not opened)");
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+      if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) text = chars;
+      ::GlobalUnlock(data);
+    }
+    ::CloseClipboard();
+    return text;
+  };
+  HWND edit = ::CreateWindowExW(0, L"EDIT", L"45.000\u00B0", WS_CHILD, 0, 0, 80, 20, m_skinHost.m_hWnd, nullptr,
+                                nullptr, nullptr);
+  CWndSettingsBase::CopyTextToClipboard(edit);
+  EXPECT_EQ(clipboard(), L"45.000\u00B0");
+  // An empty text or no window leaves the clipboard as it was.
+  ::SetWindowTextW(edit, L"");
+  CWndSettingsBase::CopyTextToClipboard(edit);
+  CWndSettingsBase::CopyTextToClipboard(nullptr);
+  EXPECT_EQ(clipboard(), L"45.000\u00B0");
+  ::DestroyWindow(edit);
+}
+
+TEST_F(StyleBlockTest, RefreshStyleRereadsTheHeldFigureOnly) {
+  auto* line = m_scene->AddFigure(1);
+  m_scene->m_document.m_pSelected = line;
+  m_block.SetFigure(line);
+  line->m_clrLine = 0xFF112233;  // as an undo restores it
+  m_block.RefreshStyle(&m_scene->m_document);
+  EXPECT_EQ(m_block.m_pLineColor->GetColor(), 0xFF112233u);
+  auto* ruler = reinterpret_cast<CDTDraw*>(m_scene->m_document.m_pRuler);
+  m_scene->m_document.m_pSelected = ruler;
+  m_block.SetFigure(ruler);
+  const DWORD shown = m_block.m_pLineColor->GetColor();
+  ruler->m_clrLine = shown ^ 0x00FFFFFF;
+  m_block.RefreshStyle(&m_scene->m_document);
+  EXPECT_EQ(m_block.m_pLineColor->GetColor(), shown) << "the ruler is not re-read";
+}
+
 }  // namespace
