@@ -75,5 +75,3 @@ void CMainFrame::TakeSnapshot() { m_Capture.m_Commands.TakeSnapshot(); }
 LRESULT CMainFrame::OnCaptureStopped(WPARAM, LPARAM) { return m_Capture.m_Commands.OnCaptureStopped(); }
 
 LRESULT CMainFrame::OnUpdateAvailable(WPARAM, LPARAM) { return GetUpdateObject()->AskDownload(m_hWnd); }
-
-void CMainFrame::RunSlideShow(BOOL burn) { StandInCall(L"CMainFrame::RunSlideShow(%d)", burn); }

@@ -115,17 +115,23 @@ TEST(FrameMenu, StartsWithEditItemsGreyAndCameraPopupGreyWithoutCamera) {
   EXPECT_FALSE(frame.SetMenuItemState(9, ID_EDIT_UNDO, 0));
 }
 
-// The colour dialog runs modally: a thread timer inside its loop notes that it
-// opened and cancels it.
+// The colour, slide-show and About dialogs run modally: a thread timer inside
+// their loop notes which one opened and cancels it.
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
   wchar_t name[16] = {};
   ::GetClassNameW(window, name, 16);
   if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-  StandInCall(L"CDlgColors::DoModal");
+  // Told apart by a control of their own.
+  if (::GetDlgItem(window, 1045))
+    StandInCall(L"CDlgSlide::DoModal");
+  else if (::GetDlgItem(window, 1002))
+    StandInCall(L"CAboutDlg::DoModal");
+  else
+    StandInCall(L"CDlgColors::DoModal");
   ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   return FALSE;
 }
-void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK CancelModalDialog(HWND, UINT, UINT_PTR id, DWORD) {
   if (!::EnumThreadWindows(::GetCurrentThreadId(), CancelDialog, 0)) ::KillTimer(nullptr, id);
 }
 
@@ -140,8 +146,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_FILE_OPEN, {L"CMainFrame::OnFileOpen"}},
       {ID_FILE_SAVE, {L"CMainFrame::OnFileSave"}},
       {ID_FILE_SAVE_AS, {L"CMainFrame::OnFileSaveAs"}},
-      {ID_IMAGE_PREVIEW, {L"CMainFrame::RunSlideShow(0)"}},
-      {ID_IMAGE_BURN, {L"CMainFrame::RunSlideShow(1)"}},
+      {ID_IMAGE_PREVIEW, {L"CDlgSlide::DoModal"}},
+      {ID_IMAGE_BURN, {L"CDlgSlide::DoModal"}},
       {ID_EDIT_UNDO, {L"CWndMeasure::Undo"}},
       {ID_EDIT_REDO, {L"CWndMeasure::Redo"}},
       {ID_EDIT_REMOVE_ALL, {L"CWndMeasure::RemoveAll"}},
@@ -160,7 +166,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   };
   TakeCalls();
   for (const Row& row : rows) {
-    const UINT_PTR timer = row.id == ID_CAMERA_COLOR ? ::SetTimer(nullptr, 0, 50, CancelColourDialog) : 0;
+    const bool modal = row.id == ID_CAMERA_COLOR || row.id == ID_IMAGE_PREVIEW || row.id == ID_IMAGE_BURN;
+    const UINT_PTR timer = modal ? ::SetTimer(nullptr, 0, 50, CancelModalDialog) : 0;
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
     if (timer) ::KillTimer(nullptr, timer);
     EXPECT_EQ(TakeCalls(), row.calls) << std::hex << row.id;
