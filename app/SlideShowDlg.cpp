@@ -20,8 +20,8 @@ struct SlideCaption {
   const wchar_t* key;
 };
 constexpr SlideCaption kCaptions[] = {
-    {1052, L"slideW"},     {1053, L"slideH"},    {1061, L"slideImageDuration"},
-    {1062, L"slideTransDuration"}, {1063, L"slideFrame"},
+    {1052, L"slideW"},     {1053, L"slideH"}, {1061, L"slideImageDuration"}, {1062, L"slideTransDuration"},
+    {1063, L"slideFrame"},
 };
 
 // The values in the order of the dialog's fields.
@@ -93,8 +93,7 @@ LRESULT CDlgSlide::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
       ERROR_SUCCESS) {
     for (const SlideValue& value : kValues) {
       DWORD data = 0, type = 0, size = sizeof data;
-      if (::RegQueryValueExW(key, value.name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) ==
-              ERROR_SUCCESS &&
+      if (::RegQueryValueExW(key, value.name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) == ERROR_SUCCESS &&
           type == REG_DWORD && size == sizeof data)
         this->*value.field = data;
     }
