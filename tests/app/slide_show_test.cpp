@@ -91,7 +91,11 @@ std::thread Visit(DialogVisit& visit) {
     };
     const RECT widthAt = at(1045), okAt = at(IDOK);
     visit.geometryOk = ::EqualRect(&width, &widthAt) && ::EqualRect(&ok, &okAt);
-    if (visit.shot) ui_test::SaveWindowShot(dialog, visit.shot);
+    if (visit.shot) {
+      // Let the dialog finish painting first.
+      ::Sleep(500);
+      ui_test::SaveWindowShot(dialog, visit.shot);
+    }
     for (int i = 0; i < 5; ++i)
       if (visit.texts[i])
         ::SendMessageTimeoutW(::GetDlgItem(dialog, kEdits[i]), WM_SETTEXT, 0,
