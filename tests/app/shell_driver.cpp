@@ -7,7 +7,9 @@
 //   shell_driver minimize|maximize|restore
 //   shell_driver resize W H         sizes the window as a drag would, then prints state
 //   shell_driver close              posts WM_CLOSE
-//   shell_driver box [ms]           prints the text of a message box and presses its OK
+//   shell_driver shown              exit code 0 only when the main window is visible
+//   shell_driver box [ms] [yes|no]  prints the text of a message box and presses its
+//                                   OK (or Yes, or No)
 // Exit code 0 when the step worked, 1 when its window was not found.
 #include <windows.h>
 
@@ -78,7 +80,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("caption %ls\n", caption);
     ::EnumChildWindows(box, PrintStaticProc, 0);
     std::fflush(stdout);
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    const std::wstring answer = argc > 3 ? argv[3] : L"";
+    ::PostMessageW(box, WM_COMMAND, answer == L"yes" ? IDYES : answer == L"no" ? IDNO : IDOK, 0);
     return 0;
   }
   HWND frame = step == L"wait" ? WaitFor(FindFrame, ms) : FindFrame();
@@ -97,6 +100,8 @@ int wmain(int argc, wchar_t** argv) {
   } else if (step == L"resize" && argc > 3) {
     ::SetWindowPos(frame, nullptr, 0, 0, _wtoi(argv[2]), _wtoi(argv[3]), SWP_NOZORDER | SWP_NOMOVE);
     PrintState(frame);
+  } else if (step == L"shown") {
+    return ::IsWindowVisible(frame) ? 0 : 1;
   } else if (step == L"close") {
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
   } else {

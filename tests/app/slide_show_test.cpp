@@ -39,8 +39,7 @@ struct Values {
 };
 
 std::ostream& operator<<(std::ostream& out, const Values& values) {
-  return out << values.v[0] << ", " << values.v[1] << ", " << values.v[2] << ", " << values.v[3] << ", "
-             << values.v[4];
+  return out << values.v[0] << ", " << values.v[1] << ", " << values.v[2] << ", " << values.v[3] << ", " << values.v[4];
 }
 
 // The stored values; a missing one reads as 0xFFFFFFFF.
@@ -76,7 +75,8 @@ std::thread Visit(DialogVisit& visit) {
     HWND dialog = ui_test::WaitForDialog(mainThread, IsSlideDialog);
     if (!dialog) return;
     visit.found = true;
-    for (int i = 0; i < 5; ++i) visit.shown.v[i] = std::wcstoul(ui_test::TextOf(::GetDlgItem(dialog, kEdits[i])).c_str(), nullptr, 10);
+    for (int i = 0; i < 5; ++i)
+      visit.shown.v[i] = std::wcstoul(ui_test::TextOf(::GetDlgItem(dialog, kEdits[i])).c_str(), nullptr, 10);
     visit.title = ui_test::TextOf(dialog);
     visit.firstCaption = ui_test::TextOf(::GetDlgItem(dialog, 1052));
     // The edit of the width and the OK button where the dialog units put them.
@@ -98,8 +98,8 @@ std::thread Visit(DialogVisit& visit) {
     }
     for (int i = 0; i < 5; ++i)
       if (visit.texts[i])
-        ::SendMessageTimeoutW(::GetDlgItem(dialog, kEdits[i]), WM_SETTEXT, 0,
-                              reinterpret_cast<LPARAM>(visit.texts[i]), SMTO_BLOCK, 5000, nullptr);
+        ::SendMessageTimeoutW(::GetDlgItem(dialog, kEdits[i]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(visit.texts[i]),
+                              SMTO_BLOCK, 5000, nullptr);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(visit.button, BN_CLICKED), 0);
   });
 }
