@@ -166,7 +166,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   };
   TakeCalls();
   for (const Row& row : rows) {
-    const bool modal = row.id == ID_CAMERA_COLOR || row.id == ID_IMAGE_PREVIEW || row.id == ID_IMAGE_BURN;
+    const bool modal =
+        row.id == ID_CAMERA_COLOR || row.id == ID_IMAGE_PREVIEW || row.id == ID_IMAGE_BURN || row.id == ID_APP_ABOUT;
     const UINT_PTR timer = modal ? ::SetTimer(nullptr, 0, 50, CancelModalDialog) : 0;
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
     if (timer) ::KillTimer(nullptr, timer);
