@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "panels/ThumbnailStrip.h"
 #include "toolkit/SkinUi.h"
 
 CFrameCapture::CFrameCapture(CMainFrame* frame, CCameraFactory* factory) : m_Commands(factory, this), m_pFrame(frame) {}
@@ -19,9 +20,11 @@ void CFrameCapture::Uninstall() {
 
 int CFrameCapture::OpenFile(const wchar_t* path) { return m_pFrame->OpenFile(path); }
 
-int CFrameCapture::ImageStripCount() { return CCaptureShell::ImageStripCount(); }
+int CFrameCapture::ImageStripCount() { return g_pWndImageList ? g_pWndImageList->GetCount() : 0; }
 
-void CFrameCapture::SelectImageStripItem(int index) { CCaptureShell::SelectImageStripItem(index); }
+void CFrameCapture::SelectImageStripItem(int index) {
+  if (g_pWndImageList) g_pWndImageList->SelectItem(index);
+}
 
 void CFrameCapture::ActivateLiveDocument() {
   CDirectUI* canvas = m_pFrame->m_ProjectManager.GetCanvas();

@@ -8,21 +8,21 @@
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
 #                            geometry canvas_upload canvas_input figures measure_a measure_b
 #                            textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video
-#                            startup (all by default),
+#                            startup open (all by default),
 #                            project (the 10,000-figure project files, only by name),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload canvas_input figures measure_a measure_b
-     textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video startup)
+     textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video startup open)
 
 # The program each benchmark needs.
 target() {
   case "$1" in
     image_decode | canvas_upload) echo "$1" ;;
     enhance | histogram | geometry | canvas_input | figures | measure_a | textclip | overlay_histogram | \
-      fusion | project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup)
+      fusion | project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup | open)
       echo "${1}_bench" ;;
     fusion_series) echo fusion_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
@@ -56,7 +56,7 @@ bench() {
   case "$1" in
     image_decode | canvas_upload) exe "$1" ;;
     enhance | histogram | geometry | canvas_input | figures | measure_a | textclip | overlay_histogram | \
-      project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup)
+      project | skin | skin_tree | edit | vidmill | capture | snapshot | slides | video | startup | open)
       exe "${1}_bench" ;;
     demosaic_scale) "$here/image_kernels_bench.sh" ;;
     xls) "$here/xls_bench.sh" ;;

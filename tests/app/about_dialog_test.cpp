@@ -32,8 +32,8 @@ INT_PTR RunAbout(CAboutDlg& dialog, AboutVisit& visit) {
     visit.text = ui_test::TextOf(::GetDlgItem(window, 1002));
     visit.link = ui_test::TextOf(::GetDlgItem(window, 1000));
     visit.ok = ui_test::TextOf(::GetDlgItem(window, IDOK));
-    visit.linkControl = dialog.m_HomePage.GetControl() == ::GetDlgItem(window, 1000) ? ::GetDlgItem(window, 1000)
-                                                                                      : nullptr;
+    visit.linkControl =
+        dialog.m_HomePage.GetControl() == ::GetDlgItem(window, 1000) ? ::GetDlgItem(window, 1000) : nullptr;
     if (visit.shot) {
       ::Sleep(500);
       ui_test::SaveWindowShot(window, visit.shot);

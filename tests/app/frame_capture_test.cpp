@@ -1,5 +1,6 @@
 // The frame's capture side: the cameras' snapshots reach the frame's capture
-// commands, which write the file and open it as a project.
+// commands, which write the file, open it as a project and select it in the
+// picture strip.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,13 +9,12 @@
 #include <vector>
 
 #include "capture/CaptureShell.h"
+#include "panels/ThumbnailStrip.h"
 #include "settings/Configuration.h"
 #include "tests/app/frame_fixture.h"
 #include "tests/capture/test_camera.h"
 
 namespace {
-
-using Calls = std::vector<std::wstring>;
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
   std::vector<std::wstring> names;
@@ -43,6 +43,8 @@ TEST(FrameCapture, CameraSnapshotsReachTheFrame) {
   g_Config.SetImageDir(folder.c_str());
   g_Config.m_ImageFormat = 0;
 
+  frame.m_ProjectManager.RemoveAll();
+  if (g_pWndImageList) g_pWndImageList->ClearItems();
   frame.m_CameraFactory.CloseCameras();
   frame.m_CameraFactory.OpenCameras();
   auto* camera = new TestCamera(L"framecam", 16, 8);
@@ -58,17 +60,20 @@ TEST(FrameCapture, CameraSnapshotsReachTheFrame) {
   // No pixels: nothing written, nothing opened.
   GetCaptureShell()->SaveCameraSnapshot(camera, nullptr);
 
+  // Both written, opened as projects, and the strip's last item selected.
   const std::vector<std::wstring> files = FilesIn(folder);
   ASSERT_EQ(files.size(), 2u);
-  Calls opened;
-  for (const std::wstring& call : TakeCalls())
-    if (call.rfind(L"CMainFrame::OpenFile(", 0) == 0) opened.push_back(call);
-  ASSERT_EQ(opened.size(), 2u);
-  for (const std::wstring& call : opened) {
-    const std::wstring path = call.substr(21, call.size() - 22);
+  const std::vector<std::wstring> listed = frame.m_ProjectManager.CopyPaths();
+  ASSERT_EQ(listed.size(), 2u);
+  for (const std::wstring& path : listed) {
     EXPECT_EQ(path.rfind(folder + L"\\", 0), 0u) << path;
     EXPECT_NE(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
   }
+  ASSERT_NE(g_pWndImageList, nullptr);
+  EXPECT_EQ(g_pWndImageList->GetCount(), 2);
+  EXPECT_EQ(g_pWndImageList->m_nSelected.load(), 1);
+  frame.m_ProjectManager.RemoveAll();
+  g_pWndImageList->ClearItems();
 
   if (oldImageDir.size() >= 2) g_Config.SetImageDir(oldImageDir.c_str());
   frame.m_CameraFactory.CloseCameras();

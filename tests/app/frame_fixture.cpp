@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "app/OpenFiles.h"
 #include "toolkit/SkinUi.h"
 
 namespace {
@@ -46,8 +47,15 @@ bool RecordUpdateStart(HWND frame) {
   return false;
 }
 
+// The open dialog of these frames records itself and is cancelled.
+BOOL WINAPI RecordOpenDialog(OPENFILENAMEW*) {
+  StandInCall(L"open dialog");
+  return FALSE;
+}
+
 CMainFrame& SharedFrame() {
   SetUpdateStartFunction(RecordUpdateStart);
+  SetOpenDialogFunction(RecordOpenDialog);
   if (!ShellEnvironment::s_frame) {
     ShellEnvironment::s_frame = std::make_unique<CMainFrame>();
     EXPECT_NE(ShellEnvironment::s_frame->CreateFrame(), nullptr);

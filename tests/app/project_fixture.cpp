@@ -35,7 +35,7 @@ CWatchdog::~CWatchdog() {
   CloseHandle(m_hDone);
 }
 
-CCanvasScene::CCanvasScene() {
+CCanvasScene::CCanvasScene() : m_pPrevious(g_pDirectUI) {
   RECT rc{0, 0, 320, 240};
   m_host.Create(nullptr, &rc, L"host", 0);
   m_canvas.Create(nullptr, m_host, m_host);
@@ -43,7 +43,7 @@ CCanvasScene::CCanvasScene() {
 }
 
 CCanvasScene::~CCanvasScene() {
-  if (g_pDirectUI == &m_canvas) g_pDirectUI = nullptr;
+  if (g_pDirectUI == &m_canvas) g_pDirectUI = m_pPrevious;
   if (m_canvas.m_hWnd) m_canvas.DestroyWindow();
   if (m_host.m_hWnd) m_host.DestroyWindow();
 }

@@ -54,6 +54,7 @@ class CCanvasScene {
   bool Ready() const { return m_canvas.m_hWnd && m_canvas.m_pDevice; }
   CCanvasHost m_host;
   CDirectUI m_canvas;
+  CDirectUI* m_pPrevious;
 };
 
 // The document's picture as its frame surface holds it, rows top-down,

@@ -1,5 +1,6 @@
 // The project list: finding by path, reordering, closing, many threads at
 // once, and pictures loaded into documents on a real canvas.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -35,8 +36,12 @@ TEST(ProjectManager, OpenFindsByPathOfTheSameLengthWithoutRegardToCase) {
     const wchar_t* path;
     bool found;
   } cases[] = {
-      {L"C:\\pics\\Photo.JPG", true},   {L"c:\\PICS\\photo.jpg", true}, {L"C:\\pics\\Photo.JP", false},
-      {L"C:\\pics\\Photo.JPG2", false}, {L"", false},                   {nullptr, false},
+      {L"C:\\pics\\Photo.JPG", true},
+      {L"c:\\PICS\\photo.jpg", true},
+      {L"C:\\pics\\Photo.JP", false},
+      {L"C:\\pics\\Photo.JPG2", false},
+      {L"", false},
+      {nullptr, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path ? std::string(c.path, c.path + wcslen(c.path)) : std::string("null"));
@@ -84,9 +89,9 @@ TEST(ProjectManager, MoveBeforeKeepsTheOthersInOrder) {
     int result;
     const wchar_t* order;
   } cases[] = {
-      {'B', 'A', 1, L"ABC"}, {'A', 'C', 1, L"CAB"}, {'C', 'A', 1, L"BAC"}, {'A', 'A', 0, L"ABC"},
-      {'A', 'x', 0, L"ABC"},  // not listed
-      {'x', 'A', 0, L"ABC"},  // null
+      {'B', 'A', 1, L"ABC"}, {'A', 'C', 1, L"CAB"}, {'C', 'A', 1, L"BAC"},
+      {'A', 'A', 0, L"ABC"}, {'A', 'x', 0, L"ABC"},  // not listed
+      {'x', 'A', 0, L"ABC"},                         // null
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.target << " <- " << c.moved);
@@ -200,6 +205,106 @@ TEST(ProjectManager, HeldProjectOutlivesItsRemovalUntilReleased) {
   }
   EXPECT_EQ(log.events, (std::vector<std::wstring>{L"destroy H", L"delete H"}));
   EXPECT_FALSE(manager.Hold(project));  // gone
+}
+
+}  // namespace
+
+namespace {
+
+uint32_t Gradient(int x, int y) { return uint32_t(x * 7) | uint32_t(y * 11) << 8 | uint32_t((x + y) & 0xFF) << 16; }
+
+TEST(ProjectDocument, LoadDocumentFillsOnceWithOpaquePixelsAndNeverRereads) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  const std::wstring folder = FreshFolder(L"project_load");
+  const std::wstring path = folder + L"\\half_alpha.bmp";
+  ASSERT_TRUE(WriteBmp32(path, 40, 30, Gradient, 0x40));
+  CProjectManager manager;
+  CProject* project = manager.OpenImage(path.c_str());
+  ASSERT_NE(project, nullptr);
+  // Still a no-reload project: nothing is read.
+  EXPECT_EQ(project->LoadDocument(&scene.m_canvas), 0);
+  EXPECT_EQ(project->m_pDocument->m_nWidth, 0);
+
+  project->m_bNoReload = 0;
+  ASSERT_EQ(project->LoadDocument(&scene.m_canvas), 1);
+  EXPECT_STREQ(project->m_pDocument->m_pszName, path.c_str());
+  ASSERT_EQ(project->m_pDocument->m_nWidth, 40);
+  ASSERT_EQ(project->m_pDocument->m_nHeight, 30);
+  const std::vector<uint8_t> shown = ReadBack(project->m_pDocument);
+  ASSERT_EQ(shown.size(), 40u * 30 * 4);
+  int wrong = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const uint32_t c = Gradient(x, y);
+      const uint8_t* p = &shown[(size_t(y) * 40 + x) * 4];
+      if (p[0] != uint8_t(c) || p[1] != uint8_t(c >> 8) || p[2] != uint8_t(c >> 16) || p[3] != 0xFF) ++wrong;
+    }
+  EXPECT_EQ(wrong, 0);
+
+  // Filled: the file is not read again, even once it is gone.
+  ASSERT_TRUE(DeleteFileW(path.c_str()));
+  EXPECT_EQ(project->LoadDocument(&scene.m_canvas), 1);
+
+  // A file that no longer decodes leaves the document empty.
+  CProject* missing = manager.OpenImage((folder + L"\\missing.bmp").c_str());
+  missing->m_bNoReload = 0;
+  EXPECT_EQ(missing->LoadDocument(&scene.m_canvas), 0);
+  EXPECT_EQ(missing->m_pDocument->m_nWidth, 0);
+
+  // Closing takes the document off the canvas first.
+  CDTImage* document = project->m_pDocument;
+  scene.m_canvas.SetActiveImage(document, TRUE);
+  manager.Remove(project);
+  EXPECT_EQ(scene.m_canvas.m_pActiveImage, nullptr);
+  manager.CloseAll();
+}
+
+// A worker opens and fills projects on the canvas of the main thread while
+// the main thread keeps reordering and removing: neither may wait for the
+// other for ever, and no project may go while its worker fills it.
+TEST(ProjectDocument, WorkerFillingProjectsWhileTheMainThreadReorders) {
+  CCanvasScene scene;
+  ASSERT_TRUE(scene.Ready());
+  const std::wstring folder = FreshFolder(L"project_worker");
+  const int kFiles = 40;
+  for (int i = 0; i < kFiles; ++i)
+    ASSERT_TRUE(WriteBmp24(folder + L"\\p" + std::to_wstring(i) + L".bmp", 16 + i, 12, Gradient));
+  CWatchdog watchdog(120000, "worker filling projects against the reordering main thread");
+  CProjectManager manager;
+  std::atomic<bool> done{false};
+  std::atomic<int> filled{0};
+  std::thread worker([&] {
+    for (int round = 0; round < 3; ++round)
+      for (int i = 0; i < kFiles; ++i) {
+        CProjectManager::CHold hold = manager.OpenImageHeld((folder + L"\\p" + std::to_wstring(i) + L".bmp").c_str());
+        if (!hold) continue;
+        hold->m_bNoReload = 0;
+        if (hold->LoadDocument(&scene.m_canvas) && hold->m_pDocument->m_nWidth == 16 + i) ++filled;
+      }
+    done = true;
+  });
+  unsigned seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+  int moves = 0;
+  while (!done) {
+    std::vector<CProject*> listed;
+    manager.ForEachProject([&](CProject* project) { listed.push_back(project); });
+    if (listed.size() >= 2) {
+      moves += manager.MoveBefore(listed[next() % listed.size()], listed[next() % listed.size()]);
+      if (next() % 16 == 0) manager.Remove(listed[next() % listed.size()]);
+    }
+    PumpFor(1);
+  }
+  worker.join();
+  EXPECT_GT(moves, 0);
+  EXPECT_GE(filled.load(), kFiles);
+  // Every listed path is listed once.
+  std::vector<std::wstring> paths = manager.CopyPaths();
+  for (std::wstring& path : paths) CharLowerW(path.data());
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(std::adjacent_find(paths.begin(), paths.end()), paths.end());
+  manager.CloseAll();
 }
 
 }  // namespace

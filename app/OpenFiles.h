@@ -1,0 +1,39 @@
+// Opening pictures, raw sensor dumps and videos as projects, the File > Open
+// command's selection, and the hook every file dialog of the program uses.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+#include <vector>
+
+namespace ZEvuvoro {
+class CImage;
+}
+
+enum class OpenKind { Picture, Video, Raw };
+
+// Decided by the text from the path's last "." when it is 4 characters long:
+// ".avi" and ".wmv" are videos, ".raw" a raw import, anything else a picture
+// whose format the decoder finds by content.
+OpenKind OpenFileKind(const wchar_t* path);
+
+// The paths an open dialog returned in buffer (capacity characters): a folder,
+// a NUL and NUL-ended names when fileOffset is one past the first text, else
+// the one path when it is longer than 3 characters.
+std::vector<std::wstring> SelectedPaths(const wchar_t* buffer, size_t capacity, size_t fileOffset);
+
+// Centres the dialog's frame over its owner, or the work area, once.
+UINT_PTR CALLBACK FileDialogHookProc(HWND hookDialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// True only for the live document's reserved name, with case.
+bool IsLiveDocumentPath(const wchar_t* path);
+
+// The open dialog, replaceable by tests; GetOpenFileNameW by default.
+using OpenDialogFunction = BOOL(WINAPI*)(OPENFILENAMEW* dialog);
+void SetOpenDialogFunction(OpenDialogFunction show);
+
+// The raw import: the picture the user made of a sensor dump, or null.
+using RawImportFunction = ZEvuvoro::CImage* (*)(const wchar_t* path, HWND owner);
+void SetRawImportFunction(RawImportFunction import);

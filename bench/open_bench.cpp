@@ -1,0 +1,195 @@
+// Opening a 24-megapixel JPEG and a 24-bit BMP the way File > Open does, up
+// to the first frame the canvas presents: decode, document upload, thumbnail
+// file, first present; against CImage::LoadFile of the same file in the same
+// run. Prints the stages and open_<kind>_vs_decode (the whole open over the
+// decode alone).
+#include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/ProjectManager.h"
+#include "app/RecentImages.h"
+#include "bench/bench_timer.h"
+#include "engine/DirectUI.h"
+#include "engine/Image.h"
+#include "image/Image.h"
+#include "win32/Window.h"
+
+namespace {
+
+constexpr int kWidth = 6000;
+constexpr int kHeight = 4000;
+constexpr int kRuns = 3;
+
+class CHost : public win32::CWindowImpl<CHost, win32::CWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN>> {
+ public:
+  BEGIN_MSG_MAP(CHost)
+  END_MSG_MAP()
+};
+
+double Now() {
+  LARGE_INTEGER t, f;
+  QueryPerformanceCounter(&t);
+  QueryPerformanceFrequency(&f);
+  return double(t.QuadPart) * 1000.0 / double(f.QuadPart);
+}
+
+void FillPicture(ZEvuvoro::CImage& image) {
+  std::mt19937 random(7);
+  for (int y = 0; y < image.GetHeight(); ++y) {
+    uint8_t* row = image.GetData() + ptrdiff_t(y) * image.GetStride();
+    for (int x = 0; x < image.GetWidth(); ++x) {
+      const int noise = int(random() & 7);
+      row[x * 4 + 0] = uint8_t((x / 24 + noise) & 0xFF);
+      row[x * 4 + 1] = uint8_t((y / 16 + noise) & 0xFF);
+      row[x * 4 + 2] = uint8_t(((x + y) / 40) & 0xFF);
+      row[x * 4 + 3] = 0xFF;
+    }
+  }
+}
+
+bool WriteBmp24(const ZEvuvoro::CImage& image, const wchar_t* path) {
+  const int width = image.GetWidth(), height = image.GetHeight();
+  const int stride = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biSizeImage = DWORD(stride) * DWORD(height);
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + info.biSizeImage;
+  std::vector<uint8_t> rows(info.biSizeImage);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* src = image.GetData() + ptrdiff_t(height - 1 - y) * image.GetStride();
+    uint8_t* dst = &rows[size_t(y) * stride];
+    for (int x = 0; x < width; ++x) {
+      dst[x * 3] = src[x * 4];
+      dst[x * 3 + 1] = src[x * 4 + 1];
+      dst[x * 3 + 2] = src[x * 4 + 2];
+    }
+  }
+  FILE* out = _wfopen(path, L"wb");
+  if (!out) return false;
+  bool ok = fwrite(&file, sizeof file, 1, out) == 1 && fwrite(&info, sizeof info, 1, out) == 1 &&
+            fwrite(rows.data(), 1, rows.size(), out) == rows.size();
+  return fclose(out) == 0 && ok;
+}
+
+// The strip's thumbnail of a picture: 48 x 27, written as PNG.
+void WriteThumbnail(const ZEvuvoro::CImage& image, const wchar_t* path) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.GetWidth();
+  info.bmiHeader.biHeight = -image.GetHeight();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  Gdiplus::Bitmap source(&info, image.GetData());
+  Gdiplus::Bitmap thumbnail(48, 27, PixelFormat32bppARGB);
+  {
+    Gdiplus::Graphics graphics(&thumbnail);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeBilinear);
+    graphics.DrawImage(&source, 0, 0, 48, 27);
+  }
+  SaveImageAsPng(&thumbnail, path);
+}
+
+struct Stages {
+  double decode = 1e30, upload = 1e30, thumbnail = 1e30, present = 1e30, total = 1e30, plain = 1e30;
+};
+
+Stages Measure(CDirectUI& canvas, const std::wstring& path) {
+  Stages best;
+  for (int run = 0; run < kRuns; ++run) {
+    CProjectManager manager;
+    manager.m_pCanvas = &canvas;
+    const double t0 = Now();
+    ZEvuvoro::CImage picture;
+    picture.LoadFile(path.c_str());
+    const double t1 = Now();
+    CProjectManager::CHold project = manager.OpenImageHeld(path.c_str());
+    project->m_bNoReload = 0;
+    const RECT bounds{0, 0, picture.GetWidth(), picture.GetHeight()};
+    project->m_pDocument->Create(&canvas, nullptr, path.c_str(), &bounds);
+    project->m_pDocument->UploadFrame(picture.GetData(), picture.GetWidth(), picture.GetHeight(), picture.GetStride(),
+                                      nullptr);
+    const double t2 = Now();
+    WriteThumbnail(picture, GetThumbnailPath(path.c_str()).c_str());
+    const double t3 = Now();
+    canvas.SetActiveImage(project->m_pDocument, TRUE);
+    canvas.Repaint();
+    const double t4 = Now();
+    best.decode = std::min(best.decode, t1 - t0);
+    best.upload = std::min(best.upload, t2 - t1);
+    best.thumbnail = std::min(best.thumbnail, t3 - t2);
+    best.present = std::min(best.present, t4 - t3);
+    best.total = std::min(best.total, t4 - t0);
+    canvas.SetActiveImage(nullptr, FALSE);
+    project.Release();
+    manager.CloseAll();
+    best.plain = std::min(best.plain, BestMs(1, [&] {
+                            ZEvuvoro::CImage plain;
+                            plain.LoadFile(path.c_str());
+                            SinkBytes(plain.GetData(), size_t(plain.GetStride()) * plain.GetHeight());
+                          }));
+  }
+  return best;
+}
+
+}  // namespace
+
+int main() {
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) {
+    std::fprintf(stderr, "no GDI+\n");
+    return 1;
+  }
+  wchar_t here[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, here);
+  g_ThumbnailFolder = here;
+  CRecentImages encoderLookup;
+  ZEvuvoro::CImage picture(kWidth, kHeight);
+  FillPicture(picture);
+  const std::wstring jpeg = std::wstring(here) + L"\\open_bench.jpg", bmp = std::wstring(here) + L"\\open_bench.bmp";
+  if (!picture.SaveJpeg(jpeg.c_str(), 0) || !WriteBmp24(picture, bmp.c_str())) {
+    std::fprintf(stderr, "cannot write the pictures\n");
+    return 1;
+  }
+  CHost host;
+  RECT rc{0, 0, 1280, 800};
+  if (!host.Create(nullptr, &rc, L"bench")) return 1;
+  CDirectUI canvas;
+  if (!canvas.Create(nullptr, host, host)) return 1;
+  ::MoveWindow(canvas.m_hWnd, 0, 0, 1280, 800, FALSE);
+  g_pDirectUI = &canvas;
+  const struct {
+    const char* name;
+    std::wstring path;
+  } kinds[] = {{"jpeg", jpeg}, {"bmp24", bmp}};
+  for (const auto& kind : kinds) {
+    const Stages s = Measure(canvas, kind.path);
+    std::printf("open_%s_decode: %.1f ms\n", kind.name, s.decode);
+    std::printf("open_%s_upload: %.1f ms\n", kind.name, s.upload);
+    std::printf("open_%s_thumbnail: %.1f ms\n", kind.name, s.thumbnail);
+    std::printf("open_%s_first_present: %.1f ms\n", kind.name, s.present);
+    std::printf("open_%s_total: %.1f ms\n", kind.name, s.total);
+    std::printf("loadfile_%s: %.1f ms\n", kind.name, s.plain);
+    std::printf("open_%s_vs_loadfile: %.2f x\n", kind.name, s.total / s.plain);
+  }
+  g_pDirectUI = nullptr;
+  canvas.DestroyWindow();
+  host.DestroyWindow();
+  DeleteFileW(jpeg.c_str());
+  DeleteFileW(bmp.c_str());
+  Gdiplus::GdiplusShutdown(token);
+  return 0;
+}
