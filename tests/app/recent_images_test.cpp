@@ -115,7 +115,7 @@ TEST_F(RecentImagesTest, ThumbnailsAreKeptApartByFolderAndBrokenOnesCountAsMissi
   EXPECT_EQ(GetThumbnailPath(L"").size(), 0u);
 
   ASSERT_TRUE(WriteBmp24(one, 12, 10, Colour));
-  WriteText(GetThumbnailPath(one.c_str()), "not a picture");               // counts as missing: the picture is read
+  WriteText(GetThumbnailPath(one.c_str()), "not a picture");  // counts as missing: the picture is read
   ASSERT_TRUE(WriteBmp24(GetThumbnailPath(two.c_str()), 48, 27, Colour));  // two itself is gone
   WriteText(broken, "not a picture either");
   ASSERT_TRUE(WriteBmp24(last, 16, 8, Colour));
