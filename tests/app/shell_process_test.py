@@ -2,7 +2,8 @@
 """Mensaro as a process under Wine and Xvfb: start, close, exit codes, saved
 settings (read back with `reg export`), the second start, the maximised
 start, the size limit, a missing skin package, and a downloaded update
-offered at start (installed, or declined and offered again). Driven by xdotool and the
+offered at start (installed, or declined and offered again), and a close
+during a slide show while a fake camera streams. Driven by xdotool and the
 small driver program; screenshots stay in the working folder."""
 import hashlib
 import os
@@ -235,6 +236,40 @@ line = open(marker, encoding="utf-8-sig").read() if os.path.exists(marker) else 
 check(line.rstrip().endswith(GUID), "the installer ran with the product GUID: %r" % line)
 check(settings() == before, "accepted: the settings stay as they were loaded")
 wine("reg", "delete", r"HKCU\Software\Quorvex\Patchwell", "/f")
+
+# Closing during a slide show while a camera streams ends promptly with 1.
+# The capture tests' fake devices, registered in the prefix; the pictures
+# come back as the last run's recent pictures.
+fake_camera = os.path.normpath(os.path.join(os.path.dirname(driver), "..", "capture", "FakeCamera.dll"))
+check(wine("regsvr32", "/s", windows_path(fake_camera)).returncode == 0, "the fake cameras are registered")
+pictures = os.path.join(work, "slides")
+shutil.rmtree(pictures, ignore_errors=True)
+os.makedirs(pictures)
+for i, colour in enumerate([(200, 40, 40), (40, 200, 40), (40, 40, 200)]):
+    path = os.path.join(pictures, "slide%d.bmp" % i)
+    Image.new("RGB", (320, 240), colour).save(path)
+    wine("reg", "add", KEY + r"\Recents", "/v", str(i), "/t", "REG_SZ", "/d", windows_path(path), "/f")
+showing = start()
+drive("wait", "30000")
+time.sleep(2)
+F9, PREVIEW = 0x78, 0x8023
+drive("key", str(F9))
+time.sleep(2)
+drive("command", str(PREVIEW))
+code, out = drive("box", "30000")
+check(code == 0 and "text " in out, "the slide show's settings dialog shows and is confirmed: %r" % out.strip())
+time.sleep(1)
+check(drive("box", "1000")[0] == 1, "the settings dialog closed: the show runs")
+drive("key", str(F9))
+time.sleep(3)
+screenshot("shell_slide_show.png")
+began = time.monotonic()
+drive("close")
+exit_code = wait_exit(showing, 30)
+took = time.monotonic() - began
+check(exit_code == 1 and took < 10, "closed during the show with a camera streaming: exit %s after %.1f s" % (exit_code, took))
+wine("regsvr32", "/s", "/u", windows_path(fake_camera))
+wine("reg", "delete", KEY + r"\Recents", "/f")
 
 print("%d failed" % len(failures))
 sys.exit(1 if failures else 0)
