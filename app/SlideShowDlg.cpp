@@ -38,6 +38,24 @@ constexpr SlideValue kValues[] = {
     {L"Fps", IDC_SLIDE_FPS, &CDlgSlide::m_nFps},
 };
 
+// An edit's text as an unsigned number; anything else (letters after the
+// digits too, or more than 32 bits) reads as 0 on every system.
+DWORD ReadUnsigned(HWND dialog, int control) {
+  wchar_t text[64] = {};
+  ::GetDlgItemTextW(dialog, control, text, 64);
+  const wchar_t* p = text;
+  while (*p == L' ') ++p;
+  unsigned long long value = 0;
+  const wchar_t* digits = p;
+  for (; *p >= L'0' && *p <= L'9'; ++p) {
+    value = value * 10 + static_cast<unsigned>(*p - L'0');
+    if (value > 0xFFFFFFFFull) return 0;
+  }
+  if (p == digits) return 0;
+  while (*p == L' ') ++p;
+  return *p ? 0 : static_cast<DWORD>(value);
+}
+
 DWORD Limit(DWORD value, DWORD low, DWORD high) { return value < low ? low : value > high ? high : value; }
 
 UINT_PTR CALLBACK CentreOverOwner(HWND hook, UINT msg, WPARAM, LPARAM) {
@@ -111,7 +129,7 @@ LRESULT CDlgSlide::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CDlgSlide::OnOK(WORD, WORD, HWND, BOOL&) {
-  for (const SlideValue& value : kValues) this->*value.field = ::GetDlgItemInt(m_hWnd, value.control, nullptr, FALSE);
+  for (const SlideValue& value : kValues) this->*value.field = ReadUnsigned(m_hWnd, value.control);
   Clamp();
   HKEY key = nullptr;
   if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSlideKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
