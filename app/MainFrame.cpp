@@ -78,6 +78,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   }
 
   MarkStartup(StartupDevicesBegin);
+  m_Capture.Install();
   m_CameraFactory.OpenCameras();
   m_CameraFactory.SetObserver(this);
   m_AudioFactory.EnumerateDevices();
@@ -148,6 +149,8 @@ LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
   }
   m_CameraFactory.SetObserver(nullptr);
   m_CameraFactory.CloseCameras();
+  // No camera streams any more: the cameras' calls go nowhere from now on.
+  m_Capture.Uninstall();
   m_AudioFactory.ReleaseDevices();
   if (m_bCreated) m_RecentImages.Stop();
   m_ProjectManager.CloseAll();

@@ -10,6 +10,7 @@
 #include "app/MeasureView.h"
 #include "app/AboutDlg.h"
 #include "app/DlgOptions.h"
+#include "app/FrameCapture.h"
 #include "app/ProjectManager.h"
 #include "app/RecentImages.h"
 #include "app/StandInCalls.h"
@@ -142,6 +143,7 @@ class CMainFrame : public win32::CWindowImpl<CMainFrame, win32::CFrameWinTraits>
   void StartCapture();
   void PauseCapture();
   int StopCapture();
+  void RestartCapture();
   void StartRecording();
   void TakeSnapshot();
   LRESULT OnCaptureStopped(WPARAM wParam, LPARAM lParam);
@@ -197,6 +199,8 @@ class CMainFrame : public win32::CWindowImpl<CMainFrame, win32::CFrameWinTraits>
   CRecentImages m_RecentImages;
   CCameraFactory m_CameraFactory;
   COrvelAudioFactory m_AudioFactory;
+  // The capture commands, and the cameras' way into the frame while it lives.
+  CFrameCapture m_Capture{this, &m_CameraFactory};
   CDTImage* m_pCurrentDocument = nullptr;
   CDTImage* m_pLiveDocument = nullptr;
   HMENU m_hMenu = nullptr;

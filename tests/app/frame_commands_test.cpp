@@ -51,8 +51,19 @@ void ResetCameras(CMainFrame& frame) {
   TakeCalls();
 }
 
+// Counts the recordings it is asked to start and starts none.
+class RecordingCamera : public TestCamera {
+ public:
+  using TestCamera::TestCamera;
+  int StartRecording() override {
+    ++m_nRecordings;
+    return 0;
+  }
+  int m_nRecordings = 0;
+};
+
 TestCamera* AddCamera(CMainFrame& frame, const wchar_t* name, const wchar_t* path = nullptr) {
-  auto* camera = new TestCamera(name, 64, 48);
+  auto* camera = new RecordingCamera(name, 64, 48);
   if (path) camera->SetDevicePath(path);
   EXPECT_TRUE(frame.m_CameraFactory.AddCamera(camera));
   return camera;
@@ -109,19 +120,26 @@ TEST(FrameMenu, StartsWithEditItemsGreyAndCameraPopupGreyWithoutCamera) {
   EXPECT_FALSE(frame.SetMenuItemState(9, ID_EDIT_UNDO, 0));
 }
 
-// The colour and Options dialogs run modally: a thread timer inside their loop
-// notes which one opened and cancels it.
+// The colour, Options, slide-show and About dialogs run modally: a thread
+// timer inside their loop notes which one opened and cancels it.
 BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
   wchar_t name[16] = {};
   ::GetClassNameW(window, name, 16);
   if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-  // The Options dialog holds its pages as child dialogs.
-  const bool options = ::FindWindowExW(window, nullptr, L"#32770", nullptr) != nullptr;
-  StandInCall(options ? L"CDlgOptions::DoModal" : L"CDlgColors::DoModal");
+  // Told apart by a control of their own; the Options dialog holds its
+  // pages as child dialogs.
+  if (::FindWindowExW(window, nullptr, L"#32770", nullptr))
+    StandInCall(L"CDlgOptions::DoModal");
+  else if (::GetDlgItem(window, 1045))
+    StandInCall(L"CDlgSlide::DoModal");
+  else if (::GetDlgItem(window, 1002))
+    StandInCall(L"CAboutDlg::DoModal");
+  else
+    StandInCall(L"CDlgColors::DoModal");
   ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
   return FALSE;
 }
-void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
+void CALLBACK CancelModalDialog(HWND, UINT, UINT_PTR id, DWORD) {
   if (!::EnumThreadWindows(::GetCurrentThreadId(), CancelDialog, 0)) ::KillTimer(nullptr, id);
 }
 
@@ -189,8 +207,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       // The current document holds no picture.
       {ID_FILE_SAVE, {L"MessageBox(There is no picture to save.)"}},
       {ID_FILE_SAVE_AS, {L"MessageBox(There is no picture to save.)"}},
-      {ID_IMAGE_PREVIEW, {L"CMainFrame::RunSlideShow(0)"}},
-      {ID_IMAGE_BURN, {L"CMainFrame::RunSlideShow(1)"}},
+      {ID_IMAGE_PREVIEW, {L"CDlgSlide::DoModal"}},
+      {ID_IMAGE_BURN, {L"CDlgSlide::DoModal"}},
       {ID_EDIT_UNDO, {}},  // the measurement list's: EditCommandsReachTheMeasurementList
       {ID_EDIT_REDO, {}},
       {ID_EDIT_REMOVE_ALL, {}},
@@ -211,8 +229,9 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   ASSERT_NE(g_pDirectUI, nullptr);
   const BOOL histogram = g_pDirectUI->IsHistogramShown();
   for (const Row& row : rows) {
-    const UINT_PTR timer = row.id == ID_CAMERA_COLOR || row.id == ID_TOOL_OPTIONS
-                               ? ::SetTimer(nullptr, 0, 50, CancelColourDialog)
+    const bool modal = row.id == ID_CAMERA_COLOR || row.id == ID_TOOL_OPTIONS || row.id == ID_IMAGE_PREVIEW ||
+                       row.id == ID_IMAGE_BURN || row.id == ID_APP_ABOUT;
+    const UINT_PTR timer = modal                             ? ::SetTimer(nullptr, 0, 50, CancelModalDialog)
                            : row.id == ID_MEASURE_LOAD_RULER ? ::SetTimer(nullptr, 0, 50, CancelAnyDialog)
                                                              : 0;
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
@@ -366,47 +385,77 @@ void PrepareCameras(CMainFrame& frame, int cameras, int state) {
   TakeCalls();
 }
 
+// The calls of panels other than the camera panel and the status strip, which
+// follow every change of the capture state.
+Calls CallsBesideCapture() {
+  Calls kept;
+  for (const std::wstring& call : TakeCalls())
+    if (call.rfind(L"CWndCamera::", 0) != 0 && call.rfind(L"CWndStatus::", 0) != 0) kept.push_back(call);
+  return kept;
+}
+
 TEST(FrameKeys, FunctionKeysByCameraCountAndCaptureState) {
   CMainFrame& frame = SharedFrame();
   ASSERT_NE(g_pDirectUI, nullptr);
+  // What a key did: the capture state afterwards, the first camera's
+  // recording (requested or started) and snapshot request, the magnifier.
   struct Row {
     int cameras;
     int state;
     UINT key;
+    int stateAfter;
+    int record;
+    int snapshot;
     Calls calls;
   };
   const Row rows[] = {
-      {0, CameraStopped, VK_F2, {}},
-      {0, CameraStopped, VK_F9, {}},
-      {0, CameraStopped, VK_F11, {}},
-      {0, CameraStopped, VK_F12, {}},
-      {0, CameraStopped, VK_F4, {}},  // F4 flips the magnifier: below
-      {1, CameraRunning, VK_F2, {L"CMainFrame::StopCapture"}},
-      {1, CameraPaused, VK_F2, {L"CMainFrame::StartRecording"}},
-      {1, CameraStopped, VK_F2, {L"CMainFrame::StartRecording"}},
-      {1, CameraClosed, VK_F2, {}},
-      {1, CameraRunning, VK_F9, {L"CMainFrame::PauseCapture"}},
-      {1, CameraPaused, VK_F9, {L"CMainFrame::StartCapture"}},
-      {1, CameraStopped, VK_F9, {L"CMainFrame::StartCapture"}},
-      {1, CameraClosed, VK_F9, {L"CMainFrame::StartCapture"}},
-      {1, CameraRunning, VK_F11, {L"CMainFrame::StopCapture"}},
-      {1, CameraStopped, VK_F11, {L"CMainFrame::StopCapture"}},
-      {1, CameraRunning, VK_F12, {L"CMainFrame::TakeSnapshot"}},
-      {1, CameraStopped, VK_F12, {L"CMainFrame::TakeSnapshot"}},
-      {1, CameraRunning, VK_F4, {}},
-      {1, CameraRunning, VK_F5, {}},
+      {0, CameraStopped, VK_F2, CameraStopped, 0, 0, {}},
+      {0, CameraStopped, VK_F9, CameraStopped, 0, 0, {}},
+      {0, CameraStopped, VK_F11, CameraStopped, 0, 0, {}},
+      {0, CameraStopped, VK_F12, CameraStopped, 0, 0, {}},
+      {0, CameraStopped, VK_F4, CameraStopped, 0, 0, {}},  // F4 flips the magnifier: below
+      // F2 while running stops (and so finishes the recording); otherwise it
+      // requests a recording and starts capture.
+      {1, CameraRunning, VK_F2, CameraStopped, 0, 0, {}},
+      {1, CameraPaused, VK_F2, CameraRunning, 1, 0, {}},
+      {1, CameraStopped, VK_F2, CameraRunning, 1, 0, {}},
+      {1, CameraClosed, VK_F2, CameraClosed, 0, 0, {}},
+      {1, CameraRunning, VK_F9, CameraPaused, 0, 0, {}},
+      {1, CameraPaused, VK_F9, CameraRunning, 0, 0, {}},
+      {1, CameraStopped, VK_F9, CameraRunning, 0, 0, {}},
+      {1, CameraClosed, VK_F9, CameraClosed, 0, 0, {}},
+      {1, CameraRunning, VK_F11, CameraStopped, 0, 0, {}},
+      {1, CameraStopped, VK_F11, CameraStopped, 0, 0, {}},
+      {1, CameraRunning, VK_F12, CameraRunning, 0, 1, {}},
+      {1, CameraStopped, VK_F12, CameraRunning, 0, 1, {}},
+      {1, CameraRunning, VK_F4, CameraRunning, 0, 0, {}},
+      {1, CameraRunning, VK_F5, CameraRunning, 0, 0, {}},
   };
   SetCtrl(false);
+  g_Config.m_AutoSnap = 0;
+  g_Config.m_ImageStill = 0;
   for (const Row& row : rows) {
     PrepareCameras(frame, row.cameras, row.state);
     const BOOL magnifier = g_pDirectUI->IsMagnifierShown();
     MSG msg{frame.m_hWnd, WM_KEYDOWN, row.key, 0, 0, {}};
     EXPECT_FALSE(frame.PreTranslateMessage(&msg));
-    EXPECT_EQ(TakeCalls(), row.calls) << row.cameras << " cameras, state " << row.state << ", key " << row.key;
-    EXPECT_EQ(g_pDirectUI->IsMagnifierShown() != magnifier, row.key == VK_F4) << "key " << row.key;
+    const std::string what = std::to_string(row.cameras) + " cameras, state " + std::to_string(row.state) + ", key " +
+                             std::to_string(row.key);
+    EXPECT_EQ(frame.m_CameraFactory.GetState(), row.stateAfter) << what;
+    if (row.cameras > 0) {
+      auto* camera = static_cast<RecordingCamera*>(frame.m_CameraFactory.GetCameras()[0]);
+      // A request is kept while paused and honoured by the start from stopped.
+      EXPECT_EQ(camera->m_bRecordRequest + camera->m_nRecordings, row.record) << what;
+      EXPECT_EQ(camera->m_bSnapshotRequest, row.snapshot) << what;
+    }
+    Pump();
+    EXPECT_EQ(CallsBesideCapture(), row.calls) << what;
+    EXPECT_EQ(g_pDirectUI->IsMagnifierShown() != magnifier, row.key == VK_F4) << what;
     // Only key presses count.
+    const int state = frame.m_CameraFactory.GetState();
     MSG up{frame.m_hWnd, WM_KEYUP, row.key, 0, 0, {}};
     frame.PreTranslateMessage(&up);
+    EXPECT_EQ(frame.m_CameraFactory.GetState(), state);
     EXPECT_TRUE(TakeCalls().empty());
   }
   ResetCameras(frame);
@@ -680,11 +729,31 @@ TEST(FrameMessages, RegisteredMessagesAndSizeLimit) {
   TakeCalls();
   EXPECT_EQ(static_cast<UINT>(frame.SendMessage(WM_INSTANCE_PING)), WM_INSTANCE_PING);
   frame.SendMessage(WM_LOAD_RECENT_IMAGES);
-  frame.SendMessage(WM_CAPTURE_STOPPED);
-  frame.SendMessage(WM_UPDATE_AVAILABLE);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CMainFrame::OnCaptureStopped", L"CMainFrame::OnUpdateAvailable"}));
   // The loader was started (once: the frame's creation posted the same message).
   EXPECT_TRUE(frame.m_RecentImages.m_bStarted);
+  // Nothing recorded: the stop's finishing has nothing to ask.
+  EXPECT_EQ(frame.SendMessage(WM_CAPTURE_STOPPED), 0);
+  // The download question goes to the update object; once the update object
+  // is closing (a frame of these tests closed) it answers no without asking.
+  const CUpdate::MessageBoxFn oldBox = CUpdate::s_pfnMessageBox;
+  for (const int answer : {IDYES, IDNO}) {
+    static int s_answer, s_asked;
+    s_answer = answer;
+    s_asked = 0;
+    CUpdate::s_pfnMessageBox = [](HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+      ++s_asked;
+      EXPECT_EQ(owner, g_pMainFrame->m_hWnd);
+      EXPECT_STREQ(text, ShellText(L"newVersionAvaiable"));
+      EXPECT_STREQ(caption, ShellText(L"Prompt"));
+      EXPECT_EQ(type, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
+      return s_answer;
+    };
+    const bool closing = GetUpdateObject()->IsClosing();
+    EXPECT_EQ(frame.SendMessage(WM_UPDATE_AVAILABLE), !closing && answer == IDYES ? 1 : 0);
+    EXPECT_EQ(s_asked, closing ? 0 : 1);
+  }
+  CUpdate::s_pfnMessageBox = oldBox;
+  EXPECT_TRUE(TakeCalls().empty());
   MINMAXINFO info{};
   frame.SendMessage(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
   EXPECT_EQ(info.ptMinTrackSize.x, 1024);

@@ -247,7 +247,8 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
   MSG msg;
   ASSERT_TRUE(::PeekMessageW(&msg, frame.m_hWnd, WM_CAPTURE_STOPPED, WM_CAPTURE_STOPPED, PM_NOREMOVE));
   Pump();
-  EXPECT_EQ(TakeCalls(), Calls{L"CMainFrame::OnCaptureStopped"});
+  EXPECT_FALSE(::PeekMessageW(&msg, frame.m_hWnd, WM_CAPTURE_STOPPED, WM_CAPTURE_STOPPED, PM_NOREMOVE));
+  EXPECT_TRUE(TakeCalls().empty());
 
   // Layouts with a zero part leave the live document alone.
   CDTImage* live = frame.m_pLiveDocument;

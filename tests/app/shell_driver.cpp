@@ -8,7 +8,11 @@
 //   shell_driver resize W H         sizes the window as a drag would, then prints state
 //   shell_driver close              posts WM_CLOSE
 //   shell_driver client             prints "left L top T width W height H": the client area on the screen
-//   shell_driver box [ms]           prints the text of a message box and presses its OK
+//   shell_driver shown              exit code 0 only when the main window is visible
+//   shell_driver command ID         posts the menu command ID (decimal) to the window
+//   shell_driver key VK             posts a key press (virtual-key code, decimal)
+//   shell_driver box [ms] [yes|no]  prints the text of a message box and presses its
+//                                   OK (or Yes, or No)
 // Exit code 0 when the step worked, 1 when its window was not found.
 #include <windows.h>
 
@@ -79,7 +83,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("caption %ls\n", caption);
     ::EnumChildWindows(box, PrintStaticProc, 0);
     std::fflush(stdout);
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    const std::wstring answer = argc > 3 ? argv[3] : L"";
+    ::PostMessageW(box, WM_COMMAND, answer == L"yes" ? IDYES : answer == L"no" ? IDNO : IDOK, 0);
     return 0;
   }
   HWND frame = step == L"wait" ? WaitFor(FindFrame, ms) : FindFrame();
@@ -104,6 +109,13 @@ int wmain(int argc, wchar_t** argv) {
     POINT origin{0, 0};
     ::ClientToScreen(frame, &origin);
     std::printf("left %ld top %ld width %ld height %ld\n", origin.x, origin.y, rc.right, rc.bottom);
+  } else if (step == L"shown") {
+    return ::IsWindowVisible(frame) ? 0 : 1;
+  } else if (step == L"command" && argc > 2) {
+    ::PostMessageW(frame, WM_COMMAND, MAKEWPARAM(_wtoi(argv[2]), 0), 0);
+  } else if (step == L"key" && argc > 2) {
+    ::PostMessageW(frame, WM_KEYDOWN, static_cast<WPARAM>(_wtoi(argv[2])), 1);
+    ::PostMessageW(frame, WM_KEYUP, static_cast<WPARAM>(_wtoi(argv[2])), 0xC0000001);
   } else if (step == L"close") {
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
   } else {

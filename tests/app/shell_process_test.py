@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Mensaro as a process under Wine and Xvfb: start, close, exit codes, saved
 settings (read back with `reg export`), the second start, the maximised
-start, the size limit and a missing skin package. Driven by xdotool and the
+start, the size limit, a missing skin package, and a downloaded update
+offered at start (installed, or declined and offered again), and a close
+during a slide show while a fake camera streams. Driven by xdotool and the
 small driver program; screenshots stay in the working folder."""
+import hashlib
 import os
 import shutil
 import subprocess
@@ -220,6 +223,111 @@ code, out = drive("box", "30000")
 check(code == 0 and "velin.dll" in out, "the error box names the package: %r" % out.strip())
 exit_code = wait_exit(lonely, 30)
 check(exit_code == 255, "without the package the exit code is -1 (got %s)" % exit_code)
+
+# A downloaded update waits in the update library's cache: the start offers it.
+GUID = "{6B1E4D52-93A7-4F0C-8E21-5D7C3A9F0B64}"
+UPDATE_KEY = r"HKCU\Software\Quorvex\Patchwell" + "\\" + GUID
+cache = os.path.join(work, "update-cache")
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def cache_update():
+    """The served installer as the cached package, with the record the library keeps beside it."""
+    shutil.rmtree(cache, ignore_errors=True)
+    os.makedirs(cache)
+    package = os.path.join(cache, "package.exe")
+    shutil.copy(os.path.join(os.path.dirname(driver), "patchwell_installer.exe"), package)
+    digest = hashlib.sha256(open(package, "rb").read()).hexdigest()
+    with open(os.path.join(cache, "package.ini"), "w") as record:
+        record.write("version=9.9\npackage=http://127.0.0.1:9/package.exe\nsha256=%s\nfetch=0\n" % digest)
+    wine("reg", "add", UPDATE_KEY, "/v", "Cache", "/t", "REG_SZ", "/d", windows_path(cache), "/f")
+
+
+def visible_frame():
+    """The main window itself (the offer's box has the same caption)."""
+    return drive("shown")[0] == 0
+
+
+# Declined: the program starts as usual, and the next start asks again.
+cache_update()
+offered = start()
+code, out = drive("box", "30000", "no")
+check(code == 0 and "text " in out, "a cached update is offered at start: %r" % out.strip())
+code, out = drive("wait", "30000")
+check(code == 0, "declined: the main window shows")
+drive("close")
+check(wait_exit(offered, 30) == 1, "declined: the close still ends with 1")
+check(os.path.exists(os.path.join(cache, "package.exe")), "declined: the package stays cached")
+offered = start()
+code, out = drive("box", "30000", "no")
+check(code == 0 and "text " in out, "declined: the next start asks again")
+drive("wait", "30000")
+drive("close")
+wait_exit(offered, 30)
+
+# Accepted: rundll32 runs the library's installer entry with the product GUID;
+# the installer leaves its marker; no window shows and the exit code is 0.
+before = settings()
+accepted = start()
+code, out = drive("box", "30000", "yes")
+check(code == 0, "the offer is answered yes")
+seen = False
+began = time.monotonic()
+while accepted.poll() is None and time.monotonic() - began < 30:
+    seen = seen or visible_frame()
+    time.sleep(0.2)
+exit_code = wait_exit(accepted, 5)
+check(exit_code == 0, "accepted: the program ends with 0 (got %s)" % exit_code)
+check(not seen, "accepted: no main window shows")
+marker = os.path.join(cache, "installed.txt")
+deadline = time.monotonic() + 30
+while not os.path.exists(marker) and time.monotonic() < deadline:
+    time.sleep(0.25)
+line = open(marker, encoding="utf-8-sig").read() if os.path.exists(marker) else ""
+check(line.rstrip().endswith(GUID), "the installer ran with the product GUID: %r" % line)
+check(settings() == before, "accepted: the settings stay as they were loaded")
+wine("reg", "delete", r"HKCU\Software\Quorvex\Patchwell", "/f")
+
+# Closing during a slide show while a camera streams ends promptly with 1.
+# The capture tests' fake devices, registered in the prefix; the pictures
+# come back as the last run's recent pictures.
+fake_camera = os.path.normpath(os.path.join(os.path.dirname(driver), "..", "capture", "FakeCamera.dll"))
+# A run cut short may have left them registered: the other tests must not see them.
+wine("regsvr32", "/s", "/u", windows_path(fake_camera))
+check(wine("regsvr32", "/s", windows_path(fake_camera)).returncode == 0, "the fake cameras are registered")
+pictures = os.path.join(work, "slides")
+shutil.rmtree(pictures, ignore_errors=True)
+os.makedirs(pictures)
+for i, colour in enumerate([(200, 40, 40), (40, 200, 40), (40, 40, 200)]):
+    path = os.path.join(pictures, "slide%d.bmp" % i)
+    Image.new("RGB", (320, 240), colour).save(path)
+    wine("reg", "add", KEY + r"\Recents", "/v", str(i), "/t", "REG_SZ", "/d", windows_path(path), "/f")
+try:
+    showing = start()
+    drive("wait", "30000")
+    time.sleep(2)
+    F9, PREVIEW = 0x78, 0x8023
+    drive("key", str(F9))
+    time.sleep(2)
+    drive("command", str(PREVIEW))
+    code, out = drive("box", "30000")
+    check(code == 0 and "text " in out, "the slide show's settings dialog shows and is confirmed: %r" % out.strip())
+    time.sleep(1)
+    check(drive("box", "1000")[0] == 1, "the settings dialog closed: the show runs")
+    drive("key", str(F9))
+    time.sleep(3)
+    screenshot("shell_slide_show.png")
+    began = time.monotonic()
+    drive("close")
+    exit_code = wait_exit(showing, 30)
+    took = time.monotonic() - began
+    check(exit_code == 1 and took < 10, "closed during the show with a camera streaming: exit %s after %.1f s" % (exit_code, took))
+finally:
+    wine("regsvr32", "/s", "/u", windows_path(fake_camera))
+    wine("reg", "delete", KEY + r"\Recents", "/f")
 
 print("%d failed" % len(failures))
 sys.exit(1 if failures else 0)

@@ -1,0 +1,1 @@
+// Nothing but the version resource beside it.
