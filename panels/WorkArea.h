@@ -35,5 +35,5 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndProperties m_wndProperties;
   CWndSettingsZoomStandIn m_wndSettingsZoom;
   CWndHorizontalRuler m_wndRuler;
-  CWndImages m_wndImages;
+  CWndImageList m_wndImages;
 };

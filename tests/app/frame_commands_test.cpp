@@ -15,6 +15,7 @@
 #include "capture/Camera.h"
 #include "engine/Command.h"
 #include "engine/DirectUI.h"
+#include "panels/ThumbnailStrip.h"
 #include "settings/Configuration.h"
 #include "settings/RegisteredMessages.h"
 #include "tests/app/frame_fixture.h"
@@ -55,6 +56,12 @@ TestCamera* AddCamera(CMainFrame& frame, const wchar_t* name, const wchar_t* pat
 
 std::vector<std::wstring> g_opened;
 void RecordOpen(const wchar_t* target) { g_opened.emplace_back(target); }
+// The strip's error boxes: the fuse command with nothing checked shows one.
+std::vector<UINT> g_stripBoxes;
+int WINAPI RecordStripBox(HWND, const wchar_t*, const wchar_t*, UINT type) {
+  g_stripBoxes.push_back(type);
+  return IDOK;
+}
 
 TEST(FrameMenu, TranslatesEveryLevelAndKeepsUnknownKeys) {
   HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -121,6 +128,8 @@ void CALLBACK CancelColourDialog(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(FrameCommands, EachCommandReachesItsOperation) {
   CMainFrame& frame = SharedFrame();
   SetShellOpenFunction(RecordOpen);
+  SetStripMessageBoxFunction(RecordStripBox);
+  g_stripBoxes.clear();
   struct Row {
     WORD id;
     Calls calls;
@@ -140,7 +149,7 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_MEASURE_SAVE_RULER, {L"CMainFrame::OnMeasureSaveRuler"}},
       {ID_MEASURE_LOAD, {L"CMainFrame::OnMeasureLoad"}},
       {ID_MEASURE_SAVE, {L"CMainFrame::OnMeasureSave"}},
-      {ID_IMAGE_FUSE, {L"CWndImages::FuseCheckedImages"}},
+      {ID_IMAGE_FUSE, {}},  // the strip's own: its error box, below
       {ID_HISTOGRAM, {L"CWndTool::SetHistogram(1)"}},
       {ID_TOOL_OPTIONS, {L"CDlgOptions::DoModal"}},
       {ID_APP_ABOUT, {L"CAboutDlg::DoModal"}},
@@ -154,6 +163,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
     if (timer) ::KillTimer(nullptr, timer);
     EXPECT_EQ(TakeCalls(), row.calls) << std::hex << row.id;
   }
+  SetStripMessageBoxFunction(nullptr);
+  EXPECT_EQ(g_stripBoxes, std::vector<UINT>{MB_ICONERROR});
   ASSERT_EQ(g_opened.size(), 2u);
   EXPECT_EQ(g_opened[0], g_Config.CopyAppDir() + L"\\Help\\Measure EN.pdf");
   EXPECT_EQ(g_opened[1].rfind(L"https://", 0), 0u);
