@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include "panels/GroupPanel.h"
+
 class CDTImage;
 class COrvelCamera;
 
-class CWndCamera {
+// A titled group panel so that the side pane can attach and collapse it.
+class CWndCamera : public CWndGroup {
  public:
   void SetCurrentDocument(CDTImage* document);
   void OnCaptureState(int state);
@@ -15,6 +18,5 @@ class CWndCamera {
   void AddCamera(COrvelCamera* camera);
   void RemoveCamera(COrvelCamera* camera);
   void EnableSnapshotButton(BOOL enable);
-  bool IsGroupExpanded() const { return m_bGroupExpanded; }
-  bool m_bGroupExpanded = true;
+  bool IsGroupExpanded() const { return !m_bCollapsed; }
 };

@@ -125,7 +125,7 @@ LRESULT CWndIcon::OnSizeMessage(UINT, WPARAM, LPARAM lParam, BOOL&) {
 
 LRESULT CWndIcon::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
   if (m_strPath.empty()) return 0;
-  (void)kClipartButton;  // TEMPSEL
+  if (g_pWndTool) g_pWndTool->SelectButton(kClipartButton);
   if (g_pDirectUI) g_pDirectUI->SetTool(DRAW_CLIPART);
   if (!m_bSelected && m_pPicture) {
     m_bSelected = 1;

@@ -76,7 +76,8 @@ void CWndGroup::DoPaint(HDC hdc) {
   graphics.DrawRectangle(&outline, 0, 0, width, height - 1);
   Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFF));
   Gdiplus::StringFormat format(0, 0);
-  const Gdiplus::RectF band(4.0f, 0.0f, static_cast<Gdiplus::REAL>(width - 8), static_cast<Gdiplus::REAL>(kHeaderHeight));
+  const Gdiplus::RectF band(4.0f, 0.0f, static_cast<Gdiplus::REAL>(width - 8),
+                            static_cast<Gdiplus::REAL>(kHeaderHeight));
   format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
   if (m_pGlyphFont && m_bGlyphShown && m_strText.size() >= 2) {
     format.SetAlignment(Gdiplus::StringAlignmentFar);

@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
+#include "panels/GroupPanel.h"
+
 class CDTElement;
 class CDTImage;
 
-class CWndMeasure {
+// A titled group panel so that the side pane can attach it.
+class CWndMeasure : public CWndGroup {
  public:
-  virtual ~CWndMeasure() = default;
+  CWndMeasure() { m_bGlyphShown = FALSE; }
   void OnFigureAdded(CDTElement* figure);
   void SelectFigure(CDTElement* figure);
   void OnFigureRemoved(CDTElement* figure);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "panels/GroupPanel.h"
+
 class CDTElement;
 class CDTImage;
 
@@ -16,9 +18,10 @@ enum PropertyPanelId {
   PanelImage = 114
 };
 
-class CWndProperties {
+// A titled group panel so that the side pane can attach it.
+class CWndProperties : public CWndGroup {
  public:
-  virtual ~CWndProperties() = default;
+  CWndProperties() { m_bGlyphShown = FALSE; }
   void SetFigure(CDTElement* figure);
   void ShowPanel(int id);
   void SetDocument(CDTImage* document);

@@ -123,8 +123,8 @@ LRESULT CWndScrollBar::OnMouseMove(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL
     const int span = m_nClientWidth - 1;
     int position = 0;
     if (span >= 1)
-      position = std::max(0, Nearest(static_cast<float>(m_nRange) * static_cast<float>(m_rcThumb.left) /
-                                     static_cast<float>(span)));
+      position = std::max(
+          0, Nearest(static_cast<float>(m_nRange) * static_cast<float>(m_rcThumb.left) / static_cast<float>(span)));
     position = std::min(position, m_nRange);
     if (position != m_nPosition) {
       m_nPosition = position;

@@ -523,6 +523,12 @@ class Lint:
                     self.report("char-glyph", where, f"{attr} token {token!r} is not hexadecimal (gives code 0)")
                     continue
                 codes.append(int(digits, 16) & 0xFFFF)
+            if attr == "char" and attrs.get("class", "").upper() == "GEOMETRYBUTTON":
+                # A geometry button's Char is the number of the shape it draws.
+                for code in codes:
+                    if code > 8:
+                        self.report("char-glyph", where, f"{attr} {code} is not a geometry shape (0 to 8)")
+                continue
             if attr == "iconchar":
                 face, label = self.family_face(ICON_FAMILY), ICON_FAMILY
             elif font is None:

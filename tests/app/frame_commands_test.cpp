@@ -150,13 +150,15 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_MEASURE_LOAD, {L"CMainFrame::OnMeasureLoad"}},
       {ID_MEASURE_SAVE, {L"CMainFrame::OnMeasureSave"}},
       {ID_IMAGE_FUSE, {}},  // the strip's own: its error box, below
-      {ID_HISTOGRAM, {L"CWndTool::SetHistogram(1)"}},
+      {ID_HISTOGRAM, {}},  // the palette switches the overlay: below
       {ID_TOOL_OPTIONS, {L"CDlgOptions::DoModal"}},
       {ID_APP_ABOUT, {L"CAboutDlg::DoModal"}},
       {ID_HELP_DOCUMENT, {}},
       {ID_HELP_FEEDBACK, {}},
   };
   TakeCalls();
+  ASSERT_NE(g_pDirectUI, nullptr);
+  const BOOL histogram = g_pDirectUI->IsHistogramShown();
   for (const Row& row : rows) {
     const UINT_PTR timer = row.id == ID_CAMERA_COLOR ? ::SetTimer(nullptr, 0, 50, CancelColourDialog) : 0;
     frame.SendMessage(WM_COMMAND, MAKEWPARAM(row.id, 0), 0);
@@ -165,6 +167,12 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   }
   SetStripMessageBoxFunction(nullptr);
   EXPECT_EQ(g_stripBoxes, std::vector<UINT>{MB_ICONERROR});
+  // The histogram command went through the palette: overlay and menu check agree.
+  EXPECT_NE(g_pDirectUI->IsHistogramShown(), histogram);
+  const UINT histogramItem = ::GetMenuState(::GetSubMenu(frame.GetMenu(), 4), 32802, MF_BYCOMMAND);
+  EXPECT_EQ((histogramItem & MF_CHECKED) != 0, g_pDirectUI->IsHistogramShown() != FALSE);
+  frame.SendMessage(WM_COMMAND, MAKEWPARAM(ID_HISTOGRAM, 0), 0);
+  EXPECT_EQ(g_pDirectUI->IsHistogramShown(), histogram);
   ASSERT_EQ(g_opened.size(), 2u);
   EXPECT_EQ(g_opened[0], g_Config.CopyAppDir() + L"\\Help\\Measure EN.pdf");
   EXPECT_EQ(g_opened[1].rfind(L"https://", 0), 0u);
@@ -284,6 +292,7 @@ void PrepareCameras(CMainFrame& frame, int cameras, int state) {
 
 TEST(FrameKeys, FunctionKeysByCameraCountAndCaptureState) {
   CMainFrame& frame = SharedFrame();
+  ASSERT_NE(g_pDirectUI, nullptr);
   struct Row {
     int cameras;
     int state;
@@ -295,7 +304,7 @@ TEST(FrameKeys, FunctionKeysByCameraCountAndCaptureState) {
       {0, CameraStopped, VK_F9, {}},
       {0, CameraStopped, VK_F11, {}},
       {0, CameraStopped, VK_F12, {}},
-      {0, CameraStopped, VK_F4, {L"CWndTool::ToggleMagnifier"}},
+      {0, CameraStopped, VK_F4, {}},  // F4 flips the magnifier: below
       {1, CameraRunning, VK_F2, {L"CMainFrame::StopCapture"}},
       {1, CameraPaused, VK_F2, {L"CMainFrame::StartRecording"}},
       {1, CameraStopped, VK_F2, {L"CMainFrame::StartRecording"}},
@@ -308,15 +317,17 @@ TEST(FrameKeys, FunctionKeysByCameraCountAndCaptureState) {
       {1, CameraStopped, VK_F11, {L"CMainFrame::StopCapture"}},
       {1, CameraRunning, VK_F12, {L"CMainFrame::TakeSnapshot"}},
       {1, CameraStopped, VK_F12, {L"CMainFrame::TakeSnapshot"}},
-      {1, CameraRunning, VK_F4, {L"CWndTool::ToggleMagnifier"}},
+      {1, CameraRunning, VK_F4, {}},
       {1, CameraRunning, VK_F5, {}},
   };
   SetCtrl(false);
   for (const Row& row : rows) {
     PrepareCameras(frame, row.cameras, row.state);
+    const BOOL magnifier = g_pDirectUI->IsMagnifierShown();
     MSG msg{frame.m_hWnd, WM_KEYDOWN, row.key, 0, 0, {}};
     EXPECT_FALSE(frame.PreTranslateMessage(&msg));
     EXPECT_EQ(TakeCalls(), row.calls) << row.cameras << " cameras, state " << row.state << ", key " << row.key;
+    EXPECT_EQ(g_pDirectUI->IsMagnifierShown() != magnifier, row.key == VK_F4) << "key " << row.key;
     // Only key presses count.
     MSG up{frame.m_hWnd, WM_KEYUP, row.key, 0, 0, {}};
     frame.PreTranslateMessage(&up);
@@ -362,6 +373,7 @@ LRESULT CALLBACK CountKeys(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UI
 
 TEST(FrameKeys, ActedOnKeyStillReachesTheFocusedEdit) {
   CMainFrame& frame = SharedFrame();
+  ASSERT_NE(g_pDirectUI, nullptr);
   HWND edit =
       ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, frame.m_hWnd, nullptr, nullptr, nullptr);
   ASSERT_NE(edit, nullptr);
@@ -373,8 +385,9 @@ TEST(FrameKeys, ActedOnKeyStillReachesTheFocusedEdit) {
     bool ctrl;
     UINT key;
     const wchar_t* call;
-  } keys[] = {{false, VK_F4, L"CWndTool::ToggleMagnifier"}, {true, 'Z', L"CWndMeasure::Undo"}};
+  } keys[] = {{false, VK_F4, nullptr}, {true, 'Z', L"CWndMeasure::Undo"}};
   for (const auto& key : keys) {
+    const BOOL magnifier = g_pDirectUI->IsMagnifierShown();
     SetCtrl(key.ctrl);
     g_editKeys = 0;
     ::PostMessageW(edit, WM_KEYDOWN, key.key, 1);
@@ -386,7 +399,8 @@ TEST(FrameKeys, ActedOnKeyStillReachesTheFocusedEdit) {
       }
     }
     EXPECT_EQ(g_editKeys, 1);
-    EXPECT_EQ(TakeCalls(), Calls{key.call});
+    EXPECT_EQ(TakeCalls(), key.call ? Calls{key.call} : Calls{});
+    EXPECT_EQ(g_pDirectUI->IsMagnifierShown() != magnifier, key.key == VK_F4);
   }
   SetCtrl(false);
   ::DestroyWindow(edit);

@@ -20,6 +20,22 @@ using Calls = std::vector<std::wstring>;
 CDTElement* const kFigure = reinterpret_cast<CDTElement*>(0x1230);
 CDTImage* const kDocument = reinterpret_cast<CDTImage*>(0x4560);
 
+// The text a status cell shows.
+std::wstring CellText(const CWndStatus* cell) {
+  wchar_t text[256];
+  cell->GetText(text, 256);
+  return text;
+}
+
+// A document the status cells can read: 640 x 480 in millimetres.
+struct SizedDocument : CDTImage {
+  SizedDocument() {
+    m_nWidth = 640;
+    m_nHeight = 480;
+    std::wcscpy(m_szUnit, L"mm");
+  }
+};
+
 TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   CMainFrame& frame = SharedFrame();
   ASSERT_NE(frame.m_pSizeCell, nullptr);
@@ -27,10 +43,18 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   CDirectUIMeasureObserver& observer = frame;
   CDTImage* const live = frame.m_pLiveDocument;
   const CursorPosition position{1, 2, 3, 4};
+  SizedDocument sized;
+  // The size cell shows the active picture's size, or nothing without one.
+  auto sizeOf = [](CDTImage* document) {
+    return document && document->m_nWidth > 0 && document->m_nHeight > 0
+               ? std::to_wstring(document->m_nWidth) + L" x " + std::to_wstring(document->m_nHeight) + L" px"
+               : std::wstring();
+  };
   struct Row {
     const char* event;
     std::function<void()> fire;
     Calls calls;
+    std::function<void()> effect = nullptr;  // the cells' texts, checked after the calls
   };
   const std::vector<Row> rows = {
       {"added", [&] { observer.OnFigureAdded(kFigure); }, {L"CWndMeasure::OnFigureAdded(" + P(kFigure) + L")"}},
@@ -42,10 +66,12 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
        {L"CWndMeasure::SelectFigure(" + P(nullptr) + L")", L"CWndProperties::SetFigure(" + P(nullptr) + L")"}},
       {"resized",
        [&] { observer.OnImageResized(); },
-       {L"CWndSettingsZoom::RefreshZoom", L"CWndStatus::ShowImageSize(size," + P(g_pDirectUI->m_pActiveImage) + L")"}},
+       {L"CWndSettingsZoom::RefreshZoom"},
+       [&] { EXPECT_EQ(CellText(frame.m_pSizeCell), sizeOf(g_pDirectUI->m_pActiveImage)); }},
       {"cursor",
-       [&] { observer.OnCursorMoved(&position, kDocument); },
-       {L"CWndStatus::ShowCursorPosition(cursor," + P(&position) + L"," + P(kDocument) + L")"}},
+       [&] { observer.OnCursorMoved(&position, &sized); },
+       {},
+       [&] { EXPECT_EQ(CellText(frame.m_pCursorCell), L"3, 4 px - 1.0, 2.0 mm"); }},
       {"changed",
        [&] { observer.OnFigureChanged(kFigure, 2); },
        {L"CWndProperties::RefreshValues(2)", L"CWndMeasure::RefreshFigureText(" + P(kFigure) + L")"}},
@@ -53,9 +79,15 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
        [&] { observer.OnFigureChanged(nullptr, -1); },
        {L"CWndProperties::RefreshValues(-1)", L"CWndMeasure::RefreshFigureText(" + P(nullptr) + L")"}},
       {"zoom", [&] { observer.OnZoomChanged(kDocument); }, {L"CWndProperties::RefreshZoom(" + P(kDocument) + L")"}},
-      {"region", [&] { observer.OnRegionChanged(TRUE); }, {L"CWndStatus::ShowImageSize(size," + P(live) + L")"}},
+      {"region",
+       [&] { observer.OnRegionChanged(TRUE); },
+       {},
+       [&] { EXPECT_EQ(CellText(frame.m_pSizeCell), sizeOf(live)); }},
       {"empty click", [&] { observer.OnEmptyClick(); }, {L"CWndProperties::ShowPanel(100)"}},
-      {"tool reset to select", [&] { observer.OnToolReset(DRAW_SELECT); }, {L"CWndTool::ResetToSelect(1)"}},
+      {"tool reset to select",
+       [&] { observer.OnToolReset(DRAW_SELECT); },
+       {},
+       [&] { EXPECT_TRUE(g_pWndTool->GetMark(24)); }},
       {"tool reset to pan", [&] { observer.OnToolReset(DRAW_PAN); }, {}},
       {"visibility",
        [&] { observer.OnFigureVisibilityChanged(kFigure, FALSE); },
@@ -73,19 +105,24 @@ TEST(FrameRouting, CanvasEventsReachThePanelsInOrder) {
   for (const Row& row : rows) {
     row.fire();
     EXPECT_EQ(TakeCalls(), row.calls) << row.event;
+    if (row.effect) {
+      SCOPED_TRACE(row.event);
+      row.effect();
+    }
   }
 }
 
 TEST(FrameRouting, ActiveDocumentChangesPanelsFirstThenTheFrame) {
   CMainFrame& frame = SharedFrame();
   CDTImage* const before = frame.m_pCurrentDocument;
+  SizedDocument document;
   TakeCalls();
-  frame.OnActiveImageChanged(kDocument);
-  EXPECT_EQ(TakeCalls(), (Calls{L"CWndMeasure::SetDocument(" + P(kDocument) + L")",
-                                L"CWndCamera::SetCurrentDocument(" + P(kDocument) + L")",
-                                L"CWndProperties::SetDocument(" + P(kDocument) + L")",
-                                L"CWndStatus::ShowImageSize(size," + P(kDocument) + L")"}));
-  EXPECT_EQ(frame.m_pCurrentDocument, kDocument);
+  frame.OnActiveImageChanged(&document);
+  EXPECT_EQ(TakeCalls(), (Calls{L"CWndMeasure::SetDocument(" + P(&document) + L")",
+                                L"CWndCamera::SetCurrentDocument(" + P(&document) + L")",
+                                L"CWndProperties::SetDocument(" + P(&document) + L")"}));
+  EXPECT_EQ(CellText(frame.m_pSizeCell), L"640 x 480 px");
+  EXPECT_EQ(frame.m_pCurrentDocument, &document);
   // Without a property host and size cell those two are skipped.
   CWndProperties* properties = g_pWndProperties;
   CWndStatus* size = frame.m_pSizeCell;
@@ -156,19 +193,14 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
     const char* event;
     std::function<void()> fire;
     Calls calls;
+    bool rateCleared = false;
   };
   const std::vector<Row> rows = {
       {"running", [&] { observer.OnCameraState(CameraRunning); }, {L"CWndCamera::OnCaptureState(1)"}},
       {"paused keeps the rate", [&] { observer.OnCameraState(CameraPaused); }, {L"CWndCamera::OnCaptureState(2)"}},
-      {"stopped",
-       [&] { observer.OnCameraState(CameraStopped); },
-       {L"CWndCamera::OnCaptureState(3)", L"CWndStatus::ShowFrameRate(rate,0)"}},
-      {"closed",
-       [&] { observer.OnCameraState(CameraClosed); },
-       {L"CWndCamera::OnCaptureState(0)", L"CWndStatus::ShowFrameRate(rate,0)"}},
-      {"unknown state",
-       [&] { observer.OnCameraState(9); },
-       {L"CWndCamera::OnCaptureState(9)", L"CWndStatus::ShowFrameRate(rate,0)"}},
+      {"stopped", [&] { observer.OnCameraState(CameraStopped); }, {L"CWndCamera::OnCaptureState(3)"}, true},
+      {"closed", [&] { observer.OnCameraState(CameraClosed); }, {L"CWndCamera::OnCaptureState(0)"}, true},
+      {"unknown state", [&] { observer.OnCameraState(9); }, {L"CWndCamera::OnCaptureState(9)"}, true},
       {"current none",
        [&] { observer.OnCurrentCameraChanged(nullptr); },
        {L"CWndCamera::SetCurrentCamera(" + P(nullptr) + L")"}},
@@ -176,9 +208,13 @@ TEST(FrameRouting, CameraEventsReachTheCameraPanelAndLiveDocument) {
        [&] { observer.OnCurrentCameraChanged(camera); },
        {L"CWndCamera::SetCurrentCamera(" + P(camera) + L")"}},
   };
+  ASSERT_NE(g_pWndHorizontalRuler, nullptr);
+  CWndStatus* rate = &g_pWndHorizontalRuler->m_wndFrameRate;
   for (const Row& row : rows) {
+    rate->ShowFrameRate(29.97f);
     row.fire();
     EXPECT_EQ(TakeCalls(), row.calls) << row.event;
+    EXPECT_EQ(CellText(rate), row.rateCleared ? L"" : L"30.0 FPS,") << row.event;
   }
   Pump();
   TakeCalls();

@@ -62,8 +62,8 @@ TEST_F(GroupPanel, ButtonReleaseInTheHeaderIsTheCommand) {
     int x, y;
     bool sent;
   } cases[] = {
-      {0, 0, true},     {100, 17, true},  {199, 17, true},  {100, 18, false},
-      {200, 5, false},  {-1, 5, false},   {-40, 5, false},  {100, 120, false},
+      {0, 0, true},    {100, 17, true}, {199, 17, true}, {100, 18, false},
+      {200, 5, false}, {-1, 5, false},  {-40, 5, false}, {100, 120, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "x " << c.x << ", y " << c.y);

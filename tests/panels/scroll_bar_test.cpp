@@ -85,9 +85,7 @@ TEST_F(ScrollBar, TrackClickCentresTheThumbAndNotifiesOnce) {
   EXPECT_EQ(m_bar.m_nThumbState, CWndScrollBar::ThumbHot);
 
   // Clicks past either end keep the thumb inside and the position in range.
-  const struct {
-    int x, left, position;
-  } ends[] = {{0, 0, 0}, {5, 0, 0}, {200, 120, 600}, {260, 120, 600}};
+  const struct { int x, left, position; } ends[] = {{0, 0, 0}, {5, 0, 0}, {200, 120, 600}, {260, 120, 600}};
   for (const auto& e : ends) {
     SCOPED_TRACE(e.x);
     ::SendMessageW(m_bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(e.x, 6));
@@ -195,8 +193,8 @@ class SeparatorLine : public ::testing::Test {};
 
 // Two rows whatever the height: the face colour, then the shadow colour.
 TEST_F(SeparatorLine, DrawsTwoRows) {
-  HWND parent = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 60, 60, 200, 60, nullptr, nullptr,
-                                  nullptr, nullptr);
+  HWND parent =
+      ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 60, 60, 200, 60, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(parent);
   CWndLine line;
   RECT place{10, 10, 110, 30};
