@@ -175,8 +175,8 @@ void CWndImages::FuseCheckedImages() {
       return;
     }
     Gdiplus::BitmapData data{};
-    if (Gdiplus::DllExports::GdipBitmapLockBits(bitmap.Get(), nullptr, Gdiplus::ImageLockModeRead,
-                                                PixelFormat24bppRGB, &data) != Gdiplus::Ok)
+    if (Gdiplus::DllExports::GdipBitmapLockBits(bitmap.Get(), nullptr, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB,
+                                                &data) != Gdiplus::Ok)
       continue;
     // The fusion reads rows top-down at its own padded length, which a
     // locked 24-bit bitmap has unless its stride says otherwise.

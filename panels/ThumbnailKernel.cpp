@@ -11,8 +11,7 @@ namespace {
 // [edges[i], edges[i + 1]).
 std::vector<int> CellEdges(int length, int cells) {
   std::vector<int> edges(static_cast<size_t>(cells) + 1);
-  for (int i = 0; i <= cells; ++i)
-    edges[i] = static_cast<int>(static_cast<int64_t>(length) * i / cells);
+  for (int i = 0; i <= cells; ++i) edges[i] = static_cast<int>(static_cast<int64_t>(length) * i / cells);
   return edges;
 }
 
@@ -77,8 +76,8 @@ bool Reduce(const uint8_t* pixels, intptr_t stride, const ThumbnailCrop& crop, i
 
 }  // namespace
 
-bool ReduceToThumbnail(const uint8_t* pixels, intptr_t stride, const ThumbnailCrop& crop, int tw, int th,
-                       bool opaque, uint8_t* out) {
+bool ReduceToThumbnail(const uint8_t* pixels, intptr_t stride, const ThumbnailCrop& crop, int tw, int th, bool opaque,
+                       uint8_t* out) {
   return Reduce(pixels, stride, crop, tw, th, opaque, out, SumRunSse2);
 }
 

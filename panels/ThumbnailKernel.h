@@ -13,8 +13,8 @@ struct ThumbnailCrop {
 // large as the crop. out: tw x th BGRA pixels, rows tw * 4 bytes. opaque sets
 // every alpha byte to 255. False for an empty crop or target, or a crop of
 // fewer pixels than the target has.
-bool ReduceToThumbnail(const uint8_t* pixels, intptr_t stride, const ThumbnailCrop& crop, int tw, int th,
-                       bool opaque, uint8_t* out);
+bool ReduceToThumbnail(const uint8_t* pixels, intptr_t stride, const ThumbnailCrop& crop, int tw, int th, bool opaque,
+                       uint8_t* out);
 // The same without SIMD: the reference the tests compare against.
 bool ReduceToThumbnailScalar(const uint8_t* pixels, intptr_t stride, const ThumbnailCrop& crop, int tw, int th,
                              bool opaque, uint8_t* out);

@@ -150,7 +150,7 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_MEASURE_LOAD, {L"CMainFrame::OnMeasureLoad"}},
       {ID_MEASURE_SAVE, {L"CMainFrame::OnMeasureSave"}},
       {ID_IMAGE_FUSE, {}},  // the strip's own: its error box, below
-      {ID_HISTOGRAM, {}},  // the palette switches the overlay: below
+      {ID_HISTOGRAM, {}},   // the palette switches the overlay: below
       {ID_TOOL_OPTIONS, {L"CDlgOptions::DoModal"}},
       {ID_APP_ABOUT, {L"CAboutDlg::DoModal"}},
       {ID_HELP_DOCUMENT, {}},

@@ -101,7 +101,7 @@ TEST_F(ClipartTile, LoadingDrawsThePictureAndUnderlinesIt) {
   picture.Save(L"clipart_tile.png");
   // Square at (4, 4); the picture 36 x 18 at (0, 9) inside it.
   EXPECT_EQ(picture.At(4 + 18, 4 + 18), 0xFF0000u);
-  EXPECT_EQ(picture.At(4 + 18, 4 + 4), 0xFFFFFFu);  // above the picture: background
+  EXPECT_EQ(picture.At(4 + 18, 4 + 4), 0xFFFFFFu);   // above the picture: background
   EXPECT_EQ(picture.At(4 + 18, 44 - 3), 0x005098u);  // the underline
   m_third.SetSelected(FALSE);
   paneltest::PaintedPicture plain(m_third.m_hWnd);

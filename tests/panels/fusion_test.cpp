@@ -170,7 +170,8 @@ TEST_F(Fusion, OddWidthPairHasPaddedRows) {
   g_now.wSecond = 8;
   m_list.FuseCheckedImages();
   EXPECT_TRUE(g_messages.empty());
-  ASSERT_TRUE(WriteExpected({m_work + L"\\odd_a.png", m_work + L"\\odd_b.png"}, m_folder + L"\\fused-7.3-9;5;8.expected"));
+  ASSERT_TRUE(
+      WriteExpected({m_work + L"\\odd_a.png", m_work + L"\\odd_b.png"}, m_folder + L"\\fused-7.3-9;5;8.expected"));
 }
 
 TEST_F(Fusion, ErrorsShowTheMessageAndWriteNothing) {

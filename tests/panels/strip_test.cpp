@@ -19,6 +19,7 @@
 #include "app/RecentImages.h"
 #include "capture/Project.h"
 #include "image/Image.h"
+#include "panels/ThumbnailKernel.h"
 #include "panels/ThumbnailStrip.h"
 #include "tests/panels/panel_fixture.h"
 
@@ -437,6 +438,56 @@ TEST_F(Strip, PaintsBandCheckedOverlayAndFrame) {
   EXPECT_EQ(picture.At(checked->m_nX, checked->m_nY + 13), 0x005098u);  // the frame
   EXPECT_EQ(picture.At(checked->m_nX + 48, checked->m_nY + 13), 0x005098u);
   EXPECT_EQ(picture.At(checked->m_nX + 49, checked->m_nY + 13), 0x696969u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StripThumbnail, CoverCropKeepsTheCentreInTheTargetAspect) {
+  struct Case {
+    int sw, sh, x, y, w, h;
+  } cases[] = {
+      {640, 480, 0, 60, 640, 360},                           // 4:3 loses rows at top and bottom
+      {1920, 1080, 0, 0, 1920, 1080},                        // already 16:9
+      {1000, 100, 411, 0, 178, 100},                         // wide: columns go
+      {48, 27, 0, 0, 48, 27},         {0, 27, 0, 0, 0, 27},  // nothing to crop
+  };
+  for (const Case& c : cases) {
+    Gdiplus::Rect rect(0, 0, c.sw, c.sh);
+    CoverCropRect(48, 27, &rect);
+    EXPECT_EQ((std::array<int, 4>{rect.X, rect.Y, rect.Width, rect.Height}), (std::array<int, 4>{c.x, c.y, c.w, c.h}))
+        << c.sw << " x " << c.sh;
+  }
+}
+
+TEST(StripThumbnail, SimdReductionEqualsTheScalarOne) {
+  // Odd sizes and an offset crop, so that runs end between SIMD steps.
+  const int width = 1003, height = 611;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+  uint32_t seed = 12345;
+  for (uint8_t& byte : pixels) {
+    seed = seed * 1664525u + 1013904223u;
+    byte = static_cast<uint8_t>(seed >> 24);
+  }
+  const ThumbnailCrop crops[] = {{0, 0, width, height}, {7, 3, 997, 560}, {1, 1, 48, 27}, {0, 0, 95, 27}};
+  for (const ThumbnailCrop& crop : crops) {
+    for (bool opaque : {false, true}) {
+      std::vector<uint8_t> simd(48 * 27 * 4), scalar(48 * 27 * 4);
+      ASSERT_TRUE(ReduceToThumbnail(pixels.data(), width * 4, crop, 48, 27, opaque, simd.data()));
+      ASSERT_TRUE(ReduceToThumbnailScalar(pixels.data(), width * 4, crop, 48, 27, opaque, scalar.data()));
+      EXPECT_EQ(simd, scalar) << crop.width << " x " << crop.height;
+    }
+  }
+  // Worked numbers: a 4 x 2 picture into 2 x 1, each cell the rounded mean.
+  const uint8_t small[] = {0, 0, 0, 0, 10, 20, 30, 40, 1,   1,   1,   1,   3, 3, 3, 3,
+                           2, 2, 2, 2, 10, 20, 30, 40, 255, 255, 255, 255, 0, 0, 0, 0};
+  uint8_t out[8];
+  ASSERT_TRUE(ReduceToThumbnail(small, 16, {0, 0, 4, 2}, 2, 1, false, out));
+  EXPECT_EQ((std::array<int, 8>{out[0], out[1], out[2], out[3], out[4], out[5], out[6], out[7]}),
+            (std::array<int, 8>{6, 11, 16, 21, 65, 65, 65, 65}));
+  // A crop smaller than the target is refused.
+  EXPECT_FALSE(ReduceToThumbnail(small, 16, {0, 0, 4, 2}, 5, 1, false, out));
 }
 
 }  // namespace
