@@ -229,6 +229,13 @@ int CWndImages::ScrollRange() const { return m_pScrollBar ? m_pScrollBar->m_nRan
 int CWndImages::ScrollPage() const { return m_pScrollBar ? m_pScrollBar->m_nPage : 0; }
 int CWndImages::ScrollPos() const { return m_pScrollBar ? m_pScrollBar->m_nPosition : 0; }
 
+void CWndImages::UpdateScrollRange() {
+  if (!m_pScrollBar || !m_pScrollBar->m_hWnd) return;
+  const int count = GetItemCount();
+  const int range = count * kThumbSlot + (count > 0 ? 2 : 0);
+  ::SendMessageW(m_pScrollBar->m_hWnd, SBM_SETRANGE, static_cast<WPARAM>(range), m_rcClient.right);
+}
+
 void CWndImages::SetScrollPosition(int position) {
   if (m_pScrollBar && m_pScrollBar->m_hWnd) ::SendMessageW(m_pScrollBar->m_hWnd, SBM_SETPOS, position, 0);
   m_nScrollOffset = -position;
@@ -744,7 +751,7 @@ void CWndImages::RemoveCheckedItems() {
   const LRESULT removed = ::SendMessageW(m_hWnd, WM_IMAGES_REMOVEITEM, 0, 0);
   m_bUserRemoval = 0;
   if (removed) {
-    if (g_pWndImageList) g_pWndImageList->SetScrollRange();
+    UpdateScrollRange();
     const int most = std::max(ScrollRange() - ScrollPage(), 0);
     if (ScrollPos() > most) {
       if (m_pScrollBar && m_pScrollBar->m_hWnd) ::SendMessageW(m_pScrollBar->m_hWnd, SBM_SETPOS, most, 0);
@@ -850,7 +857,7 @@ LRESULT CWndImages::OnSizeMessage(UINT, WPARAM, LPARAM lParam, BOOL&) {
   m_nBandWidth = width;
   m_nBandHeight = height;
   LayoutItems();
-  if (g_pWndImageList && &g_pWndImageList->m_wndImages == this) g_pWndImageList->SetScrollRange();
+  UpdateScrollRange();
   Invalidate(FALSE);
   return 0;
 }
@@ -915,12 +922,7 @@ CWndImageList::~CWndImageList() {
   if (g_pWndImageList == this) g_pWndImageList = nullptr;
 }
 
-void CWndImageList::SetScrollRange() {
-  if (!m_wndScrollBar.m_hWnd) return;
-  const int count = m_wndImages.GetItemCount();
-  const int range = count * kThumbSlot + (count > 0 ? 2 : 0);
-  ::SendMessageW(m_wndScrollBar.m_hWnd, SBM_SETRANGE, static_cast<WPARAM>(range), m_wndImages.m_rcClient.right);
-}
+void CWndImageList::SetScrollRange() { m_wndImages.UpdateScrollRange(); }
 
 CWndImages::IMAGE_ITEM* CWndImageList::AddImage(ZEvuvoro::CImage* image, CProject* project) {
   if (!m_wndImages.m_hWnd) return nullptr;

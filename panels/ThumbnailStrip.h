@@ -88,6 +88,8 @@ class CWndImages : public AvlfWindowImpl<CWndImages> {
   // Safe from any thread.
   int GetItemCount() const;
   void ScrollTo(int position);
+  // Range (count x 50, plus 2 with items) and page (the width) of the scroll bar.
+  void UpdateScrollRange();
   void LayoutItems();
   IMAGE_ITEM* HitTest(POINT point) const;
   void RemoveCheckedItems();

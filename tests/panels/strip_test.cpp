@@ -194,7 +194,12 @@ TEST_F(Strip, ThirtyThirdItemEvictsTheOldestAndNeverItsFile) {
   BYTE keys[256] = {};
   keys[VK_SHIFT] = 0x80;
   ::SetKeyboardState(keys);
-  for (int i = 0; i < 33; ++i) ASSERT_TRUE(m_list.AddImage(&m_picture, m_manager.OpenImage(paths[i].c_str())));
+  for (int i = 0; i < 32; ++i) ASSERT_TRUE(m_list.AddImage(&m_picture, m_manager.OpenImage(paths[i].c_str())));
+  // The oldest is current and the anchor of a range: neither may outlive it.
+  m_strip.m_pCurrent = m_strip.m_pAnchor = m_strip.GetItem(0);
+  ASSERT_TRUE(m_list.AddImage(&m_picture, m_manager.OpenImage(paths[32].c_str())));
+  EXPECT_EQ(m_strip.m_pCurrent, nullptr);
+  EXPECT_EQ(m_strip.m_pAnchor, nullptr);
 
   const auto removed = m_list.Notes(LVN_DELETEITEM);
   ASSERT_EQ(removed.size(), 1u);
