@@ -496,3 +496,44 @@ TEST(StripThumbnail, SimdReductionEqualsTheScalarOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// The states of the strip's context menu, read while it is open.
+std::vector<std::pair<UINT, UINT>> g_menuStates;
+void CALLBACK ReadOpenMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND window = ::FindWindowW(L"#32768", nullptr);
+  if (!window) return;
+  ::KillTimer(nullptr, timer);
+  auto menu = reinterpret_cast<HMENU>(::SendMessageW(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
+  for (UINT id : {32807u, 57601u, 32805u, 32806u, 32803u, 32804u})
+    g_menuStates.emplace_back(id, ::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+  ::EndMenu();
+}
+
+TEST_F(Strip, ContextMenuOffersWhatTheItemsAllow) {
+  struct Case {
+    int items;
+    int checked;  // -1 for none
+    std::vector<UINT> enabled;
+  } cases[] = {
+      {0, -1, {57601}},
+      {2, -1, {57601, 32806, 32803, 32804}},
+      {2, 1, {32807, 57601, 32805, 32806, 32803, 32804}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.items);
+    ::SendMessageW(m_strip.m_hWnd, WM_IMAGES_CLEAR, 0, 0);
+    AddItems(c.items);
+    if (c.checked >= 0) ::SendMessageW(m_strip.m_hWnd, WM_IMAGES_SELECTITEM, 0, c.checked);
+    g_menuStates.clear();
+    ::SetTimer(nullptr, 0, 100, ReadOpenMenu);
+    ::SendMessageW(m_strip.m_hWnd, WM_RBUTTONUP, 0, MAKELPARAM(300, 20));
+    std::vector<UINT> enabled;
+    for (const auto& [id, state] : g_menuStates)
+      if (!state) enabled.push_back(id);
+    EXPECT_EQ(enabled, c.enabled);
+  }
+}
+
+}  // namespace
