@@ -145,7 +145,7 @@ DWORD WINAPI CRecentImages::LoaderThread(LPVOID parameter) {
 
 void CRecentImages::LoadRecents() {
   CProjectManager* manager = m_pManager;
-  CWndImages* strip = g_pWndImageList;
+  CWndImageList* strip = g_pWndImageList;
   if (!manager) return;
   for (unsigned slot = 0; slot < kRecentCount && m_bRun; ++slot) {
     const std::wstring path = g_Config.CopyRecent(slot);

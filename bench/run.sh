@@ -8,7 +8,7 @@
 #   bench/run.sh [NAME...]   NAME: image_decode enhance histogram demosaic_scale
 #                            geometry canvas_upload canvas_input figures measure_a measure_b
 #                            textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video
-#                            startup open status measure_list (all by default),
+#                            startup open status measure_list thumbnail (all by default),
 #                            project (the 10,000-figure project files, only by name),
 #                            fusion_series (the long fusion series, only by name)
 set -euo pipefail
@@ -16,7 +16,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 all=(image_decode enhance histogram demosaic_scale geometry canvas_upload canvas_input figures measure_a measure_b
      textclip overlay_histogram xls fusion skin skin_tree edit vidmill capture snapshot slides video startup open status
-     measure_list)
+     measure_list thumbnail)
 
 # The program each benchmark needs.
 target() {
@@ -27,6 +27,7 @@ target() {
       status | measure_list)
       echo "${1}_bench" ;;
     fusion_series) echo fusion_bench ;;
+    thumbnail) echo thumbnail_bench ;;
     demosaic_scale) echo demosaic_scale_bench ;;
     xls) echo xls_bench ;;
     measure_b) echo measure_b_bench ;;
@@ -65,6 +66,7 @@ bench() {
     measure_b) "$here/measure_b_bench.sh" ;;
     fusion) "$here/fusion_bench.sh" ;;
     fusion_series) "$here/fusion_bench.sh" --series ;;
+    thumbnail) "$here/thumbnail_bench.sh" ;;
   esac
 }
 

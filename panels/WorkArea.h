@@ -47,7 +47,7 @@ class CWndDetail : public AvlfWindowImpl<CWndDetail> {
 
   LRESULT OnSkinInit(UINT, WPARAM, LPARAM, BOOL&);
 
-  CWndImages m_wndImageList;
+  CWndImageList m_wndImageList;
 };
 
 class CWndProcess : public AvlfWindowImpl<CWndProcess> {
@@ -83,6 +83,6 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndMeasure& m_wndMeasure = m_wndSettings.m_wndMeasure;
   CWndCamera& m_wndCamera = m_wndSettings.m_wndCamera;
   CWndProperties& m_wndProperties = m_wndSettings.m_wndProperties;
-  CWndImages& m_wndImages = m_wndDetail.m_wndImageList;
+  CWndImageList& m_wndImages = m_wndDetail.m_wndImageList;
   CWndSettingsZoom m_wndSettingsZoom;
 };

@@ -12,6 +12,7 @@
 #include "panels/ThumbnailStrip.h"
 #include "settings/Configuration.h"
 #include "tests/app/frame_fixture.h"
+#include "settings/RegisteredMessages.h"
 #include "tests/capture/test_camera.h"
 
 namespace {
@@ -44,7 +45,7 @@ TEST(FrameCapture, CameraSnapshotsReachTheFrame) {
   g_Config.m_ImageFormat = 0;
 
   frame.m_ProjectManager.RemoveAll();
-  if (g_pWndImageList) g_pWndImageList->ClearItems();
+  if (g_pWndImageList) ::SendMessageW(g_pWndImageList->m_wndImages.m_hWnd, WM_IMAGES_CLEAR, 0, 0);
   frame.m_CameraFactory.CloseCameras();
   frame.m_CameraFactory.OpenCameras();
   auto* camera = new TestCamera(L"framecam", 16, 8);
@@ -73,9 +74,9 @@ TEST(FrameCapture, CameraSnapshotsReachTheFrame) {
   }
   ASSERT_NE(g_pWndImageList, nullptr);
   EXPECT_EQ(g_pWndImageList->GetCount(), 2);
-  EXPECT_EQ(g_pWndImageList->m_nSelected.load(), 1);
+  EXPECT_EQ(g_pWndImageList->m_wndImages.m_pCurrent, g_pWndImageList->GetItem(1));
   frame.m_ProjectManager.RemoveAll();
-  g_pWndImageList->ClearItems();
+  ::SendMessageW(g_pWndImageList->m_wndImages.m_hWnd, WM_IMAGES_CLEAR, 0, 0);
 
   if (oldImageDir.size() >= 2) g_Config.SetImageDir(oldImageDir.c_str());
   frame.m_CameraFactory.CloseCameras();

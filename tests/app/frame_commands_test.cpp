@@ -19,6 +19,7 @@
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
 #include "panels/MeasureList.h"
+#include "panels/ThumbnailStrip.h"
 #include "settings/Configuration.h"
 #include "settings/RegisteredMessages.h"
 #include "tests/app/frame_fixture.h"
@@ -71,6 +72,12 @@ TestCamera* AddCamera(CMainFrame& frame, const wchar_t* name, const wchar_t* pat
 
 std::vector<std::wstring> g_opened;
 void RecordOpen(const wchar_t* target) { g_opened.emplace_back(target); }
+// The strip's error boxes: the fuse command with nothing checked shows one.
+std::vector<UINT> g_stripBoxes;
+int WINAPI RecordStripBox(HWND, const wchar_t*, const wchar_t*, UINT type) {
+  g_stripBoxes.push_back(type);
+  return IDOK;
+}
 
 TEST(FrameMenu, TranslatesEveryLevelAndKeepsUnknownKeys) {
   HMENU menu = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -198,6 +205,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
   CDTImage* const current = SwapCurrentDocument(&empty);
   CMainFrame& frame = SharedFrame();
   SetShellOpenFunction(RecordOpen);
+  SetStripMessageBoxFunction(RecordStripBox);
+  g_stripBoxes.clear();
   struct Row {
     WORD id;
     Calls calls;
@@ -218,8 +227,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
       {ID_MEASURE_SAVE_RULER, {}},  // no picture: no ruler to store
       {ID_MEASURE_LOAD, {L"GetOpenFileName"}},
       {ID_MEASURE_SAVE, {L"GetSaveFileName"}},
-      {ID_IMAGE_FUSE, {L"CWndImages::FuseCheckedImages"}},
-      {ID_HISTOGRAM, {}},  // the palette switches the overlay: below
+      {ID_IMAGE_FUSE, {}},  // the strip's own: its error box, below
+      {ID_HISTOGRAM, {}},   // the palette switches the overlay: below
       {ID_TOOL_OPTIONS, {L"CDlgOptions::DoModal"}},
       {ID_APP_ABOUT, {L"CAboutDlg::DoModal"}},
       {ID_HELP_DOCUMENT, {}},
@@ -238,6 +247,8 @@ TEST(FrameCommands, EachCommandReachesItsOperation) {
     if (timer) ::KillTimer(nullptr, timer);
     EXPECT_EQ(TakeCalls(), row.calls) << std::hex << row.id;
   }
+  SetStripMessageBoxFunction(nullptr);
+  EXPECT_EQ(g_stripBoxes, std::vector<UINT>{MB_ICONERROR});
   // The histogram command went through the palette: overlay and menu check agree.
   EXPECT_NE(g_pDirectUI->IsHistogramShown(), histogram);
   const UINT histogramItem = ::GetMenuState(::GetSubMenu(frame.GetMenu(), 4), 32802, MF_BYCOMMAND);

@@ -15,6 +15,7 @@
 #include "panels/ThumbnailStrip.h"
 #include "tests/app/frame_fixture.h"
 #include "tests/app/project_fixture.h"
+#include "settings/RegisteredMessages.h"
 #include "tests/capture/test_camera.h"
 
 using namespace projecttest;
@@ -80,19 +81,25 @@ TEST(OpenFiles, LiveDocumentNameMatchesExactly) {
 
 uint32_t Pattern(int x, int y) { return uint32_t(x * 3) | uint32_t(y * 5) << 8 | uint32_t((x ^ y) & 0xFF) << 16; }
 
+// Empties the frame's strip.
+void ClearStrip() {
+  if (g_pWndImageList && g_pWndImageList->m_wndImages.m_hWnd)
+    ::SendMessageW(g_pWndImageList->m_wndImages.m_hWnd, WM_IMAGES_CLEAR, 0, 0);
+}
+
 class OpenFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     frame = &SharedFrame();
     frame->m_ProjectManager.RemoveAll();
-    if (g_pWndImageList) g_pWndImageList->ClearItems();
+    ClearStrip();
     folder = FreshFolder(L"open_files");
     TakeCalls();
   }
   void TearDown() override {
     if (g_pDirectUI) g_pDirectUI->SetActiveImage(frame->m_ProjectManager.GetLiveDocument(), TRUE);
     frame->m_ProjectManager.RemoveAll();
-    if (g_pWndImageList) g_pWndImageList->ClearItems();
+    ClearStrip();
   }
   CMainFrame* frame = nullptr;
   std::wstring folder;

@@ -168,7 +168,7 @@ TEST(SavePicture, SaveAsTakesAFreeNameAndOpensIt) {
     // Opened as a new project, its strip item selected.
     ASSERT_NE(g_pWndImageList, nullptr);
     EXPECT_GT(g_pWndImageList->GetCount(), 0);
-    EXPECT_EQ(g_pWndImageList->m_nSelected, g_pWndImageList->GetCount() - 1);
+    EXPECT_EQ(g_pWndImageList->m_wndImages.m_pCurrent, g_pWndImageList->GetItem(g_pWndImageList->GetCount() - 1));
     CProject* opened = frame.m_ProjectManager.Find(L"saveas\\a(3).jpg");
     ASSERT_NE(opened, nullptr);
     frame.m_ProjectManager.Remove(opened);
