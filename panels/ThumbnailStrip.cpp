@@ -95,7 +95,7 @@ Gdiplus::Bitmap* MakeThumbnail(Gdiplus::Bitmap* source, int width, int height) {
   if (!source || width <= 0 || height <= 0) return nullptr;
   Gdiplus::Rect crop(0, 0, static_cast<INT>(source->GetWidth()), static_cast<INT>(source->GetHeight()));
   CoverCropRect(width, height, &crop);
-  if (crop.Width < width || crop.Height < height) return nullptr;
+  if (crop.Width <= 0 || crop.Height <= 0) return nullptr;
   // The cells of the crop are averaged here rather than drawn with GDI+,
   // whose bilinear reduction under Wine leaves the first row empty and reads
   // the whole picture converted; a 32-bit picture is read in place.
@@ -111,8 +111,24 @@ Gdiplus::Bitmap* MakeThumbnail(Gdiplus::Bitmap* source, int width, int height) {
   if (thumbnail->GetLastStatus() == Gdiplus::Ok &&
       thumbnail->LockBits(&whole, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB, &to) == Gdiplus::Ok) {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    made = ReduceToThumbnail(static_cast<const uint8_t*>(from.Scan0), from.Stride,
-                             ThumbnailCrop{0, 0, crop.Width, crop.Height}, width, height, opaque, pixels.data());
+    if (crop.Width >= width && crop.Height >= height) {
+      made = ReduceToThumbnail(static_cast<const uint8_t*>(from.Scan0), from.Stride,
+                               ThumbnailCrop{0, 0, crop.Width, crop.Height}, width, height, opaque, pixels.data());
+    } else {
+      // A picture smaller than the thumbnail is enlarged: each thumbnail
+      // pixel takes the crop's pixel under its centre.
+      for (int y = 0; y < height; ++y) {
+        const int sy = static_cast<int>((static_cast<int64_t>(2 * y + 1) * crop.Height) / (2 * height));
+        const auto* row = static_cast<const uint8_t*>(from.Scan0) + static_cast<ptrdiff_t>(sy) * from.Stride;
+        for (int x = 0; x < width; ++x) {
+          const int sx = static_cast<int>((static_cast<int64_t>(2 * x + 1) * crop.Width) / (2 * width));
+          uint8_t* out = pixels.data() + (static_cast<size_t>(y) * width + x) * 4;
+          memcpy(out, row + static_cast<size_t>(sx) * 4, 4);
+          if (opaque) out[3] = 0xFF;
+        }
+      }
+      made = true;
+    }
     for (int y = 0; made && y < height; ++y)
       memcpy(static_cast<uint8_t*>(to.Scan0) + static_cast<ptrdiff_t>(y) * to.Stride,
              pixels.data() + static_cast<size_t>(y) * width * 4, static_cast<size_t>(width) * 4);

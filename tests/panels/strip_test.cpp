@@ -363,7 +363,9 @@ TEST_F(Strip, ThumbnailOfAPictureIsWrittenForPil) {
   project->m_bNoReload = 0;
   Item* item = m_list.AddImage(&picture, project);
   ASSERT_TRUE(item);
-  EXPECT_EQ(project->m_strThumbnail, g_ThumbnailFolder + L"\\bars.png.png");
+  // Named after the picture and a hash of its whole path.
+  EXPECT_EQ(project->m_strThumbnail, GetThumbnailPath(path.c_str()));
+  EXPECT_EQ(project->m_strThumbnail.rfind(g_ThumbnailFolder + L"\\bars.png.", 0), 0u);
   EXPECT_TRUE(Exists(project->m_strThumbnail));
 
   // A project the strip does not read again gets no thumbnail file.
