@@ -8,6 +8,7 @@
 
 #include "app/MainFrame.h"
 #include "app/ProjectManager.h"
+#include "app/DialogSkin.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
 #include "settings/Configuration.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kIconProgram = 128;
 constexpr int kTabs[4] = {IDC_TAB_GENERAL, IDC_TAB_VIDEO, IDC_TAB_AUDIO, IDC_TAB_IMAGE};
 constexpr const wchar_t* kTabKeys[4] = {L"MToolGeneral", L"MToolVideo", L"MToolAudio", L"MToolImage"};
 
@@ -439,7 +439,7 @@ LRESULT CDlgOptions::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   SetDlgItemText(IDOK, SkinTextOrKey(L"OK"));
   SetDlgItemText(IDCANCEL, SkinTextOrKey(L"Cancel"));
   ::SetWindowTextW(m_hWnd, SkinTextOrKey(L"MToolOptionsT"));
-  if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconProgram))) SetIcon(icon, TRUE);
+  SetProgramIcon(m_hWnd);
   CenterWindow(GetParent());
   return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/MainFrame.h"
+#include "app/DialogSkin.h"
 #include "image/Decode.h"
 #include "image/Image.h"
 #include "image/colour/DecodeBayer.h"
@@ -13,13 +14,7 @@
 
 namespace {
 
-constexpr int kIconProgram = 128;
-
-struct SkinText {
-  int id;
-  const wchar_t* key;
-};
-constexpr SkinText kSkinTexts[] = {
+constexpr DialogSkinText kSkinTexts[] = {
     {1052, L"rawWidth"}, {1053, L"rawHeight"},     {1054, L"rawStride"}, {1055, L"rawOffset"},
     {1056, L"rawBayer"}, {IDC_RAW_AWB, L"rawAwb"}, {IDOK, L"OK"},        {IDCANCEL, L"Cancel"},
 };
@@ -61,7 +56,7 @@ CDlgBayer::~CDlgBayer() { delete m_pImage; }
 
 LRESULT CDlgBayer::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   ::SetWindowTextW(m_hWnd, SkinTextOrKey(L"rawOptions"));
-  for (const SkinText& skin : kSkinTexts) SetDlgItemText(skin.id, SkinTextOrKey(skin.key));
+  SetDialogSkinTexts(m_hWnd, kSkinTexts);
 
   RawValues v;
   {
@@ -80,7 +75,7 @@ LRESULT CDlgBayer::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   CheckDlgButton(IDC_RAW_BAYER1 + static_cast<int>(std::min<DWORD>(v.bayer, 3)), BST_CHECKED);
   CheckDlgButton(IDC_RAW_AWB, v.awb ? BST_CHECKED : BST_UNCHECKED);
 
-  if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconProgram))) SetIcon(icon, TRUE);
+  SetProgramIcon(m_hWnd);
   CenterWindow(GetParent());
   return TRUE;
 }

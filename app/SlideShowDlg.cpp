@@ -7,19 +7,14 @@
 
 #include "app/MainFrame.h"
 #include "app/ProjectManager.h"
+#include "app/DialogSkin.h"
 #include "capture/SlideShow.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
 
 namespace {
 
-constexpr int kIconProgram = 128;
-
-struct SlideCaption {
-  int id;
-  const wchar_t* key;
-};
-constexpr SlideCaption kCaptions[] = {
+constexpr DialogSkinText kCaptions[] = {
     {1052, L"slideW"},     {1053, L"slideH"}, {1061, L"slideImageDuration"}, {1062, L"slideTransDuration"},
     {1063, L"slideFrame"},
 };
@@ -120,10 +115,9 @@ LRESULT CDlgSlide::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   if (m_nHeight == 0) m_nHeight = 768;
   if (m_nWidth == 0) m_nWidth = 1024;
   for (const SlideValue& value : kValues) ::SetDlgItemInt(m_hWnd, value.control, this->*value.field, FALSE);
-  for (const SlideCaption& caption : kCaptions) ::SetDlgItemTextW(m_hWnd, caption.id, SkinTextOrKey(caption.key));
+  SetDialogSkinTexts(m_hWnd, kCaptions);
   ::SetWindowTextW(m_hWnd, SkinTextOrKey(L"slideOptions"));
-  if (HICON icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconProgram)))
-    ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SetProgramIcon(m_hWnd);
   CenterWindow(GetParent());
   return TRUE;
 }

@@ -7,6 +7,7 @@
 
 #include "app/MainFrame.h"
 #include "capture/Project.h"
+#include "image/BmpWriter.h"
 #include "image/fusion/FusionImage.h"
 #include "panels/Fusion.h"
 #include "panels/ThumbnailStrip.h"
@@ -15,30 +16,6 @@
 namespace {
 
 StripClockFunction g_pfnFusionClock = ::GetLocalTime;
-
-#pragma pack(push, 1)
-struct FusedFileHeader {
-  uint16_t signature;
-  uint32_t fileSize;
-  uint32_t reserved;
-  uint32_t pixelOffset;
-};
-struct FusedInfoHeader {
-  uint32_t size;
-  int32_t width;
-  int32_t height;
-  uint16_t planes;
-  uint16_t bitCount;
-  uint32_t compression;
-  uint32_t imageSize;
-  int32_t xPelsPerMeter;
-  int32_t yPelsPerMeter;
-  uint32_t colorsUsed;
-  uint32_t colorsImportant;
-};
-#pragma pack(pop)
-static_assert(sizeof(FusedFileHeader) == 14);
-static_assert(sizeof(FusedInfoHeader) == 40);
 
 // Puts the previous cursor back however the command ends.
 class CWaitCursor {
@@ -133,8 +110,8 @@ HANDLE CreateFusedFile(const std::wstring& stem, std::wstring* path) {
 
 bool WriteFusedBmp(HANDLE file, int width, int height, const uint8_t* pixels) {
   const uint32_t imageSize = FusedRowBytes(width) * static_cast<uint32_t>(height);
-  FusedFileHeader header{0x4D42, 54 + imageSize, 0, 54};
-  FusedInfoHeader info{40, width, -height, 1, 24, BI_RGB, imageSize, 3780, 3780, 0, 0};
+  const ZEvuvoro::BmpFileHeader header{0x4D42, 54 + imageSize, 0, 0, 54};
+  const ZEvuvoro::BmpInfoHeader info{40, width, -height, 1, 24, BI_RGB, imageSize, 3780, 3780, 0, 0};
   return WriteAll(file, &header, sizeof(header)) && WriteAll(file, &info, sizeof(info)) &&
          WriteAll(file, pixels, imageSize);
 }
