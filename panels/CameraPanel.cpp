@@ -123,9 +123,17 @@ void CWndCamera::RemoveCamera(COrvelCamera* camera) {
     if (it != m_CameraSlots.end()) {
       // The list moves its selection itself when the entry was selected: that
       // is no choice of the user's.
+      // Every entry of the slot goes: cameras closed with the factory leave
+      // theirs behind, and a later camera made at the same address takes the
+      // same slot.
       const bool filling = m_bFilling;
       m_bFilling = true;
-      m_pCameraList->DeleteString(-1, static_cast<int>(it - m_CameraSlots.begin()) + 1);
+      const int data = static_cast<int>(it - m_CameraSlots.begin()) + 1;
+      for (int count = m_pCameraList->GetCount(); count > 0;) {
+        const int left = m_pCameraList->DeleteString(-1, data);
+        if (left >= count) break;
+        count = left;
+      }
       m_bFilling = filling;
       *it = nullptr;
     }
