@@ -260,16 +260,9 @@ void CMainFrame::OnMeasureLoad() {
   if (!document) return;
   wchar_t file[MAX_PATH] = {};
   const std::wstring title = SkinText(L"MMeasureLoadT");
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = ::GetActiveWindow();
-  dialog.lpstrFilter = L"Project Files (*.prj)\0*.prj\0";
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
+  OPENFILENAMEW dialog =
+      ShellFileDialog(file, MAX_PATH, L"Project Files (*.prj)\0*.prj\0", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST);
   dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-  dialog.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
-  dialog.lpfnHook = FileDialogHookProc;
   if (!RunOpenFileDialog(&dialog)) return;
   // A file that does not read leaves the document as it was.
   document->LoadFile(file);
@@ -280,16 +273,10 @@ void CMainFrame::OnMeasureSave() {
   if (!document) return;
   wchar_t file[MAX_PATH] = {};
   const std::wstring title = SkinText(L"MMeasureSaveT");
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = ::GetActiveWindow();
-  dialog.lpstrFilter = L"Measure Project File (*.prj)\0*.prj\0Text File (*.txt)\0*.txt\0Excel File (*.xls)\0*.xls\0";
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
+  OPENFILENAMEW dialog = ShellFileDialog(
+      file, MAX_PATH, L"Measure Project File (*.prj)\0*.prj\0Text File (*.txt)\0*.txt\0Excel File (*.xls)\0*.xls\0",
+      OFN_OVERWRITEPROMPT);
   dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
-  dialog.lpfnHook = FileDialogHookProc;
   if (!RunSaveFileDialog(&dialog)) return;
   file[MAX_PATH - 1] = 0;
   if (!file[0]) {

@@ -157,21 +157,26 @@ int CMainFrame::OpenFile(const wchar_t* path) {
   return result;
 }
 
+OPENFILENAMEW ShellFileDialog(wchar_t* file, DWORD fileChars, const wchar_t* filter, DWORD flags) {
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = ::GetActiveWindow();
+  dialog.lpstrFilter = filter;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = fileChars;
+  dialog.Flags = flags | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
+  dialog.lpfnHook = FileDialogHookProc;
+  return dialog;
+}
+
 void CMainFrame::OnFileOpen() {
   wchar_t buffer[kOpenBufferChars] = {};
   static const wchar_t kFilter[] =
       L"Media Files\0*.bmp;*.jpg;*.png;*.avi;*.wmv;\0Image Files\0*.bmp;*.jpg;*.png;\0Avi Files\0*.avi\0"
       L"Raw Files\0*.raw\0";
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = ::GetActiveWindow();
-  dialog.lpstrFilter = kFilter;
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = buffer;
-  dialog.nMaxFile = kOpenBufferChars;
-  dialog.Flags =
-      OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
-  dialog.lpfnHook = FileDialogHookProc;
+  OPENFILENAMEW dialog =
+      ShellFileDialog(buffer, kOpenBufferChars, kFilter, OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST);
   if (!g_pfnOpenDialog(&dialog)) return;
   const std::vector<std::wstring> paths = SelectedPaths(buffer, kOpenBufferChars, dialog.nFileOffset);
   HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));

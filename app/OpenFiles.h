@@ -26,6 +26,9 @@ std::vector<std::wstring> SelectedPaths(const wchar_t* buffer, size_t capacity, 
 
 // Centres the dialog's frame over its owner, or the work area, once.
 UINT_PTR CALLBACK FileDialogHookProc(HWND hookDialog, UINT message, WPARAM wParam, LPARAM lParam);
+// A file dialog as the shell shows each: owned by the active window, the
+// first filter chosen, centred by the hook, resizable; `flags` adds the rest.
+OPENFILENAMEW ShellFileDialog(wchar_t* file, DWORD fileChars, const wchar_t* filter, DWORD flags);
 
 // True only for the live document's reserved name, with case.
 bool IsLiveDocumentPath(const wchar_t* path);

@@ -141,15 +141,9 @@ int CMainFrame::OnFileSaveAs() {
     return 0;
   }
   wchar_t file[MAX_PATH] = {};
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = ::GetActiveWindow();
-  dialog.lpstrFilter = L"Bitmap Files (*.bmp)\0*.bmp\0Jpeg Files (*.jpg)\0*.jpg\0";
+  OPENFILENAMEW dialog =
+      ShellFileDialog(file, MAX_PATH, L"Bitmap Files (*.bmp)\0*.bmp\0Jpeg Files (*.jpg)\0*.jpg\0", OFN_OVERWRITEPROMPT);
   dialog.nFilterIndex = g_Config.m_ImageFormat != 0 ? 2 : 1;
-  dialog.lpstrFile = file;
-  dialog.nMaxFile = MAX_PATH;
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING;
-  dialog.lpfnHook = FileDialogHookProc;
   if (!RunSaveFileDialog(&dialog)) return 1;
   file[MAX_PATH - 1] = 0;
   if (!file[0]) {

@@ -7,20 +7,6 @@
 
 namespace projecttest {
 
-void PumpFor(DWORD ms) {
-  const DWORD end = GetTickCount() + ms;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    const DWORD now = GetTickCount();
-    if (static_cast<LONG>(end - now) <= 0) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-  }
-}
-
 CWatchdog::CWatchdog(DWORD ms, const char* what)
     : m_hDone(CreateEventW(nullptr, TRUE, FALSE, nullptr)), m_thread([this, ms, what] {
         if (WaitForSingleObject(m_hDone, ms) == WAIT_OBJECT_0) return;

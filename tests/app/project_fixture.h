@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "engine/DirectUI.h"
+#include "tests/common/pump.h"
 #include "win32/Window.h"
 
 namespace projecttest {
 
 // Dispatches the thread's messages for about ms milliseconds.
-void PumpFor(DWORD ms);
+using ::PumpFor;
 
 // Pumps until done() holds; false after ms milliseconds.
 template <class Done>

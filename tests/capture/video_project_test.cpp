@@ -20,6 +20,7 @@
 #include "engine/Command.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "tests/common/pump.h"
 
 namespace {
 
@@ -32,20 +33,6 @@ std::wstring Here(const wchar_t* name) {
   wchar_t folder[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, folder);
   return std::wstring(folder) + L"\\" + name;
-}
-
-void PumpFor(DWORD ms) {
-  const DWORD end = GetTickCount() + ms;
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    const DWORD now = GetTickCount();
-    if (static_cast<LONG>(end - now) <= 0) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-  }
 }
 
 template <class Done>

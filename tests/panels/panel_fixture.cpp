@@ -78,23 +78,6 @@ void Pump() {
   }
 }
 
-void MoveMouseTo(int x, int y) {
-  ::SetCursorPos(x, y);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = x * 65536 / ::GetSystemMetrics(SM_CXSCREEN) + 1;
-  input.mi.dy = y * 65536 / ::GetSystemMetrics(SM_CYSCREEN) + 1;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  ::SendInput(1, &input, sizeof input);
-}
-
-void MouseButton(DWORD flag) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flag;
-  ::SendInput(1, &input, sizeof input);
-}
-
 POINT ScreenPoint(HWND window, int x, int y) {
   POINT pt{x, y};
   ::ClientToScreen(window, &pt);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/real_input.h"
 #include "toolkit/SkinWindow.h"
 
 namespace paneltest {
@@ -77,8 +78,8 @@ bool PumpUntil(Done done) {
 }
 
 // Real input, as a person gives it: the cursor to a screen point, a button.
-void MoveMouseTo(int x, int y);
-void MouseButton(DWORD flag);
+using realinput::MouseButton;
+using realinput::MoveMouseTo;
 POINT ScreenPoint(HWND window, int x, int y);
 
 // What the window paints into a top-down 32-bit DIB of its client size,

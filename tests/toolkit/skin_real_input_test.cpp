@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/real_input.h"
 #include "tests/toolkit/recording_parent.h"
 #include "tests/toolkit/skin_fixture.h"
 #include "toolkit/SkinCombo.h"
@@ -60,22 +61,8 @@ bool SettleUntil(const std::function<bool()>& done) {
   return done();
 }
 
-void MoveTo(int x, int y) {
-  ::SetCursorPos(x, y);
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = x * 65536 / ::GetSystemMetrics(SM_CXSCREEN) + 1;
-  input.mi.dy = y * 65536 / ::GetSystemMetrics(SM_CYSCREEN) + 1;
-  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  ::SendInput(1, &input, sizeof input);
-}
-
-void Button(DWORD flag) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flag;
-  ::SendInput(1, &input, sizeof input);
-}
+using realinput::MouseButton;
+using realinput::MoveMouseTo;
 
 void TypeText(const std::wstring& text) {
   for (wchar_t c : text) {
@@ -128,19 +115,19 @@ class RealInput : public skintest::SkinFixture {
 TEST_F(RealInput, ComboPickWithThePointer) {
   auto& combo = *static_cast<AvlfComboBox*>(m_parent.FindChildByCommandId(31));
   const POINT at = Screen(31, 20, 10);
-  MoveTo(at.x, at.y);
+  MoveMouseTo(at.x, at.y);
   EXPECT_TRUE(SettleUntil([&] { return combo.m_bHot; }));
-  Button(MOUSEEVENTF_LEFTDOWN);
-  Button(MOUSEEVENTF_LEFTUP);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
   SettleUntil([] { return g_pAvlfMenuWindow && g_pAvlfMenuWindow->m_hWnd; });
   ASSERT_TRUE(g_pAvlfMenuWindow && g_pAvlfMenuWindow->m_hWnd);
   EXPECT_TRUE(::IsWindowVisible(g_pAvlfMenuWindow->m_hWnd));
   m_parent.m_log.clear();
   // The third row: 20 pixels each, below the 20-pixel combo.
-  MoveTo(at.x, at.y - 10 + 20 + 2 * 20 + 10);
+  MoveMouseTo(at.x, at.y - 10 + 20 + 2 * 20 + 10);
   Settle();
-  Button(MOUSEEVENTF_LEFTDOWN);
-  Button(MOUSEEVENTF_LEFTUP);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
   SettleUntil([] { return !::IsWindowVisible(g_pAvlfMenuWindow->m_hWnd); });
   EXPECT_FALSE(::IsWindowVisible(g_pAvlfMenuWindow->m_hWnd));
   EXPECT_EQ(combo.GetCurSel(), 2);
@@ -150,9 +137,9 @@ TEST_F(RealInput, ComboPickWithThePointer) {
 TEST_F(RealInput, TypingIntoTheField) {
   auto& edit = *static_cast<AvlfEdit*>(m_parent.FindChildByCommandId(32));
   const POINT at = Screen(32, 20, 12);
-  MoveTo(at.x, at.y);
-  Button(MOUSEEVENTF_LEFTDOWN);
-  Button(MOUSEEVENTF_LEFTUP);
+  MoveMouseTo(at.x, at.y);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTUP);
   SettleUntil([&] { return ::GetFocus() == edit.m_hWnd; });
   EXPECT_EQ(::GetFocus(), edit.m_hWnd);
   m_parent.m_log.clear();
@@ -166,7 +153,7 @@ TEST_F(RealInput, WeightPickerDrag) {
   auto& button = *static_cast<CWeightButton*>(m_parent.FindChildByCommandId(33));
   button.SetValue(10);
   const POINT at = Screen(33, 5, 5);
-  MoveTo(at.x, at.y);
+  MoveMouseTo(at.x, at.y);
   SettleUntil([&] { return button.m_bHot; });
   // Inside the popup's loop: grab the handle, drag it 108 pixels right, let go.
   g_inLoop = [] {
@@ -174,17 +161,17 @@ TEST_F(RealInput, WeightPickerDrag) {
     ::GetWindowRect(g_WeightPicker.m_hWnd, &popup);
     const RECT h = g_WeightPicker.m_rcHandle;
     const int x = popup.left + (h.left + h.right) / 2, y = popup.top + (h.top + h.bottom) / 2;
-    MoveTo(x, y);
-    Button(MOUSEEVENTF_LEFTDOWN);
-    MoveTo(x + 54, y);
-    MoveTo(x + 108, y);
-    Button(MOUSEEVENTF_LEFTUP);
+    MoveMouseTo(x, y);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MoveMouseTo(x + 54, y);
+    MoveMouseTo(x + 108, y);
+    MouseButton(MOUSEEVENTF_LEFTUP);
   };
   ::SetTimer(nullptr, 0, 50, &RunInLoop);
   m_parent.m_log.clear();
-  Button(MOUSEEVENTF_LEFTDOWN);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
   Settle();
-  Button(MOUSEEVENTF_LEFTUP);
+  MouseButton(MOUSEEVENTF_LEFTUP);
   Settle();
   // Centre from 42 to 150: 1 + trunc(138 x 63 / 216) = 41.
   EXPECT_EQ(button.m_nValue, 41);
