@@ -19,14 +19,12 @@ measure_import_library(dep_jpeg libjpeg.a)
 measure_import_library(dep_freetype libfreetype.a)
 measure_import_library(dep_minizip libminizip.a)
 measure_import_library(dep_gtest libgtest.a)
-measure_import_library(dep_gtest_main libgtest_main.a)
 measure_import_library(dep_gmock libgmock.a)
 
 target_link_libraries(dep_png INTERFACE dep_zlib)
 target_link_libraries(dep_minizip INTERFACE dep_zlib)
 target_link_libraries(dep_freetype INTERFACE dep_zlib)
 target_link_libraries(dep_gmock INTERFACE dep_gtest)
-target_link_libraries(dep_gtest_main INTERFACE dep_gtest)
 target_include_directories(dep_freetype SYSTEM INTERFACE "${MEASURE_DEPS_PREFIX}/include/freetype2")
 
 # expat built for UTF-16 wchar_t text, linked statically.

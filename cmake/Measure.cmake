@@ -29,14 +29,15 @@ endif()
 # the build tree (tests read and write relative paths there); it passes only
 # with exit code 0 and GoogleTest's summary free of failures (tools/gtest.sh). TIMEOUT is a few
 # times the usual run time (default 60 s), so a hung test fails instead of
-# holding the run.
+# holding the run; within it, the watchdog of tests/common/test_main.cpp names
+# and ends a single test that runs past MEASURE_TEST_LIMIT seconds (240).
 function(measure_add_test)
   cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 60)
   endif()
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} dep_gmock dep_gtest_main dep_gtest)
+  add_executable(${T_NAME} ${T_SOURCES} "${PROJECT_SOURCE_DIR}/tests/common/test_main.cpp")
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} dep_gmock dep_gtest)
   if(MEASURE_RUN_TESTS)
     set(work "${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}.work")
     file(MAKE_DIRECTORY "${work}")

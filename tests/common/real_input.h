@@ -26,4 +26,27 @@ inline void MouseButton(DWORD flag) {
   ::SendInput(1, &input, sizeof input);
 }
 
+// Makes `window` the active foreground window and waits until it is. Another
+// test process may show a window meanwhile and take the activation: asking
+// again every quarter second wins it back. False when it never came.
+inline bool BringToFront(HWND window, DWORD timeoutMs = 10000) {
+  const DWORD start = ::GetTickCount();
+  DWORD asked = start - 1000;
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    if (::GetForegroundWindow() == window && ::GetActiveWindow() == window) return true;
+    const DWORD now = ::GetTickCount();
+    if (now - start >= timeoutMs) return false;
+    if (now - asked >= 250) {
+      ::SetForegroundWindow(window);
+      asked = now;
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
 }  // namespace realinput

@@ -6,6 +6,7 @@
 // clang-format on
 
 #include "app/Program.h"
+#include "tests/common/real_input.h"
 #include "toolkit/SkinUi.h"
 #include "toolkit/XmlDocument.h"
 
@@ -65,7 +66,7 @@ CHostWindow* PanelFixture::CreateHost(const wchar_t* name) {
     m_host.reset();
     return nullptr;
   }
-  ::SetForegroundWindow(m_host->m_hWnd);
+  realinput::BringToFront(m_host->m_hWnd);
   Pump();
   return m_host.get();
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/real_input.h"
 #include "tests/toolkit/control_test_support.h"
 #include "tests/toolkit/skin_fixture.h"
 #include "toolkit/Buttons.h"
@@ -217,9 +218,7 @@ TEST_F(SkinButtons, DoubleClickGivesTwoClicks) {
 
 TEST_F(SkinButtons, HotTrackingHoldsTheCaptureWhileOver) {
   ::ShowWindow(m_host, SW_SHOW);
-  ::SetForegroundWindow(m_host);
-  ::SetActiveWindow(m_host);
-  ASSERT_TRUE(::GetActiveWindow());
+  ASSERT_TRUE(realinput::BringToFront(m_host));
   auto first = Make<AvlfIconBtn>(L"Blank");
   auto second = Make<AvlfIconBtn>(L"Neighbour");
   auto swatch = Make<AvlfColorButton>(L"FarSwatch");

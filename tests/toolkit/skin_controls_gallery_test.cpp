@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/real_input.h"
 #include "tests/toolkit/skin_fixture.h"
 #include "toolkit/Buttons.h"
 #include "toolkit/Slider.h"
@@ -161,7 +162,7 @@ TEST_F(SkinControlsGallery, RealPointerHoverAndSliderDrag) {
   RECT rc{0, 0, 320, 130};
   ASSERT_TRUE(page.Create(nullptr, frame, &rc, L"Page"));
   ::ShowWindow(frame, SW_SHOW);
-  ::SetForegroundWindow(frame);
+  realinput::BringToFront(frame);
   PumpFor(100);
   auto* icon = dynamic_cast<AvlfIconBtn*>(page.FindChildByCommandId(1));
   auto* line = dynamic_cast<AvlfGeomeryBtn*>(page.FindChildByCommandId(10));

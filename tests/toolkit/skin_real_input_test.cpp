@@ -91,8 +91,8 @@ class RealInput : public skintest::SkinFixture {
     SkinFixture::SetUp();
     LoadSkin(kSkin);
     ASSERT_TRUE(m_parent.Create(nullptr, nullptr, nullptr, L"Host"));
-    ::SetForegroundWindow(m_parent.m_hWnd);
-    ASSERT_TRUE(SettleUntil([this] { return ::GetActiveWindow() == m_parent.m_hWnd; }));
+    ASSERT_TRUE(realinput::BringToFront(m_parent.m_hWnd));
+    Settle();
   }
   void TearDown() override {
     ReleaseMenuWindow();
