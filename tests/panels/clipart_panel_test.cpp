@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <dlgs.h>
 #include <gdiplus.h>
 
 #include <cwchar>
@@ -67,6 +68,30 @@ BOOL WINAPI AnswerDialog(OPENFILENAMEW* dialog) {
   wcsncpy_s(dialog->lpstrFile, dialog->nMaxFile, g_answers.front().c_str(), _TRUNCATE);
   g_answers.pop_front();
   return TRUE;
+}
+
+// A person in the real open dialog: once it shows, the path typed into the
+// file name box and Open pressed. The dialog's title is kept.
+std::wstring g_typed;
+std::wstring g_dialogTitle;
+
+BOOL CALLBACK AnswerShownDialog(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+  HWND box = ::GetDlgItem(window, cmb13);
+  HWND open = ::GetDlgItem(window, IDOK);
+  if (!box || !open) return TRUE;
+  wchar_t title[64] = {};
+  ::GetWindowTextW(window, title, 64);
+  g_dialogTitle = title;
+  ::SetWindowTextW(box, g_typed.c_str());
+  ::PostMessageW(open, BM_CLICK, 0, 0);
+  return FALSE;
+}
+
+void CALLBACK LookForDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (!::EnumThreadWindows(::GetCurrentThreadId(), AnswerShownDialog, 0)) ::KillTimer(nullptr, timer);
 }
 
 class ClipartPanel : public paneltest::MainViewFixture {
@@ -236,6 +261,20 @@ TEST_F(ClipartPanel, ImportsFillTheTilesThenReplaceTheSelectedOne) {
   EXPECT_EQ(tile.At(28, 24), 0xFF0000u) << "the red picture";
   EXPECT_EQ(tile.At(2, 2), 0xFFFFFFu) << "the band behind the tile";
   EXPECT_EQ(tile.At(28, 48 - 3), 0x005098u) << "the underline";
+}
+
+TEST_F(ClipartPanel, RealDialogImportsIntoTheDoubleClickedTile) {
+  panel().m_pfnOpenDialog = ::GetOpenFileNameW;
+  g_typed = MakePicture(L"typed.png", 0xFF2060C0);
+  g_dialogTitle.clear();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, LookForDialog);
+  ::SendMessageW(panel().Tile(1)->m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 20));
+  ::KillTimer(nullptr, timer);
+  EXPECT_EQ(g_dialogTitle, L"Import Clip Art");
+  EXPECT_EQ(TilePaths(), (std::vector<std::wstring>{L"", g_typed, L"", L""}));
+  EXPECT_EQ(Name(), L"typed.png");
+  ASSERT_TRUE(m_canvas->m_pszClipartFile);
+  EXPECT_EQ(std::wstring(m_canvas->m_pszClipartFile), g_typed);
 }
 
 TEST_F(ClipartPanel, ChoosingTheToolPlacesAClipartAtTheCentre) {
