@@ -165,8 +165,11 @@ TEST(ClipartOpacity, NameIsTheTextAfterTheLastBackslash) {
   const struct {
     const wchar_t* path;
     const wchar_t* name;
-  } cases[] = {{L"C:\\art\\logo.png", L"logo.png"}, {L"C:\\art\\", L"C:\\art\\"}, {L"a\\b", L"a\\b"},
-               {L"logo.png", L"logo.png"},          {L"", L""}};
+  } cases[] = {{L"C:\\art\\logo.png", L"logo.png"},
+               {L"C:\\art\\", L"C:\\art\\"},
+               {L"a\\b", L"a\\b"},
+               {L"logo.png", L"logo.png"},
+               {L"", L""}};
   for (const auto& c : cases) EXPECT_STREQ(ClipartFileName(c.path), c.name) << c.path;
 }
 

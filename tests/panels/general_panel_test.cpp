@@ -45,9 +45,9 @@ std::set<int> LitRows(const canvas_test::CReadBack& frame, int x) {
 struct SavedSettings {
   DWORD values[12];
   static DWORD* Fields(int i) {
-    DWORD* fields[] = {&g_Config.m_ShowMeasureResult, &g_Config.m_TextBackground, &g_Config.m_TextBorder,
-                       &g_Config.m_GridShow,          &g_Config.m_GridColor,      &g_Config.m_GridWeight,
-                       &g_Config.m_CrossShow,         &g_Config.m_CrossColor,     &g_Config.m_CrossTrack,
+    DWORD* fields[] = {&g_Config.m_ShowMeasureResult, &g_Config.m_TextBackground,   &g_Config.m_TextBorder,
+                       &g_Config.m_GridShow,          &g_Config.m_GridColor,        &g_Config.m_GridWeight,
+                       &g_Config.m_CrossShow,         &g_Config.m_CrossColor,       &g_Config.m_CrossTrack,
                        &g_Config.m_MagnifierWeight,   &g_Config.m_MagnifierDisplay, &g_Config.m_MagnifierMouse};
     return fields[i];
   }
@@ -181,11 +181,8 @@ TEST_F(GeneralPanel, LabelTogglesChangeOnlyTheDefaultsForNewFigures) {
     int id;
     int showResult, background, border;  // canvas defaults and settings afterwards
   } clicks[] = {
-      {GENERAL_LABEL_BACKGROUND, 1, 0, 1},
-      {GENERAL_LABEL_BORDER, 1, 0, 0},
-      {GENERAL_LABEL_BACKGROUND, 1, 1, 0},
-      {GENERAL_SHOW_RESULT, 0, 1, 0},
-      {GENERAL_SHOW_RESULT, 1, 1, 0},
+      {GENERAL_LABEL_BACKGROUND, 1, 0, 1}, {GENERAL_LABEL_BORDER, 1, 0, 0}, {GENERAL_LABEL_BACKGROUND, 1, 1, 0},
+      {GENERAL_SHOW_RESULT, 0, 1, 0},      {GENERAL_SHOW_RESULT, 1, 1, 0},
   };
   for (const auto& c : clicks) {
     SCOPED_TRACE(c.id);
