@@ -6,7 +6,10 @@
 #include "panels/Bars.h"
 #include "panels/CameraPanel.h"
 #include "panels/CanvasHost.h"
+#include "panels/ClipartPanel.h"
+#include "panels/GeneralPanel.h"
 #include "panels/ImagePanel.h"
+#include "panels/MagnifierPanel.h"
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
 #include "panels/ThumbnailStrip.h"
@@ -85,4 +88,7 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndProperties& m_wndProperties = m_wndSettings.m_wndProperties;
   CWndImageList& m_wndImages = m_wndDetail.m_wndImageList;
   CWndSettingsZoom m_wndSettingsZoom;
+  CWndSettingsClipart m_wndSettingsClipart;
+  CWndSettingsGeneral m_wndSettingsGeneral;
+  CWndSettingsMagnifier m_wndSettingsMagnifier;
 };
