@@ -9,7 +9,9 @@
 #include "panels/ImagePanel.h"
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
+#include "panels/TextPanel.h"
 #include "panels/ThumbnailStrip.h"
+#include "panels/VertexPanel.h"
 #include "toolkit/SkinWindow.h"
 
 // The side pane: camera panel, measurement list and property host, stacked.
@@ -85,4 +87,6 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndProperties& m_wndProperties = m_wndSettings.m_wndProperties;
   CWndImageList& m_wndImages = m_wndDetail.m_wndImageList;
   CWndSettingsZoom m_wndSettingsZoom;
+  CWndSettingsText m_wndSettingsText;
+  CWndSettingsVertex m_wndSettingsVertex;
 };
