@@ -208,10 +208,20 @@ TEST_F(TextPanel, CanvasShowsTheTextAsChanged) {
   EXPECT_GT(narrow.green, 0);
   EXPECT_LT(narrow.green * 4, wide.green) << "one narrow letter against eight wide ones";
 
+  // A font size from the style block is kept by the figure; the box's text
+  // is made at it when the face changes next.
+  style(STYLE_FONT_SIZE, [&] { block.m_pFontSize->m_nValue = 30; });
+  EXPECT_EQ(box->m_nFontSize, 30);
+  m_canvas->SetFontFace(L"Liberation Serif");
+  const Ink large = measure(L"text_canvas_large.bmp");
+  // The taller letter, cut at the foot of the box that kept its size, still
+  // shows more ink.
+  EXPECT_GT(large.green, narrow.green);
+
   style(STYLE_TEXT_COLOR, [&] { block.m_pTextColor->SetColor(0xFFFF0000); });
   const Ink red = measure(L"text_canvas_red.bmp");
   EXPECT_EQ(red.green, 0);
-  EXPECT_GT(red.red, narrow.green / 2);
+  EXPECT_GT(red.red, large.green / 2);
 
   // The background switch of the panel takes the box away.
   Press(TEXT_BACKGROUND);
