@@ -78,6 +78,8 @@ CWndProcess::CWndProcess() {
   m_wndProperties.HostPanel(m_wndSettingsClipart, PANEL_CLIPART);
   m_wndProperties.HostPanel(m_wndSettingsGeneral, PANEL_GENERAL);
   m_wndProperties.HostPanel(m_wndSettingsMagnifier, PANEL_MAGNIFIER);
+  m_wndProperties.HostPanel(m_wndSettingsText, PANEL_TEXT);
+  m_wndProperties.HostPanel(m_wndSettingsVertex, PANEL_VERTEX);
 }
 
 CWndProcess::~CWndProcess() {

@@ -12,7 +12,9 @@
 #include "panels/MagnifierPanel.h"
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
+#include "panels/TextPanel.h"
 #include "panels/ThumbnailStrip.h"
+#include "panels/VertexPanel.h"
 #include "toolkit/SkinWindow.h"
 
 // The side pane: camera panel, measurement list and property host, stacked.
@@ -91,4 +93,6 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndSettingsClipart m_wndSettingsClipart;
   CWndSettingsGeneral m_wndSettingsGeneral;
   CWndSettingsMagnifier m_wndSettingsMagnifier;
+  CWndSettingsText m_wndSettingsText;
+  CWndSettingsVertex m_wndSettingsVertex;
 };
