@@ -97,7 +97,12 @@ class OpenFileTest : public ::testing::Test {
     TakeCalls();
   }
   void TearDown() override {
-    if (g_pDirectUI) g_pDirectUI->SetActiveImage(frame->m_ProjectManager.GetLiveDocument(), TRUE);
+    // Whatever way an open ended, the canvas paints again: a hold left behind
+    // would freeze it.
+    if (g_pDirectUI) {
+      EXPECT_EQ(g_pDirectUI->m_nRepaintHeld, 0);
+      g_pDirectUI->SetActiveImage(frame->m_ProjectManager.GetLiveDocument(), TRUE);
+    }
     frame->m_ProjectManager.RemoveAll();
     ClearStrip();
   }
