@@ -32,7 +32,7 @@ namespace {
 
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 
 class CHost : public win32::CWindowImpl<CHost, win32::CWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN>> {
  public:
