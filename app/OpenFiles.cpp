@@ -39,21 +39,7 @@ bool AddStripItem(ZEvuvoro::CImage* image, CProject* project, CProjectManager* m
 
 }  // namespace
 
-void COpenRepaintHold::Hold(CDirectUI* canvas) {
-  // The count is the canvas thread's own; another thread leaves it alone.
-  if (m_pCanvas || !canvas || !canvas->m_hWnd ||
-      ::GetWindowThreadProcessId(canvas->m_hWnd, nullptr) != ::GetCurrentThreadId())
-    return;
-  m_pCanvas = canvas;
-  m_pCanvas->HoldRepaint();
-}
-
-COpenRepaintHold::~COpenRepaintHold() {
-  if (m_pCanvas) m_pCanvas->ReleaseRepaint();
-}
-
-bool OpenPictureProject(CProjectManager& manager, const wchar_t* path, CProjectManager::CHold* project, int* added,
-                        COpenRepaintHold* hold) {
+bool OpenPictureProject(CProjectManager& manager, const wchar_t* path, CProjectManager::CHold* project, int* added) {
   *added = 0;
   ZEvuvoro::CImage picture;
   picture.LoadFile(path);
@@ -64,7 +50,6 @@ bool OpenPictureProject(CProjectManager& manager, const wchar_t* path, CProjectM
   // Another thread listed it meanwhile: show that one.
   if (!created) return true;
   (*project)->m_bNoReload = 0;
-  if (hold) hold->Hold(g_pDirectUI);
   FillDocument((*project)->m_pDocument, path, picture);
   if (!AddStripItem(&picture, project->Get(), &manager)) return false;
   *added = 1;
@@ -131,7 +116,6 @@ UINT_PTR CALLBACK FileDialogHookProc(HWND hookDialog, UINT message, WPARAM, LPAR
 int CMainFrame::OpenFile(const wchar_t* path) {
   if (!path || !*path) return 0;
   int result = 0;
-  COpenRepaintHold hold;
   CProjectManager::CHold project = m_ProjectManager.FindHeld(path);
   switch (OpenFileKind(path)) {
     case OpenKind::Video: {
@@ -146,7 +130,6 @@ int CMainFrame::OpenFile(const wchar_t* path) {
         m_ProjectManager.Remove(video);
         return 0;
       }
-      hold.Hold(g_pDirectUI);
       FillDocument(video->m_pDocument, path, video->m_FrameImage);
       if (!AddStripItem(&video->m_FrameImage, video, &m_ProjectManager)) return 0;
       result = 1;
@@ -159,7 +142,6 @@ int CMainFrame::OpenFile(const wchar_t* path) {
       project = m_ProjectManager.OpenImageHeld(path);
       if (!project) return 0;
       // The raw file keeps its no-reload flag: it is never read as a picture.
-      hold.Hold(g_pDirectUI);
       FillDocument(project->m_pDocument, path, *picture);
       if (!AddStripItem(picture.get(), project.Get(), &m_ProjectManager)) return 0;
       result = 1;
@@ -167,17 +149,14 @@ int CMainFrame::OpenFile(const wchar_t* path) {
     }
     case OpenKind::Picture: {
       if (project) break;
-      if (!OpenPictureProject(m_ProjectManager, path, &project, &result, &hold)) return 0;
+      if (!OpenPictureProject(m_ProjectManager, path, &project, &result)) return 0;
       break;
     }
   }
   if (m_CameraFactory.GetState() == CameraRunning) return result;
   CDTImage* document = project->m_pDocument;
   if (!document) return result;
-  if (!HasSize(document)) {
-    hold.Hold(g_pDirectUI);
-    project->LoadDocument(g_pDirectUI);
-  }
+  if (!HasSize(document)) project->LoadDocument(g_pDirectUI);
   if (!HasSize(document)) return result;
   if (g_pDirectUI) g_pDirectUI->SetActiveImage(document, TRUE);
   return result;

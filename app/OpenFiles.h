@@ -26,31 +26,11 @@ OpenKind OpenFileKind(const wchar_t* path);
 // the one path when it is longer than 3 characters.
 std::vector<std::wstring> SelectedPaths(const wchar_t* buffer, size_t capacity, size_t fileOffset);
 
-class CDirectUI;
-// Holds back the canvas's repaints from Hold on, when on the canvas's own
-// thread: a new document's upload would otherwise repaint the picture still
-// shown, and showing the new one paints again. The release presents one
-// frame. Taken only after any dialog of the open, so that the canvas still
-// paints under it.
-class COpenRepaintHold {
- public:
-  COpenRepaintHold() = default;
-  ~COpenRepaintHold();
-  COpenRepaintHold(const COpenRepaintHold&) = delete;
-  COpenRepaintHold& operator=(const COpenRepaintHold&) = delete;
-  void Hold(CDirectUI* canvas);
-
- private:
-  CDirectUI* m_pCanvas = nullptr;
-};
-
 // A picture file opened as File > Open does: decoded, listed, put into its
-// document on the canvas (repaints held by `hold` from then on, when given)
-// and given a strip item. False when it does not decode or the strip refused
-// it; *added is 1 when a new project was listed, 0 when another thread listed
-// the path first (*project is then that one).
-bool OpenPictureProject(CProjectManager& manager, const wchar_t* path, CProjectManager::CHold* project, int* added,
-                        COpenRepaintHold* hold = nullptr);
+// document on the canvas and given a strip item. False when it does not
+// decode or the strip refused it; *added is 1 when a new project was listed,
+// 0 when another thread listed the path first (*project is then that one).
+bool OpenPictureProject(CProjectManager& manager, const wchar_t* path, CProjectManager::CHold* project, int* added);
 
 // Centres the dialog's frame over its owner, or the work area, once.
 UINT_PTR CALLBACK FileDialogHookProc(HWND hookDialog, UINT message, WPARAM wParam, LPARAM lParam);
