@@ -83,7 +83,6 @@ void CDTCurve::BuildGeometry() { BuildOutline(-1); }
 
 void CDTCurve::BuildOutline(int movedHandle) {
   m_outline.clear();
-  ReleaseBuffer();
   m_nPrimitives = 0;
   m_nVertexCount = 0;
   m_points.clear();

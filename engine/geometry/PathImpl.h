@@ -2,6 +2,7 @@
 
 #include "engine/geometry/Path.h"
 #include "engine/geometry/PathBuilder.h"
+#include "engine/geometry/StrokeGenerator.h"
 #include "engine/geometry/Tessellator.h"
 
 // The path-building and triangle-reading operations that the outline and the
@@ -43,6 +44,8 @@ class PPathImpl : public PBuiltShape<PPath, PPathImpl> {
 
   void StrokeToTriangles() override;
   void SetWidth(int pixels) override { m_width = pixels; }
+  // Back to a new path's state, keeping the storage for the next one.
+  void Reset();
 
   const VertexBlockStorage& Vertices() const { return m_builder.Vertices(); }
 
@@ -50,6 +53,7 @@ class PPathImpl : public PBuiltShape<PPath, PPathImpl> {
   friend class PBuiltShape<PPath, PPathImpl>;
   PathBuilder m_builder;
   TriangleTessellator m_tessellator;
+  StrokeGenerator m_stroke;
   int m_width = 5;
   int m_lineCap = CapRound;
   int m_lineJoin = JoinRound;
@@ -61,6 +65,7 @@ class PPolygonImpl : public PBuiltShape<PPolygon, PPolygonImpl> {
 
   void JoinPathFirst(PGraphic* source) override { m_builder.JoinPath(source); }
   void FillToTriangles() override;
+  void Reset();
 
  private:
   friend class PBuiltShape<PPolygon, PPolygonImpl>;
