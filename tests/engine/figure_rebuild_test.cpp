@@ -7,11 +7,14 @@
 
 #include <windows.h>
 
+#include <cmath>
+#include <random>
 #include <utility>
 #include <vector>
 
 #include "engine/Image.h"
 #include "engine/figures/ClickedOutline.h"
+#include "engine/geometry/Bspline.h"
 #include "tests/engine/shape_scene.h"
 
 using namespace shape_test;
@@ -51,6 +54,8 @@ TEST(FigureRebuild, EditedFigureDrawsAsAFreshOne) {
   const std::vector<RebuildCase> cases{
       {"curve_pen5", DRAW_CURVE, 5, FALSE, wave, {{2, {220, 460}}, {4, {330, 330}}, {2, {20, 20}}, {8, {600, 20}}}},
       {"curve_thin", DRAW_CURVE, 1, FALSE, wave, {{2, {220, 460}}, {2, {200, 110}}}},
+      {"circle_pen5", DRAW_CIRCLE, 5, FALSE, {{200, 240}, {320, 120}, {440, 240}}, {{1, {320, 20}}, {1, {320, 200}}}},
+      {"circle_solid", DRAW_CIRCLE, 1, TRUE, {{200, 240}, {320, 120}, {440, 240}}, {{1, {320, 20}}, {1, {320, 200}}}},
       {"ellipse_pen5", DRAW_ELLIPSE, 5, FALSE, box, {{2, {620, 470}}, {2, {170, 130}}}},
       {"curvepolygon_pen5", DRAW_CURVE_POLYGON, 5, FALSE, loop, {{1, {630, 20}}, {3, {190, 120}}, {1, {210, 110}}}},
       {"curvepolygon_solid", DRAW_CURVE_POLYGON, 1, TRUE, loop, {{2, {620, 470}}, {2, {210, 120}}}},
@@ -107,5 +112,52 @@ TEST(FigureRebuild, EditedFigureDrawsAsAFreshOne) {
     const canvas_test::CReadBack after = s.scene.Read();
     EXPECT_GT(Lit(after), 1000);
     EXPECT_EQ(Differing(before, after), 0);
+  }
+}
+
+// A midpoint handle sits on the sample halfway between the first samples that
+// lie on its two neighbours. Curves that come back to a point, run straight up
+// or sit far out all find the same samples as a plain scan of every sample.
+TEST(FigureRebuild, MidpointsSitWhereAScanOfAllSamplesPutsThem) {
+  CShapeScene s;
+  ASSERT_TRUE(s.Ready());
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> u(20.0f, 620.0f);
+  std::vector<std::vector<PointF>> curves{
+      {{100, 100}, {300, 400}, {500, 100}, {100, 100}},
+      {{300, 50}, {300, 200}, {300, 420}, {300, 100}},
+      {{100, 240}, {540, 240}, {100, 240}, {540, 240}, {100, 240}},
+      {{2e6f, 100}, {2e6f + 3, 300}, {2e6f - 4, 200}},
+  };
+  for (int k = 0; k < 6; ++k) {
+    std::vector<PointF> c;
+    for (int i = 0; i < 3 + 5 * k; ++i) c.push_back({u(rng), u(rng)});
+    curves.push_back(c);
+  }
+  for (const std::vector<PointF>& vertices : curves) {
+    CDTDraw* curve = s.Stored(DRAW_CURVE, vertices, 5);
+    ASSERT_NE(curve, nullptr);
+    std::vector<PointF> points, samples;
+    for (const auto& h : curve->m_handles)
+      if (!h->marked) points.push_back({h->cx, h->cy});
+    PBspline spline;
+    FeedSpline(&spline, points, false);
+    CollectSamples(&spline, &samples);
+    auto scan = [&](const FigureHandle& h) -> long {
+      for (size_t i = 0; i < samples.size(); ++i)
+        if (std::fabs(samples[i].x - h.cx) <= 1e-5f && std::fabs(samples[i].y - h.cy) <= 1e-5f)
+          return static_cast<long>(i);
+      return -1;
+    };
+    const auto& handles = curve->m_handles;
+    ASSERT_EQ(handles.size(), 2 * vertices.size() - 1);
+    for (size_t a = 1; a + 1 < handles.size(); a += 2) {
+      ASSERT_TRUE(handles[a]->marked);
+      const long l = scan(*handles[a - 1]), h = scan(*handles[a + 1]);
+      PointF m{(handles[a - 1]->cx + handles[a + 1]->cx) * 0.5f, (handles[a - 1]->cy + handles[a + 1]->cy) * 0.5f};
+      if (l >= 0 && h >= 0 && l != h) m = samples[static_cast<size_t>((l + h) / 2)];
+      EXPECT_EQ(handles[a]->cx, m.x) << a;
+      EXPECT_EQ(handles[a]->cy, m.y) << a;
+    }
   }
 }
