@@ -182,7 +182,8 @@ int CDTCurve::Draw() {
 void CDTCurve::ComputeValues() {
   PBspline spline;
   FeedSpline(&spline, m_vertices, false);
-  std::vector<double> xy;
+  std::vector<double>& xy = m_pictureSamples;
+  xy.clear();
   CollectSamples(&spline, &xy);
   double pixels = 0.0;
   for (size_t i = 2; i + 1 < xy.size(); i += 2) pixels += std::hypot(xy[i] - xy[i - 2], xy[i + 1] - xy[i - 1]);
