@@ -9,6 +9,8 @@
 namespace {
 // Wider than any window: keeps a wild pen weight from flooding the tessellator.
 constexpr int kMaxStrokeWidth = 1 << 16;
+// About 10 MB of points; a 100-point curve at pen 5 holds some 15,000.
+constexpr std::size_t kMaxSparePoints = 1 << 18;
 
 // One released shape of each kind is kept for the next one: figures build a
 // path on every mouse move, and a recycled one keeps its grown storage and its
@@ -27,6 +29,11 @@ class CSpareShape {
   }
   void Give(Shape* shape) {
     if (!shape) return;
+    // A wild outline's storage is not worth keeping for the next small one.
+    if (shape->Footprint() > kMaxSparePoints) {
+      delete shape;
+      return;
+    }
     shape->Reset();
     Shape* none = nullptr;
     if (!m_spare.compare_exchange_strong(none, shape)) delete shape;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "engine/geometry/Path.h"
 #include "engine/geometry/PathBuilder.h"
 #include "engine/geometry/StrokeGenerator.h"
@@ -46,6 +48,8 @@ class PPathImpl : public PBuiltShape<PPath, PPathImpl> {
   void SetWidth(int pixels) override { m_width = pixels; }
   // Back to a new path's state, keeping the storage for the next one.
   void Reset();
+  // Points held: builder and tessellator.
+  std::size_t Footprint() const { return m_builder.Vertices().Total() + m_tessellator.VertexCount(); }
 
   const VertexBlockStorage& Vertices() const { return m_builder.Vertices(); }
 
@@ -66,6 +70,7 @@ class PPolygonImpl : public PBuiltShape<PPolygon, PPolygonImpl> {
   void JoinPathFirst(PGraphic* source) override { m_builder.JoinPath(source); }
   void FillToTriangles() override;
   void Reset();
+  std::size_t Footprint() const { return m_builder.Vertices().Total() + m_tessellator.VertexCount(); }
 
  private:
   friend class PBuiltShape<PPolygon, PPolygonImpl>;
