@@ -8,6 +8,7 @@
 
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "engine/figures/OutlineBuffer.h"
 #include "engine/figures/Strokes.h"
 #include "engine/geometry/ArcEllipse.h"
 
@@ -98,7 +99,6 @@ void CDTCircle::WriteCentreMark() {
 
 void CDTCircle::BuildOutline() {
   m_outline.clear();
-  strokes::Release(&m_pOutlineBuffer);
   m_nPrimitives = 0;
   m_nVertexCount = 0;
   PEllipse ellipse(m_fCenterX, m_fCenterY, m_fRadius, m_fRadius, true);
@@ -110,7 +110,8 @@ void CDTCircle::BuildOutline() {
     if (!m_outline.empty()) m_outline.push_back(m_outline.front());
     m_nPrimitives = m_nVertexCount = static_cast<int>(m_outline.size());
   }
-  m_pOutlineBuffer = strokes::MakeBuffer(m_pOwner, m_outline.data(), m_nVertexCount, m_clrLine);
+  outline_buffer::Refill(m_pOwner ? m_pOwner->m_pDevice : nullptr, &m_pOutlineBuffer, &m_nBufferCapacity, m_outline,
+                         m_nVertexCount, m_clrLine);
 }
 
 void CDTCircle::BuildCircle() {

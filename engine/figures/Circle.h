@@ -37,6 +37,7 @@ class CDTCircle : public CDTDraw {
   IDirect3DVertexBuffer9* m_pCentreBuffer = nullptr;
   int m_nPrimitives = 0;
   int m_nVertexCount = 0;
+  int m_nBufferCapacity = 0;  // vertices the outline buffer holds room for
   float m_fCenterX = 0.0f;
   float m_fCenterY = 0.0f;
   float m_fRadius = 2.0f;

@@ -45,8 +45,8 @@ CDTClickedOutline::~CDTClickedOutline() { ReleaseBuffer(); }
 void CDTClickedOutline::ReleaseBuffer() { outline_buffer::Release(&m_pVertexBuffer); }
 
 void CDTClickedOutline::FillBuffer() {
-  if (m_nVertexCount > 0 && m_pOwner)
-    m_pVertexBuffer = outline_buffer::Create(m_pOwner->m_pDevice, m_outline, m_nVertexCount, m_clrLine);
+  outline_buffer::Refill(m_pOwner ? m_pOwner->m_pDevice : nullptr, &m_pVertexBuffer, &m_nBufferCapacity, m_outline,
+                         m_nVertexCount, m_clrLine);
 }
 
 int CDTClickedOutline::CreateDeviceObjects() {

@@ -41,6 +41,7 @@ class CDTClickedOutline : public CDTDraw {
   IDirect3DVertexBuffer9* m_pVertexBuffer = nullptr;
   int m_nPrimitives = 0;
   int m_nVertexCount = 0;
+  int m_nBufferCapacity = 0;  // vertices the buffer holds room for
 
  protected:
   // The vertices are current; computes the values and the value text.

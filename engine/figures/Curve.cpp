@@ -2,6 +2,7 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -54,11 +55,55 @@ void CDTCurve::PlaceMidpoints() {
   m_samples.clear();
   CollectSamples(&spline, &m_samples);
   const size_t n = m_handles.size();
-  auto find = [this](const FigureHandle& h) -> long {
-    for (size_t s = 0; s < m_samples.size(); ++s)
-      if (std::fabs(m_samples[s].x - h.cx) <= 1e-5f && std::fabs(m_samples[s].y - h.cy) <= 1e-5f)
-        return static_cast<long>(s);
-    return -1;
+  // The first sample within 1e-5 of a handle. Scanning every sample for every
+  // handle made a drag of a long curve quadratic; the samples are grouped by
+  // column of x instead, and a handle looks only at the columns around it.
+  float left = 0.0f, right = -1.0f;
+  for (const PointF& s : m_samples) {
+    if (!std::isfinite(s.x)) continue;
+    if (right < left) {
+      left = right = s.x;
+    } else {
+      left = std::fmin(left, s.x);
+      right = std::fmax(right, s.x);
+    }
+  }
+  const double width = std::fmax(1.0, (static_cast<double>(right) - left) / (m_samples.size() + 1.0));
+  const size_t columns = right < left ? 0 : static_cast<size_t>((static_cast<double>(right) - left) / width) + 1;
+  auto column = [&](double x) {
+    const double c = std::floor((x - left) / width);
+    return c < 0.0                            ? -1LL
+           : c > static_cast<double>(columns) ? static_cast<long long>(columns)
+                                              : static_cast<long long>(c);
+  };
+  m_columnStart.assign(columns + 1, 0);
+  for (const PointF& s : m_samples)
+    if (std::isfinite(s.x)) ++m_columnStart[static_cast<size_t>(column(s.x)) + 1];
+  for (size_t c = 0; c < columns; ++c) m_columnStart[c + 1] += m_columnStart[c];
+  m_columnSamples.resize(m_columnStart[columns]);
+  for (size_t s = 0, c = 0; s < m_samples.size(); ++s) {
+    if (!std::isfinite(m_samples[s].x)) continue;
+    c = static_cast<size_t>(column(m_samples[s].x));
+    m_columnSamples[m_columnStart[c]++] = static_cast<unsigned>(s);
+  }
+  for (size_t c = columns; c > 0; --c) m_columnStart[c] = m_columnStart[c - 1];
+  if (columns) m_columnStart[0] = 0;
+  auto find = [&](const FigureHandle& h) -> long {
+    if (!columns || !std::isfinite(h.cx)) return -1;
+    // Far wider than the tolerance, so that no rounding of the column hides a match.
+    const double reach = 1e-3 + std::fabs(static_cast<double>(h.cx)) * 1e-6;
+    const long long first = std::max(0LL, column(h.cx - reach));
+    const long long last = std::min(static_cast<long long>(columns) - 1, column(h.cx + reach));
+    long found = -1;
+    for (long long c = first; c <= last; ++c) {
+      for (unsigned k = m_columnStart[static_cast<size_t>(c)]; k < m_columnStart[static_cast<size_t>(c) + 1]; ++k) {
+        const unsigned s = m_columnSamples[k];
+        if (found >= 0 && static_cast<long>(s) >= found) break;
+        if (std::fabs(m_samples[s].x - h.cx) <= 1e-5f && std::fabs(m_samples[s].y - h.cy) <= 1e-5f)
+          found = static_cast<long>(s);
+      }
+    }
+    return found;
   };
   for (size_t a = 0; a < n; ++a) {
     if (!m_handles[a]->marked || a == 0) continue;
@@ -83,7 +128,6 @@ void CDTCurve::BuildGeometry() { BuildOutline(-1); }
 
 void CDTCurve::BuildOutline(int movedHandle) {
   m_outline.clear();
-  ReleaseBuffer();
   m_nPrimitives = 0;
   m_nVertexCount = 0;
   m_points.clear();
@@ -138,7 +182,8 @@ int CDTCurve::Draw() {
 void CDTCurve::ComputeValues() {
   PBspline spline;
   FeedSpline(&spline, m_vertices, false);
-  std::vector<double> xy;
+  std::vector<double>& xy = m_pictureSamples;
+  xy.clear();
   CollectSamples(&spline, &xy);
   double pixels = 0.0;
   for (size_t i = 2; i + 1 < xy.size(); i += 2) pixels += std::hypot(xy[i] - xy[i - 2], xy[i + 1] - xy[i - 1]);

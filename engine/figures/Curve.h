@@ -38,4 +38,8 @@ class CDTCurve : public CDTClickedOutline {
 
   std::vector<PointF> m_points;  // reused spline input
   std::vector<PointF> m_samples;
+  std::vector<double> m_pictureSamples;  // reused by the length on every move
+  // The samples' indices grouped by column of x, for finding a handle's sample.
+  std::vector<unsigned> m_columnStart;
+  std::vector<unsigned> m_columnSamples;
 };

@@ -13,7 +13,6 @@ CDTCurvePolygon::CDTCurvePolygon(POINT point) : CDTClickedOutline(point) { m_nTy
 
 void CDTCurvePolygon::BuildGeometry() {
   m_outline.clear();
-  ReleaseBuffer();
   m_nPrimitives = 0;
   m_nVertexCount = 0;
   m_points.clear();

@@ -81,7 +81,6 @@ void CDTEllipse::ComputeCentre() {
 }
 
 void CDTEllipse::BuildGeometry() {
-  outline_buffer::Release(&m_pVertexBuffer);
   m_outline.clear();
   m_nPrimitives = 0;
   m_nVertexCount = 0;
@@ -119,8 +118,8 @@ void CDTEllipse::BuildGeometry() {
     }
     m_nPrimitives = m_nVertexCount = static_cast<int>(m_outline.size());
   }
-  if (m_nVertexCount > 0 && m_pOwner)
-    m_pVertexBuffer = outline_buffer::Create(m_pOwner->m_pDevice, m_outline, m_nVertexCount, m_clrLine);
+  outline_buffer::Refill(m_pOwner ? m_pOwner->m_pDevice : nullptr, &m_pVertexBuffer, &m_nBufferCapacity, m_outline,
+                         m_nVertexCount, m_clrLine);
 }
 
 void CDTEllipse::Rebuild() {

@@ -42,6 +42,7 @@ class CDTEllipse : public CDTDraw {
   corner_box::CentreCross m_cross;
   int m_nPrimitives = 0;
   int m_nVertexCount = 0;
+  int m_nBufferCapacity = 0;  // vertices the buffer holds room for
   float m_fCenterX = 0.0f;
   float m_fCenterY = 0.0f;
   float m_fRadiusX = 4.0f;

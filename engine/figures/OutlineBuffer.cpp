@@ -53,6 +53,32 @@ void Rewrite(IDirect3DVertexBuffer9* buffer, const std::vector<PointF>& points, 
   buffer->Unlock();
 }
 
+void Refill(IDirect3DDevice9* device, IDirect3DVertexBuffer9** buffer, int* capacity, const std::vector<PointF>& points,
+            int count, DWORD color) {
+  if (!device || count <= 0) {
+    Release(buffer);
+    return;
+  }
+  if (*buffer && count <= *capacity) {
+    void* data = nullptr;
+    if (SUCCEEDED((*buffer)->Lock(0, static_cast<UINT>(count) * sizeof(ColorVertex), &data, 0)) && data) {
+      auto* v = static_cast<ColorVertex*>(data);
+      for (int i = 0; i < count; ++i) {
+        const PointF p = static_cast<size_t>(i) < points.size() ? points[static_cast<size_t>(i)] : PointF{0.0f, 0.0f};
+        v[i] = {p.x - 0.5f, p.y - 0.5f, 0.0f, 1.0f, color};
+      }
+      (*buffer)->Unlock();
+      return;
+    }
+  }
+  // Growing: a quarter more, so that a drag that adds a few triangles now and
+  // then does not make a new buffer each time.
+  const int room = *buffer ? count + count / 4 : count;
+  Release(buffer);
+  *buffer = Create(device, points, room, color);
+  *capacity = *buffer ? room : 0;
+}
+
 void Recolour(IDirect3DVertexBuffer9* buffer, int count, DWORD color) {
   if (!buffer || count <= 0) return;
   void* data = nullptr;

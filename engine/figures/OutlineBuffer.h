@@ -20,6 +20,12 @@ namespace outline_buffer {
 IDirect3DVertexBuffer9* Create(IDirect3DDevice9* device, const std::vector<PointF>& points, int count, DWORD color);
 // Rewrites the positions of the first `count` vertices from the points.
 void Rewrite(IDirect3DVertexBuffer9* buffer, const std::vector<PointF>& points, int count);
+// Holds the first `count` points in *buffer (`*capacity` vertices when it exists):
+// refilled in place while it is large enough, since creating and releasing a
+// buffer on every mouse move waits on the device; made anew, with room to
+// grow, when it is too small. Released for no points, or without a device.
+void Refill(IDirect3DDevice9* device, IDirect3DVertexBuffer9** buffer, int* capacity, const std::vector<PointF>& points,
+            int count, DWORD color);
 void Recolour(IDirect3DVertexBuffer9* buffer, int count, DWORD color);
 void Release(IDirect3DVertexBuffer9** buffer);
 // Appends the corners of the stroked or filled triangles; returns their count.

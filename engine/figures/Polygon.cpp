@@ -16,7 +16,6 @@ CDTPolygon::CDTPolygon(POINT point) : CDTClickedOutline(point) { m_nType = DRAW_
 
 void CDTPolygon::BuildGeometry() {
   m_outline.clear();
-  ReleaseBuffer();
   m_nPrimitives = 0;
   m_nVertexCount = 0;
   const size_t n = m_handles.size();

@@ -37,10 +37,12 @@ int CDTRectangle::ReleaseDeviceObjects() {
 
 void CDTRectangle::BuildGeometry() {
   m_outline.clear();
-  outline_buffer::Release(&m_pVertexBuffer);
   m_nTriangles = 0;
   m_nVertexCount = 0;
-  if (m_handles.size() < static_cast<size_t>(corner_box::kCorners)) return;
+  if (m_handles.size() < static_cast<size_t>(corner_box::kCorners)) {
+    outline_buffer::Release(&m_pVertexBuffer);
+    return;
+  }
   const float x0 = m_handles[0]->cx, y0 = m_handles[0]->cy;
   const float x2 = m_handles[2]->cx, y2 = m_handles[2]->cy;
   if (m_bSolid) {
@@ -66,8 +68,8 @@ void CDTRectangle::BuildGeometry() {
     m_outline = {{x0, y0}, {x2, y0}, {x2, y2}, {x0, y2}, {x0, y0}};
     m_nVertexCount = 5;
   }
-  if (m_nVertexCount > 0 && m_pOwner)
-    m_pVertexBuffer = outline_buffer::Create(m_pOwner->m_pDevice, m_outline, m_nVertexCount, m_clrLine);
+  outline_buffer::Refill(m_pOwner ? m_pOwner->m_pDevice : nullptr, &m_pVertexBuffer, &m_nBufferCapacity, m_outline,
+                         m_nVertexCount, m_clrLine);
   m_fCenterX = (x0 + x2) / 2;
   m_fCenterY = (y0 + y2) / 2;
   m_cross.Place(m_fCenterX, m_fCenterY);

@@ -38,6 +38,7 @@ class CDTRectangle : public CDTDraw {
   corner_box::CentreCross m_cross;
   int m_nTriangles = 0;
   int m_nVertexCount = 0;
+  int m_nBufferCapacity = 0;  // vertices the buffer holds room for
   double m_dArea = 0.0;
   double m_dWidth = 0.0;
   double m_dHeight = 0.0;

@@ -18,6 +18,10 @@ class PathBuilder {
   void JoinPath(PGraphic* source);
   void ClosePolygon();
   void Rewind() { m_iterator = 0; }
+  void Clear() {
+    m_vertices.Clear();
+    m_iterator = 0;
+  }
   PathCommand Vertex(double* x, double* y);
 
   const VertexBlockStorage& Vertices() const { return m_vertices; }

@@ -1,5 +1,6 @@
 #include "engine/geometry/PathImpl.h"
 
+#include <atomic>
 #include <new>
 
 #include "engine/geometry/CurveFlatten.h"
@@ -8,7 +9,59 @@
 namespace {
 // Wider than any window: keeps a wild pen weight from flooding the tessellator.
 constexpr int kMaxStrokeWidth = 1 << 16;
+// About 10 MB of points; a 100-point curve at pen 5 holds some 15,000.
+constexpr std::size_t kMaxSparePoints = 1 << 18;
+
+// One released shape of each kind is kept for the next one: figures build a
+// path on every mouse move, and a recycled one keeps its grown storage and its
+// glu tessellator instead of allocating them again.
+template <class Shape>
+class CSpareShape {
+ public:
+  CSpareShape() = default;
+  CSpareShape(const CSpareShape&) = delete;
+  CSpareShape& operator=(const CSpareShape&) = delete;
+  ~CSpareShape() { delete m_spare.exchange(nullptr); }
+
+  Shape* Take() {
+    if (Shape* shape = m_spare.exchange(nullptr)) return shape;
+    return new (std::nothrow) Shape;
+  }
+  void Give(Shape* shape) {
+    if (!shape) return;
+    // A wild outline's storage is not worth keeping for the next small one.
+    if (shape->Footprint() > kMaxSparePoints) {
+      delete shape;
+      return;
+    }
+    shape->Reset();
+    Shape* none = nullptr;
+    if (!m_spare.compare_exchange_strong(none, shape)) delete shape;
+  }
+
+ private:
+  std::atomic<Shape*> m_spare{nullptr};
+};
+
+CSpareShape<PPathImpl> g_sparePath;
+CSpareShape<PPolygonImpl> g_sparePolygon;
+
 }  // namespace
+
+void PPathImpl::Reset() {
+  m_builder.Clear();
+  m_tessellator.Clear();
+  m_width = 5;
+  m_lineCap = CapRound;
+  m_lineJoin = JoinRound;
+}
+
+void PPolygonImpl::Reset() {
+  m_builder.Clear();
+  m_tessellator.Clear();
+  m_lineCap = CapRound;
+  m_lineJoin = JoinRound;
+}
 
 void PPathImpl::StrokeToTriangles() {
   if (!m_tessellator.Valid() || m_width == 0) return;
@@ -17,7 +70,8 @@ void PPathImpl::StrokeToTriangles() {
   if (width < -kMaxStrokeWidth) width = -kMaxStrokeWidth;
 
   PCurveConvert curves(this);
-  StrokeGenerator stroke(&curves, width, m_lineCap, m_lineJoin);
+  StrokeGenerator& stroke = m_stroke;
+  stroke.Init(&curves, width, m_lineCap, m_lineJoin);
   stroke.Rewind();
   TessVertex* contourStart = nullptr;
   double x = 0, y = 0;
@@ -46,7 +100,7 @@ void PPolygonImpl::FillToTriangles() {
   m_tessellator.Tessellate(false);
 }
 
-PPath* CreatePath() { return new (std::nothrow) PPathImpl; }
-void ReleasePath(PPath* path) { delete path; }
-PPolygon* CreatePolygon() { return new (std::nothrow) PPolygonImpl; }
-void ReleasePolygon(PPolygon* polygon) { delete polygon; }
+PPath* CreatePath() { return g_sparePath.Take(); }
+void ReleasePath(PPath* path) { g_sparePath.Give(static_cast<PPathImpl*>(path)); }
+PPolygon* CreatePolygon() { return g_sparePolygon.Take(); }
+void ReleasePolygon(PPolygon* polygon) { g_sparePolygon.Give(static_cast<PPolygonImpl*>(polygon)); }

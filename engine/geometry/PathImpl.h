@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
+
 #include "engine/geometry/Path.h"
 #include "engine/geometry/PathBuilder.h"
+#include "engine/geometry/StrokeGenerator.h"
 #include "engine/geometry/Tessellator.h"
 
 // The path-building and triangle-reading operations that the outline and the
@@ -43,6 +46,10 @@ class PPathImpl : public PBuiltShape<PPath, PPathImpl> {
 
   void StrokeToTriangles() override;
   void SetWidth(int pixels) override { m_width = pixels; }
+  // Back to a new path's state, keeping the storage for the next one.
+  void Reset();
+  // Points held: builder and tessellator.
+  std::size_t Footprint() const { return m_builder.Vertices().Total() + m_tessellator.VertexCount(); }
 
   const VertexBlockStorage& Vertices() const { return m_builder.Vertices(); }
 
@@ -50,6 +57,7 @@ class PPathImpl : public PBuiltShape<PPath, PPathImpl> {
   friend class PBuiltShape<PPath, PPathImpl>;
   PathBuilder m_builder;
   TriangleTessellator m_tessellator;
+  StrokeGenerator m_stroke;
   int m_width = 5;
   int m_lineCap = CapRound;
   int m_lineJoin = JoinRound;
@@ -61,6 +69,8 @@ class PPolygonImpl : public PBuiltShape<PPolygon, PPolygonImpl> {
 
   void JoinPathFirst(PGraphic* source) override { m_builder.JoinPath(source); }
   void FillToTriangles() override;
+  void Reset();
+  std::size_t Footprint() const { return m_builder.Vertices().Total() + m_tessellator.VertexCount(); }
 
  private:
   friend class PBuiltShape<PPolygon, PPolygonImpl>;

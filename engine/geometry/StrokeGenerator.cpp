@@ -41,10 +41,16 @@ void VertexDistSequence::Close(bool closed) {
   }
 }
 
-StrokeGenerator::StrokeGenerator(PGraphic* source, double width, int lineCap, int lineJoin) : m_source(source) {
+StrokeGenerator::StrokeGenerator(PGraphic* source, double width, int lineCap, int lineJoin) {
+  Init(source, width, lineCap, lineJoin);
+}
+
+void StrokeGenerator::Init(PGraphic* source, double width, int lineCap, int lineJoin) {
+  m_source = source;
   m_math.SetWidth(width);
   m_math.SetLineCap(lineCap);
   m_math.SetLineJoin(lineJoin);
+  m_status = Initial;
 }
 
 void StrokeGenerator::Rewind() {

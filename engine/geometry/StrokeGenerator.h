@@ -29,6 +29,9 @@ class VertexDistSequence {
 class StrokeGenerator : public PGraphic {
  public:
   StrokeGenerator(PGraphic* source, double width, int lineCap, int lineJoin);
+  StrokeGenerator() : StrokeGenerator(nullptr, 0.0, CapButt, JoinMiter) {}
+  // A new source and pen; the point lists keep their storage.
+  void Init(PGraphic* source, double width, int lineCap, int lineJoin);
   void Rewind() override;
   PathCommand Vertex(double* x, double* y) override;
 

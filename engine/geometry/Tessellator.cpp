@@ -44,17 +44,25 @@ TriangleTessellator::~TriangleTessellator() {
   if (m_tess) gluDeleteTess(m_tess);
 }
 
+void TriangleTessellator::Clear() {
+  m_vertices.Clear();
+  m_triangles.clear();
+  m_primitive = 0;
+  m_a = m_b = m_c = nullptr;
+  m_stripParity = false;
+}
+
 TessVertex* TriangleTessellator::AddVertex(double x, double y) {
-  m_vertices.push_back({x, y, 0.0});
-  return &m_vertices.back();
+  m_vertices.Add({x, y, 0.0});
+  return &m_vertices.Last();
 }
 
 void TriangleTessellator::Tessellate(bool nonzero) {
   if (!m_tess) return;
-  const std::size_t count = m_vertices.size();
+  const unsigned count = m_vertices.Size();
   if (count < 3) return;
   // NaN or absurd coordinates make the sweep meaningless: no triangles.
-  for (std::size_t i = 0; i < count; ++i) {
+  for (unsigned i = 0; i < count; ++i) {
     const TessVertex& v = m_vertices[i];
     if (!(std::fabs(v.x) <= kMaxCoordinate && std::fabs(v.y) <= kMaxCoordinate)) return;
   }
@@ -62,7 +70,7 @@ void TriangleTessellator::Tessellate(bool nonzero) {
   gluTessProperty(m_tess, GLU_TESS_WINDING_RULE, nonzero ? GLU_TESS_WINDING_NONZERO : GLU_TESS_WINDING_ODD);
   gluTessBeginPolygon(m_tess, this);
   gluTessBeginContour(m_tess);
-  for (std::size_t i = 0; i < count; ++i) {
+  for (unsigned i = 0; i < count; ++i) {
     TessVertex* v = &m_vertices[i];
     gluTessVertex(m_tess, &v->x, v);
   }
@@ -114,6 +122,6 @@ void TriangleTessellator::Emit() {
 }
 
 TessVertex* TriangleTessellator::Combine(const double coords[3]) {
-  m_vertices.push_back({coords[0], coords[1], coords[2]});
-  return &m_vertices.back();
+  m_vertices.Add({coords[0], coords[1], coords[2]});
+  return &m_vertices.Last();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
 #include <vector>
 
 #include "engine/geometry/Path.h"
+#include "engine/geometry/PointBlockList.h"
 
 typedef struct GLUtesselator GLUtesselator;
 
@@ -18,6 +18,8 @@ class TriangleTessellator {
   ~TriangleTessellator();
 
   bool Valid() const { return m_tess != nullptr; }
+  // Forgets the vertices and triangles, keeping their storage and the glu tessellator.
+  void Clear();
   TessVertex* AddVertex(double x, double y);
   // Feeds every vertex added so far as one contour; with nonzero false the
   // odd winding rule fills it.
@@ -25,7 +27,7 @@ class TriangleTessellator {
 
   int TriangleCount() const { return static_cast<int>(m_triangles.size()); }
   Triangle* GetTriangle(int index) { return &m_triangles[static_cast<std::size_t>(index)]; }
-  std::size_t VertexCount() const { return m_vertices.size(); }
+  std::size_t VertexCount() const { return m_vertices.Size(); }
 
   // Callback bodies; public for the glu32 trampolines.
   void Begin(unsigned type);
@@ -41,6 +43,6 @@ class TriangleTessellator {
   TessVertex* m_a = nullptr;
   TessVertex* m_b = nullptr;
   TessVertex* m_c = nullptr;
-  std::deque<TessVertex> m_vertices;  // stable addresses for the tessellator
+  PointBlockList<TessVertex, 8> m_vertices;  // stable addresses for the tessellator
   std::vector<Triangle> m_triangles;
 };

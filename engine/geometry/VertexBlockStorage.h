@@ -16,6 +16,8 @@ class VertexBlockStorage {
   ~VertexBlockStorage();
 
   void Add(double x, double y, PathCommand cmd);
+  // Empties the store; its blocks stay for the next path.
+  void Clear() { m_totalVertices = 0; }
   unsigned Total() const { return m_totalVertices; }
   unsigned BlockCount() const { return m_allocatedBlocks; }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "engine/geometry/Bezier.h"
 #include "engine/geometry/CurveFlatten.h"
@@ -273,4 +274,69 @@ TEST(GeometryBezier, EmptyHoldersYieldStop) {
   svg.Init(0, 0, 10, 10, 0, false, true, 10, 10);
   EXPECT_FALSE(svg.RadiiValid());
   EXPECT_TRUE(Collect(svg).empty());
+}
+
+// Released paths and polygons are recycled: the next one starts with no
+// points, no triangles and the default pen, whatever the last one held.
+TEST(GeometryPath, ARecycledShapeStartsAfresh) {
+  auto corners = [](auto* shape) {
+    std::vector<double> out;
+    for (int t = 0; t < shape->GetTriangleCount(); ++t) {
+      const Triangle* tri = shape->GetTriangle(t);
+      for (const TessVertex* v : {tri->A, tri->B, tri->C}) {
+        out.push_back(v->x);
+        out.push_back(v->y);
+      }
+    }
+    return out;
+  };
+  auto square = [](auto* shape) {
+    shape->MoveTo(10, 10);
+    shape->LineTo(60, 10);
+    shape->LineTo(60, 40);
+    shape->LineTo(10, 40);
+    shape->ClosePolygon();
+  };
+  auto star = [](auto* shape) {
+    shape->StartNewPath();
+    shape->MoveTo(0, 0);
+    for (int i = 1; i < 600; ++i) shape->LineTo((i * 37) % 500, (i * 91) % 400);
+    shape->ClosePolygon();
+  };
+  PPathImpl freshPath;
+  square(&freshPath);
+  freshPath.StrokeToTriangles();
+  PPolygonImpl freshPolygon;
+  square(&freshPolygon);
+  freshPolygon.FillToTriangles();
+  ASSERT_GT(freshPath.GetTriangleCount(), 0);
+  ASSERT_GT(freshPolygon.GetTriangleCount(), 0);
+
+  for (int round = 0; round < 3; ++round) {
+    PPath* used = CreatePath();
+    ASSERT_NE(used, nullptr);
+    star(used);
+    used->SetWidth(17);
+    used->SetLineCap(CapSquare);
+    used->SetLineJoin(JoinMiter);
+    used->StrokeToTriangles();
+    ASSERT_GT(used->GetTriangleCount(), freshPath.GetTriangleCount());
+    ReleasePath(used);
+    PPath* next = CreatePath();
+    square(next);
+    next->StrokeToTriangles();
+    EXPECT_EQ(corners(next), corners(&freshPath));
+    ReleasePath(next);
+
+    PPolygon* usedPolygon = CreatePolygon();
+    ASSERT_NE(usedPolygon, nullptr);
+    star(usedPolygon);
+    usedPolygon->FillToTriangles();
+    ReleasePolygon(usedPolygon);
+    PPolygon* nextPolygon = CreatePolygon();
+    square(nextPolygon);
+    nextPolygon->FillToTriangles();
+    EXPECT_EQ(corners(nextPolygon), corners(&freshPolygon));
+    ReleasePolygon(nextPolygon);
+  }
 }
