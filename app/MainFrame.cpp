@@ -70,6 +70,8 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     return -1;
   }
   if (!g_pfnStartUpdate(m_hWnd)) return -1;
+  // Made while the panels are built; the canvas takes it for its device.
+  m_view.m_wndProcess.m_wndRender.m_canvas.StartDirect3D();
 
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   if (HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME))) {
@@ -87,7 +89,11 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   m_hMenu = GetMenu();
   if (m_hMenu) LocalizeFrameMenu(m_hMenu);
 
-  m_view.Create(nullptr, m_hWnd, nullptr, L"MainFrame", kViewStyle);
+  // Built at the client's size, so that the panels and the canvas's device
+  // are made once at the size they show at rather than again when shown.
+  RECT client{};
+  GetClientRect(&client);
+  m_view.Create(nullptr, m_hWnd, ::IsRectEmpty(&client) ? nullptr : &client, L"MainFrame", kViewStyle);
   if (m_view.m_wndProcess.m_hWnd) {
     m_pCursorCell = &m_view.m_wndProcess.m_wndRuler.m_wndCursor;
     m_pSizeCell = &m_view.m_wndProcess.m_wndRuler.m_wndSize;

@@ -57,12 +57,21 @@ HWND CDirectUI::Create(HINSTANCE instance, HWND parent, HWND frame) {
 }
 
 HRESULT CDirectUI::CreateDevice() {
+  HMODULE started = nullptr;
+  IDirect3D9* d3d = nullptr;
+  if (m_d3dStarter.Take(&started, &d3d)) {
+    m_pD3D.Attach(d3d);
+    if (!m_hD3DLibrary)
+      m_hD3DLibrary = started;
+    else if (started)
+      ::FreeLibrary(started);
+  }
   if (!m_hD3DLibrary) m_hD3DLibrary = ::LoadLibraryW(L"d3d9.dll");
   if (!m_hD3DLibrary) return E_FAIL;
   auto create = reinterpret_cast<Direct3DCreate9Function>(
       reinterpret_cast<void*>(::GetProcAddress(m_hD3DLibrary, "Direct3DCreate9")));
   if (!create) return E_FAIL;
-  m_pD3D.Attach(create(D3D_SDK_VERSION));
+  if (!m_pD3D) m_pD3D.Attach(create(D3D_SDK_VERSION));
   if (!m_pD3D) return E_FAIL;
 
   RECT rc{};
@@ -180,7 +189,12 @@ LRESULT CDirectUI::OnDestroyMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT CDirectUI::OnSizeMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   if (m_pDevice) {
     const int width = LOWORD(lParam), height = HIWORD(lParam);
-    if (width > 0 && height > 0 && FAILED(ResetDevice(static_cast<UINT>(width), static_cast<UINT>(height)))) return 0;
+    // The size the window was made at comes again after creation: the back
+    // buffer has it already.
+    const bool resized =
+        static_cast<UINT>(width) != m_d3dpp.BackBufferWidth || static_cast<UINT>(height) != m_d3dpp.BackBufferHeight;
+    if (width > 0 && height > 0 && resized && FAILED(ResetDevice(static_cast<UINT>(width), static_cast<UINT>(height))))
+      return 0;
   }
   OnSize(wParam, lParam);
   return 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/Command.h"
+#include "engine/Direct3DStarter.h"
 #include "engine/DragRectangle.h"
 #include "engine/MeasureObserver.h"
 #include "engine/Types.h"
@@ -33,6 +34,9 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   ~CDirectUI() override;
 
   HWND Create(HINSTANCE instance, HWND parent, HWND frame);
+  // Begins making the Direct3D object on a worker, for the device that the
+  // window's creation makes later.
+  void StartDirect3D() { m_d3dStarter.Start(); }
 
   // Hooks for canvases that derive from this one (the off-screen renderer).
   virtual LRESULT OnDeviceCreated(WPARAM, LPARAM) { return 0; }
@@ -162,6 +166,7 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   win32::CComPtr<IDirect3DSurface9> m_pBlack;
   win32::CComPtr<IDirect3DDevice9> m_pDevice;
   win32::CComPtr<IDirect3D9> m_pD3D;
+  CDirect3DStarter m_d3dStarter;
   CLabelBatch m_labelBatch{this};  // after the device: its textures go first
   CPictureCache m_pictureCache;    // likewise
   std::vector<CDTElement*> m_elements;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "engine/DirectUI.h"
 #include "settings/Configuration.h"
 #include "settings/WinRegistry.h"
 #include "tests/app/frame_fixture.h"
@@ -43,6 +44,24 @@ TEST(FrameStart, SkinPackageSitsBesideTheProgramWithOneBackslash) {
   EXPECT_EQ(SkinPackagePath(L"C:\\"), L"C:\\velin.dll");
   EXPECT_EQ(SkinPackagePath(L"C:\\Program Files\\Mensaro"), L"C:\\Program Files\\Mensaro\\velin.dll");
   EXPECT_EQ(SkinPackagePath(L"C:\\Mensaro\\"), L"C:\\Mensaro\\velin.dll");
+}
+
+// The panels and the canvas's back buffer are made at the size the window
+// shows at, not at a provisional one to be redone when it shows.
+TEST(FrameStart, TheHiddenFrameIsLaidOutAtItsClientSize) {
+  CMainFrame& frame = SharedFrame();
+  RECT client{}, view{}, canvas{};
+  frame.GetClientRect(&client);
+  ASSERT_TRUE(frame.m_view.m_hWnd);
+  frame.m_view.GetClientRect(&view);
+  EXPECT_EQ(view.right, client.right);
+  EXPECT_EQ(view.bottom, client.bottom);
+  ASSERT_NE(g_pDirectUI, nullptr);
+  ASSERT_TRUE(g_pDirectUI->m_hWnd);
+  g_pDirectUI->GetClientRect(&canvas);
+  EXPECT_GT(canvas.right, client.right / 2);
+  EXPECT_EQ(g_pDirectUI->BackBufferWidth(), static_cast<UINT>(canvas.right));
+  EXPECT_EQ(g_pDirectUI->BackBufferHeight(), static_cast<UINT>(canvas.bottom));
 }
 
 TEST(FrameStart, SecondInstanceLooksForTheFirstBeforeAnyUpdateAndSavesNothing) {

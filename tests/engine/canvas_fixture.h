@@ -195,10 +195,14 @@ class CTestFigure : public CDTDraw {
 // A canvas on a host window with one attached, active document.
 class CCanvasScene {
  public:
-  explicit CCanvasScene(int width = 640, int height = 480, bool withDocument = true, bool visible = false) {
+  // startDirect3D: the Direct3D object is begun on a worker before the
+  // window is made, as the program does.
+  explicit CCanvasScene(int width = 640, int height = 480, bool withDocument = true, bool visible = false,
+                        bool startDirect3D = false) {
     RECT rc{0, 0, width, height};
     m_host.Create(nullptr, &rc, L"host", visible ? WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN : 0);
     m_canvas.m_pObserver = &m_observer;
+    if (startDirect3D) m_canvas.StartDirect3D();
     m_canvas.Create(nullptr, m_host, m_host);
     if (withDocument && m_canvas.m_hWnd) {
       RECT docRect{0, 0, 800, 600};

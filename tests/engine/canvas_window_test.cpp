@@ -60,6 +60,47 @@ TEST_P(CanvasPicture, ZoomTwoShowsEachPixelAsATwoByTwoBlock) {
 INSTANTIATE_TEST_SUITE_P(AcrossCellSeams, CanvasPicture,
                          ::testing::Values(PictureSize{300, 200}, PictureSize{513, 257}));
 
+// The Direct3D object made on a worker while the program builds its windows
+// gives the same device and frames as one made during the window's creation.
+TEST(CanvasPicture, DirectUIStartedOnAWorkerDrawsThePictureTheSame) {
+  CCanvasScene scene(640, 480, true, false, true);
+  ASSERT_TRUE(scene.Ready());
+  EXPECT_EQ(scene.m_canvas.BackBufferWidth(), 640u);
+  EXPECT_EQ(scene.m_canvas.BackBufferHeight(), 480u);
+  const CPicture pic = Noise(513, 257, 5);
+  scene.Show(pic);
+  scene.m_document.SetZoomMode(1, 1.0f);
+  EXPECT_EQ(CountPictureMismatches(scene.Read(), pic, scene.m_document, 1), 0);
+}
+
+TEST(Direct3DStarter, HandsOneObjectOverOnce) {
+  {
+    CDirect3DStarter starter;
+    HMODULE library = nullptr;
+    IDirect3D9* d3d = nullptr;
+    EXPECT_FALSE(starter.Take(&library, &d3d)) << "nothing started";
+    EXPECT_EQ(library, nullptr);
+    EXPECT_EQ(d3d, nullptr);
+    ASSERT_TRUE(starter.Start());
+    EXPECT_FALSE(starter.Start()) << "one worker at a time";
+    ASSERT_TRUE(starter.Take(&library, &d3d));
+    ASSERT_NE(library, nullptr);
+    ASSERT_NE(d3d, nullptr);
+    EXPECT_GE(d3d->GetAdapterCount(), 1u);
+    HMODULE again = nullptr;
+    IDirect3D9* second = nullptr;
+    EXPECT_FALSE(starter.Take(&again, &second)) << "taken already";
+    EXPECT_EQ(second, nullptr);
+    d3d->Release();
+    ::FreeLibrary(library);
+  }
+  {
+    // Never taken: the end waits for the worker and releases its object.
+    CDirect3DStarter starter;
+    EXPECT_TRUE(starter.Start());
+  }
+}
+
 TEST(CanvasDocument, CellsCoverThePictureIn256PixelSquares) {
   CCanvasScene scene;
   ASSERT_TRUE(scene.Ready());
