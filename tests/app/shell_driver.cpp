@@ -96,8 +96,8 @@ void PrintWindow(HWND hWnd) {
   HWND parent = ::GetAncestor(hWnd, GA_PARENT);
   std::printf("%llx %llx %ld %d %ld %ld %ld %ld ", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)),
               static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(parent)),
-              static_cast<long>(::GetWindowLongPtrW(hWnd, GWLP_ID) & 0xFFFF), ::IsWindowVisible(hWnd) ? 1 : 0,
-              rc.left, rc.top, rc.right, rc.bottom);
+              static_cast<long>(::GetWindowLongPtrW(hWnd, GWLP_ID) & 0xFFFF), ::IsWindowVisible(hWnd) ? 1 : 0, rc.left,
+              rc.top, rc.right, rc.bottom);
   PrintUtf8(name);
   std::fputs("|", stdout);
   PrintUtf8(text);
@@ -154,7 +154,8 @@ int AnswerFileDialog(DWORD ms, const wchar_t* path, int filter) {
   HWND name = ::GetDlgItem(dialog, 0x47C);
   if (!name) name = ::GetDlgItem(dialog, 0x480);
   ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
-  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
   return 0;
 }
 
