@@ -62,10 +62,34 @@ def xdo(*args):
     subprocess.run(["xdotool", *map(str, args)], timeout=20)
 
 
+canvas_place = {}
+
+
+def canvas_capture(path):
+    """The canvas's own picture: Wine draws Direct3D into an X window of the
+    canvas's size away from the screen, which a capture of the root misses."""
+    size = canvas_place.get("size")
+    if not size:
+        return None
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True, timeout=20).stdout
+    for line in tree.splitlines():
+        m = re.match(r"\s*(0x[0-9a-f]+) \(has no name\): \(\)\s+(\d+)x(\d+)\+", line)
+        if m and (int(m.group(2)), int(m.group(3))) == size:
+            subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", m.group(1), path], timeout=30)
+            return path if os.path.exists(path) else None
+    return None
+
+
 def screenshot(name):
+    """The screen with the canvas's picture pasted where the canvas is."""
     shot_number[0] += 1
     path = os.path.join(work, "step%02d_%s.png" % (shot_number[0], name))
     subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", path], timeout=30)
+    inner = canvas_capture(os.path.join(work, "canvas.png"))
+    if inner and os.path.exists(path):
+        screen = Image.open(path).convert("RGB")
+        screen.paste(Image.open(inner).convert("RGB"), canvas_place["at"])
+        screen.save(path)
     return path
 
 
@@ -200,6 +224,490 @@ def find_markers(shot):
     return found
 
 
+def to_screen(origin, point):
+    return (origin[0] + point[0], origin[1] + point[1])
+
+
+def drag(origin, a, b):
+    a, b = to_screen(origin, a), to_screen(origin, b)
+    xdo("mousemove", "--sync", *a)
+    time.sleep(0.15)
+    xdo("mousedown", 1)
+    time.sleep(0.15)
+    for t in (0.25, 0.5, 0.75, 1.0):
+        xdo("mousemove", "--sync", round(a[0] + (b[0] - a[0]) * t), round(a[1] + (b[1] - a[1]) * t))
+        time.sleep(0.08)
+    xdo("mouseup", 1)
+    time.sleep(0.3)
+
+
+def click(origin, p, times=1):
+    p = to_screen(origin, p)
+    xdo("mousemove", "--sync", *p)
+    time.sleep(0.15)
+    if times == 2:
+        xdo("click", "--repeat", 2, "--delay", 60, 1)
+    else:
+        xdo("click", 1)
+    time.sleep(0.35)
+
+
+# One figure of each type at chosen picture points: the first pair dragged,
+# the rest clicked; clicked outlines end on a double click at their last point.
+FIGURES = [
+    (1, "drag", [(40, 40), (200, 70)]),
+    (2, "drag", [(330, 40), (260, 40), (300, 110)]),
+    (3, "drag", [(40, 350), (150, 350), (70, 420), (150, 395)]),
+    (4, "drag", [(400, 40), (560, 60), (480, 120)]),
+    (5, "drag", [(40, 120), (120, 180)]),
+    (6, "clicks", [(160, 150), (210, 190), (260, 160), (320, 200)]),
+    (7, "drag", [(400, 160), (480, 160), (440, 220)]),
+    (8, "drag", [(40, 230), (160, 300)]),
+    (9, "drag", [(200, 240), (300, 320)]),
+    (10, "clicks", [(340, 250), (420, 240), (440, 320), (360, 330)]),
+    (11, "clicks", [(470, 250), (560, 260), (540, 330), (480, 320)]),
+    (12, "click", [(250, 390)]),
+    (13, "click", [(380, 380)]),
+]
+
+
+def panel(tree, pid):
+    host = [w for w in tree if w.id == pid and w.cls.startswith("Avlf") and w.rect[2] - w.rect[0] > 100]
+    return host[0] if host else None
+
+
+def panel_child(tree, pid, cid):
+    """A control of a property panel, or None while that panel has no such control."""
+    host = panel(tree, pid)
+    found = children(tree, host, cid) if host else []
+    return found[0] if found else None
+
+
+def draw(origin, palette, kind, gesture, points):
+    button = only(children(windows(), palette, TOOLS[kind]), "tool button %d" % TOOLS[kind])
+    click_window(button)
+    if gesture == "drag":
+        drag(origin, points[0], points[1])
+        for p in points[2:]:
+            click(origin, p)
+    elif gesture == "clicks":
+        for p in points[:-1]:
+            click(origin, p)
+        click(origin, points[-1], 2)
+    else:
+        click(origin, points[0])
+    out_of_the_way()
+
+
+def measure_save(path, index):
+    command(MEASURE_SAVE)
+    ok = answer_file(path, index)
+    return ok and wait_file(path)
+
+
+def list_rows(tree):
+    """The texts of the measurement list's rows, when it shows them as windows."""
+    return [w.text for w in tree if w.cls == "WndListEx"]
+
+
+state = {}
+
+
+def strip_first(pane):
+    """The first thumbnail of the strip below the canvas: the picture opened first."""
+    tree = windows()
+    strip = [w for w in tree if w.parent in {c.hwnd for c in children(tree, pane, 5)} or w.id == 101]
+    images = [w for w in tree if w.id == 101 and w.visible and w.rect[1] > pane.rect[1] + 300]
+    if not images:
+        return False
+    left, top, right, bottom = images[0].rect
+    xdo("mousemove", "--sync", left + 26, (top + bottom) // 2)
+    xdo("click", 1)
+    time.sleep(1.0)
+    out_of_the_way()
+    return True
+
+
+def report(name):
+    path = os.path.join(outputs, name)
+    if not measure_save(path, 2):
+        fail_report("Measure > Save wrote no text report %s" % name)
+        return b""
+    return open(path, "rb").read()
+
+
+def run_session(canvas, ruler, pane):
+    inner = canvas_capture(os.path.join(work, "canvas_actual_size.png"))
+    markers = find_markers(inner) if inner else None
+    if not check(markers is not None, "the canvas shows the picture's four corner markers"):
+        return
+    check(all(m[2] == MARK for m in markers.values()), "actual size: each marker is %d screen pixels wide (%s)"
+          % (MARK, markers))
+    check(len({m[:2] for m in markers.values()}) == 1, "the four markers agree on the picture's place: %s" % markers)
+    origin = (canvas.rect[0] + markers["tl"][0], canvas.rect[1] + markers["tl"][1])
+    # The pointer xdotool places is where the program's windows see it.
+    xdo("mousemove", "--sync", origin[0] + 40, origin[1] + 40)
+    time.sleep(0.3)
+    code, out = drive("cursor")
+    check(out.split() == ["x", str(origin[0] + 40), "y", str(origin[1] + 40)],
+          "the pointer is where it was moved: %s at %s" % (out.strip(), (origin[0] + 40, origin[1] + 40)))
+    out_of_the_way()
+    state["origin"] = origin
+    tree = windows()
+    palette = only([w for w in tree if w.id == 1 and w.cls == "AvlfWindow" and children(tree, w, TOOLS[1])], "palette")
+
+    # Calibration: the ruler's ends through the vertex panel, length and unit in the calibration panel.
+    calibration = panel_child(tree, 113, 1)
+    if calibration is None:
+        skip("calibration: the calibration and vertex panels have no controls yet")
+
+    drawn = []
+    for kind, gesture, points in FIGURES:
+        tree = windows()
+        if kind == 3:
+            switch = panel_child(tree, 102, 6)
+            if switch is None:
+                skip("four-point angle: the angle panel has no four-point switch yet")
+                continue
+            click_window(only(children(tree, palette, TOOLS[2]), "angle tool"))
+            click_window(panel_child(windows(), 102, 6))
+        if kind == 12:
+            skip("clip-art: the clip-art panel cannot import a tile yet")
+            continue
+        if kind == 13 and panel_child(tree, 112, 1) is None:
+            skip("text: the text panel has no controls yet")
+            continue
+        draw(origin, palette, kind, gesture, points)
+        drawn.append((kind, points))
+        screenshot("figure%02d" % kind)
+    state["drawn"] = drawn
+
+    state["txt"] = report("figures.txt")
+    check(measure_save(os.path.join(outputs, "figures.xls"), 3), "Measure > Save writes the workbook")
+    check(measure_save(os.path.join(outputs, "figures.prj"), 1), "Measure > Save writes the project")
+    screenshot("exported")
+    state["list_drawn"] = list_rows(windows())
+
+    # Undo three steps, then redo them.
+    for _ in range(3):
+        keys("%d+%d" % (VK_CONTROL, VK_Z))
+    screenshot("undone")
+    state["txt_undone"] = report("undone.txt")
+    for _ in range(3):
+        keys("%d+%d" % (VK_CONTROL, VK_Y))
+    screenshot("redone")
+    state["txt_redone"] = report("redone.txt")
+
+    # Save As each picture format: the saved picture opens as a project of its
+    # own (no figures); the strip's first thumbnail goes back to the drawing.
+    for ext, index in (("bmp", 1), ("jpg", 2)):
+        target = os.path.join(outputs, "annotated." + ext)
+        command(FILE_SAVE_AS)
+        check(answer_file(target, index) and wait_file(target), "Save As writes the annotated .%s" % ext)
+        time.sleep(1.5)
+        screenshot("saved_" + ext)
+        state["txt_saved_" + ext] = report("saved_%s.txt" % ext)
+        check(strip_first(pane), "the strip shows the first picture's thumbnail")
+        screenshot("back_from_" + ext)
+        state["txt_back_" + ext] = report("back_%s.txt" % ext)
+
+    # Remove all, then Measure > Load the project back.
+    command(EDIT_REMOVE_ALL)
+    code, out = drive("box", "2000", "yes")
+    time.sleep(1)
+    screenshot("removed")
+    state["txt_removed"] = report("removed.txt")
+    command(MEASURE_LOAD)
+    check(answer_file(os.path.join(outputs, "figures.prj")), "Measure > Load shows its dialog")
+    time.sleep(1.5)
+    screenshot("loaded")
+    state["txt_loaded"] = report("loaded.txt")
+    state["list_loaded"] = list_rows(windows())
+
+    command(FILE_EXIT)
+    try:
+        state["exit"] = process.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        state["exit"] = None
+
+
+# --- the checks, each by a reader of its own ----------------------------------
+NUMBER = r"-?\d+(?:\.\d+)?"
+
+
+def parse_report(data):
+    """The text report: header values and one block per figure (name, value text, vertices)."""
+    if not data.startswith(b"\xff\xfe"):
+        return None
+    text = data[2:].decode("utf-16-le")
+    lines = text.split("\r\n")
+    m = re.match(r"(.+): (%s), (.+): (%s)$" % (NUMBER, NUMBER), lines[0])
+    if not m:
+        return None
+    figures, i = [], 1
+    while i < len(lines):
+        if lines[i] == "" and i + 1 < len(lines) and lines[i + 1] != "":
+            name, value, vertices = lines[i + 1], lines[i + 2], []
+            i += 3
+            while i < len(lines) and re.match(r"\d+: \(", lines[i]):
+                v = re.match(r"(\d+): \((%s), (%s)\)$" % (NUMBER, NUMBER), lines[i])
+                vertices.append((float(v.group(2)), float(v.group(3))))
+                i += 1
+            figures.append(dict(name=name, value=value, vertices=vertices))
+        else:
+            i += 1
+    return dict(scale=float(m.group(2)), power=float(m.group(4)), figures=figures)
+
+
+def spline_samples(points, closed):
+    """The curve through the clicked points as the geometry tests' reference draws it."""
+    from scipy.interpolate import CubicSpline
+    pts = np.array(points, float)
+    n = len(pts)
+    if closed:
+        idx = [(2 * n - 4) % n, n - 3, n - 2, n - 1] + list(range(n)) + [i % n for i in range(4)]
+        knots, start, last = np.arange(n + 8, dtype=float), 4.0, n + 4.0
+    else:
+        idx, knots, start, last = list(range(n)), np.arange(n, dtype=float), 0.0, n - 1.0
+    sx = CubicSpline(knots, pts[idx, 0], bc_type="natural")
+    sy = CubicSpline(knots, pts[idx, 1], bc_type="natural")
+    a = np.arange(start, last, 0.02)
+    samples = np.column_stack([sx(a), sy(a)])
+    # An open curve ends on its last point.
+    return samples if closed else np.vstack([samples, pts[-1:]])
+
+
+def shoelace(p):
+    p = np.asarray(p, float)
+    return abs(np.dot(p[:, 0], np.roll(p[:, 1], -1)) - np.dot(p[:, 1], np.roll(p[:, 0], -1))) / 2
+
+
+def circumradius(a, b, c):
+    a, b, c = map(np.asarray, (a, b, c))
+    ab, bc, ca = np.linalg.norm(a - b), np.linalg.norm(b - c), np.linalg.norm(c - a)
+    cross = abs((b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]))
+    return ab * bc * ca / (2 * cross)
+
+
+def ray_angle(u, v):
+    return math.degrees(math.acos(max(-1.0, min(1.0, np.dot(u, v) / (np.linalg.norm(u) * np.linalg.norm(v))))))
+
+
+def model(kind, v):
+    """The numbers a figure's value text must show, from its exported vertices (physical units)."""
+    v = [np.array(p) for p in v]
+    if kind == 1 or kind == 5:
+        return [[np.linalg.norm(v[1] - v[0])]]
+    if kind == 2:
+        a = ray_angle(v[0] - v[1], v[2] - v[1])
+        return [[a], [360 - a]]
+    if kind == 3:
+        a = ray_angle(v[1] - v[0], v[3] - v[2])
+        return [[a], [180 - a], [180 + a], [360 - a]]
+    if kind == 4:
+        d = v[1] - v[0]
+        return [[abs(d[0] * (v[2] - v[0])[1] - d[1] * (v[2] - v[0])[0]) / np.linalg.norm(d)]]
+    if kind == 6:
+        s = spline_samples(v, False)
+        return [[np.sum(np.linalg.norm(np.diff(s, axis=0), axis=1))]]
+    if kind == 7:
+        r = circumradius(*v[:3])
+        return [[r, math.pi * r * r]]
+    if kind in (8, 9):
+        xs, ys = [p[0] for p in v], [p[1] for p in v]
+        w, h = max(xs) - min(xs), max(ys) - min(ys)
+        return [[w / 2, h / 2, math.pi * w * h / 4]] if kind == 8 else [[w, h, w * h]]
+    if kind == 10:
+        return [[shoelace(v)]]
+    if kind == 11:
+        return [[shoelace(spline_samples(v, True))]]
+    return None
+
+
+def value_matches(kind, value, vertices):
+    numbers = [float(n) for n in re.findall(NUMBER, value.replace("r:", "").replace("rx:", "").replace("ry:", ""))]
+    candidates = model(kind, vertices)
+    # Printed with three decimals, computed from vertices printed with three.
+    rel = 1e-5
+    for expected in candidates:
+        if len(numbers) >= len(expected) and all(
+                abs(n - e) <= 0.006 + rel * abs(e) for n, e in zip(numbers, expected)):
+            return True, numbers, expected
+    return False, numbers, candidates
+
+
+def expected_vertices(kind, points):
+    if kind in (8, 9):
+        (ax, ay), (bx, by) = points[:2]
+        return [(ax, ay), (bx, ay), (bx, by), (ax, by)]
+    return points
+
+
+def near_all(got, want, tolerance=1.0):
+    """Each vertex within a pixel of a click in x and in y, and each click met."""
+    if len(got) != len(want):
+        return False
+
+    def near(a, b):
+        return abs(a[0] - b[0]) <= tolerance + 1e-6 and abs(a[1] - b[1]) <= tolerance + 1e-6
+    return all(any(near(g, w) for w in want) for g in got) and all(any(near(g, w) for g in got) for w in want)
+
+
+def check_reports():
+    report = parse_report(state.get("txt", b""))
+    if not check(report is not None, "the text report is UTF-16 with its header line"):
+        return None
+    exported = [(k, p) for k, p in state["drawn"] if k not in (12, 13)]
+    figures = report["figures"]
+    check(len(figures) == len(exported), "the report holds the %d measuring figures drawn (%d)"
+          % (len(exported), len(figures)))
+    # Physical units back to picture pixels: the zoom is 1 at actual size.
+    per_pixel = report["scale"] / report["power"]
+    for (kind, points), fig in zip(exported, figures):
+        pixels = [(x / per_pixel, y / per_pixel) for x, y in fig["vertices"]]
+        check(near_all(pixels, expected_vertices(kind, points)),
+              "type %d %r: vertices %s within a pixel of the clicks %s" % (kind, fig["name"], pixels, points))
+        ok, numbers, expected = value_matches(kind, fig["value"], fig["vertices"])
+        check(ok, "type %d: value %r matches the model %s" % (kind, fig["value"], expected))
+    return report
+
+
+def check_workbook(report):
+    import xlrd
+    path = os.path.join(outputs, "figures.xls")
+    try:
+        sheet = xlrd.open_workbook(path).sheet_by_index(0)
+    except Exception as error:  # noqa: BLE001
+        check(False, "xlrd reads the workbook: %s" % error)
+        return
+    rows = [[str(c.value) for c in sheet.row(r)] for r in range(sheet.nrows)]
+    check_table("xlrd", rows, report)
+    csv_dir = os.path.join(outputs, "csv")
+    shutil.rmtree(csv_dir, ignore_errors=True)
+    os.makedirs(csv_dir)
+    profile = "-env:UserInstallation=file://" + os.path.join(work, "lo-profile")
+    subprocess.run(["soffice", profile, "--headless", "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76",
+                    "--outdir", csv_dir, path], capture_output=True, timeout=120)
+    import csv
+    target = os.path.join(csv_dir, "figures.csv")
+    if check(os.path.exists(target), "LibreOffice reads the workbook"):
+        with open(target, encoding="utf-8") as f:
+            check_table("LibreOffice", [row for row in csv.reader(f)], report)
+
+
+def check_table(reader, rows, report):
+    figures = report["figures"]
+    check(len(rows) == len(figures) + 1, "%s: a header row and one row per figure (%d rows)" % (reader, len(rows)))
+    head = re.findall(NUMBER, rows[0][0]) if rows and rows[0] else []
+    check(bool(head) and "%.2f" % float(head[-1]) == "%.2f" % report["scale"] and len(head[-1].split(".")[-1]) == 3,
+          "%s: the header shows the scale with three decimals: %r" % (reader, rows[0][:2] if rows else None))
+    for row, fig in zip(rows[1:], figures):
+        want = [fig["name"], fig["value"]] + ["%d: (%d, %d)" % (i + 1, int(x), int(y))
+                                            for i, (x, y) in enumerate(fig["vertices"])]
+        got = [c for c in row if c != ""]
+        check(got == want, "%s: row of %r is %s" % (reader, fig["name"], got if got != want else "as the report"))
+
+
+def check_project(report):
+    try:
+        bmp, trailer = prj_format.parse_file(open(os.path.join(outputs, "figures.prj"), "rb").read())
+    except Exception as error:  # noqa: BLE001
+        check(False, "the project parser reads the project: %s" % error)
+        return
+    check(trailer["count"] == len(state["drawn"]), "the project holds the %d figures drawn (%d)"
+          % (len(state["drawn"]), trailer["count"]))
+    measuring = [f for f in trailer["figures"] if f["type"] not in (12, 13)][1:] \
+        if trailer["figures"] and trailer["figures"][0]["type"] == 0 else \
+        [f for f in trailer["figures"] if f["type"] not in (12, 13)]
+    types = [f["type"] for f in measuring]
+    check(types == [k for k, _ in state["drawn"] if k not in (12, 13)], "the project's figure types in order: %s" % types)
+    per_pixel = report["scale"] / report["power"]
+    for f, fig in zip(measuring, report["figures"]):
+        want = [(x / per_pixel, y / per_pixel) for x, y in fig["vertices"]]
+        got = f["vertices"]
+        check(f["name"] == fig["name"] and near_all(got, want, 0.01) if len(got) == len(want) else False,
+              "project figure %r: vertices %s as in the report" % (f["name"], got))
+
+
+def check_histories():
+    txt = state.get("txt", b"")
+    undone = parse_report(state.get("txt_undone", b""))
+    full = parse_report(txt)
+    if undone and full:
+        check([f["name"] for f in undone["figures"]] == [f["name"] for f in full["figures"]][:-3],
+              "after three undos the report lacks the last three figures: %s"
+              % [f["name"] for f in undone["figures"]])
+    check(state.get("txt_redone") == txt, "after three redos the report is byte-identical")
+    check(state.get("txt_loaded") == txt, "after Remove all and Measure > Load the report is byte-identical")
+    for ext in ("bmp", "jpg"):
+        saved = parse_report(state.get("txt_saved_" + ext, b""))
+        check(saved is not None and saved["figures"] == [],
+              "the saved .%s opens as a project of its own, without figures" % ext)
+        check(state.get("txt_back_" + ext) == txt, "back via the strip after the .%s: the report is as before" % ext)
+    removed = parse_report(state.get("txt_removed", b""))
+    check(removed is not None and removed["figures"] == [], "after Remove all the report has no figures")
+
+
+def check_pictures():
+    bmp_path, jpg_path = os.path.join(outputs, "annotated.bmp"), os.path.join(outputs, "annotated.jpg")
+    if not (os.path.exists(bmp_path) and os.path.exists(jpg_path)):
+        check(False, "both annotated pictures were written")
+        return
+    bmp, jpg = Image.open(bmp_path).convert("RGB"), Image.open(jpg_path).convert("RGB")
+    check(bmp.size == (W, H) and jpg.size == (W, H), "the annotated pictures are %d x %d: %s, %s"
+          % (W, H, bmp.size, jpg.size))
+    if bmp.size != (W, H):
+        return
+    near = np.zeros((H, W), bool)
+    for kind, points in state["drawn"]:
+        xs, ys = [p[0] for p in points], [p[1] for p in points]
+        # Outlines, handles and the value label beside them.
+        margin = 60
+        near[max(0, min(ys) - margin):max(ys) + margin, max(0, min(xs) - margin):max(xs) + margin] = True
+    rendered = np.asarray(bmp).astype(int)
+    changed = np.abs(rendered - picture.astype(int)).max(axis=2) > 3
+    check(changed.sum() > 2000, "the figures are drawn into the picture (%d pixels changed)" % changed.sum())
+    away = changed & ~near
+    check(away.sum() == 0, "nothing changed away from the figures (%d pixels)" % away.sum())
+    for key, (x0, y0, colour) in corners.items():
+        block = rendered[y0:y0 + MARK, x0:x0 + MARK]
+        check(np.abs(block - np.array(colour)).max() <= 3 or near[y0:y0 + MARK, x0:x0 + MARK].any(),
+              "the %s marker is untouched in the render" % key)
+    error = np.abs(np.asarray(jpg).astype(int) - rendered)
+    check(error.mean() < 4 and np.percentile(error, 99) < 60, "the JPEG is the render within its error (mean %.2f)"
+          % error.mean())
+
+
+def check_settings():
+    target = os.path.join(work, "settings.reg")
+    if os.path.exists(target):
+        os.remove(target)
+    wine("reg", "export", KEY, winpath(target), "/y")
+    text = open(target, "rb").read().decode("utf-16") if os.path.exists(target) else ""
+    check("plate.bmp" in text.lower(), "reg export shows the picture in the recent list")
+    if state.get("calibrated"):
+        check('"mm"' in text, "reg export shows the unit mm")
+    else:
+        skip("unit and calibration in the settings: nothing was calibrated")
+    prefix = os.environ.get("WINEPREFIX", "")
+    import glob
+    thumbs = glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local", "Quorvex", "Mensaro",
+                                    "thumbnails", "*.png"))
+    check(len(thumbs) > 0, "the thumbnails were written (%d)" % len(thumbs))
+    for path in thumbs:
+        try:
+            Image.open(path).load()
+            opened = True
+        except Exception:  # noqa: BLE001
+            opened = False
+        check(opened, "PIL opens the thumbnail %s" % os.path.basename(path))
+
+
+# A clean start: no settings, no thumbnails of an earlier run.
+import glob  # noqa: E402
+for folder in glob.glob(os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c", "users", "*", "AppData", "Local",
+                                     "Quorvex", "Mensaro", "thumbnails")):
+    shutil.rmtree(folder, ignore_errors=True)
 wine("reg", "delete", KEY, "/f")
 began = time.monotonic()
 process = subprocess.Popen([wine_sh, "run", program], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -216,6 +724,8 @@ try:
     screenshot("opened")
     tree = windows()
     canvas = find_class(tree, "DirectUI")
+    canvas_place["size"] = (canvas.rect[2] - canvas.rect[0], canvas.rect[3] - canvas.rect[1])
+    canvas_place["at"] = canvas.rect[:2]
     host = only([w for w in tree if w.hwnd == canvas.parent], "canvas host")
     pane = only([w for w in tree if w.hwnd == host.parent], "work pane")
     ruler = only(children(tree, pane, 4), "status strip")
@@ -223,15 +733,25 @@ try:
     click_window(fit)
     out_of_the_way()
     time.sleep(1)
-    shot = screenshot("actual_size")
-    markers = find_markers(shot)
-    print("markers", markers, "canvas", canvas.rect)
+    screenshot("actual_size")
+    run_session(canvas, ruler, pane)
 finally:
-    drive("close")
+    if process.poll() is None:
+        drive("close")
     try:
         process.wait(timeout=30)
     except subprocess.TimeoutExpired:
         process.kill()
 
+check(state.get("exit") == 1, "File > Exit ends the program with 1 (got %s)" % state.get("exit"))
+if "drawn" in state:
+    report = check_reports()
+    if report:
+        check_workbook(report)
+        check_project(report)
+    check_histories()
+    check_pictures()
+check_settings()
+print("took %.0f s" % (time.monotonic() - began))
 print("%d failed, %d skipped" % (len(failures), len(skipped)))
 sys.exit(1 if failures else 0)

@@ -23,6 +23,7 @@
 //   shell_driver chord VK[+VK...]   real key input (SendInput) to the foreground window: presses
 //                                   the keys in order and releases them in reverse (17+79 is Ctrl+O)
 //   shell_driver type TEXT          real key input of each character of TEXT
+//   shell_driver cursor             prints "x X y Y": the pointer's place on the screen
 //   shell_driver clipboard          prints the clipboard's text in UTF-8
 // Exit code 0 when the step worked, 1 when its window was not found.
 #include <windows.h>
@@ -118,47 +119,6 @@ BOOL CALLBACK PrintTopProc(HWND hWnd, LPARAM process) {
   return TRUE;
 }
 
-// A file dialog: a dialog with the file name box (cmb13 or edt1) and the type list (cmb1).
-BOOL CALLBACK FindFileDialogProc(HWND hWnd, LPARAM parameter) {
-  wchar_t name[32] = {};
-  ::GetClassNameW(hWnd, name, 32);
-  if (std::wcscmp(name, L"#32770") == 0 && ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, 0x470) &&
-      (::GetDlgItem(hWnd, 0x47C) || ::GetDlgItem(hWnd, 0x480))) {
-    *reinterpret_cast<HWND*>(parameter) = hWnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindFileDialog() {
-  HWND dialog = nullptr;
-  ::EnumWindows(FindFileDialogProc, reinterpret_cast<LPARAM>(&dialog));
-  return dialog;
-}
-
-int AnswerFileDialog(DWORD ms, const wchar_t* path, int filter) {
-  HWND dialog = WaitFor(FindFileDialog, ms);
-  if (!dialog) return 1;
-  // The dialog fills its controls after it shows.
-  ::Sleep(300);
-  wchar_t caption[256] = {};
-  ::GetWindowTextW(dialog, caption, 256);
-  std::fputs("caption ", stdout);
-  PrintUtf8(caption);
-  std::fputs("\n", stdout);
-  if (filter > 0) {
-    HWND types = ::GetDlgItem(dialog, 0x470);
-    ::SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(filter - 1), 0);
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(0x470, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
-  }
-  HWND name = ::GetDlgItem(dialog, 0x47C);
-  if (!name) name = ::GetDlgItem(dialog, 0x480);
-  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
-  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-  return 0;
-}
-
 INPUT Key(WORD vk, WORD scan, DWORD flags) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
@@ -193,6 +153,59 @@ int Type(const wchar_t* text) {
     if (::SendInput(2, pair, sizeof(INPUT)) != 2) return 1;
     ::Sleep(20);
   }
+  return 0;
+}
+
+// A file dialog: a dialog with the file name box (cmb13 or edt1) and the type list (cmb1).
+BOOL CALLBACK FindFileDialogProc(HWND hWnd, LPARAM parameter) {
+  wchar_t name[32] = {};
+  ::GetClassNameW(hWnd, name, 32);
+  if (std::wcscmp(name, L"#32770") == 0 && ::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, 0x470) &&
+      (::GetDlgItem(hWnd, 0x47C) || ::GetDlgItem(hWnd, 0x480))) {
+    *reinterpret_cast<HWND*>(parameter) = hWnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindFileDialog() {
+  HWND dialog = nullptr;
+  ::EnumWindows(FindFileDialogProc, reinterpret_cast<LPARAM>(&dialog));
+  return dialog;
+}
+
+int AnswerFileDialog(DWORD ms, const wchar_t* path, int filter) {
+  HWND dialog = WaitFor(FindFileDialog, ms);
+  if (!dialog) return 1;
+  // The dialog fills its controls after it shows.
+  ::Sleep(300);
+  wchar_t caption[256] = {};
+  ::GetWindowTextW(dialog, caption, 256);
+  std::fputs("caption ", stdout);
+  PrintUtf8(caption);
+  std::fputs("\n", stdout);
+  if (filter > 0) {
+    // As the keyboard does: the type list takes the focus, Home picks the
+    // first type and each Down the next, each one telling the dialog.
+    HWND types = ::GetDlgItem(dialog, 0x470);
+    ::SetForegroundWindow(dialog);
+    ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(types), TRUE);
+    ::Sleep(100);
+    std::wstring presses = std::to_wstring(VK_HOME);
+    for (int i = 1; i < filter; ++i) presses += L"," + std::to_wstring(VK_DOWN);
+    for (std::wstring::size_type at = 0; at < presses.size();) {
+      const std::wstring::size_type comma = presses.find(L',', at);
+      Chord(presses.substr(at, comma - at).c_str());
+      ::Sleep(100);
+      at = comma == std::wstring::npos ? presses.size() : comma + 1;
+    }
+    std::printf("type %d\n", static_cast<int>(::SendMessageW(types, CB_GETCURSEL, 0, 0)) + 1);
+  }
+  HWND name = ::GetDlgItem(dialog, 0x47C);
+  if (!name) name = ::GetDlgItem(dialog, 0x480);
+  ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
   return 0;
 }
 
@@ -236,6 +249,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (step == L"file" && argc > 3) return AnswerFileDialog(ms, argv[3], argc > 4 ? _wtoi(argv[4]) : 0);
   if (step == L"clipboard") return PrintClipboard();
+  if (step == L"cursor") {
+    POINT at{};
+    ::GetCursorPos(&at);
+    std::printf("x %ld y %ld\n", at.x, at.y);
+    return 0;
+  }
   if (step == L"chord" && argc > 2) return Chord(argv[2]);
   if (step == L"type" && argc > 2) return Type(argv[2]);
   HWND frame = step == L"wait" ? WaitFor(FindFrame, ms) : FindFrame();
