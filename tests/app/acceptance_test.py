@@ -336,6 +336,76 @@ def report(name):
     return open(path, "rb").read()
 
 
+# The calibration ruler's ends in picture pixels and its real length: 0.25 mm a pixel.
+RULER = [(445, 420), (585, 420)]
+RULER_MM = "35"
+
+
+def retype(edit, text):
+    """Replaces an edit's text from the keyboard."""
+    click_window(edit)
+    drive("chord", "35")  # End
+    for _ in range(len(edit.text) + 2):
+        drive("chord", "8")  # Backspace
+    drive("type", text)
+    time.sleep(0.3)
+
+
+def calibrate(palette):
+    click_window(only(children(windows(), palette, 10), "ruler tool"))
+    tree = windows()
+    vertices = [w for w in tree if w.id == 14 and w.visible and w.cls.startswith("Avlf")]
+    if not check(bool(vertices), "the ruler tool shows the style block's vertex button"):
+        return False
+    click_window(vertices[0])
+    for number, (x, y) in enumerate(RULER):
+        tree = windows()
+        if number == 1:
+            # The second vertex from the panel's list: a press opens it, the second row is picked.
+            combo = panel_child(tree, 115, 2)
+            click_window(combo)
+            xdo("mousemove", "--sync", combo.rect[0] + 20, combo.rect[3] + 30)
+            xdo("click", 1)
+            time.sleep(0.5)
+            tree = windows()
+        retype(panel_child(tree, 115, 5), str(x))
+        retype(panel_child(windows(), 115, 7), str(y))
+    screenshot("ruler_placed")
+    click_window(panel_child(windows(), 115, 3))
+    retype(panel_child(windows(), 101, 2), RULER_MM)
+    click_window(panel_child(windows(), 101, 3))
+    retype(panel_child(windows(), 101, 5), "mm")
+    click_window(panel_child(windows(), 101, 6))
+    click_window(only(children(windows(), palette, 24), "select tool"))
+    out_of_the_way()
+    return True
+
+
+# The property panel of each measuring figure type.
+PANELS = {1: 103, 2: 102, 3: 102, 4: 105, 5: 104, 6: 106, 7: 107, 8: 108, 9: 109, 10: 110, 11: 111}
+
+
+def copy_values():
+    """Each figure selected by a click on its first point: its panel's first copy button."""
+    copied = {}
+    for kind, points in state["drawn"]:
+        if kind not in PANELS:
+            continue
+        if panel_child(windows(), PANELS[kind], 22) is None:
+            skip("copy button of type %d: its panel has no copy button yet" % kind)
+            continue
+        click(state["origin"], points[0])
+        button = panel_child(windows(), PANELS[kind], 22)
+        if button is None or not button.visible:
+            check(False, "type %d: a click on the figure shows its panel's copy button" % kind)
+            continue
+        click_window(button)
+        code, out = drive("clipboard")
+        copied[kind] = out.strip() if code == 0 else None
+    out_of_the_way()
+    state["copied"] = copied
+
+
 def run_session(canvas, ruler, pane):
     inner = canvas_capture(os.path.join(work, "canvas_actual_size.png"))
     markers = find_markers(inner) if inner else None
@@ -357,9 +427,11 @@ def run_session(canvas, ruler, pane):
     palette = only([w for w in tree if w.id == 1 and w.cls == "AvlfWindow" and children(tree, w, TOOLS[1])], "palette")
 
     # Calibration: the ruler's ends through the vertex panel, length and unit in the calibration panel.
-    calibration = panel_child(tree, 113, 1)
-    if calibration is None:
+    if panel_child(tree, 101, 2) is None or panel_child(tree, 115, 5) is None:
         skip("calibration: the calibration and vertex panels have no controls yet")
+    else:
+        state["calibrated"] = calibrate(palette)
+        screenshot("calibrated")
 
     drawn = []
     for kind, gesture, points in FIGURES:
@@ -372,10 +444,20 @@ def run_session(canvas, ruler, pane):
             click_window(only(children(tree, palette, TOOLS[2]), "angle tool"))
             click_window(panel_child(windows(), 102, 6))
         if kind == 12:
-            skip("clip-art: the clip-art panel cannot import a tile yet")
+            skip("clip-art: importing a tile through the clip-art panel is not driven yet")
             continue
-        if kind == 13 and panel_child(tree, 112, 1) is None:
-            skip("text: the text panel has no controls yet")
+        if kind == 13:
+            if panel_child(tree, 112, 20) is None:
+                skip("text: the text panel has no text field yet")
+                continue
+            # The text typed and applied in the text panel goes to the next text figure.
+            click_window(only(children(tree, palette, TOOLS[13]), "text tool"))
+            retype(panel_child(windows(), 112, 20), "Plate 13")
+            click_window(panel_child(windows(), 112, 21))
+            click(origin, points[0])
+            out_of_the_way()
+            drawn.append((kind, points))
+            screenshot("figure13")
             continue
         draw(origin, palette, kind, gesture, points)
         drawn.append((kind, points))
@@ -423,6 +505,8 @@ def run_session(canvas, ruler, pane):
     screenshot("loaded")
     state["txt_loaded"] = report("loaded.txt")
     state["list_loaded"] = list_rows(windows())
+
+    copy_values()
 
     command(FILE_EXIT)
     try:
@@ -561,9 +645,18 @@ def check_reports():
     figures = report["figures"]
     check(len(figures) == len(exported), "the report holds the %d measuring figures drawn (%d)"
           % (len(exported), len(figures)))
+    if state.get("calibrated"):
+        check(report["scale"] == 0.25, "calibrated: %s mm over %d pixels is 0.25 a pixel (%s)"
+              % (RULER_MM, RULER[1][0] - RULER[0][0], report["scale"]))
+        check(all(" mm" in f["value"] for f in figures if "\u00b0" not in f["value"]), "the values are in mm")
     # Physical units back to picture pixels: the zoom is 1 at actual size.
     per_pixel = report["scale"] / report["power"]
+    copied = state.get("copied", {})
     for (kind, points), fig in zip(exported, figures):
+        if kind in copied:
+            first = re.findall(NUMBER, fig["value"].replace("r:", "").replace("rx:", ""))
+            check(copied[kind] is not None and re.findall(NUMBER, copied[kind])[:1] == first[:1],
+                  "type %d: the panel's copy button gives %r, the export %r" % (kind, copied[kind], fig["value"]))
         pixels = [(x / per_pixel, y / per_pixel) for x, y in fig["vertices"]]
         check(near_all(pixels, expected_vertices(kind, points)),
               "type %d %r: vertices %s within a pixel of the clicks %s" % (kind, fig["name"], pixels, points))
@@ -666,6 +759,10 @@ def check_pictures():
         near[max(0, min(ys) - margin):max(ys) + margin, max(0, min(xs) - margin):max(xs) + margin] = True
     rendered = np.asarray(bmp).astype(int)
     changed = np.abs(rendered - picture.astype(int)).max(axis=2) > 3
+    if state.get("calibrated"):
+        y = RULER[0][1]
+        row = changed[max(0, y - 2):y + 3, RULER[0][0] + 10:RULER[1][0] - 10]
+        check(not row.any(), "the calibration ruler is not drawn into the picture")
     check(changed.sum() > 2000, "the figures are drawn into the picture (%d pixels changed)" % changed.sum())
     away = changed & ~near
     check(away.sum() == 0, "nothing changed away from the figures (%d pixels)" % away.sum())
@@ -686,7 +783,8 @@ def check_settings():
     text = open(target, "rb").read().decode("utf-16") if os.path.exists(target) else ""
     check("plate.bmp" in text.lower(), "reg export shows the picture in the recent list")
     if state.get("calibrated"):
-        check('"mm"' in text, "reg export shows the unit mm")
+        check('"Unit"="mm"' in text, "reg export shows the unit mm")
+        check(re.search(r'"ReferenceScale"="0\.250*"', text) is not None, "reg export shows the calibration 0.25")
     else:
         skip("unit and calibration in the settings: nothing was calibrated")
     prefix = os.environ.get("WINEPREFIX", "")
