@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,14 @@ const char kSkin[] = R"(<?xml version="1.0" encoding="utf-8"?>
     <Hint Text="Type here"/>
   </Text>
   <Windows>
-    <Host Class="WINDOW" Style="WS_POPUP|WS_VISIBLE|WS_CLIPCHILDREN" X="0" Y="0" Width="400" Height="300">
+    <Host Class="WINDOW" Style="WS_POPUP|WS_VISIBLE|WS_CLIPCHILDREN" X="0" Y="0" Width="400" Height="420">
       <Single Class="EDIT" CommandID="11" Style="WS_CHILD|WS_VISIBLE" X="10" Y="10" Width="100" Height="24" WaterText="Hint"/>
       <Multi Class="EDIT" CommandID="12" Style="WS_CHILD|WS_VISIBLE|ES_MULTILINE" X="10" Y="50" Width="50" Height="100"/>
       <Digits Class="EDIT" CommandID="13" Style="WS_CHILD|WS_VISIBLE|ES_NUMBER" X="10" Y="160" Width="100" Height="24" Text="Hint"/>
       <Right Class="EDIT" CommandID="14" Style="WS_CHILD|WS_VISIBLE|ES_RIGHT" X="120" Y="10" Width="80" Height="24"/>
       <Centre Class="EDIT" CommandID="15" Style="WS_CHILD|WS_VISIBLE|ES_CENTER" X="120" Y="50" Width="80" Height="24"/>
       <Wide Class="EDIT" CommandID="16" Style="WS_CHILD|WS_VISIBLE" X="10" Y="200" Width="380" Height="24"/>
+      <Page Class="EDIT" CommandID="17" Style="WS_CHILD|WS_VISIBLE|ES_MULTILINE" X="10" Y="230" Width="380" Height="180"/>
     </Host>
   </Windows>
 </Skin>
@@ -359,6 +361,121 @@ TEST_F(SkinEdit, RunsLaidOutToTheNextWordGiveTheBoxesOfTheWholeRest) {
       EXPECT_EQ(bounded[i].width, whole[i].width);
       EXPECT_EQ(bounded[i].height, whole[i].height);
     }
+  }
+}
+
+// After an edit the field measures again only from the first run whose
+// laid-out text the edit reached: its boxes always equal a fresh measuring.
+TEST_F(SkinEdit, EditsMeasureAgainOnlyWhatTheyReached) {
+  AvlfEdit& edit = Edit(16);
+  edit.m_pMeasure = nullptr;
+  std::wstring base;
+  for (int i = 0; i < 20; ++i) base += L"Measure AVA To.Ta ";
+  const std::wstring hundred = L"WW iii MM";
+  PutOnClipboard(CF_UNICODETEXT, hundred.c_str(), (hundred.size() + 1) * 2, edit.m_hWnd);
+  const struct {
+    const char* name;
+    std::function<void()> edit;
+  } edits[] = {
+      {"type at the end", [&] { Type(edit, L"xyz W"); }},
+      {"type in the middle",
+       [&] {
+         edit.m_nCaret = 150;
+         Type(edit, L"q ");
+       }},
+      {"type at a run's end",
+       [&] {
+         edit.m_nCaret = 32;
+         Type(edit, L"k");
+       }},
+      {"blank into the next word",
+       [&] {
+         edit.m_nCaret = 66;
+         Type(edit, L" ");
+       }},
+      {"backspace at the start",
+       [&] {
+         edit.m_nCaret = 1;
+         ::SendMessageW(edit.m_hWnd, WM_CHAR, VK_BACK, 1);
+       }},
+      {"replace a selection",
+       [&] {
+         Select(edit, 100, 200);
+         Type(edit, L"R");
+       }},
+      {"paste",
+       [&] {
+         edit.m_nCaret = 300;
+         ::SendMessageW(edit.m_hWnd, WM_PASTE, 0, 0);
+       }},
+      {"set a longer text", [&] { SetText(edit, base + L"tail"); }},
+      {"set a shorter text", [&] { SetText(edit, base.substr(0, 90)); }},
+  };
+  for (const auto& step : edits) {
+    SCOPED_TRACE(step.name);
+    SetText(edit, base);
+    edit.m_nCaret = edit.Length();
+    step.edit();
+    std::vector<AvlfEditCharBox> fresh;
+    MeasureEditCharacters(edit, fresh);
+    ASSERT_EQ(edit.m_boxes.size(), fresh.size());
+    for (size_t i = 0; i < fresh.size(); ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(edit.m_boxes[i].x, fresh[i].x);
+      EXPECT_EQ(edit.m_boxes[i].width, fresh[i].width);
+      EXPECT_EQ(edit.m_boxes[i].height, fresh[i].height);
+    }
+  }
+  // A mark in the first box survives typing at the end and not at the start.
+  SetText(edit, base);
+  edit.m_boxes[0].width = -1;
+  Type(edit, L"e");
+  EXPECT_EQ(edit.m_boxes[0].width, -1);
+  edit.m_nCaret = 0;
+  Type(edit, L"s");
+  EXPECT_GT(edit.m_boxes[0].width, 0);
+}
+
+// The pixels of a window as they are on the screen.
+std::vector<uint32_t> WindowPixels(HWND window) {
+  RECT rc{};
+  ::GetClientRect(window, &rc);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP dib = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(memory, dib);
+  HDC windowDC = ::GetDC(window);
+  ::BitBlt(memory, 0, 0, rc.right, rc.bottom, windowDC, 0, 0, SRCCOPY);
+  ::ReleaseDC(window, windowDC);
+  ::GdiFlush();
+  const auto* px = static_cast<const uint32_t*>(bits);
+  std::vector<uint32_t> pixels(px, px + static_cast<size_t>(rc.right) * static_cast<size_t>(rc.bottom));
+  ::SelectObject(memory, old);
+  ::DeleteDC(memory);
+  ::DeleteObject(dib);
+  return pixels;
+}
+
+// Typing into a page repaints only the lines it may have moved; the field
+// then looks exactly as after a full repaint.
+TEST_F(SkinEdit, TypingInAPageLooksAsAfterAFullRepaint) {
+  AvlfEdit& edit = Edit(17);
+  edit.m_pMeasure = nullptr;
+  std::wstring base;
+  for (int i = 0; i < 16; ++i) base += L"Measure AVA To.Ta gjy ";
+  for (const int at : {-1, 150, 40}) {
+    SCOPED_TRACE(at);
+    SetText(edit, base);
+    ::UpdateWindow(edit.m_hWnd);
+    const std::vector<uint32_t> before = WindowPixels(edit.m_hWnd);
+    edit.m_nCaret = at < 0 ? edit.Length() : at;
+    Type(edit, L"Wq_");
+    const std::vector<uint32_t> typed = WindowPixels(edit.m_hWnd);
+    EXPECT_NE(typed, before);
+    ::RedrawWindow(edit.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_EQ(WindowPixels(edit.m_hWnd), typed);
   }
 }
 
