@@ -419,7 +419,9 @@ def run_session(canvas, pane):
     check(all(m[2] == MARK for m in markers.values()), "actual size: each marker is %d screen pixels wide (%s)"
           % (MARK, markers))
     check(len({m[:2] for m in markers.values()}) == 1, "the four markers agree on the picture's place: %s" % markers)
-    origin = (canvas.rect[0] + markers["tl"][0], canvas.rect[1] + markers["tl"][1])
+    # Wine presents the frame into that X window one pixel up and left of the
+    # back buffer, where the canvas has the picture at its document's bounds.
+    origin = (canvas.rect[0] + markers["tl"][0] + 1, canvas.rect[1] + markers["tl"][1] + 1)
     # The pointer xdotool places is where the program's windows see it.
     xdo("mousemove", "--sync", origin[0] + 40, origin[1] + 40)
     time.sleep(0.3)
