@@ -282,8 +282,10 @@ FIGURES = [
 
 
 def panel(tree, pid):
-    host = [w for w in tree if w.id == pid and w.cls.startswith("Avlf") and w.rect[2] - w.rect[0] > 100]
-    return host[0] if host else None
+    """A property panel: a child of the host that also holds the style block (99)."""
+    hosts = {w.parent for w in tree if w.id == 99}
+    found = [w for w in tree if w.id == pid and w.parent in hosts]
+    return found[0] if found else None
 
 
 def panel_child(tree, pid, cid):
