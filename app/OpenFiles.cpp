@@ -39,6 +39,23 @@ bool AddStripItem(ZEvuvoro::CImage* image, CProject* project, CProjectManager* m
 
 }  // namespace
 
+bool OpenPictureProject(CProjectManager& manager, const wchar_t* path, CProjectManager::CHold* project, int* added) {
+  *added = 0;
+  ZEvuvoro::CImage picture;
+  picture.LoadFile(path);
+  if (!picture.IsValid() || picture.GetWidth() <= 0 || picture.GetHeight() <= 0) return false;
+  bool created = false;
+  *project = manager.OpenImageHeld(path, &created);
+  if (!*project) return false;
+  // Another thread listed it meanwhile: show that one.
+  if (!created) return true;
+  (*project)->m_bNoReload = 0;
+  FillDocument((*project)->m_pDocument, path, picture);
+  if (!AddStripItem(&picture, project->Get(), &manager)) return false;
+  *added = 1;
+  return true;
+}
+
 void SetOpenDialogFunction(OpenDialogFunction show) { g_pfnOpenDialog = show ? show : ::GetOpenFileNameW; }
 void SetRawImportFunction(RawImportFunction import) { g_pfnRawImport = import ? import : ImportRawImage; }
 
@@ -132,19 +149,7 @@ int CMainFrame::OpenFile(const wchar_t* path) {
     }
     case OpenKind::Picture: {
       if (project) break;
-      ZEvuvoro::CImage picture;
-      picture.LoadFile(path);
-      if (!picture.IsValid() || picture.GetWidth() <= 0 || picture.GetHeight() <= 0) return 0;
-      bool created = false;
-      project = m_ProjectManager.OpenImageHeld(path, &created);
-      if (!project) return 0;
-      // Another thread listed it meanwhile: show that one.
-      if (created) {
-        project->m_bNoReload = 0;
-        FillDocument(project->m_pDocument, path, picture);
-        if (!AddStripItem(&picture, project.Get(), &m_ProjectManager)) return 0;
-        result = 1;
-      }
+      if (!OpenPictureProject(m_ProjectManager, path, &project, &result)) return 0;
       break;
     }
   }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ProjectManager.h"
+
 namespace ZEvuvoro {
 class CImage;
 }
@@ -23,6 +25,12 @@ OpenKind OpenFileKind(const wchar_t* path);
 // a NUL and NUL-ended names when fileOffset is one past the first text, else
 // the one path when it is longer than 3 characters.
 std::vector<std::wstring> SelectedPaths(const wchar_t* buffer, size_t capacity, size_t fileOffset);
+
+// A picture file opened as File > Open does: decoded, listed, put into its
+// document on the canvas and given a strip item. False when it does not
+// decode or the strip refused it; *added is 1 when a new project was listed,
+// 0 when another thread listed the path first (*project is then that one).
+bool OpenPictureProject(CProjectManager& manager, const wchar_t* path, CProjectManager::CHold* project, int* added);
 
 // Centres the dialog's frame over its owner, or the work area, once.
 UINT_PTR CALLBACK FileDialogHookProc(HWND hookDialog, UINT message, WPARAM wParam, LPARAM lParam);

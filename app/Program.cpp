@@ -35,7 +35,7 @@ std::wstring SkinPackagePath(const std::wstring& programFolder) {
 int ProgramMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
   MarkStartup(StartupEntry);
   ::CoInitialize(nullptr);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
   ::InitCommonControlsEx(&controls);
   g_AppModule.Init(instance);
   g_Config.Load(instance);

@@ -131,7 +131,20 @@ int CMainFrame::OnFileSave() {
   // open as what they claim to be.
   if (!name || !name[0] || document->m_bLive || (project && project->m_bVideo) || !CanSaveInPlace(name))
     return OnFileSaveAs();
-  return RenderToImage(name);
+  const int result = RenderToImage(name);
+  // The strip's item and its thumbnail file show what is now on disk.
+  if (result == 1 && project && !project->m_strThumbnail.empty() && g_pWndImageList &&
+      g_pWndImageList->m_wndImages.m_hWnd) {
+    ZEvuvoro::CImage saved;
+    saved.LoadFile(name);
+    if (saved.IsValid()) {
+      SetOpaqueAlpha(saved.GetData(), saved.GetWidth(), saved.GetHeight(), saved.GetStride());
+      ImageItemSource source{&saved, project};
+      ::SendMessageW(g_pWndImageList->m_wndImages.m_hWnd, WM_IMAGES_UPDATETHUMBNAIL, 0,
+                     reinterpret_cast<LPARAM>(&source));
+    }
+  }
+  return result;
 }
 
 int CMainFrame::OnFileSaveAs() {

@@ -2,22 +2,14 @@
 
 #include <algorithm>
 
-#include "app/StandInCalls.h"
 #include "engine/DirectUI.h"
 #include "engine/Types.h"
+#include "panels/ClipartPanel.h"
 #include "panels/ToolPalette.h"
 #include "toolkit/DoubleBuffer.h"
 
 namespace {
 constexpr int kClipartButton = 22;
-}
-
-// The clip-art panel is not built yet; its tile callbacks are recorded.
-void CWndSettingsClipart::ImportClipart(HWND tile) {
-  StandInCall(L"CWndSettingsClipart::ImportClipart(%p)", static_cast<void*>(tile));
-}
-void CWndSettingsClipart::OnTileSelected(CWndIcon* tile) {
-  StandInCall(L"CWndSettingsClipart::OnTileSelected(%p)", static_cast<void*>(tile));
 }
 
 win32::CWndClassInfo& CWndIcon::GetWndClassInfo() {

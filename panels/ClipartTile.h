@@ -13,15 +13,8 @@
 
 class CWndIcon;
 
-// What the tile needs of the clip-art panel that holds it.
-class CWndSettingsClipart {
- public:
-  virtual ~CWndSettingsClipart() = default;
-  // The user double-clicked a tile: import a picture into it.
-  virtual void ImportClipart(HWND tile);
-  // A click made the tile the selected one.
-  virtual void OnTileSelected(CWndIcon* tile);
-};
+// The clip-art panel that holds the tiles (panels/ClipartPanel.h).
+class CWndSettingsClipart;
 
 inline constexpr int kTileSide = 36;
 

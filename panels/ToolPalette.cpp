@@ -3,8 +3,8 @@
 #include <cwchar>
 
 #include "app/MainFrame.h"
-#include "app/StandInCalls.h"
 #include "engine/DirectUI.h"
+#include "panels/ClipartPanel.h"
 #include "panels/PropertyHost.h"
 #include "toolkit/Buttons.h"
 
@@ -203,7 +203,9 @@ LRESULT CWndTool::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     }
     SelectButton(id);
     if (canvas) canvas->SetTool(kFigureTools[id - ToolAngle].tool);
-    if (id == ToolClipart) StandInCall(L"CWndSettingsClipart::PlaceAtCenter");
+    if (id == ToolClipart && g_pWndProperties)
+      if (auto* clipart = dynamic_cast<CWndSettingsClipart*>(g_pWndProperties->FindPanel(PANEL_CLIPART)))
+        clipart->PlaceClipart();
     return 0;
   }
   handled = FALSE;  // on to the reflection

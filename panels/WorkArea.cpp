@@ -75,6 +75,11 @@ CWndProcess::CWndProcess() {
   if (!g_pWndProperties) g_pWndProperties = &m_wndProperties;
   if (!g_pWndImageList) g_pWndImageList = &m_wndImages;
   m_wndProperties.HostPanel(m_wndSettingsZoom, PANEL_ZOOM);
+  m_wndProperties.HostPanel(m_wndSettingsClipart, PANEL_CLIPART);
+  m_wndProperties.HostPanel(m_wndSettingsGeneral, PANEL_GENERAL);
+  m_wndProperties.HostPanel(m_wndSettingsMagnifier, PANEL_MAGNIFIER);
+  m_wndProperties.HostPanel(m_wndSettingsText, PANEL_TEXT);
+  m_wndProperties.HostPanel(m_wndSettingsVertex, PANEL_VERTEX);
 }
 
 CWndProcess::~CWndProcess() {

@@ -6,10 +6,15 @@
 #include "panels/Bars.h"
 #include "panels/CameraPanel.h"
 #include "panels/CanvasHost.h"
+#include "panels/ClipartPanel.h"
+#include "panels/GeneralPanel.h"
 #include "panels/ImagePanel.h"
+#include "panels/MagnifierPanel.h"
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
+#include "panels/TextPanel.h"
 #include "panels/ThumbnailStrip.h"
+#include "panels/VertexPanel.h"
 #include "toolkit/SkinWindow.h"
 
 // The side pane: camera panel, measurement list and property host, stacked.
@@ -85,4 +90,9 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndProperties& m_wndProperties = m_wndSettings.m_wndProperties;
   CWndImageList& m_wndImages = m_wndDetail.m_wndImageList;
   CWndSettingsZoom m_wndSettingsZoom;
+  CWndSettingsClipart m_wndSettingsClipart;
+  CWndSettingsGeneral m_wndSettingsGeneral;
+  CWndSettingsMagnifier m_wndSettingsMagnifier;
+  CWndSettingsText m_wndSettingsText;
+  CWndSettingsVertex m_wndSettingsVertex;
 };

@@ -5,7 +5,8 @@ is the fixture's picture itself; the figures change pixels only near where
 they lie (the top left quarter); crops are exact cuts of the whole render,
 a region partly outside gives the part inside, one wholly outside or an
 inactive region tool the whole picture. Pictures saved by Save in place
-are read as their names promise.
+are read as their names promise. The strip's thumbnail after Save is the
+saved picture in small.
 """
 import sys
 
@@ -66,6 +67,41 @@ for name, fmt in (("save_inplace.jpeg", "JPEG"), ("save_inplace.bmp", "BMP")):
     got = load(name, fmt)
     check(got.shape == (H, W, 3), "%s size %r" % (name, got.shape))
 check(Image.open("saveas/a(3).jpg").size == (W, H), "Save As picture size")
+
+# After Save the strip's thumbnail file is the annotated picture in small:
+# the centred 48:27 cut of the saved file split into 48 x 27 cells at whole
+# pixels, each cell averaged.
+def thumbnail_of(rgb):
+    h, w = rgb.shape[:2]
+    ch = int(27 / (48 / w) + 0.5)
+    top = (h - ch) // 2
+    cut = rgb[top:top + ch].astype(np.float64)
+    xs = [w * i // 48 for i in range(49)]
+    ys = [ch * i // 27 for i in range(28)]
+    out = np.zeros((27, 48, 3))
+    for j in range(27):
+        for i in range(48):
+            out[j, i] = cut[ys[j]:ys[j + 1], xs[i]:xs[i + 1]].reshape(-1, 3).mean(axis=0)
+    return out
+
+
+saved = load("save_thumb.bmp", "BMP")
+thumbs = {}
+for name in ("save_thumb_before.png", "save_thumb_after.png"):
+    im = Image.open(name)
+    check(im.format == "PNG" and im.size == (48, 27), "%s: %s %r" % (name, im.format, im.size))
+    thumbs[name] = np.asarray(im.convert("RGB")).astype(np.float64)
+if all(t.shape == (27, 48, 3) for t in thumbs.values()) and saved.shape == (H, W, 3):
+    small_saved, small_plain = thumbnail_of(saved), thumbnail_of(picture)
+    after, before = thumbs["save_thumb_after.png"], thumbs["save_thumb_before.png"]
+    for name, got, want in (("after", after, small_saved), ("before", before, small_plain)):
+        err = np.abs(got - want)
+        check(err.max() <= 1,
+              "thumbnail %s Save: mean %.2f max %d from the picture's" % (name, err.mean(), err.max()))
+    # The figures show in the new thumbnail: it is nearer the annotated
+    # picture than the plain one where they lie.
+    near, far = np.abs(after - small_saved)[:21, :24].mean(), np.abs(after - small_plain)[:21, :24].mean()
+    check(far > near + 1, "thumbnail after Save does not show the figures (%.2f vs %.2f)" % (near, far))
 
 for f in failures:
     print("FAIL:", f)

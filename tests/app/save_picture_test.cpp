@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -13,10 +14,12 @@
 #include "capture/Project.h"
 #include "engine/DirectUI.h"
 #include "engine/Image.h"
+#include "image/Image.h"
 #include "panels/ThumbnailStrip.h"
 #include "settings/Configuration.h"
 #include "tests/app/files_fixture.h"
 #include "tests/app/frame_fixture.h"
+#include "tests/app/project_fixture.h"
 
 namespace {
 
@@ -219,6 +222,74 @@ TEST(SavePicture, SaveAsTakesAFreeNameAndOpensIt) {
               L"Save project file 'c:\\no such temp folder\\print.prj' failed.\nPlease check you have right to write "
               L"the directory");
   }
+}
+
+// Save in place refreshes the strip: the item's thumbnail and its file show
+// the annotated picture now on disk (save_picture_check.py compares the
+// files with PIL), while the document keeps its own picture.
+TEST(SavePicture, SaveRefreshesTheStripThumbnail) {
+  CMainFrame& frame = SharedFrame();
+  ASSERT_NE(g_pWndImageList, nullptr);
+  wchar_t folder[MAX_PATH];
+  ::GetCurrentDirectoryW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + L"\\save_thumb.bmp";
+  // The renderer's files go to a folder that exists, whatever an earlier test left.
+  const std::wstring temp = g_Config.CopyTempDir();
+  g_Config.SetTempDir(folder);
+  CFixtureDocument fixture(path.c_str());
+  ASSERT_TRUE(fixture.Ready());
+  ZEvuvoro::CImage plain(kFixtureWidth, kFixtureHeight);
+  for (int y = 0; y < kFixtureHeight; ++y)
+    memcpy(plain.GetData() + ptrdiff_t(y) * plain.GetStride(), &fixture.m_picture[size_t(y) * kFixtureWidth * 4],
+           size_t(kFixtureWidth) * 4);
+  CProject* project = frame.m_ProjectManager.OpenImage(path.c_str());
+  ASSERT_NE(project, nullptr);
+  project->m_bNoReload = 0;
+  CWndImages::IMAGE_ITEM* item = g_pWndImageList->AddImage(&plain, project);
+  ASSERT_NE(item, nullptr);
+  const std::wstring thumbnail = project->m_strThumbnail;
+  ASSERT_FALSE(thumbnail.empty());
+  ASSERT_TRUE(::CopyFileW(thumbnail.c_str(), L"save_thumb_before.png", FALSE));
+  const Gdiplus::Bitmap* before = item->m_pThumbnail;
+
+  {
+    CFileAnswers answers;  // Save writes in place: no dialog, no message
+    EXPECT_EQ(frame.OnFileSave(), 1);
+    EXPECT_EQ(answers.dialogs, 0);
+    for (const std::wstring& box : answers.boxes) ADD_FAILURE() << std::string(box.begin(), box.end());
+  }
+  EXPECT_EQ(ReadWholeFile(path.c_str()).compare(0, 2, "BM"), 0);
+  EXPECT_NE(item->m_pThumbnail, before);
+  EXPECT_TRUE(ReadWholeFile(thumbnail.c_str()) != ReadWholeFile(L"save_thumb_before.png"));
+  ASSERT_TRUE(::CopyFileW(thumbnail.c_str(), L"save_thumb_after.png", FALSE));
+  // The item in memory is what the file holds.
+  Gdiplus::Bitmap written(L"save_thumb_after.png");
+  ASSERT_EQ(written.GetWidth(), UINT(kThumbWidth));
+  ASSERT_EQ(written.GetHeight(), UINT(kThumbHeight));
+  for (int y = 0; y < kThumbHeight; y += 13)
+    for (int x = 0; x < kThumbWidth; x += 7) {
+      Gdiplus::Color a, b;
+      written.GetPixel(x, y, &a);
+      item->m_pThumbnail->GetPixel(x, y, &b);
+      EXPECT_EQ(a.GetValue(), b.GetValue()) << x << "," << y;
+    }
+  // The canvas still holds the document's own picture, not the render.
+  EXPECT_EQ(projecttest::ReadBack(fixture.m_pDocument),
+            std::vector<uint8_t>(fixture.m_picture.begin(), fixture.m_picture.end()));
+
+  // A failed save leaves the thumbnail alone.
+  const std::string after = ReadWholeFile(thumbnail.c_str());
+  g_Config.SetTempDir(L"c:\\no such temp folder");
+  {
+    CFileAnswers answers;
+    EXPECT_EQ(frame.OnFileSave(), 0);
+    EXPECT_EQ(answers.boxes.size(), 1u);
+  }
+  g_Config.SetTempDir(temp.empty() ? folder : temp.c_str());
+  EXPECT_TRUE(ReadWholeFile(thumbnail.c_str()) == after);
+  // Removing the item removes the project and its thumbnail file.
+  ::SendMessageW(g_pWndImageList->m_wndImages.m_hWnd, WM_IMAGES_REMOVEITEM, 0, reinterpret_cast<LPARAM>(project));
+  EXPECT_EQ(frame.m_ProjectManager.Find(path.c_str()), nullptr);
 }
 
 }  // namespace

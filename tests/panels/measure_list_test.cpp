@@ -402,9 +402,9 @@ TEST_F(SidePanels, HostShowsThePanelOfTheSelectedFigure) {
   host.ShowPanel(PANEL_GENERAL);
   EXPECT_TRUE(::IsWindowVisible(host.m_wndMeasurements.m_hWnd));
   EXPECT_EQ(PlaceOf(panel(PANEL_GENERAL)), (Box{4, 98, width, client.bottom - 98 - 4}));
-  // No panel of this round has a face, so the caption is the host's own.
+  // The general panel titles the host with its own caption.
   ASSERT_TRUE(host.m_pCaptionLabel);
-  EXPECT_EQ(host.m_pCaptionLabel->m_strText, L"Properties");
+  EXPECT_EQ(host.m_pCaptionLabel->m_strText, L"General");
   ScreenShot(m_view.m_hWnd, L"property_host.png");
 }
 

@@ -1,0 +1,136 @@
+// The product skin's main view with its real canvas and a grey 800 x 600
+// picture, the canvas's events routed to the measurement list and the
+// property host as the main frame routes them, figures built as a project
+// file's loader builds them, and the canvas's frame read back.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/MeasureView.h"
+#include "engine/DirectUI.h"
+#include "engine/FigureTypes.h"
+#include "engine/Image.h"
+#include "engine/figures/Draw.h"
+#include "image/Image.h"
+#include "panels/MeasureList.h"
+#include "panels/PropertyHost.h"
+#include "tests/engine/canvas_fixture.h"
+#include "tests/panels/panel_fixture.h"
+
+namespace sideview {
+
+class CRouter : public CDirectUIMeasureObserver {
+ public:
+  CWndMeasure* m_pMeasure = nullptr;
+  CWndProperties* m_pProperties = nullptr;
+  void OnFigureAdded(CDTElement* figure) override { m_pMeasure->OnFigureAdded(figure); }
+  void OnFigureSelected(CDTElement* figure) override {
+    m_pMeasure->SelectFigure(figure);
+    m_pProperties->SetFigure(figure);
+  }
+  void OnActiveImageChanged(CDTImage* document) override {
+    m_pMeasure->SetDocument(document);
+    m_pProperties->SetDocument(document);
+  }
+  void OnFigureChanged(CDTElement* figure, int vertex) override {
+    m_pProperties->RefreshValues(vertex);
+    m_pMeasure->RefreshFigureText(figure);
+  }
+  void OnZoomChanged(CDTImage* document) override { m_pProperties->RefreshZoom(document); }
+  void OnHistoryRestored(CDTImage* document) override { m_pProperties->RefreshStyle(document); }
+};
+
+class SideView : public paneltest::PanelFixture {
+ protected:
+  static constexpr uint32_t kGrey = 0xFF808080u;
+
+  void SetUp() override {
+    ASSERT_TRUE(LoadProductSkin()) << "velin.dll beside the test";
+    RECT place{20, 20, 20 + 64 + 1000, 20 + 700};
+    ASSERT_TRUE(m_view.Create(nullptr, nullptr, &place, L"MainFrame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN));
+    paneltest::Pump();
+    m_canvas = g_pDirectUI;
+    ASSERT_TRUE(m_canvas && m_canvas->m_hWnd && m_canvas->m_pDevice);
+    m_router.m_pMeasure = &m_view.m_wndProcess.m_wndMeasure;
+    m_router.m_pProperties = &properties();
+    m_canvas->m_pObserver = &m_router;
+    RECT rc{0, 0, 800, 600};
+    m_document.Create(m_canvas, nullptr, L"document", &rc);
+    std::vector<uint32_t> grey(800 * 600, kGrey);
+    m_document.UploadFrame(grey.data(), 800, 600, 800 * 4, nullptr);
+    m_canvas->SetActiveImage(&m_document, TRUE);
+    paneltest::Pump();
+  }
+  void TearDown() override {
+    if (m_canvas && m_canvas->m_hWnd) {
+      m_canvas->SetActiveImage(nullptr, FALSE);
+      m_canvas->DetachElement(&m_document);
+      m_canvas->m_pObserver = nullptr;
+    }
+    if (m_view.m_hWnd) m_view.DestroyWindow();
+    PanelFixture::TearDown();
+  }
+  CWndProperties& properties() { return m_view.m_wndProcess.m_wndProperties; }
+
+  // A complete figure of that type through the given picture points, told to
+  // the panels as a new figure; text figures get a box of 120 x 40 and `text`.
+  CDTDraw* Add(int type, std::vector<PointF> vertices, const wchar_t* name, const wchar_t* text = L"note") {
+    const FigureType* row = FindFigureType(type);
+    if (!row || !row->createDefault) return nullptr;
+    CDTDraw* figure = row->createDefault();
+    figure->m_nType = type;
+    figure->Rename(name);
+    if (type == DRAW_TEXT) {
+      FigureExtra extra;
+      extra.hasText = true;
+      extra.text = text;
+      extra.boxWidth = 120.0f;
+      extra.boxHeight = 40.0f;
+      figure->SetStoredExtra(extra);
+    }
+    for (const PointF& v : vertices) figure->AppendVertex(v.x, v.y);
+    figure->AttachToDocument(&m_document);
+    RECT empty{};
+    if (FAILED(figure->Create(m_canvas, &m_document, nullptr, &empty))) return nullptr;
+    figure->m_bComplete = 1;
+    m_router.OnFigureAdded(figure);
+    return figure;
+  }
+
+  // The frame the canvas draws now: the active document into the back
+  // buffer, read back before anything presents it.
+  canvas_test::CReadBack Frame() {
+    canvas_test::CReadBack frame;
+    IDirect3DDevice9* device = m_canvas->m_pDevice;
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_canvas->m_clrBackground, 1.0f, 0);
+    if (SUCCEEDED(device->BeginScene())) {
+      if (m_canvas->m_pActiveImage) m_canvas->m_pActiveImage->Render();
+      device->EndScene();
+    }
+    canvas_test::ReadBackBuffer(device, &frame);
+    return frame;
+  }
+
+  // A frame kept as a BMP artefact in the work folder.
+  static void SaveFrame(const canvas_test::CReadBack& frame, const wchar_t* file) {
+    ZEvuvoro::CImage image(frame.width, frame.height);
+    for (int y = 0; y < frame.height; ++y)
+      for (int x = 0; x < frame.width; ++x)
+        reinterpret_cast<uint32_t*>(image.m_pData + static_cast<ptrdiff_t>(y) * image.m_nStride)[x] =
+            frame.At(x, y) | 0xFF000000u;
+    image.SaveBmp(file, 1);
+  }
+
+  COrvelMeasureView m_view;
+  CRouter m_router;
+  CDirectUI* m_canvas = nullptr;
+  CDTImage m_document;
+};
+
+}  // namespace sideview
