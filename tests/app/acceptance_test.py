@@ -288,6 +288,16 @@ def panel(tree, pid):
     return found[0] if found else None
 
 
+def wait_child(pid, cid, seconds=6):
+    """A panel's control once the host shows it (the host lays its panels out after a tool is chosen)."""
+    deadline = time.monotonic() + seconds
+    while True:
+        found = panel_child(windows(), pid, cid)
+        if (found and found.visible) or time.monotonic() > deadline:
+            return only([found] if found else [], "control %d of panel %d" % (cid, pid))
+        time.sleep(0.3)
+
+
 def panel_child(tree, pid, cid):
     """A control of a property panel, or None while that panel has no such control."""
     host = panel(tree, pid)
@@ -369,20 +379,20 @@ def calibrate(palette):
         tree = windows()
         if number == 1:
             # The second vertex from the panel's list: a press opens it, the second row is picked.
-            combo = panel_child(tree, 115, 2)
+            combo = wait_child(115, 2)
             click_window(combo)
             xdo("mousemove", "--sync", combo.rect[0] + 20, combo.rect[3] + 30)
             xdo("click", 1)
             time.sleep(0.5)
             tree = windows()
-        retype(panel_child(tree, 115, 5), str(x))
-        retype(panel_child(windows(), 115, 7), str(y))
+        retype(wait_child(115, 5), str(x))
+        retype(wait_child(115, 7), str(y))
     screenshot("ruler_placed")
-    click_window(panel_child(windows(), 115, 3))
-    retype(panel_child(windows(), 101, 2), RULER_MM)
-    click_window(panel_child(windows(), 101, 3))
-    retype(panel_child(windows(), 101, 5), "mm")
-    click_window(panel_child(windows(), 101, 6))
+    click_window(wait_child(115, 3))
+    retype(wait_child(101, 2), RULER_MM)
+    click_window(wait_child(101, 3))
+    retype(wait_child(101, 5), "mm")
+    click_window(wait_child(101, 6))
     click_window(only(children(windows(), palette, 24), "select tool"))
     out_of_the_way()
     return True
@@ -451,7 +461,7 @@ def run_session(canvas, pane):
                 skip("four-point angle: the angle panel has no four-point switch yet")
                 continue
             click_window(only(children(tree, palette, TOOLS[2]), "angle tool"))
-            click_window(panel_child(windows(), 102, 6))
+            click_window(wait_child(102, 6))
         if kind == 12:
             if panel_child(tree, 113, 2) is None:
                 skip("clip-art: the clip-art panel has no import button yet")
@@ -471,8 +481,8 @@ def run_session(canvas, pane):
                 continue
             # The text typed and applied in the text panel goes to the next text figure.
             click_window(only(children(tree, palette, TOOLS[13]), "text tool"))
-            retype(panel_child(windows(), 112, 20), "Plate 13")
-            click_window(panel_child(windows(), 112, 21))
+            retype(wait_child(112, 20), "Plate 13")
+            click_window(wait_child(112, 21))
             click(origin, points[0])
             out_of_the_way()
             drawn.append((kind, points))
