@@ -39,14 +39,22 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   virtual LRESULT OnSize(WPARAM, LPARAM) { return 0; }
   virtual LRESULT OnDestroy(WPARAM, LPARAM) { return 0; }
   virtual int AfterRenderStates() { return 0; }
-  // Shows the finished frame; a derived canvas may read the back buffer first.
-  virtual HRESULT PresentFrame() { return m_pDevice->Present(nullptr, nullptr, nullptr, nullptr); }
+  // Shows the finished frame, or only DrawArea() of it; a derived canvas may
+  // read the back buffer first.
+  virtual HRESULT PresentFrame() { return m_pDevice->Present(m_pDrawArea, m_pDrawArea, nullptr, nullptr); }
   // Makes the shared 256 x 256 staging texture.
   virtual HRESULT CreateStagingTexture();
 
   // One frame: clear, the active document with its figures, region, overlays, present.
   // Nothing while repaints are held back.
   HRESULT Repaint();
+  // The frame again within `area` (window pixels) only, when nothing outside
+  // it changed since the last frame: the back buffer keeps that frame, so
+  // only the area is drawn and shown. Else, or while the mouse drives an
+  // overlay, a whole frame.
+  HRESULT RepaintArea(const RECT& area);
+  // The part of the back buffer the frame being drawn touches; null for all.
+  const RECT* DrawArea() const { return m_pDrawArea; }
   // Holds back repaints while many figures change at once (a load of thousands
   // would otherwise draw once per figure); the last release draws one frame.
   void HoldRepaint() { ++m_nRepaintHeld; }
@@ -241,6 +249,7 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   LRESULT OnEndTrackingMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   HRESULT CreateDevice();
+  HRESULT DrawFrame(const RECT* area);
   void SetRenderStates();
   void ReleaseDevice();
   LRESULT Dispatch(int command, int value, void* data);
@@ -260,6 +269,15 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   void PushActive();
 
   wchar_t m_szValueFormat[16]{};
+  RECT m_rcDrawArea{};
+  const RECT* m_pDrawArea = nullptr;  // &m_rcDrawArea while a part is drawn
+  // The back buffer holds the whole present frame: kept by the copy swap
+  // effect, lost with a reset or a frame that was not shown.
+  bool m_bFrameKept = false;
+  // What that frame showed: a part drawn over another picture or place would not fit.
+  CDTImage* m_pKeptImage = nullptr;
+  uint64_t m_nKeptPicture = 0;
+  RECT m_rcKeptImage{};
 };
 
 // Holds back a canvas's repaints for its lifetime.

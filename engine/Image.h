@@ -89,6 +89,8 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
   // Every figure but the ruler, in list order.
   std::vector<const CDTDraw*> StoredFigures() const;
   BOOL ReadFrameForHistogram();
+  // Changes whenever the picture's pixels do.
+  uint64_t PictureVersion();
   void DrawInfoLines();
 
   // Called directly by a worker thread that writes the picture (the slide

@@ -2,6 +2,7 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cwchar>
@@ -274,6 +275,8 @@ int CDTDraw::OnLButtonDown(UINT, const POINT* point) {
 int CDTDraw::OnMouseMove(UINT, const POINT* point) {
   if (m_bLocked || !point) return 0;
   const bool captured = m_pOwner && m_pOwner->m_pCaptured == this;
+  RECT before{};
+  const bool knownBefore = DrawnExtent(&before);
   if (m_nSelectedHandle >= 0 && static_cast<size_t>(m_nSelectedHandle) < m_handles.size() && captured) {
     float x = point->x - m_dragAnchor.x, y = point->y - m_dragAnchor.y;
     ConstrainToAxis(&x, &y, point);
@@ -285,8 +288,41 @@ int CDTDraw::OnMouseMove(UINT, const POINT* point) {
     return 0;
   }
   Measure();
-  RepaintOwner();
+  RepaintChange(knownBefore, before);
   return 0;
+}
+
+void CDTDraw::RepaintChange(bool knownBefore, const RECT& before) {
+  if (!m_pOwner) return;
+  RECT after{};
+  if (!knownBefore || !DrawnExtent(&after)) {
+    m_pOwner->Repaint();
+    return;
+  }
+  const RECT both{std::min(before.left, after.left), std::min(before.top, after.top),
+                  std::max(before.right, after.right), std::max(before.bottom, after.bottom)};
+  m_pOwner->RepaintArea(both);
+}
+
+void CDTDraw::AddHandlesAndLabel(RECT* extent) const {
+  const auto add = [extent](LONG left, LONG top, LONG right, LONG bottom) {
+    extent->left = std::min(extent->left, left);
+    extent->top = std::min(extent->top, top);
+    extent->right = std::max(extent->right, right);
+    extent->bottom = std::max(extent->bottom, bottom);
+  };
+  // A handle's square and frame reach four pixels from its centre.
+  for (const auto& h : m_handles) {
+    if (!(std::fabs(h->cx) < 1e7f) || !(std::fabs(h->cy) < 1e7f)) continue;  // nowhere near the window
+    const LONG x = static_cast<LONG>(std::floor(h->cx)), y = static_cast<LONG>(std::floor(h->cy));
+    add(x - 6, y - 6, x + 7, y + 7);
+  }
+  // The box reaches five pixels left and four right of the text, two above and one below.
+  const CDTLabel& label = m_label;
+  if (label.m_nTextWidth > 0 || label.m_nTextHeight > 0) {
+    const LONG x = label.m_ptPosition.x, y = label.m_ptPosition.y;
+    add(x - 8, y - 4, x + label.m_nTextWidth + 8, y + label.m_nTextHeight + 4);
+  }
 }
 
 int CDTDraw::OnLButtonUp(UINT, const POINT* point) {

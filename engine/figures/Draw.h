@@ -69,6 +69,9 @@ class CDTDraw : public CDTElement {
   int OnMouseLeave(UINT flags, const POINT* point) override;
 
   virtual void UpdateBounds();
+  // Every window pixel the figure's drawing may touch, label and handles
+  // included; false when the figure cannot tell (the whole frame is then drawn).
+  virtual bool DrawnExtent(RECT* /*out*/) const { return false; }
   virtual void OnVertexMoved(int /*index*/) {}
   virtual void MoveBy(float /*dx*/, float /*dy*/) {}
   // The document's picture moved on the screen or its zoom changed.
@@ -149,6 +152,10 @@ class CDTDraw : public CDTElement {
 
  protected:
   void AfterStyleChange(BOOL repaint);
+  // The extent of the handles and the label, grown by their drawing's reach.
+  void AddHandlesAndLabel(RECT* extent) const;
+  // Repaints what an edit changed: the extents before and after it, or the whole frame.
+  void RepaintChange(bool knownBefore, const RECT& before);
   void MoveHandlesBy(float dx, float dy);
   // Records an undo snapshot of the document, except for the ruler.
   void RecordHistory();

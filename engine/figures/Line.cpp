@@ -3,6 +3,7 @@
 #include <d3d9.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -34,6 +35,7 @@ CDTLine::~CDTLine() { ReleaseBuffer(); }
 void CDTLine::ReleaseBuffer() {
   if (m_pVertexBuffer) m_pVertexBuffer->Release();
   m_pVertexBuffer = nullptr;
+  m_nBufferCapacity = 0;
 }
 
 int CDTLine::CreateDeviceObjects() {
@@ -88,38 +90,66 @@ void CDTLine::BuildHandles() {
 
 // --- Geometry --------------------------------------------------------------
 
-void CDTLine::FillBuffer() {
-  if (m_nVertexCount <= 0 || !m_pOwner || !m_pOwner->m_pDevice) return;
-  if (FAILED(m_pOwner->m_pDevice->CreateVertexBuffer(static_cast<UINT>(m_nVertexCount) * sizeof(ColorVertex),
-                                                     D3DUSAGE_WRITEONLY, kColorVertexFormat, D3DPOOL_MANAGED,
-                                                     &m_pVertexBuffer, nullptr))) {
-    m_pVertexBuffer = nullptr;
+void CDTLine::FillBuffer(int previousCount) {
+  if (m_nVertexCount <= 0 || !m_pOwner || !m_pOwner->m_pDevice) {
+    ReleaseBuffer();
     return;
   }
+  const int count = std::min(m_nVertexCount, static_cast<int>(m_outline.size()));
+  int first = 0, last = count - 1;
+  if (m_pVertexBuffer && m_nVertexCount <= m_nBufferCapacity) {
+    // The buffer stays; only the vertices that moved are written again.
+    const auto same = [this, previousCount](int i) {
+      return i < previousCount && static_cast<size_t>(i) < m_previous.size() &&
+             m_previous[static_cast<size_t>(i)].x == m_outline[static_cast<size_t>(i)].x &&
+             m_previous[static_cast<size_t>(i)].y == m_outline[static_cast<size_t>(i)].y;
+    };
+    while (first < count && same(first)) ++first;
+    while (last >= first && same(last)) --last;
+    if (first > last) return;
+  } else {
+    ReleaseBuffer();
+    // Room for a few more triangles: a join that changes its shape while dragged keeps the buffer.
+    const int capacity = m_nVertexCount + m_nVertexCount / 8 + 6;
+    if (FAILED(m_pOwner->m_pDevice->CreateVertexBuffer(static_cast<UINT>(capacity) * sizeof(ColorVertex),
+                                                       D3DUSAGE_WRITEONLY, kColorVertexFormat, D3DPOOL_MANAGED,
+                                                       &m_pVertexBuffer, nullptr))) {
+      m_pVertexBuffer = nullptr;
+      return;
+    }
+    m_nBufferCapacity = capacity;
+  }
+  if (last < first) return;
   void* data = nullptr;
-  if (FAILED(m_pVertexBuffer->Lock(0, 0, &data, 0)) || !data) return;
+  const UINT offset = static_cast<UINT>(first) * sizeof(ColorVertex);
+  const UINT bytes = static_cast<UINT>(last - first + 1) * sizeof(ColorVertex);
+  if (FAILED(m_pVertexBuffer->Lock(offset, bytes, &data, 0)) || !data) return;
   auto* v = static_cast<ColorVertex*>(data);
-  for (int i = 0; i < m_nVertexCount && static_cast<size_t>(i) < m_outline.size(); ++i)
-    v[i] = {m_outline[i].x - 0.5f, m_outline[i].y - 0.5f, 0.0f, 1.0f, m_clrLine};
+  for (int i = first; i <= last; ++i) {
+    const PointF& p = m_outline[static_cast<size_t>(i)];
+    v[i - first] = {p.x - 0.5f, p.y - 0.5f, 0.0f, 1.0f, m_clrLine};
+  }
   m_pVertexBuffer->Unlock();
 }
 
 void CDTLine::BuildGeometry() {
+  // The outline the buffer holds now, to find what changed.
+  m_previous.swap(m_outline);
   m_outline.clear();
-  ReleaseBuffer();
+  const int previousCount = m_pVertexBuffer ? m_nVertexCount : 0;
   m_nVertexCount = 0;
+  m_nTriangles = 0;
   if (m_nPenWeight < 2) {
-    m_nTriangles = 0;
     m_nVertexCount = static_cast<int>(m_handles.size());
-    if (m_nVertexCount == 0) return;
     for (const auto& h : m_handles) m_outline.push_back({h->cx, h->cy});
-    FillBuffer();
+    FillBuffer(previousCount);
     return;
   }
-  m_nTriangles = 0;
-  if (m_handles.empty()) return;
-  PPath* path = CreatePath();
-  if (!path) return;
+  PPath* path = m_handles.empty() ? nullptr : CreatePath();
+  if (!path) {
+    FillBuffer(previousCount);
+    return;
+  }
   path->StartNewPath();
   path->MoveTo(m_handles[0]->cx, m_handles[0]->cy);
   for (size_t i = 1; i < m_handles.size(); ++i) path->LineTo(m_handles[i]->cx, m_handles[i]->cy);
@@ -139,7 +169,7 @@ void CDTLine::BuildGeometry() {
       m_outline.push_back(c ? PointF{static_cast<float>(c->x), static_cast<float>(c->y)} : PointF{0.0f, 0.0f});
   }
   ReleasePath(path);
-  FillBuffer();
+  FillBuffer(previousCount);
 }
 
 void CDTLine::MoveBy(float dx, float dy) {
@@ -225,6 +255,33 @@ bool CDTLine::MayDrawOver(const CLabelBatch& batch) const {
     if (batch.TouchesTriangle(ax, ay, bx, by, cx, cy)) return true;
   }
   return false;
+}
+
+bool CDTLine::DrawnExtent(RECT* out) const {
+  if (!m_pOwner || !m_pOwner->m_pDevice) return false;
+  float l = 0.0f, t = 0.0f, r = 0.0f, b = 0.0f;
+  bool any = false;
+  const size_t n = std::min(m_outline.size(), static_cast<size_t>(std::max(m_nVertexCount, 0)));
+  for (size_t i = 0; i < n; ++i) {
+    const PointF& p = m_outline[i];
+    // Far outside any window (or not a number): let the whole frame be drawn.
+    if (!(std::fabs(p.x) < 1e7f) || !(std::fabs(p.y) < 1e7f)) return false;
+    if (!any) {
+      l = r = p.x;
+      t = b = p.y;
+      any = true;
+    }
+    l = std::min(l, p.x);
+    r = std::max(r, p.x);
+    t = std::min(t, p.y);
+    b = std::max(b, p.y);
+  }
+  // Smoothed edges reach a pixel beyond the geometry; three keeps clear of rounding.
+  *out = any ? RECT{static_cast<LONG>(std::floor(l)) - 3, static_cast<LONG>(std::floor(t)) - 3,
+                    static_cast<LONG>(std::ceil(r)) + 4, static_cast<LONG>(std::ceil(b)) + 4}
+             : RECT{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+  AddHandlesAndLabel(out);
+  return out->left < out->right && out->top < out->bottom;
 }
 
 // --- Measuring -------------------------------------------------------------

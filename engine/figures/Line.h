@@ -17,6 +17,7 @@ class CDTLine : public CDTDraw {
 
   int Draw() override;
   bool MayDrawOver(const CLabelBatch& batch) const override;
+  bool DrawnExtent(RECT* out) const override;
   int CreateDeviceObjects() override;
   int ReleaseDeviceObjects() override;
   int OnLButtonDown(UINT flags, const POINT* point) override;
@@ -42,9 +43,13 @@ class CDTLine : public CDTDraw {
   double m_dLength = 0.0;
 
  private:
+  int m_nBufferCapacity = 0;       // vertices the buffer has room for
+  std::vector<PointF> m_previous;  // the outline before the last rebuild
   void ReleaseBuffer();
-  // Writes the outline points into a new buffer of as many vertices.
-  void FillBuffer();
+  // Writes the outline points into the buffer: the ones that differ from the
+  // previous outline's first `previousCount`, or all into a new buffer when
+  // the buffer is too small.
+  void FillBuffer(int previousCount);
   void ComputeLength();
   void FormatLength();
 };
