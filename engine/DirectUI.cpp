@@ -216,8 +216,13 @@ HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   return FAILED(hr) ? hr : S_OK;
 }
 
-void CDirectUI::ReleaseRepaint() {
-  if (m_nRepaintHeld > 0 && --m_nRepaintHeld == 0) Repaint();
+void CDirectUI::ReleaseRepaint(const RECT* area) {
+  if (m_nRepaintHeld > 0 && --m_nRepaintHeld == 0) {
+    if (area)
+      RepaintArea(*area);
+    else
+      Repaint();
+  }
 }
 
 HRESULT CDirectUI::Repaint() { return DrawFrame(nullptr); }

@@ -58,7 +58,9 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   // Holds back repaints while many figures change at once (a load of thousands
   // would otherwise draw once per figure); the last release draws one frame.
   void HoldRepaint() { ++m_nRepaintHeld; }
-  void ReleaseRepaint();
+  // With an area, the frame of the last release draws only that part (see
+  // RepaintArea): the caller vouches that nothing else changed while held.
+  void ReleaseRepaint(const RECT* area = nullptr);
   HRESULT ResetDevice(UINT width, UINT height);
   LRESULT SendCommand(CDTElement* target, int command, int value, void* data);
 
@@ -287,13 +289,20 @@ class CRepaintHold {
     if (m_pCanvas) m_pCanvas->HoldRepaint();
   }
   ~CRepaintHold() {
-    if (m_pCanvas) m_pCanvas->ReleaseRepaint();
+    if (m_pCanvas) m_pCanvas->ReleaseRepaint(m_bArea ? &m_rcArea : nullptr);
+  }
+  // The frame at the end draws only this part (see ReleaseRepaint).
+  void DrawOnly(const RECT& area) {
+    m_rcArea = area;
+    m_bArea = true;
   }
   CRepaintHold(const CRepaintHold&) = delete;
   CRepaintHold& operator=(const CRepaintHold&) = delete;
 
  private:
   CDirectUI* m_pCanvas;
+  RECT m_rcArea{};
+  bool m_bArea = false;
 };
 
 // The one canvas of the program, set by its host; null before.

@@ -299,8 +299,8 @@ void CDTDraw::RepaintChange(bool knownBefore, const RECT& before) {
     m_pOwner->Repaint();
     return;
   }
-  const RECT both{std::min(before.left, after.left), std::min(before.top, after.top),
-                  std::max(before.right, after.right), std::max(before.bottom, after.bottom)};
+  RECT both = before;
+  UniteRect(&both, after);
   m_pOwner->RepaintArea(both);
 }
 

@@ -38,6 +38,7 @@ struct CAreaScene {
     line->m_vertices = std::move(vertices);
     line->m_nPenWeight = penWeight;
     line->m_clrLine = 0xC0FFE000;
+    line->m_guid.Data1 = ++m_nGuids;
     line->AttachToDocument(&scene.m_document);
     RECT none{};
     if (FAILED(line->Create(&scene.m_canvas, &scene.m_document, L"line", &none))) return nullptr;
@@ -54,6 +55,7 @@ struct CAreaScene {
 
   FontMessageFunction previous;
   CCanvasScene scene;
+  unsigned long m_nGuids = 0;
 };
 
 // The first differing pixel, for the failure message.
@@ -156,5 +158,66 @@ TEST(CanvasArea, WhatChangedOutsideTheFigureBringsAWholeFrame) {
     const CReadBack whole = s.scene.Read();
     EXPECT_TRUE(moved.pixels == whole.pixels) << FirstDifference(moved, whole);
     line->OnLButtonUp(0, &press);
+  }
+}
+
+TEST(CanvasArea, UndoAndRedoRedrawWhatTheyChangedAsTheWholeFrameWould) {
+  struct Case {
+    const char* name;
+    void (*edit)(CAreaScene& s, CDTLine* line);
+    bool select;
+  };
+  const Case cases[] = {
+      {"a moved vertex",
+       [](CAreaScene& s, CDTLine* line) {
+         line->SetVertexPixel(2, 330.0f, 260.0f);
+         s.scene.m_document.PushHistory();
+       },
+       false},
+      {"a moved vertex of the selected line",
+       [](CAreaScene& s, CDTLine* line) {
+         line->SetVertexPixel(0, 40.0f, 400.0f);
+         s.scene.m_document.PushHistory();
+       },
+       true},
+      // The deletion records its own step.
+      {"a deleted line", [](CAreaScene& s, CDTLine* line) { s.scene.m_document.DeleteFigure(line); }, false},
+      {"an added line",
+       [](CAreaScene& s, CDTLine*) {
+         s.AddLine({{500, 50}, {600, 300}}, 5);
+         s.scene.m_document.PushHistory();
+       },
+       false},
+      {"a new pen weight",
+       [](CAreaScene& s, CDTLine* line) {
+         line->SetPenWeight(12, TRUE);
+         s.scene.m_document.PushHistory();
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CAreaScene s;
+    ASSERT_TRUE(s.scene.Ready());
+    ASSERT_TRUE(s.AddLine({{60, 200}, {560, 260}}, 4));
+    CDTLine* line = s.AddLine({{100, 100}, {250, 180}, {400, 120}}, 6);
+    ASSERT_TRUE(line);
+    if (c.select) s.scene.m_document.SelectElement(line);
+    s.scene.m_document.m_history.SetBase(&s.scene.m_document);
+    c.edit(s, line);
+    s.scene.Read();
+    for (const bool undo : {true, false, true}) {
+      const int before = s.scene.m_canvas.m_nAreaPresents;
+      s.scene.m_canvas.m_bCapture = true;
+      if (undo)
+        s.scene.m_document.Undo();
+      else
+        s.scene.m_document.Redo();
+      s.scene.m_canvas.m_bCapture = false;
+      const CReadBack part = std::move(s.scene.m_canvas.m_frame);
+      EXPECT_EQ(s.scene.m_canvas.m_nAreaPresents, before + 1) << (undo ? "undo" : "redo");
+      const CReadBack whole = s.scene.Read();
+      ASSERT_TRUE(part.pixels == whole.pixels) << (undo ? "undo: " : "redo: ") << FirstDifference(part, whole);
+    }
   }
 }
