@@ -72,6 +72,10 @@ class CDTDraw : public CDTElement {
   // Every window pixel the figure's drawing may touch, label and handles
   // included; false when the figure cannot tell (the whole frame is then drawn).
   virtual bool DrawnExtent(RECT* /*out*/) const { return false; }
+  // Remembers what the figure draws now, before an edit; ChangedArea then
+  // gives the window pixels the edit may have changed (false when unknown).
+  virtual void NoteDrawing();
+  virtual bool ChangedArea(RECT* out) const;
   virtual void OnVertexMoved(int /*index*/) {}
   virtual void MoveBy(float /*dx*/, float /*dy*/) {}
   // The document's picture moved on the screen or its zoom changed.
@@ -154,8 +158,13 @@ class CDTDraw : public CDTElement {
   void AfterStyleChange(BOOL repaint);
   // The extent of the handles and the label, grown by their drawing's reach.
   void AddHandlesAndLabel(RECT* extent) const;
-  // Repaints what an edit changed: the extents before and after it, or the whole frame.
-  void RepaintChange(bool knownBefore, const RECT& before);
+  static RECT HandleExtent(float cx, float cy);
+  RECT LabelExtent() const;
+  // Repaints what the edit since NoteDrawing changed, or the whole frame.
+  void RepaintChange();
+
+  RECT m_rcNoted{};
+  bool m_bNoted = false;
   void MoveHandlesBy(float dx, float dy);
   // Records an undo snapshot of the document, except for the ruler.
   void RecordHistory();

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <cwchar>
 
@@ -257,31 +258,116 @@ bool CDTLine::MayDrawOver(const CLabelBatch& batch) const {
   return false;
 }
 
-bool CDTLine::DrawnExtent(RECT* out) const {
-  if (!m_pOwner || !m_pOwner->m_pDevice) return false;
-  float l = 0.0f, t = 0.0f, r = 0.0f, b = 0.0f;
-  bool any = false;
-  const size_t n = std::min(m_outline.size(), static_cast<size_t>(std::max(m_nVertexCount, 0)));
-  for (size_t i = 0; i < n; ++i) {
-    const PointF& p = m_outline[i];
-    // Far outside any window (or not a number): let the whole frame be drawn.
+namespace {
+
+// The pixels `count` outline points reach, smoothed edges included, added to
+// `area`; false for points far outside any window (or not numbers).
+bool AddPoints(const PointF* points, size_t count, RECT* area) {
+  if (count == 0) return true;
+  float l = points[0].x, t = points[0].y, r = l, b = t;
+  for (size_t i = 0; i < count; ++i) {
+    const PointF& p = points[i];
     if (!(std::fabs(p.x) < 1e7f) || !(std::fabs(p.y) < 1e7f)) return false;
-    if (!any) {
-      l = r = p.x;
-      t = b = p.y;
-      any = true;
-    }
     l = std::min(l, p.x);
     r = std::max(r, p.x);
     t = std::min(t, p.y);
     b = std::max(b, p.y);
   }
   // Smoothed edges reach a pixel beyond the geometry; three keeps clear of rounding.
-  *out = any ? RECT{static_cast<LONG>(std::floor(l)) - 3, static_cast<LONG>(std::floor(t)) - 3,
-                    static_cast<LONG>(std::ceil(r)) + 4, static_cast<LONG>(std::ceil(b)) + 4}
-             : RECT{LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+  UniteRect(area, {static_cast<LONG>(std::floor(l)) - 3, static_cast<LONG>(std::floor(t)) - 3,
+                   static_cast<LONG>(std::ceil(r)) + 4, static_cast<LONG>(std::ceil(b)) + 4});
+  return true;
+}
+
+bool SameTriangle(const CDTLine::TriangleKey& a, const CDTLine::TriangleKey& b) {
+  return std::memcmp(a.corners, b.corners, sizeof a.corners) == 0;
+}
+
+bool TriangleBefore(const CDTLine::TriangleKey& a, const CDTLine::TriangleKey& b) {
+  return std::memcmp(a.corners, b.corners, sizeof a.corners) < 0;
+}
+
+void SortTriangles(const std::vector<PointF>& outline, int triangles, std::vector<CDTLine::TriangleKey>* keys) {
+  keys->clear();
+  const size_t n = std::min(outline.size() / 3, static_cast<size_t>(std::max(triangles, 0)));
+  for (size_t t = 0; t < n; ++t) {
+    CDTLine::TriangleKey key;
+    std::memcpy(key.corners, &outline[3 * t], sizeof key.corners);
+    keys->push_back(key);
+  }
+  std::sort(keys->begin(), keys->end(), TriangleBefore);
+}
+
+}  // namespace
+
+bool CDTLine::DrawnExtent(RECT* out) const {
+  if (!m_pOwner || !m_pOwner->m_pDevice) return false;
+  *out = {};
+  const size_t n = std::min(m_outline.size(), static_cast<size_t>(std::max(m_nVertexCount, 0)));
+  if (!AddPoints(m_outline.data(), n, out)) return false;
   AddHandlesAndLabel(out);
-  return out->left < out->right && out->top < out->bottom;
+  return true;
+}
+
+void CDTLine::NoteDrawing() {
+  CDTDraw::NoteDrawing();
+  if (!m_bNoted) return;
+  const size_t n = std::min(m_outline.size(), static_cast<size_t>(std::max(m_nVertexCount, 0)));
+  m_notedOutline.assign(m_outline.begin(), m_outline.begin() + static_cast<std::ptrdiff_t>(n));
+  m_nNotedTriangles = m_nTriangles;
+  m_nNotedPenWeight = m_nPenWeight;
+  m_notedHandles.clear();
+  for (const auto& h : m_handles) m_notedHandles.push_back({h->cx, h->cy});
+  m_rcNotedLabel = LabelExtent();
+}
+
+// Only what differs: the handles that moved, the label, and the parts of the
+// geometry not drawn the same before and after. A line's triangles do not
+// overlap and share one colour, so a pixel changes only under a triangle
+// found on one side alone, whatever order the rest come in.
+bool CDTLine::ChangedArea(RECT* out) const {
+  RECT now{};
+  if (!m_bNoted || !DrawnExtent(&now)) return false;
+  if (m_nNotedPenWeight != m_nPenWeight || m_notedHandles.size() != m_handles.size()) return CDTDraw::ChangedArea(out);
+  RECT area{};
+  for (size_t i = 0; i < m_handles.size(); ++i) {
+    const PointF& was = m_notedHandles[i];
+    const FigureHandle& h = *m_handles[i];
+    if (was.x == h.cx && was.y == h.cy) continue;
+    UniteRect(&area, HandleExtent(was.x, was.y));
+    UniteRect(&area, HandleExtent(h.cx, h.cy));
+  }
+  UniteRect(&area, m_rcNotedLabel);
+  UniteRect(&area, LabelExtent());
+  if (m_nPenWeight < 2) {
+    // A strip segment is drawn the same while both its ends stay.
+    const size_t n = std::min(m_notedOutline.size(), m_outline.size());
+    if (m_notedOutline.size() != m_outline.size()) return CDTDraw::ChangedArea(out);
+    for (size_t i = 0; i + 1 < n; ++i) {
+      const bool same = std::memcmp(&m_notedOutline[i], &m_outline[i], 2 * sizeof(PointF)) == 0;
+      if (same) continue;
+      if (!AddPoints(&m_notedOutline[i], 2, &area) || !AddPoints(&m_outline[i], 2, &area)) return false;
+    }
+  } else {
+    SortTriangles(m_notedOutline, m_nNotedTriangles, &m_sortedBefore);
+    SortTriangles(m_outline, m_nTriangles, &m_sortedAfter);
+    size_t a = 0, b = 0;
+    while (a < m_sortedBefore.size() || b < m_sortedAfter.size()) {
+      if (a < m_sortedBefore.size() && b < m_sortedAfter.size() && SameTriangle(m_sortedBefore[a], m_sortedAfter[b])) {
+        ++a;
+        ++b;
+      } else if (b >= m_sortedAfter.size() ||
+                 (a < m_sortedBefore.size() && TriangleBefore(m_sortedBefore[a], m_sortedAfter[b]))) {
+        if (!AddPoints(reinterpret_cast<const PointF*>(m_sortedBefore[a].corners), 3, &area)) return false;
+        ++a;
+      } else {
+        if (!AddPoints(reinterpret_cast<const PointF*>(m_sortedAfter[b].corners), 3, &area)) return false;
+        ++b;
+      }
+    }
+  }
+  *out = area;
+  return true;
 }
 
 // --- Measuring -------------------------------------------------------------

@@ -79,12 +79,15 @@ TEST(CanvasArea, DraggedFiguresRedrawTheirPartAsTheWholeFrameWould) {
     int penWeight;
     bool wholeFigure;  // else the vertex at handle 2
     bool selected;     // handles shown
+    bool zigzag;       // a long polyline, dragged at its middle vertex
   };
   const Case cases[] = {
-      {"thick vertex, selected", 8, false, true},
-      {"thin vertex, selected", 1, false, true},
-      {"thick whole figure, not selected", 6, true, false},
-      {"thin whole figure, selected", 1, true, true},
+      {"thick vertex, selected", 8, false, true, false},
+      {"thin vertex, selected", 1, false, true, false},
+      {"thick whole figure, not selected", 6, true, false, false},
+      {"thin whole figure, selected", 1, true, true, false},
+      {"long thick polyline's vertex", 8, false, true, true},
+      {"long thin polyline's vertex", 1, false, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -92,16 +95,22 @@ TEST(CanvasArea, DraggedFiguresRedrawTheirPartAsTheWholeFrameWould) {
     ASSERT_TRUE(s.scene.Ready());
     // Neighbours under and over the dragged line, their labels in its way.
     ASSERT_TRUE(s.AddLine({{60, 200}, {560, 260}}, 4));
-    CDTLine* line = s.AddLine({{100, 100}, {250, 180}, {400, 120}, {420, 330}}, c.penWeight);
+    std::vector<PointF> vertices{{100, 100}, {250, 180}, {400, 120}, {420, 330}};
+    if (c.zigzag) {
+      vertices.clear();
+      for (int i = 0; i < 41; ++i) vertices.push_back({40.0f + 14.0f * i, i % 2 ? 150.0f : 250.0f + 2.0f * i});
+    }
+    CDTLine* line = s.AddLine(vertices, c.penWeight);
     ASSERT_TRUE(line);
+    const size_t dragged = c.zigzag ? 40 : 2;  // handles alternate with midpoints
     ASSERT_TRUE(s.AddLine({{300, 60}, {330, 420}}, 3));
     if (c.selected) s.scene.m_document.SelectElement(line);
     s.scene.Read();  // the whole frame the drag starts from
     const int before = s.scene.m_canvas.m_nAreaPresents;
 
-    const POINT press =
-        c.wholeFigure ? POINT{175, 140}
-                      : POINT{static_cast<LONG>(line->m_handles[2]->cx), static_cast<LONG>(line->m_handles[2]->cy)};
+    const POINT press = c.wholeFigure ? POINT{175, 140}
+                                      : POINT{static_cast<LONG>(line->m_handles[dragged]->cx),
+                                              static_cast<LONG>(line->m_handles[dragged]->cy)};
     line->OnLButtonDown(MK_LBUTTON, &press);
     // Moves short and long, back over the old place and partly out of the window.
     const POINT moves[] = {{press.x + 3, press.y + 2},    {press.x + 40, press.y + 90},  {press.x - 30, press.y + 60},
