@@ -208,6 +208,7 @@ LRESULT CDirectUI::Dispatch(int command, int value, void* data) {
       // A detached document reaches the canvas no more: late frames are dropped.
       element->m_pOwner = nullptr;
       element->m_pDevice = nullptr;
+      if (element == m_pKeptImage) m_bFrameKept = false;
       if (element == m_pActiveImage) {
         m_pActiveImage = nullptr;
         Repaint();

@@ -88,7 +88,9 @@ HRESULT CDirectUI::CreateDevice() {
   m_d3dpp.BackBufferFormat = mode.Format;
   m_d3dpp.BackBufferCount = 1;
   m_d3dpp.MultiSampleType = D3DMULTISAMPLE_NONE;
-  m_d3dpp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  // Copy keeps the back buffer between frames: a figure being dragged then
+  // redraws and presents only the part of the window it covers.
+  m_d3dpp.SwapEffect = D3DSWAPEFFECT_COPY;
   m_d3dpp.hDeviceWindow = m_hWnd;
   m_d3dpp.Windowed = TRUE;
   m_d3dpp.EnableAutoDepthStencil = TRUE;
@@ -216,6 +218,7 @@ HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   for (CDTElement* element : m_elements) LostDeviceTree(element);
   m_d3dpp.BackBufferWidth = width;
   m_d3dpp.BackBufferHeight = height;
+  m_bFrameKept = false;
   HRESULT hr = m_pDevice->Reset(&m_d3dpp);
   if (FAILED(hr)) return hr;
   SetRenderStates();
@@ -227,29 +230,75 @@ HRESULT CDirectUI::ResetDevice(UINT width, UINT height) {
   return FAILED(hr) ? hr : S_OK;
 }
 
-void CDirectUI::ReleaseRepaint() {
-  if (m_nRepaintHeld > 0 && --m_nRepaintHeld == 0) Repaint();
+void CDirectUI::ReleaseRepaint(const RECT* area) {
+  if (m_nRepaintHeld > 0 && --m_nRepaintHeld == 0) {
+    if (area)
+      RepaintArea(*area);
+    else
+      Repaint();
+  }
 }
 
-HRESULT CDirectUI::Repaint() {
+HRESULT CDirectUI::Repaint() { return DrawFrame(nullptr); }
+
+HRESULT CDirectUI::RepaintArea(const RECT& area) {
+  CDTImage* doc = m_pActiveImage;
+  const bool kept = m_bFrameKept && doc == m_pKeptImage && !TracksMouseOverlay() &&
+                    (!doc || (doc->PictureVersion() == m_nKeptPicture &&
+                              std::memcmp(&doc->m_rcBounds, &m_rcKeptImage, sizeof(RECT)) == 0));
+  return DrawFrame(kept ? &area : nullptr);
+}
+
+HRESULT CDirectUI::DrawFrame(const RECT* area) {
   if (!m_pDevice) return E_FAIL;
   if (m_nRepaintHeld > 0) return S_FALSE;
   if (!m_pStaging) CreateStagingTexture();
-  m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_clrBackground, 1.0f, 0);
-  if (FAILED(m_pDevice->BeginScene())) return E_FAIL;
-  if (m_pActiveImage) {
-    m_pActiveImage->Render();
-    m_region.Draw(m_pActiveImage);
-    if (m_bShowInfoLines) m_pActiveImage->DrawInfoLines();
-    if (m_magnifier.m_bShow) m_magnifier.Draw(m_pActiveImage);
-    if (m_histogram.m_bShow) m_histogram.Draw(m_pActiveImage);
+  // Read before drawing: a picture written meanwhile is not the one drawn.
+  const uint64_t picture = !area && m_pActiveImage ? m_pActiveImage->PictureVersion() : 0;
+  if (area) {
+    const LONG width = static_cast<LONG>(m_d3dpp.BackBufferWidth), height = static_cast<LONG>(m_d3dpp.BackBufferHeight);
+    m_rcDrawArea = {std::max(area->left, 0L), std::max(area->top, 0L), std::min(area->right, width),
+                    std::min(area->bottom, height)};
+    // Nothing of it in the window: the frame shown is the frame already.
+    if (m_rcDrawArea.left >= m_rcDrawArea.right || m_rcDrawArea.top >= m_rcDrawArea.bottom) return S_OK;
+    m_pDrawArea = &m_rcDrawArea;
+    m_pDevice->SetScissorRect(m_pDrawArea);
+    m_pDevice->SetRenderState(D3DRS_SCISSORTESTENABLE, TRUE);
+    const D3DRECT clear{m_rcDrawArea.left, m_rcDrawArea.top, m_rcDrawArea.right, m_rcDrawArea.bottom};
+    m_pDevice->Clear(1, &clear, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_clrBackground, 1.0f, 0);
+  } else {
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_clrBackground, 1.0f, 0);
   }
-  m_pDevice->EndScene();
-  const HRESULT hr = PresentFrame();
-  // The frame was lost with the device: the paint this asks for resets the
-  // device and draws it again. (WM_PAINT validates after drawing, so a device
-  // that stays lost does not keep the window painting.)
-  if (hr == D3DERR_DEVICELOST && m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+  HRESULT hr = FAILED(m_pDevice->BeginScene()) ? E_FAIL : S_OK;
+  if (SUCCEEDED(hr)) {
+    if (m_pActiveImage) {
+      m_pActiveImage->Render();
+      m_region.Draw(m_pActiveImage);
+      if (m_bShowInfoLines) m_pActiveImage->DrawInfoLines();
+      if (m_magnifier.m_bShow) m_magnifier.Draw(m_pActiveImage);
+      if (m_histogram.m_bShow) m_histogram.Draw(m_pActiveImage);
+    }
+    m_pDevice->EndScene();
+    hr = PresentFrame();
+  }
+  if (m_pDrawArea) {
+    m_pDevice->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+    m_pDrawArea = nullptr;
+  }
+  if (FAILED(hr)) {
+    m_bFrameKept = false;
+    // The frame was lost with the device: the paint this asks for resets the
+    // device and draws it again. (WM_PAINT validates after drawing, so a device
+    // that stays lost does not keep the window painting.)
+    if (hr == D3DERR_DEVICELOST && m_hWnd) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    return hr;
+  }
+  if (!area) {
+    m_bFrameKept = true;
+    m_pKeptImage = m_pActiveImage;
+    m_nKeptPicture = picture;
+    if (m_pActiveImage) m_rcKeptImage = m_pActiveImage->m_rcBounds;
+  }
   return hr;
 }
 

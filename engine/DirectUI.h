@@ -43,18 +43,28 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   virtual LRESULT OnSize(WPARAM, LPARAM) { return 0; }
   virtual LRESULT OnDestroy(WPARAM, LPARAM) { return 0; }
   virtual int AfterRenderStates() { return 0; }
-  // Shows the finished frame; a derived canvas may read the back buffer first.
-  virtual HRESULT PresentFrame() { return m_pDevice->Present(nullptr, nullptr, nullptr, nullptr); }
+  // Shows the finished frame, or only DrawArea() of it; a derived canvas may
+  // read the back buffer first.
+  virtual HRESULT PresentFrame() { return m_pDevice->Present(m_pDrawArea, m_pDrawArea, nullptr, nullptr); }
   // Makes the shared 256 x 256 staging texture.
   virtual HRESULT CreateStagingTexture();
 
   // One frame: clear, the active document with its figures, region, overlays, present.
   // Nothing while repaints are held back.
   HRESULT Repaint();
+  // The frame again within `area` (window pixels) only, when nothing outside
+  // it changed since the last frame: the back buffer keeps that frame, so
+  // only the area is drawn and shown. Else, or while the mouse drives an
+  // overlay, a whole frame.
+  HRESULT RepaintArea(const RECT& area);
+  // The part of the back buffer the frame being drawn touches; null for all.
+  const RECT* DrawArea() const { return m_pDrawArea; }
   // Holds back repaints while many figures change at once (a load of thousands
   // would otherwise draw once per figure); the last release draws one frame.
   void HoldRepaint() { ++m_nRepaintHeld; }
-  void ReleaseRepaint();
+  // With an area, the frame of the last release draws only that part (see
+  // RepaintArea): the caller vouches that nothing else changed while held.
+  void ReleaseRepaint(const RECT* area = nullptr);
   HRESULT ResetDevice(UINT width, UINT height);
   LRESULT SendCommand(CDTElement* target, int command, int value, void* data);
 
@@ -246,6 +256,7 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   LRESULT OnEndTrackingMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
   HRESULT CreateDevice();
+  HRESULT DrawFrame(const RECT* area);
   void SetRenderStates();
   void ReleaseDevice();
   LRESULT Dispatch(int command, int value, void* data);
@@ -265,6 +276,15 @@ class CDirectUI : public win32::CWindowImpl<CDirectUI, win32::CWinTraits<WS_CHIL
   void PushActive();
 
   wchar_t m_szValueFormat[16]{};
+  RECT m_rcDrawArea{};
+  const RECT* m_pDrawArea = nullptr;  // &m_rcDrawArea while a part is drawn
+  // The back buffer holds the whole present frame: kept by the copy swap
+  // effect, lost with a reset or a frame that was not shown.
+  bool m_bFrameKept = false;
+  // What that frame showed: a part drawn over another picture or place would not fit.
+  CDTImage* m_pKeptImage = nullptr;
+  uint64_t m_nKeptPicture = 0;
+  RECT m_rcKeptImage{};
 };
 
 // Holds back a canvas's repaints for its lifetime.
@@ -274,13 +294,20 @@ class CRepaintHold {
     if (m_pCanvas) m_pCanvas->HoldRepaint();
   }
   ~CRepaintHold() {
-    if (m_pCanvas) m_pCanvas->ReleaseRepaint();
+    if (m_pCanvas) m_pCanvas->ReleaseRepaint(m_bArea ? &m_rcArea : nullptr);
+  }
+  // The frame at the end draws only this part (see ReleaseRepaint).
+  void DrawOnly(const RECT& area) {
+    m_rcArea = area;
+    m_bArea = true;
   }
   CRepaintHold(const CRepaintHold&) = delete;
   CRepaintHold& operator=(const CRepaintHold&) = delete;
 
  private:
   CDirectUI* m_pCanvas;
+  RECT m_rcArea{};
+  bool m_bArea = false;
 };
 
 // The one canvas of the program, set by its host; null before.

@@ -168,6 +168,11 @@ void CDTImage::ApplyZoom(BOOL clampOffset) {
   ReportFigureChanged();
 }
 
+uint64_t CDTImage::PictureVersion() {
+  std::lock_guard<std::recursive_mutex> guard(m_frameLock);
+  return m_nPictureVersion;
+}
+
 void CDTImage::ReportFigureChanged() {
   if (m_pOwner && m_pOwner->m_pObserver) m_pOwner->m_pObserver->OnFigureChanged(nullptr, -1);
 }
@@ -260,6 +265,7 @@ int CDTImage::Draw() {
   device->SetFVF(kTexturedVertexFormat);
   CPictureCache& cache = m_pOwner->m_pictureCache;
   cache.BeginFrame();
+  const RECT* area = m_pOwner->DrawArea();
   const int cached = cache.Capacity(device);
   {
     std::lock_guard<std::recursive_mutex> guard(m_frameLock);
@@ -267,6 +273,10 @@ int CDTImage::Draw() {
     for (int i = 0; i < m_nCellCount; ++i) {
       CCell& cell = m_pCells[static_cast<size_t>(i)];
       if (!cell.vertices) continue;
+      // A cell wholly outside the part being drawn would be clipped away.
+      if (area && (cell.screen[2] + 1.0f < area->left || cell.screen[0] - 1.0f > area->right ||
+                   cell.screen[3] + 1.0f < area->top || cell.screen[1] - 1.0f > area->bottom))
+        continue;
       // A picture larger than the cache keeps its first cells there and
       // copies the rest each frame, rather than pushing its own cells out.
       bool fill = true;

@@ -89,6 +89,8 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
   // Every figure but the ruler, in list order.
   std::vector<const CDTDraw*> StoredFigures() const;
   BOOL ReadFrameForHistogram();
+  // Changes whenever the picture's pixels do.
+  uint64_t PictureVersion();
   void DrawInfoLines();
 
   // Called directly by a worker thread that writes the picture (the slide
@@ -162,6 +164,11 @@ class CDTImage : public CDTElement, public CDTSnapshotSource {
   // Kept between restores and file reads: an undo reads 10,000 records
   // without making their buffers anew.
   std::unique_ptr<project::StoredTrailer> m_pRestoreTrailer;
+  // The part of the canvas the last restore changed; false when not known.
+  RECT m_rcRestored{};
+  bool m_bRestoredInPart = false;
+  // Adds a figure's drawn extent to m_rcRestored, or makes it unknown.
+  void AddRestoredExtent(const CDTDraw* figure);
   std::vector<uint8_t> m_fileBytes;  // the trailer bytes of the last file read
   std::recursive_mutex m_frameLock;
   // Changes with every write to the frame (under the frame lock): cells the

@@ -337,21 +337,24 @@ int CDTImage::OnSelect(CDTElement* figure) {
 void CDTImage::OnUndoRedo(bool undo) {
   if (m_pOwner->m_pCaptured) m_pOwner->ReleaseCapturedElement();
   {
-    // One frame once the figures and the selection are back.
+    // One frame once the figures and the selection are back: of the part the
+    // restore changed, when it knows the part.
     CRepaintHold hold(m_pOwner);
     GUID remembered{};
     const bool hadSelection = m_pSelected != nullptr;
     if (hadSelection) remembered = static_cast<CDTDraw*>(m_pSelected)->m_guid;
-    if (undo)
-      m_history.Undo();
-    else
-      m_history.Redo();
+    m_bRestoredInPart = false;
+    const bool restored = undo ? m_history.Undo() : m_history.Redo();
     CDTElement* keep = nullptr;
     if (hadSelection) {
       for (CDTElement* child : m_children)
         if (IsEqualGUID(static_cast<CDTDraw*>(child)->m_guid, remembered)) keep = child;
     }
-    if (keep != m_pSelected) OnSelect(keep);
+    if (keep != m_pSelected) {
+      OnSelect(keep);
+      m_bRestoredInPart = false;  // handles shown or hidden elsewhere
+    }
+    if (restored && m_bRestoredInPart) hold.DrawOnly(m_rcRestored);
   }
   if (m_pOwner->m_pObserver) {
     m_pOwner->m_pObserver->OnHistoryChanged(this);

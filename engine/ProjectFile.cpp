@@ -56,14 +56,22 @@ void PutText(uint8_t* p, const wchar_t* text, size_t max) {
 }
 
 // The text of a fixed field up to its first zero; the last unit ends it in any case.
-std::wstring GetText(const uint8_t* p, size_t units) {
-  std::wstring text;
-  for (size_t i = 0; i + 1 < units; ++i) {
-    const uint16_t c = Get16(p + 2 * i);
-    if (!c) break;
-    text.push_back(static_cast<wchar_t>(c));
-  }
-  return text;
+// Into `text`, whose storage a reread keeps.
+void GetText(const uint8_t* p, size_t units, std::wstring* text) {
+  size_t length = 0;
+  while (length + 1 < units && Get16(p + 2 * length)) ++length;
+  text->resize(length);
+  for (size_t i = 0; i < length; ++i) (*text)[i] = static_cast<wchar_t>(Get16(p + 2 * i));
+}
+
+// Back to the defaults, keeping the strings' storage.
+void ResetExtra(FigureExtra* extra) {
+  std::wstring text = std::move(extra->text), path = std::move(extra->path);
+  *extra = FigureExtra{};
+  text.clear();
+  path.clear();
+  extra->text = std::move(text);
+  extra->path = std::move(path);
 }
 
 void AppendU32(CDTAction* out, uint32_t v) {
@@ -175,8 +183,8 @@ bool CByteReader::String(std::wstring* out, bool* present) {
   const uint8_t* p = m_pData;
   size_t length = 0;
   while (length < count && Get16(p + 2 * length)) ++length;
-  out->reserve(length);
-  for (size_t i = 0; i < length; ++i) out->push_back(static_cast<wchar_t>(Get16(p + 2 * i)));
+  out->resize(length);
+  for (size_t i = 0; i < length; ++i) (*out)[i] = static_cast<wchar_t>(Get16(p + 2 * i));
   m_pData += static_cast<size_t>(count) * 2;
   m_nLeft -= static_cast<size_t>(count) * 2;
   return true;
@@ -258,7 +266,7 @@ bool ReadTrailer(const uint8_t* data, size_t size, StoredTrailer* out) {
   CByteReader in(data, size);
   uint8_t header[kHeaderSize];
   if (!in.Bytes(header, kHeaderSize)) return false;
-  out->unit = GetText(header + kHeaderUnit, 256);
+  GetText(header + kHeaderUnit, 256, &out->unit);
   CByteReader numbers(header + kHeaderScale, 16);
   numbers.F64(&out->scale);
   numbers.F64(&out->power);
@@ -273,9 +281,9 @@ bool ReadTrailer(const uint8_t* data, size_t size, StoredTrailer* out) {
     const size_t start = size - in.Left();
     if (!in.Bytes(record, kRecordSize)) return false;
     f.type = Get32(record + kRecordType);
-    f.extra = FigureExtra{};
+    ResetExtra(&f.extra);
     std::memcpy(&f.guid, record + kRecordGuid, sizeof(GUID));
-    f.name = GetText(record + kRecordName, 256);
+    GetText(record + kRecordName, 256, &f.name);
     f.solid = Get32(record + kRecordSolid) ? 1 : 0;
     f.lineCap = Get32(record + kRecordLineCap);
     f.penWeight = static_cast<int>(std::min<uint32_t>(Get32(record + kRecordPenWeight), kMaxPenWeight));
@@ -404,6 +412,37 @@ std::wstring TemporaryBeside(const wchar_t* path) {
 
 }  // namespace
 
+bool ReadProjectTrailer(const wchar_t* path, std::vector<uint8_t>* buffer, StoredTrailer* out) {
+  if (!path || !path[0] || !buffer || !out) return false;
+  CFile file;
+  file.handle =
+      ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file.handle == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  uint8_t headers[kBitmapHeaderSize];
+  uint64_t offset = 0;
+  if (!::GetFileSizeEx(file.handle, &size) || size.QuadPart < 0 || !ReadAll(file.handle, headers, sizeof(headers)) ||
+      !FindTrailer(headers, static_cast<uint64_t>(size.QuadPart), &offset))
+    return false;
+  const uint64_t rest = static_cast<uint64_t>(size.QuadPart) - offset;
+  if (rest > SIZE_MAX) return false;
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  std::vector<uint8_t>& bytes = *buffer;
+  const size_t length = static_cast<size_t>(rest);
+  try {
+    if (bytes.size() < length) bytes.resize(length);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (!::SetFilePointerEx(file.handle, to, nullptr, FILE_BEGIN) || !ReadAll(file.handle, bytes.data(), length))
+    return false;
+  const bool read = ReadTrailer(bytes.data(), length, out);
+  // A very large trailer is not held on to.
+  if (bytes.size() > (size_t{64} << 20)) std::vector<uint8_t>().swap(bytes);
+  return read;
+}
+
 }  // namespace project
 
 using project::StoredFigure;
@@ -516,13 +555,26 @@ void CDTImage::RemoveFigures(const std::vector<CDTElement*>& figures) {
   }
 }
 
+void CDTImage::AddRestoredExtent(const CDTDraw* figure) {
+  RECT extent{};
+  if (!m_bRestoredInPart) return;
+  if (figure->DrawnExtent(&extent))
+    UniteRect(&m_rcRestored, extent);
+  else
+    m_bRestoredInPart = false;
+}
+
 bool CDTImage::RestoreSnapshot(CDTAction* action) {
+  m_bRestoredInPart = false;
   if (!action) return false;
   action->SetReadPosition(0);
   if (!m_pRestoreTrailer) m_pRestoreTrailer = std::make_unique<StoredTrailer>();
   StoredTrailer& trailer = *m_pRestoreTrailer;
   // The whole snapshot is read before anything changes.
   if (!project::ReadTrailer(action->Data(), action->Used(), &trailer)) return false;
+  // What the figures changed covers, before and after, for the frame that follows.
+  m_rcRestored = {};
+  m_bRestoredInPart = true;
 
   CRepaintHold hold(m_pOwner);
   // The figures sorted by GUID, list order among equal ones: one block
@@ -567,7 +619,10 @@ bool CDTImage::RestoreSnapshot(CDTAction* action) {
     } else {
       auto earlier = made.find(f.guid);
       if (earlier == made.end()) {
-        if (CDTDraw* added = AddStoredFigure(f, false, true)) made.emplace(f.guid, added);
+        if (CDTDraw* added = AddStoredFigure(f, false, true)) {
+          made.emplace(f.guid, added);
+          AddRestoredExtent(added);
+        }
         continue;
       }
       figure = earlier->second;
@@ -580,6 +635,7 @@ bool CDTImage::RestoreSnapshot(CDTAction* action) {
       if (observer) observer->OnFigureChanged(figure, -1);
       continue;
     }
+    AddRestoredExtent(figure);
     ApplyStyles(figure, f);
     if (f.type <= DRAW_CURVE_POLYGON) {
       figure->m_label.m_bFollows = static_cast<int>(f.labelFollows);
@@ -591,6 +647,7 @@ bool CDTImage::RestoreSnapshot(CDTAction* action) {
       figure->SetStoredExtra(f.extra);
     }
     figure->SetVertices(f.vertices);
+    AddRestoredExtent(figure);
     if (observer) observer->OnFigureChanged(figure, -1);
   }
 
@@ -601,7 +658,10 @@ bool CDTImage::RestoreSnapshot(CDTAction* action) {
   std::sort(leaving.begin(), leaving.end(), [](const Entry* x, const Entry* y) { return x->position < y->position; });
   std::vector<CDTElement*> gone;
   gone.reserve(leaving.size());
-  for (const Entry* e : leaving) gone.push_back(e->figure);
+  for (const Entry* e : leaving) {
+    gone.push_back(e->figure);
+    AddRestoredExtent(e->figure);
+  }
   RemoveFigures(gone);
   if (m_pRuler) m_pRuler->Measure();
   return true;
@@ -647,8 +707,27 @@ int CDTImage::OnSaveFile(const wchar_t* path) {
     ok = SUCCEEDED(m_pFrame->LockRect(&locked, nullptr, D3DLOCK_READONLY));
     if (ok) {
       const auto* bits = static_cast<const uint8_t*>(locked.pBits);
-      for (UINT y = desc.Height; ok && y-- > 0;)
-        ok = project::WriteAll(file.handle, bits + static_cast<ptrdiff_t>(y) * locked.Pitch, rowBytes);
+      // Bottom-up rows in blocks of about 4 MB: a write per row costs more than the copy.
+      const size_t rowsPerBlock = std::max<size_t>(1, (size_t{4} << 20) / static_cast<size_t>(rowBytes));
+      std::vector<uint8_t> block;
+      try {
+        block.resize(std::min<size_t>(rowsPerBlock, desc.Height) * static_cast<size_t>(rowBytes));
+      } catch (const std::bad_alloc&) {
+        block.clear();
+      }
+      if (block.empty()) {
+        for (UINT y = desc.Height; ok && y-- > 0;)
+          ok = project::WriteAll(file.handle, bits + static_cast<ptrdiff_t>(y) * locked.Pitch, rowBytes);
+      } else {
+        for (UINT y = desc.Height; ok && y > 0;) {
+          const size_t rows = std::min<size_t>(rowsPerBlock, y);
+          for (size_t k = 0; k < rows; ++k)
+            std::memcpy(block.data() + k * rowBytes, bits + static_cast<ptrdiff_t>(y - 1 - k) * locked.Pitch,
+                        static_cast<size_t>(rowBytes));
+          ok = project::WriteAll(file.handle, block.data(), rows * static_cast<size_t>(rowBytes));
+          y -= static_cast<UINT>(rows);
+        }
+      }
       m_pFrame->UnlockRect();
     }
   }
@@ -664,38 +743,7 @@ int CDTImage::OnReadFile(const wchar_t* path, bool load) {
   if (!path || !path[0]) return 0;
   if (!m_pRestoreTrailer) m_pRestoreTrailer = std::make_unique<StoredTrailer>();
   StoredTrailer& trailer = *m_pRestoreTrailer;
-  {
-    project::CFile file;
-    file.handle =
-        ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file.handle == INVALID_HANDLE_VALUE) return 0;
-    LARGE_INTEGER size;
-    uint8_t headers[project::kBitmapHeaderSize];
-    uint64_t offset = 0;
-    if (!::GetFileSizeEx(file.handle, &size) || size.QuadPart < 0 ||
-        !project::ReadAll(file.handle, headers, sizeof(headers)) ||
-        !project::FindTrailer(headers, static_cast<uint64_t>(size.QuadPart), &offset))
-      return 0;
-    const uint64_t rest = static_cast<uint64_t>(size.QuadPart) - offset;
-    if (rest > SIZE_MAX) return 0;
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    // The buffer stays for the next read: a fresh one costs more than the read.
-    std::vector<uint8_t>& bytes = m_fileBytes;
-    const size_t length = static_cast<size_t>(rest);
-    try {
-      if (bytes.size() < length) bytes.resize(length);
-    } catch (const std::bad_alloc&) {
-      return 0;
-    }
-    if (!::SetFilePointerEx(file.handle, to, nullptr, FILE_BEGIN) ||
-        !project::ReadAll(file.handle, bytes.data(), length))
-      return 0;
-    const bool read = project::ReadTrailer(bytes.data(), length, &trailer);
-    // A very large trailer is not held on to.
-    if (bytes.size() > (size_t{64} << 20)) std::vector<uint8_t>().swap(bytes);
-    if (!read) return 0;
-  }
+  if (!project::ReadProjectTrailer(path, &m_fileBytes, &trailer)) return 0;
 
   const bool hadFigures = !StoredFigures().empty();
   // One frame at the end rather than one per figure.

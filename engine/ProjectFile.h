@@ -120,6 +120,10 @@ void WriteTrailer(const wchar_t* unit, double scale, double power, const std::ve
 void WriteRecord(const CDTDraw* figure, CDTAction* out);
 // Reads a whole trailer; false, with out undefined, when any part is missing.
 bool ReadTrailer(const uint8_t* data, size_t size, StoredTrailer* out);
+// The trailer of a project file, read and checked: the file work of a load or
+// merge, before any figure changes. `buffer` holds the bytes and is kept by
+// the caller for the next read (a fresh one costs more than the read).
+bool ReadProjectTrailer(const wchar_t* path, std::vector<uint8_t>* buffer, StoredTrailer* out);
 // Where the trailer starts in a project file, from its bitmap headers: false
 // for headers that do not describe rows lying inside the file.
 bool FindTrailer(const uint8_t (&headers)[kBitmapHeaderSize], uint64_t fileSize, uint64_t* offset);

@@ -36,6 +36,19 @@ struct TexturedVertex {
   DWORD color;
   float u, v;
 };
+// Grows `into` to cover `add`; empty rectangles add nothing.
+inline void UniteRect(RECT* into, const RECT& add) {
+  if (add.left >= add.right || add.top >= add.bottom) return;
+  if (into->left >= into->right || into->top >= into->bottom) {
+    *into = add;
+    return;
+  }
+  if (add.left < into->left) into->left = add.left;
+  if (add.top < into->top) into->top = add.top;
+  if (add.right > into->right) into->right = add.right;
+  if (add.bottom > into->bottom) into->bottom = add.bottom;
+}
+
 static_assert(sizeof(ColorVertex) == 20, "ColorVertex is drawn with stride 20");
 static_assert(sizeof(TexturedVertex) == 28, "TexturedVertex is drawn with stride 28");
 constexpr DWORD kColorVertexFormat = 0x44;      // XYZRHW | DIFFUSE

@@ -2,6 +2,7 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cwchar>
@@ -274,6 +275,7 @@ int CDTDraw::OnLButtonDown(UINT, const POINT* point) {
 int CDTDraw::OnMouseMove(UINT, const POINT* point) {
   if (m_bLocked || !point) return 0;
   const bool captured = m_pOwner && m_pOwner->m_pCaptured == this;
+  NoteDrawing();
   if (m_nSelectedHandle >= 0 && static_cast<size_t>(m_nSelectedHandle) < m_handles.size() && captured) {
     float x = point->x - m_dragAnchor.x, y = point->y - m_dragAnchor.y;
     ConstrainToAxis(&x, &y, point);
@@ -285,8 +287,48 @@ int CDTDraw::OnMouseMove(UINT, const POINT* point) {
     return 0;
   }
   Measure();
-  RepaintOwner();
+  RepaintChange();
   return 0;
+}
+
+void CDTDraw::NoteDrawing() { m_bNoted = DrawnExtent(&m_rcNoted); }
+
+bool CDTDraw::ChangedArea(RECT* out) const {
+  RECT now{};
+  if (!m_bNoted || !DrawnExtent(&now)) return false;
+  *out = m_rcNoted;
+  UniteRect(out, now);
+  return true;
+}
+
+void CDTDraw::RepaintChange() {
+  if (!m_pOwner) return;
+  RECT area{};
+  if (ChangedArea(&area))
+    m_pOwner->RepaintArea(area);
+  else
+    m_pOwner->Repaint();
+}
+
+// A handle's square and frame reach four pixels from its centre; nothing for
+// a centre nowhere near a window.
+RECT CDTDraw::HandleExtent(float cx, float cy) {
+  if (!(std::fabs(cx) < 1e7f) || !(std::fabs(cy) < 1e7f)) return {};
+  const LONG x = static_cast<LONG>(std::floor(cx)), y = static_cast<LONG>(std::floor(cy));
+  return {x - 6, y - 6, x + 7, y + 7};
+}
+
+// The box reaches five pixels left and four right of the text, two above and one below.
+RECT CDTDraw::LabelExtent() const {
+  const CDTLabel& label = m_label;
+  if (label.m_nTextWidth <= 0 && label.m_nTextHeight <= 0) return {};
+  const LONG x = label.m_ptPosition.x, y = label.m_ptPosition.y;
+  return {x - 8, y - 4, x + label.m_nTextWidth + 8, y + label.m_nTextHeight + 4};
+}
+
+void CDTDraw::AddHandlesAndLabel(RECT* extent) const {
+  for (const auto& h : m_handles) UniteRect(extent, HandleExtent(h->cx, h->cy));
+  UniteRect(extent, LabelExtent());
 }
 
 int CDTDraw::OnLButtonUp(UINT, const POINT* point) {

@@ -69,6 +69,13 @@ class CDTDraw : public CDTElement {
   int OnMouseLeave(UINT flags, const POINT* point) override;
 
   virtual void UpdateBounds();
+  // Every window pixel the figure's drawing may touch, label and handles
+  // included; false when the figure cannot tell (the whole frame is then drawn).
+  virtual bool DrawnExtent(RECT* /*out*/) const { return false; }
+  // Remembers what the figure draws now, before an edit; ChangedArea then
+  // gives the window pixels the edit may have changed (false when unknown).
+  virtual void NoteDrawing();
+  virtual bool ChangedArea(RECT* out) const;
   virtual void OnVertexMoved(int /*index*/) {}
   virtual void MoveBy(float /*dx*/, float /*dy*/) {}
   // The document's picture moved on the screen or its zoom changed.
@@ -149,6 +156,15 @@ class CDTDraw : public CDTElement {
 
  protected:
   void AfterStyleChange(BOOL repaint);
+  // The extent of the handles and the label, grown by their drawing's reach.
+  void AddHandlesAndLabel(RECT* extent) const;
+  static RECT HandleExtent(float cx, float cy);
+  RECT LabelExtent() const;
+  // Repaints what the edit since NoteDrawing changed, or the whole frame.
+  void RepaintChange();
+
+  RECT m_rcNoted{};
+  bool m_bNoted = false;
   void MoveHandlesBy(float dx, float dy);
   // Records an undo snapshot of the document, except for the ruler.
   void RecordHistory();

@@ -3,8 +3,10 @@
 #include <d3d9.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <cwchar>
 
@@ -34,6 +36,7 @@ CDTLine::~CDTLine() { ReleaseBuffer(); }
 void CDTLine::ReleaseBuffer() {
   if (m_pVertexBuffer) m_pVertexBuffer->Release();
   m_pVertexBuffer = nullptr;
+  m_nBufferCapacity = 0;
 }
 
 int CDTLine::CreateDeviceObjects() {
@@ -88,38 +91,66 @@ void CDTLine::BuildHandles() {
 
 // --- Geometry --------------------------------------------------------------
 
-void CDTLine::FillBuffer() {
-  if (m_nVertexCount <= 0 || !m_pOwner || !m_pOwner->m_pDevice) return;
-  if (FAILED(m_pOwner->m_pDevice->CreateVertexBuffer(static_cast<UINT>(m_nVertexCount) * sizeof(ColorVertex),
-                                                     D3DUSAGE_WRITEONLY, kColorVertexFormat, D3DPOOL_MANAGED,
-                                                     &m_pVertexBuffer, nullptr))) {
-    m_pVertexBuffer = nullptr;
+void CDTLine::FillBuffer(int previousCount) {
+  if (m_nVertexCount <= 0 || !m_pOwner || !m_pOwner->m_pDevice) {
+    ReleaseBuffer();
     return;
   }
+  const int count = std::min(m_nVertexCount, static_cast<int>(m_outline.size()));
+  int first = 0, last = count - 1;
+  if (m_pVertexBuffer && m_nVertexCount <= m_nBufferCapacity) {
+    // The buffer stays; only the vertices that moved are written again.
+    const auto same = [this, previousCount](int i) {
+      return i < previousCount && static_cast<size_t>(i) < m_previous.size() &&
+             m_previous[static_cast<size_t>(i)].x == m_outline[static_cast<size_t>(i)].x &&
+             m_previous[static_cast<size_t>(i)].y == m_outline[static_cast<size_t>(i)].y;
+    };
+    while (first < count && same(first)) ++first;
+    while (last >= first && same(last)) --last;
+    if (first > last) return;
+  } else {
+    ReleaseBuffer();
+    // Room for a few more triangles: a join that changes its shape while dragged keeps the buffer.
+    const int capacity = m_nVertexCount + m_nVertexCount / 8 + 6;
+    if (FAILED(m_pOwner->m_pDevice->CreateVertexBuffer(static_cast<UINT>(capacity) * sizeof(ColorVertex),
+                                                       D3DUSAGE_WRITEONLY, kColorVertexFormat, D3DPOOL_MANAGED,
+                                                       &m_pVertexBuffer, nullptr))) {
+      m_pVertexBuffer = nullptr;
+      return;
+    }
+    m_nBufferCapacity = capacity;
+  }
+  if (last < first) return;
   void* data = nullptr;
-  if (FAILED(m_pVertexBuffer->Lock(0, 0, &data, 0)) || !data) return;
+  const UINT offset = static_cast<UINT>(first) * sizeof(ColorVertex);
+  const UINT bytes = static_cast<UINT>(last - first + 1) * sizeof(ColorVertex);
+  if (FAILED(m_pVertexBuffer->Lock(offset, bytes, &data, 0)) || !data) return;
   auto* v = static_cast<ColorVertex*>(data);
-  for (int i = 0; i < m_nVertexCount && static_cast<size_t>(i) < m_outline.size(); ++i)
-    v[i] = {m_outline[i].x - 0.5f, m_outline[i].y - 0.5f, 0.0f, 1.0f, m_clrLine};
+  for (int i = first; i <= last; ++i) {
+    const PointF& p = m_outline[static_cast<size_t>(i)];
+    v[i - first] = {p.x - 0.5f, p.y - 0.5f, 0.0f, 1.0f, m_clrLine};
+  }
   m_pVertexBuffer->Unlock();
 }
 
 void CDTLine::BuildGeometry() {
+  // The outline the buffer holds now, to find what changed.
+  m_previous.swap(m_outline);
   m_outline.clear();
-  ReleaseBuffer();
+  const int previousCount = m_pVertexBuffer ? m_nVertexCount : 0;
   m_nVertexCount = 0;
+  m_nTriangles = 0;
   if (m_nPenWeight < 2) {
-    m_nTriangles = 0;
     m_nVertexCount = static_cast<int>(m_handles.size());
-    if (m_nVertexCount == 0) return;
     for (const auto& h : m_handles) m_outline.push_back({h->cx, h->cy});
-    FillBuffer();
+    FillBuffer(previousCount);
     return;
   }
-  m_nTriangles = 0;
-  if (m_handles.empty()) return;
-  PPath* path = CreatePath();
-  if (!path) return;
+  PPath* path = m_handles.empty() ? nullptr : CreatePath();
+  if (!path) {
+    FillBuffer(previousCount);
+    return;
+  }
   path->StartNewPath();
   path->MoveTo(m_handles[0]->cx, m_handles[0]->cy);
   for (size_t i = 1; i < m_handles.size(); ++i) path->LineTo(m_handles[i]->cx, m_handles[i]->cy);
@@ -139,7 +170,7 @@ void CDTLine::BuildGeometry() {
       m_outline.push_back(c ? PointF{static_cast<float>(c->x), static_cast<float>(c->y)} : PointF{0.0f, 0.0f});
   }
   ReleasePath(path);
-  FillBuffer();
+  FillBuffer(previousCount);
 }
 
 void CDTLine::MoveBy(float dx, float dy) {
@@ -225,6 +256,118 @@ bool CDTLine::MayDrawOver(const CLabelBatch& batch) const {
     if (batch.TouchesTriangle(ax, ay, bx, by, cx, cy)) return true;
   }
   return false;
+}
+
+namespace {
+
+// The pixels `count` outline points reach, smoothed edges included, added to
+// `area`; false for points far outside any window (or not numbers).
+bool AddPoints(const PointF* points, size_t count, RECT* area) {
+  if (count == 0) return true;
+  float l = points[0].x, t = points[0].y, r = l, b = t;
+  for (size_t i = 0; i < count; ++i) {
+    const PointF& p = points[i];
+    if (!(std::fabs(p.x) < 1e7f) || !(std::fabs(p.y) < 1e7f)) return false;
+    l = std::min(l, p.x);
+    r = std::max(r, p.x);
+    t = std::min(t, p.y);
+    b = std::max(b, p.y);
+  }
+  // Smoothed edges reach a pixel beyond the geometry; three keeps clear of rounding.
+  UniteRect(area, {static_cast<LONG>(std::floor(l)) - 3, static_cast<LONG>(std::floor(t)) - 3,
+                   static_cast<LONG>(std::ceil(r)) + 4, static_cast<LONG>(std::ceil(b)) + 4});
+  return true;
+}
+
+bool SameTriangle(const CDTLine::TriangleKey& a, const CDTLine::TriangleKey& b) {
+  return std::memcmp(a.corners, b.corners, sizeof a.corners) == 0;
+}
+
+bool TriangleBefore(const CDTLine::TriangleKey& a, const CDTLine::TriangleKey& b) {
+  return std::memcmp(a.corners, b.corners, sizeof a.corners) < 0;
+}
+
+void SortTriangles(const std::vector<PointF>& outline, int triangles, std::vector<CDTLine::TriangleKey>* keys) {
+  keys->clear();
+  const size_t n = std::min(outline.size() / 3, static_cast<size_t>(std::max(triangles, 0)));
+  for (size_t t = 0; t < n; ++t) {
+    CDTLine::TriangleKey key;
+    std::memcpy(key.corners, &outline[3 * t], sizeof key.corners);
+    keys->push_back(key);
+  }
+  std::sort(keys->begin(), keys->end(), TriangleBefore);
+}
+
+}  // namespace
+
+bool CDTLine::DrawnExtent(RECT* out) const {
+  if (!m_pOwner || !m_pOwner->m_pDevice) return false;
+  *out = {};
+  const size_t n = std::min(m_outline.size(), static_cast<size_t>(std::max(m_nVertexCount, 0)));
+  if (!AddPoints(m_outline.data(), n, out)) return false;
+  AddHandlesAndLabel(out);
+  return true;
+}
+
+void CDTLine::NoteDrawing() {
+  CDTDraw::NoteDrawing();
+  if (!m_bNoted) return;
+  const size_t n = std::min(m_outline.size(), static_cast<size_t>(std::max(m_nVertexCount, 0)));
+  m_notedOutline.assign(m_outline.begin(), m_outline.begin() + static_cast<std::ptrdiff_t>(n));
+  m_nNotedTriangles = m_nTriangles;
+  m_nNotedPenWeight = m_nPenWeight;
+  m_notedHandles.clear();
+  for (const auto& h : m_handles) m_notedHandles.push_back({h->cx, h->cy});
+  m_rcNotedLabel = LabelExtent();
+}
+
+// Only what differs: the handles that moved, the label, and the parts of the
+// geometry not drawn the same before and after. A line's triangles do not
+// overlap and share one colour, so a pixel changes only under a triangle
+// found on one side alone, whatever order the rest come in.
+bool CDTLine::ChangedArea(RECT* out) const {
+  RECT now{};
+  if (!m_bNoted || !DrawnExtent(&now)) return false;
+  if (m_nNotedPenWeight != m_nPenWeight || m_notedHandles.size() != m_handles.size()) return CDTDraw::ChangedArea(out);
+  RECT area{};
+  for (size_t i = 0; i < m_handles.size(); ++i) {
+    const PointF& was = m_notedHandles[i];
+    const FigureHandle& h = *m_handles[i];
+    if (was.x == h.cx && was.y == h.cy) continue;
+    UniteRect(&area, HandleExtent(was.x, was.y));
+    UniteRect(&area, HandleExtent(h.cx, h.cy));
+  }
+  UniteRect(&area, m_rcNotedLabel);
+  UniteRect(&area, LabelExtent());
+  if (m_nPenWeight < 2) {
+    // A strip segment is drawn the same while both its ends stay.
+    const size_t n = std::min(m_notedOutline.size(), m_outline.size());
+    if (m_notedOutline.size() != m_outline.size()) return CDTDraw::ChangedArea(out);
+    for (size_t i = 0; i + 1 < n; ++i) {
+      const bool same = std::memcmp(&m_notedOutline[i], &m_outline[i], 2 * sizeof(PointF)) == 0;
+      if (same) continue;
+      if (!AddPoints(&m_notedOutline[i], 2, &area) || !AddPoints(&m_outline[i], 2, &area)) return false;
+    }
+  } else {
+    SortTriangles(m_notedOutline, m_nNotedTriangles, &m_sortedBefore);
+    SortTriangles(m_outline, m_nTriangles, &m_sortedAfter);
+    size_t a = 0, b = 0;
+    while (a < m_sortedBefore.size() || b < m_sortedAfter.size()) {
+      if (a < m_sortedBefore.size() && b < m_sortedAfter.size() && SameTriangle(m_sortedBefore[a], m_sortedAfter[b])) {
+        ++a;
+        ++b;
+      } else if (b >= m_sortedAfter.size() ||
+                 (a < m_sortedBefore.size() && TriangleBefore(m_sortedBefore[a], m_sortedAfter[b]))) {
+        if (!AddPoints(reinterpret_cast<const PointF*>(m_sortedBefore[a].corners), 3, &area)) return false;
+        ++a;
+      } else {
+        if (!AddPoints(reinterpret_cast<const PointF*>(m_sortedAfter[b].corners), 3, &area)) return false;
+        ++b;
+      }
+    }
+  }
+  *out = area;
+  return true;
 }
 
 // --- Measuring -------------------------------------------------------------

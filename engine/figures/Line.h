@@ -17,6 +17,9 @@ class CDTLine : public CDTDraw {
 
   int Draw() override;
   bool MayDrawOver(const CLabelBatch& batch) const override;
+  bool DrawnExtent(RECT* out) const override;
+  void NoteDrawing() override;
+  bool ChangedArea(RECT* out) const override;
   int CreateDeviceObjects() override;
   int ReleaseDeviceObjects() override;
   int OnLButtonDown(UINT flags, const POINT* point) override;
@@ -36,15 +39,32 @@ class CDTLine : public CDTDraw {
   void RecentreMidpoints();
   void BuildGeometry();
 
+  // A triangle's three corners, compared by their bits.
+  struct TriangleKey {
+    float corners[6];
+  };
+
   IDirect3DVertexBuffer9* m_pVertexBuffer = nullptr;
   int m_nTriangles = 0;
   int m_nVertexCount = 0;
   double m_dLength = 0.0;
 
  private:
+  int m_nBufferCapacity = 0;       // vertices the buffer has room for
+  std::vector<PointF> m_previous;  // the outline before the last rebuild
+  // What NoteDrawing saw, and room to compare it with what is drawn now.
+  std::vector<PointF> m_notedOutline;
+  std::vector<PointF> m_notedHandles;
+  int m_nNotedTriangles = 0;
+  int m_nNotedPenWeight = 0;
+  RECT m_rcNotedLabel{};
+  mutable std::vector<TriangleKey> m_sortedBefore;
+  mutable std::vector<TriangleKey> m_sortedAfter;
   void ReleaseBuffer();
-  // Writes the outline points into a new buffer of as many vertices.
-  void FillBuffer();
+  // Writes the outline points into the buffer: the ones that differ from the
+  // previous outline's first `previousCount`, or all into a new buffer when
+  // the buffer is too small.
+  void FillBuffer(int previousCount);
   void ComputeLength();
   void FormatLength();
 };

@@ -154,6 +154,7 @@ class CReadBackCanvas : public CDirectUI {
       ++m_nPresents;
     else
       ++m_nForeignPresents;
+    if (DrawArea()) ++m_nAreaPresents;
     if (m_bCapture) ReadBackBuffer(m_pDevice, &m_frame);
     const HRESULT hr = CDirectUI::PresentFrame();
     return FAILED(m_hrPresent) ? m_hrPresent : hr;
@@ -169,6 +170,7 @@ class CReadBackCanvas : public CDirectUI {
   CReadBack m_frame;
   std::atomic<int> m_nPresents{0};
   std::atomic<int> m_nForeignPresents{0};
+  int m_nAreaPresents = 0;     // frames that drew and showed a part of the window
   HRESULT m_hrPresent = S_OK;  // a failure here replaces the real result
   int m_nStagingFailures = 0;  // creations still to fail
 };
