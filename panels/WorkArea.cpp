@@ -75,6 +75,8 @@ CWndProcess::CWndProcess() {
   if (!g_pWndProperties) g_pWndProperties = &m_wndProperties;
   if (!g_pWndImageList) g_pWndImageList = &m_wndImages;
   m_wndProperties.HostPanel(m_wndSettingsZoom, PANEL_ZOOM);
+  m_figurePanels.HostIn(m_wndProperties);
+  m_wndProperties.HostPanel(m_wndSettingsRuler, PANEL_RULER);
 }
 
 CWndProcess::~CWndProcess() {

@@ -6,9 +6,11 @@
 #include "panels/Bars.h"
 #include "panels/CameraPanel.h"
 #include "panels/CanvasHost.h"
+#include "panels/FigurePanel.h"
 #include "panels/ImagePanel.h"
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
+#include "panels/RulerPanel.h"
 #include "panels/ThumbnailStrip.h"
 #include "toolkit/SkinWindow.h"
 
@@ -85,4 +87,6 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndProperties& m_wndProperties = m_wndSettings.m_wndProperties;
   CWndImageList& m_wndImages = m_wndDetail.m_wndImageList;
   CWndSettingsZoom m_wndSettingsZoom;
+  CFigurePanels m_figurePanels;
+  CWndSettingsRuler m_wndSettingsRuler;
 };

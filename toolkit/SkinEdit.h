@@ -46,6 +46,8 @@ class AvlfEdit : public AvlfWindowImpl<AvlfEdit>,
   BEGIN_MSG_MAP(AvlfEdit)
   MESSAGE_HANDLER(WM_CREATE, OnCreate)
   MESSAGE_HANDLER(WM_SETTEXT, OnSetText)
+  MESSAGE_HANDLER(WM_GETTEXT, OnGetText)
+  MESSAGE_HANDLER(WM_GETTEXTLENGTH, OnGetText)
   MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
   MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
   MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocus)
@@ -116,6 +118,9 @@ class AvlfEdit : public AvlfWindowImpl<AvlfEdit>,
 
  private:
   LRESULT OnSetText(UINT, WPARAM, LPARAM lParam, BOOL&);
+  LRESULT OnGetText(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    return AnswerTextQuery(m_strText, uMsg, wParam, lParam);
+  }
   LRESULT OnGetDlgCode(UINT, WPARAM, LPARAM, BOOL&) { return DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_WANTARROWS; }
   LRESULT OnSetFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&);
   LRESULT OnKillFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&);
