@@ -12,6 +12,14 @@
 #include "settings/Configuration.h"
 #include "toolkit/SkinUi.h"
 
+namespace {
+
+RulerMessageBoxFunction g_messageBox = &::MessageBoxW;
+
+}  // namespace
+
+void SetRulerMessageBoxFunction(RulerMessageBoxFunction box) { g_messageBox = box ? box : &::MessageBoxW; }
+
 double ReadLeadingNumber(const wchar_t* text) {
   if (!text) return 0.0;
   const wchar_t* p = text;
@@ -87,7 +95,7 @@ LRESULT CWndSettingsRuler::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled)
   }
 }
 
-void CWndSettingsRuler::Complain(const wchar_t* key) { ::MessageBoxW(m_hWnd, SkinText(key).c_str(), nullptr, MB_OK); }
+void CWndSettingsRuler::Complain(const wchar_t* key) { g_messageBox(m_hWnd, SkinText(key).c_str(), nullptr, MB_OK); }
 
 // An empty field is told, like a wrong one: the user pressed the button
 // expecting something to happen.

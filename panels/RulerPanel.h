@@ -27,6 +27,10 @@ enum RulerPanelControlId {
 // "12.5cm" reads 12.5; words such as "inf" or "nan" are no number.
 double ReadLeadingNumber(const wchar_t* text);
 
+// The message box that tells wrong input; tests put their own in its place.
+using RulerMessageBoxFunction = int(WINAPI*)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+void SetRulerMessageBoxFunction(RulerMessageBoxFunction box);
+
 class CWndSettingsRuler : public AvlfWindowImpl<CWndSettingsRuler>, public CWndSettingsBase {
  public:
   static win32::CWndClassInfo& GetWndClassInfo();

@@ -236,6 +236,14 @@ TEST_F(FigurePanels, LabelSwitchesActOnTheFigureOrOnTheDefaults) {
   EXPECT_EQ(background->GetSelected(), !backgroundBefore);
   EXPECT_EQ(g_Config.m_ShowMeasureResult, 1u);
   EXPECT_EQ(g_Config.m_TextBackground, 1u);
+  // An undo that restores the label's flags: the toggles follow the figure.
+  AvlfIconBtn* border = FindButton(PANEL_LINE, FIGURE_LABEL_BORDER);
+  const bool borderBefore = line->m_label.m_bBorder != 0;
+  m_canvas->SetTextBackground(backgroundBefore ? TRUE : FALSE, line);
+  m_canvas->SetTextBorder(borderBefore ? FALSE : TRUE, line);
+  m_routing.OnHistoryRestored(&m_document);
+  EXPECT_EQ(background->GetSelected(), backgroundBefore != 0);
+  EXPECT_EQ(border->GetSelected(), !borderBefore);
 
   // Without a figure: the canvas default and its setting, twice back to the start.
   m_document.SelectElement(nullptr);

@@ -1,12 +1,11 @@
 // The product skin's main view with its real canvas and property host, a
 // grey 800 x 600 picture at 100 pixels to the centimetre, and the canvas
 // events the main frame passes to the host. Figures are made as the figure
-// store makes them; message boxes are read and closed with OK.
+// store makes them.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -117,41 +116,11 @@ class FigureScene : public paneltest::PanelFixture {
     return text;
   }
 
-  // Runs the action; the text of the message box it showed (closed with
-  // OK), or empty when none came.
-  static std::wstring MessageDuring(const std::function<void()>& action) {
-    s_message.clear();
-    s_boxes = 0;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &CloseBox);
-    action();
-    ::KillTimer(nullptr, timer);
-    return s_boxes ? s_message : std::wstring();
-  }
-
   COrvelMeasureView m_view;
   CHostRouting m_routing;
   CDirectUI* m_canvas = nullptr;
   CDTImage m_document;
   SavedSettings m_saved;
-
- private:
-  static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
-  static void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
-    if (!box) return;
-    ++s_boxes;
-    s_message = TextOf(::GetDlgItem(box, 0xFFFF));
-    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  }
-  static inline std::wstring s_message;
-  static inline int s_boxes = 0;
 };
 
 }  // namespace figscene

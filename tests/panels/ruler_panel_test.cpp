@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -24,9 +25,47 @@ std::wstring SkinMessage(const wchar_t* key) {
   return text ? text->GetText() : L"<missing " + std::wstring(key) + L">";
 }
 
+// The boxes the panel asked for, instead of showing them.
+struct Box {
+  HWND owner;
+  std::wstring text;
+  bool noCaption;
+  UINT type;
+};
+std::vector<Box> g_boxes;
+
+int WINAPI RecordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+  g_boxes.push_back({owner, text ? text : L"", caption == nullptr, type});
+  return IDOK;
+}
+
+// A real box: its text is read and it is closed with OK from a timer that
+// runs inside its modal loop.
+std::wstring g_shown;
+
+BOOL CALLBACK FindBox(HWND window, LPARAM found) {
+  wchar_t name[16] = {};
+  ::GetClassNameW(window, name, 16);
+  if (std::wstring(name) != L"#32770" || !::IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+  if (!box) return;
+  wchar_t text[256] = {};
+  ::GetDlgItemTextW(box, 0xFFFF, text, 256);
+  g_shown = text;
+  ::EndDialog(box, IDOK);
+}
+
 class CalibrationPanel : public figscene::FigureScene {
  protected:
   void SetUp() override {
+    g_boxes.clear();
+    SetRulerMessageBoxFunction(&RecordBox);
     FigureScene::SetUp();
     if (HasFatalFailure()) return;
     CDTRuler* ruler = m_document.m_pRuler;
@@ -37,12 +76,23 @@ class CalibrationPanel : public figscene::FigureScene {
     m_document.SelectElement(ruler);
     ASSERT_EQ(host().m_pCurrentPanel->m_nCommandID, PANEL_RULER);
   }
+  void TearDown() override {
+    SetRulerMessageBoxFunction(nullptr);
+    FigureScene::TearDown();
+  }
   CWndSettingsRuler& panel() { return m_view.m_wndProcess.m_wndSettingsRuler; }
   // Types the text into the field and presses the button beside it; the
-  // message it answered with, or empty.
-  std::wstring Apply(HWND field, int button, const wchar_t* text) {
-    ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    return MessageDuring([&] { Click(panel().m_hWnd, button); });
+  // message the panel answered with, or empty.
+  std::wstring Apply(HWND field, int button, const wchar_t* typed) {
+    ::SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+    g_boxes.clear();
+    Click(panel().m_hWnd, button);
+    if (g_boxes.empty()) return L"";
+    EXPECT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].owner, panel().m_hWnd);
+    EXPECT_TRUE(g_boxes[0].noCaption);
+    EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_OK));
+    return g_boxes[0].text;
   }
 };
 
@@ -148,7 +198,8 @@ TEST_F(CalibrationPanel, TypedKeysAreReadAndNoDocumentMeansNoAction) {
   ::SendMessageW(panel().m_hLength, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   for (wchar_t ch : std::wstring(L"50")) ::SendMessageW(panel().m_hLength, WM_CHAR, ch, 1);
   EXPECT_EQ(TextOf(panel().m_hLength), L"50");
-  EXPECT_EQ(MessageDuring([&] { Click(panel().m_hWnd, RULER_APPLY_LENGTH); }), L"");
+  Click(panel().m_hWnd, RULER_APPLY_LENGTH);
+  EXPECT_TRUE(g_boxes.empty());
   EXPECT_NEAR(m_document.ReferenceScale, 0.25, 1e-5);
 
   // Without a document every button is silent, whatever the fields hold.
@@ -159,6 +210,17 @@ TEST_F(CalibrationPanel, TypedKeysAreReadAndNoDocumentMeansNoAction) {
   EXPECT_EQ(Apply(panel().m_hPower, RULER_APPLY_POWER, L"2"), L"");
   EXPECT_EQ(Apply(panel().m_hUnit, RULER_APPLY_UNIT, L""), L"");
   EXPECT_EQ(g_Config.m_MultiPower, 9.0);
+}
+
+TEST_F(CalibrationPanel, WrongLengthShowsARealMessageBox) {
+  SetRulerMessageBoxFunction(nullptr);
+  ::SendMessageW(panel().m_hLength, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+  g_shown.clear();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &CloseBox);
+  Click(panel().m_hWnd, RULER_APPLY_LENGTH);
+  ::KillTimer(nullptr, timer);
+  EXPECT_EQ(g_shown, SkinMessage(L"eWrongLength"));
+  EXPECT_TRUE(::IsWindowEnabled(m_view.m_hWnd)) << "the box gave its owner back";
 }
 
 TEST(ReadLeadingNumber, DecimalPrefixOnly) {
