@@ -191,16 +191,6 @@ void AvlfWindowBase::ApplyAttribute(const wchar_t* name, const AvlfUiWindow::Att
   }
 }
 
-LRESULT AnswerTextQuery(const std::wstring& text, UINT message, WPARAM capacity, LPARAM buffer) {
-  if (message == WM_GETTEXTLENGTH) return static_cast<LRESULT>(text.size());
-  auto* out = reinterpret_cast<wchar_t*>(buffer);
-  if (!out || capacity == 0) return 0;
-  const size_t count = std::min(text.size(), static_cast<size_t>(capacity) - 1);
-  text.copy(out, count);
-  out[count] = L'\0';
-  return static_cast<LRESULT>(count);
-}
-
 bool CopyTransparentBackground(const AvlfWindowBase& window, HDC hdc) {
   RECT rc{};
   ::GetWindowRect(window.m_hWnd, &rc);

@@ -112,10 +112,6 @@ class AvlfWindowBase : public win32::CWindow {
 // Returns false when there was no buffer to copy from.
 bool CopyTransparentBackground(const AvlfWindowBase& window, HDC hdc);
 
-// WM_GETTEXT and WM_GETTEXTLENGTH of a control that keeps its text in
-// m_strText, not in the window: what GetWindowText then reads.
-LRESULT AnswerTextQuery(const std::wstring& text, UINT message, WPARAM capacity, LPARAM buffer);
-
 // Mix-in of controls whose background may be transparent.
 template <class T>
 class CTransparentImpl {

@@ -40,8 +40,6 @@ class AvlfStatic : public AvlfWindowImpl<AvlfStatic>, public CTransparentImpl<Av
   MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
   MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
   MESSAGE_HANDLER(WM_SETTEXT, OnSetText)
-  MESSAGE_HANDLER(WM_GETTEXT, OnGetText)
-  MESSAGE_HANDLER(WM_GETTEXTLENGTH, OnGetText)
   MESSAGE_HANDLER(WM_SYSCOLORCHANGE, OnSysColorChange)
   MESSAGE_HANDLER(win32::Reflected(WM_CTLCOLORBTN), OnCtlColorButton)
   MESSAGE_HANDLER(WM_PAINT, OnPaintStatic)
@@ -65,9 +63,6 @@ class AvlfStatic : public AvlfWindowImpl<AvlfStatic>, public CTransparentImpl<Av
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
   LRESULT OnSetText(UINT, WPARAM, LPARAM lParam, BOOL&);
-  LRESULT OnGetText(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&) {
-    return AnswerTextQuery(m_strText, uMsg, wParam, lParam);
-  }
   LRESULT OnSysColorChange(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&) {
     DefWindowProc(uMsg, wParam, lParam);
     return 0;
