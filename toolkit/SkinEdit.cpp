@@ -62,16 +62,7 @@ namespace {
 // the same boxes, since no character of the run becomes a trailing blank and
 // every line break up to there falls where it falls in the whole rest,
 // without laying out the rest of a long text again for every run.
-// Where the text GDI+ lays out for the run at `first` ends: the run and what
-// follows it to the end of the next word.
-size_t BoundedRunEnd(const std::wstring& text, size_t first, int count) {
-  size_t end = first + static_cast<size_t>(count);
-  while (end < text.size() && std::iswspace(text[end])) ++end;
-  while (end < text.size() && !std::iswspace(text[end])) ++end;
-  return end;
-}
-
-bool MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int count, bool bounded,
+void MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int count, bool bounded,
                 std::vector<AvlfEditCharBox>& boxes) {
   const std::wstring& text = edit.m_strText;
   Gdiplus::CharacterRange ranges[kEditRangesPerCall];
@@ -79,10 +70,15 @@ bool MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int c
   edit.m_pMeasureFormat->SetMeasurableCharacterRanges(count, ranges);
   Gdiplus::Region regions[kEditRangesPerCall];
   const Gdiplus::RectF layout(0, 0, 1200, 1000);
-  const size_t end = bounded ? BoundedRunEnd(text, first, count) : text.size();
+  size_t end = text.size();
+  if (bounded) {
+    end = first + static_cast<size_t>(count);
+    while (end < text.size() && std::iswspace(text[end])) ++end;
+    while (end < text.size() && !std::iswspace(text[end])) ++end;
+  }
   if (graphics.MeasureCharacterRanges(text.c_str() + first, static_cast<INT>(end - first), edit.m_pFont, layout,
                                       edit.m_pMeasureFormat, count, regions) != Gdiplus::Ok)
-    return false;
+    return;
   Gdiplus::RectF lead;
   regions[0].GetBounds(&lead, &graphics);
   for (int k = 0; k < count; ++k) {
@@ -92,55 +88,28 @@ bool MeasureRun(Gdiplus::Graphics& graphics, AvlfEdit& edit, size_t first, int c
     // starts where the first of this run does.
     boxes[first + static_cast<size_t>(k)] = {lead.X, lead.Y, bounds.Width, bounds.Height};
   }
-  return true;
 }
 
-// Measures the runs from `kept` (a multiple of perCall) on; the boxes before
-// it stay as they are. False when a GDI+ call failed (its boxes are 0).
-bool Measure(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes, int perCall, bool bounded, size_t kept = 0) {
+void Measure(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes, int perCall, bool bounded) {
   const std::wstring& text = edit.m_strText;
-  boxes.resize(kept);
-  boxes.resize(text.size(), AvlfEditCharBox{0, 0, 0, 0});
-  if (!edit.m_pFont || !edit.m_pMeasureFormat) return true;
-  bool measured = true;
+  boxes.assign(text.size(), AvlfEditCharBox{0, 0, 0, 0});
+  if (!edit.m_pFont || !edit.m_pMeasureFormat) return;
   HDC hdc = ::GetDC(edit.m_hWnd);
   {
     Gdiplus::Graphics graphics(hdc);
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
     graphics.SetCompositingQuality(Gdiplus::CompositingQualityHighQuality);
-    for (size_t i = kept; i < text.size(); i += static_cast<size_t>(perCall))
-      measured &= MeasureRun(graphics, edit, i,
-                             static_cast<int>(std::min(text.size() - i, static_cast<size_t>(perCall))), bounded, boxes);
+    for (size_t i = 0; i < text.size(); i += static_cast<size_t>(perCall))
+      MeasureRun(graphics, edit, i, static_cast<int>(std::min(text.size() - i, static_cast<size_t>(perCall))), bounded,
+                 boxes);
   }
   ::ReleaseDC(edit.m_hWnd, hdc);
-  return measured;
-}
-
-// How many characters at the start keep the boxes measured from `before`: a
-// run keeps them when all it lays out, and the character that ends its next
-// word, lie in the part both texts share.
-size_t KeptByEdit(const std::wstring& before, const std::wstring& after) {
-  const size_t limit = std::min(before.size(), after.size());
-  size_t shared = 0;
-  while (shared < limit && before[shared] == after[shared]) ++shared;
-  size_t kept = 0;
-  while (kept + kEditRangesPerCall <= after.size() && BoundedRunEnd(after, kept, kEditRangesPerCall) < shared)
-    kept += kEditRangesPerCall;
-  return kept;
 }
 
 }  // namespace
 
 void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) {
-  const bool own = &boxes == &edit.m_boxes;
-  const bool reusable = own && edit.m_pMeasuredFont == edit.m_pFont && boxes.size() == edit.m_strMeasured.size();
-  const size_t kept = reusable ? KeptByEdit(edit.m_strMeasured, edit.m_strText) : 0;
-  const bool measured = Measure(edit, boxes, kEditRangesPerCall, true, kept);
-  if (!own) return;
-  edit.m_nKeptBoxes = static_cast<int>(kept);
-  // After a failed call the next layout measures everything again.
-  edit.m_strMeasured = measured ? edit.m_strText : std::wstring();
-  edit.m_pMeasuredFont = measured ? edit.m_pFont : nullptr;
+  Measure(edit, boxes, kEditRangesPerCall, true);
 }
 
 void MeasureEditCharactersOverTheRest(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes) {
@@ -170,18 +139,6 @@ void AvlfEdit::Notify(WORD code) {
 }
 
 void AvlfEdit::Repaint() { ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
-
-void AvlfEdit::RepaintTextFrom(int index) {
-  // A single line may scroll as a whole; one painted character per GDI+ call
-  // makes repainting only what changed worth it in the multi-line field.
-  const int n = m_bMultiLine && index > 0 ? LineOf(index, true) : -1;
-  if (n < 0) return Repaint();
-  RECT changed = Client();
-  // From a line above, so that glyphs reaching across a line's edge are
-  // painted whole.
-  changed.top = static_cast<int>(m_lines[static_cast<size_t>(n)].y) - m_nLineHeight;
-  ::RedrawWindow(m_hWnd, &changed, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
 
 LRESULT AvlfEdit::OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
   AvlfWindowImpl<AvlfEdit>::OnCreate(uMsg, wParam, lParam, bHandled);
@@ -243,9 +200,7 @@ LRESULT AvlfEdit::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) {
 
 void AvlfEdit::LayoutText() {
   m_lines.clear();
-  m_nKeptBoxes = 0;
-  // The default measurer reuses the boxes of the text before the edit.
-  if (m_pMeasure || m_strText.empty()) m_boxes.clear();
+  m_boxes.clear();
   if (m_strText.empty()) return;
   (m_pMeasure ? m_pMeasure : &MeasureEditCharacters)(*this, m_boxes);
   m_boxes.resize(m_strText.size(), AvlfEditCharBox{0, 0, 0, 0});
@@ -664,13 +619,9 @@ LRESULT AvlfEdit::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
       break;
     }
   }
-  const bool selectionShown = m_bHasSelection || m_bSelecting;
   m_bHasSelection = false;
   LayoutText();
-  if (selectionShown)
-    Repaint();
-  else
-    RepaintTextFrom(m_nKeptBoxes);
+  Repaint();
   PlaceCaret(m_nCaret);
   Notify(EN_CHANGE);
   return 0;
@@ -881,10 +832,7 @@ void AvlfEdit::DoPaint(HDC hdc) {
   }
   if (m_lines.empty() || m_boxes.size() != m_strText.size()) return;
   PaintSelection(graphics, rc);
-  // What this paint can change: the update area, or all of a print.
-  RECT painted = rc;
-  if (::GetClipBox(hdc, &painted) == ERROR) painted = rc;
-  PaintText(graphics, rc, painted);
+  PaintText(graphics, rc);
 }
 
 void AvlfEdit::PaintSelection(Gdiplus::Graphics& graphics, const RECT& rc) {
@@ -924,7 +872,7 @@ void AvlfEdit::PaintSelection(Gdiplus::Graphics& graphics, const RECT& rc) {
   graphics.FillRectangle(m_pSelBrush, left, line.y, right - left, line.height);
 }
 
-void AvlfEdit::PaintText(Gdiplus::Graphics& graphics, const RECT& rc, const RECT& area) {
+void AvlfEdit::PaintText(Gdiplus::Graphics& graphics, const RECT& rc) {
   const bool showSelection = m_bHasSelection || m_bSelecting;
   const int lo = std::min(m_nAnchor, m_nCaret), hi = std::max(m_nAnchor, m_nCaret);
   auto brushFor = [&](int index) -> Gdiplus::Brush* {
@@ -932,13 +880,7 @@ void AvlfEdit::PaintText(Gdiplus::Graphics& graphics, const RECT& rc, const RECT
   };
   if (m_bMultiLine) {
     if (!m_pFont) return;
-    const auto reach = static_cast<float>(m_nLineHeight);
     for (const AvlfEditLine& line : m_lines) {
-      // Lines too far from the area to put ink in it are left out; one line
-      // height either side covers glyphs reaching across a line's edge.
-      if (line.y + line.height + reach <= static_cast<float>(area.top) ||
-          line.y - reach >= static_cast<float>(area.bottom))
-        continue;
       int x = static_cast<int>(line.x);
       for (int j = line.start; j < line.start + line.count; ++j) {
         const AvlfEditCharBox& box = m_boxes[static_cast<size_t>(j)];

@@ -109,13 +109,6 @@ class AvlfEdit : public AvlfWindowImpl<AvlfEdit>,
   bool m_bFocused = false;
 
   MeasureFunction m_pMeasure = nullptr;
-  // The text and font m_boxes were measured from: a layout after an edit
-  // measures again only the runs from the first one the edit reached.
-  std::wstring m_strMeasured;
-  const Gdiplus::Font* m_pMeasuredFont = nullptr;
-  // Characters at the start whose boxes the last layout kept from the one
-  // before: the lines made of them are as they were.
-  int m_nKeptBoxes = 0;
   // The single-line drawing font (Arial, 11 pixels), made once.
   Gdiplus::Font* m_pDrawFont = nullptr;
 
@@ -139,16 +132,13 @@ class AvlfEdit : public AvlfWindowImpl<AvlfEdit>,
 
   void Notify(WORD code);
   void Repaint();
-  // After typing: repaints the lines from the one holding the first character
-  // the edit may have moved down to the bottom.
-  void RepaintTextFrom(int index);
   void ApplyShiftRule(bool shift);
   RECT Client() const;
   // Index of the line an index belongs to; at a boundary the earlier line
   // (caret placement) or the later one (selection painting).
   int LineOf(int index, bool later) const;
   void PaintSelection(Gdiplus::Graphics& graphics, const RECT& client);
-  void PaintText(Gdiplus::Graphics& graphics, const RECT& client, const RECT& area);
+  void PaintText(Gdiplus::Graphics& graphics, const RECT& client);
 };
 
 // The most character ranges one GDI+ measuring call takes.
@@ -156,9 +146,7 @@ constexpr int kEditRangesPerCall = 32;
 
 // The default measurer: each character's box as measured at the start of the
 // text from it to the end, taken 32 characters per GDI+ call (each call lays
-// out only the run and the next word: the same boxes). Measuring into the
-// field's own boxes keeps the runs whose laid-out text the last measuring
-// had too.
+// out only the run and the next non-blank character: the same boxes).
 void MeasureEditCharacters(AvlfEdit& edit, std::vector<AvlfEditCharBox>& boxes);
 // The same runs, each laid out with the whole rest of the text; the
 // reference of the default.
