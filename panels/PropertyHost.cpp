@@ -80,7 +80,9 @@ void CWndProperties::ShowPanel(int id) {
     return;
   }
   if (!m_hWnd) return;
-  // An id that no panel carries changes nothing else.
+  // An id that no panel carries changes nothing else; the caption label and
+  // the style block are children too but never panels.
+  if (id < PANEL_GENERAL || id > PANEL_MAGNIFIER) return;
   AvlfWindowBase* target = FindChildByCommandId(id);
   if (!target || !target->m_hWnd) return;
   const bool blockShown = m_wndMeasurements.m_hWnd && ::IsWindowVisible(m_wndMeasurements.m_hWnd);

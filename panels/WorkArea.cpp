@@ -80,6 +80,8 @@ CWndProcess::CWndProcess() {
   m_wndProperties.HostPanel(m_wndSettingsMagnifier, PANEL_MAGNIFIER);
   m_wndProperties.HostPanel(m_wndSettingsText, PANEL_TEXT);
   m_wndProperties.HostPanel(m_wndSettingsVertex, PANEL_VERTEX);
+  m_figurePanels.HostIn(m_wndProperties);
+  m_wndProperties.HostPanel(m_wndSettingsRuler, PANEL_RULER);
 }
 
 CWndProcess::~CWndProcess() {

@@ -8,11 +8,13 @@
 #include "panels/CanvasHost.h"
 #include "panels/ClipartPanel.h"
 #include "panels/GeneralPanel.h"
+#include "panels/FigurePanel.h"
 #include "panels/ImagePanel.h"
 #include "panels/MagnifierPanel.h"
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
 #include "panels/TextPanel.h"
+#include "panels/RulerPanel.h"
 #include "panels/ThumbnailStrip.h"
 #include "panels/VertexPanel.h"
 #include "toolkit/SkinWindow.h"
@@ -95,4 +97,6 @@ class CWndProcess : public AvlfWindowImpl<CWndProcess> {
   CWndSettingsMagnifier m_wndSettingsMagnifier;
   CWndSettingsText m_wndSettingsText;
   CWndSettingsVertex m_wndSettingsVertex;
+  CFigurePanels m_figurePanels;
+  CWndSettingsRuler m_wndSettingsRuler;
 };
