@@ -359,6 +359,9 @@ RULER_MM = "35"
 
 def retype(edit, text):
     """Replaces an edit's text from the keyboard."""
+    # Keys go to the foreground window: without a window manager a popup
+    # (a button's tip) can leave the frame behind.
+    drive("front")
     click_window(edit)
     drive("chord", "35")  # End
     for _ in range(len(edit.text) + 2):
@@ -392,6 +395,13 @@ def calibrate(palette):
     retype(wait_child(101, 2), RULER_MM)
     click_window(wait_child(101, 3))
     retype(wait_child(101, 5), "mm")
+    unit = wait_child(101, 5)
+    if unit.text != "mm":
+        # Keys typed into the unit field after the length was applied do not
+        # arrive in this harness (cause not found yet); the field is then
+        # filled as a program would, and the real click on its button applies it.
+        print("NOTE typed unit did not arrive (the field shows %r); set with WM_SETTEXT" % unit.text, flush=True)
+        drive("settext", unit.hwnd, "mm")
     click_window(wait_child(101, 6))
     click_window(only(children(windows(), palette, 24), "select tool"))
     out_of_the_way()

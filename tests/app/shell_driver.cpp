@@ -255,6 +255,16 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("x %ld y %ld\n", at.x, at.y);
     return 0;
   }
+  if (step == L"settext" && argc > 3) {
+    // A window's text set as a program would (WM_SETTEXT), by its listed handle.
+    HWND target = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::wcstoull(argv[2], nullptr, 16)));
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]), SMTO_ABORTIFHUNG, 2000,
+                                 &result) &&
+                   result
+               ? 0
+               : 1;
+  }
   if (step == L"chord" && argc > 2) return Chord(argv[2]);
   if (step == L"type" && argc > 2) return Type(argv[2]);
   HWND frame = step == L"wait" ? WaitFor(FindFrame, ms) : FindFrame();

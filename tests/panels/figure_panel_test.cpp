@@ -170,8 +170,11 @@ TEST_F(FigurePanels, SelectedFigureShowsItsPanelWithItsValues) {
     // The other panels hold the figure too but show nothing for a foreign type.
     for (int other : kFigurePanels) {
       if (other == c.panel) continue;
-      for (int k = 0; k < 3; ++k)
-        if (::GetDlgItem(Panel(other), kValueIds[k])) EXPECT_EQ(Value(other, k), L"") << other << " window " << k;
+      for (int k = 0; k < 3; ++k) {
+        if (::GetDlgItem(Panel(other), kValueIds[k])) {
+          EXPECT_EQ(Value(other, k), L"") << other << " window " << k;
+        }
+      }
     }
     if (c.type == DRAW_RECTANGLE) paneltest::SaveScreenShot(host().m_hWnd, L"figure_panel_rectangle.png");
   }
@@ -198,7 +201,7 @@ TEST_F(FigurePanels, PrecisionAndRecalibrationReachTheShownValues) {
   g_Config.m_DecimalPrecision = 3;
   const double half = 0.05;
   m_document.SetReferenceScale(&half, 1);
-  m_routing.OnFigureChanged(circle, -1);
+  m_router.OnFigureChanged(circle, -1);
   EXPECT_EQ(Value(PANEL_CIRCLE, 0), L"6.170");
   // Deselecting keeps the panel and its figure's caption; the panels hold no figure, so no values.
   m_document.SelectElement(nullptr);
@@ -241,7 +244,7 @@ TEST_F(FigurePanels, LabelSwitchesActOnTheFigureOrOnTheDefaults) {
   const bool borderBefore = line->m_label.m_bBorder != 0;
   m_canvas->SetTextBackground(backgroundBefore ? TRUE : FALSE, line);
   m_canvas->SetTextBorder(borderBefore ? FALSE : TRUE, line);
-  m_routing.OnHistoryRestored(&m_document);
+  m_router.OnHistoryRestored(&m_document);
   EXPECT_EQ(background->GetSelected(), backgroundBefore != 0);
   EXPECT_EQ(border->GetSelected(), !borderBefore);
 

@@ -18,20 +18,9 @@
 #include "engine/figures/Draw.h"
 #include "panels/PropertyHost.h"
 #include "settings/Configuration.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/panels/main_view_fixture.h"
 
 namespace figscene {
-
-// What the main frame tells the property host of the canvas.
-class CHostRouting : public CDirectUIMeasureObserver {
- public:
-  CWndProperties* m_pHost = nullptr;
-  void OnFigureAdded(CDTElement*) override {}
-  void OnFigureSelected(CDTElement* figure) override { m_pHost->SetFigure(figure); }
-  void OnActiveImageChanged(CDTImage* document) override { m_pHost->SetDocument(document); }
-  void OnFigureChanged(CDTElement*, int vertex) override { m_pHost->RefreshValues(vertex); }
-  void OnHistoryRestored(CDTImage* document) override { m_pHost->RefreshStyle(document); }
-};
 
 // The settings the panels write, put back after each test.
 struct SavedSettings {
@@ -55,37 +44,26 @@ struct SavedSettings {
   }
 };
 
-class FigureScene : public paneltest::PanelFixture {
+class FigureScene : public paneltest::MainViewFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoadProductSkin()) << "velin.dll beside the test";
-    RECT place{20, 20, 20 + 64 + 1000, 20 + 700};
-    ASSERT_TRUE(m_view.Create(nullptr, nullptr, &place, L"MainFrame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN));
-    paneltest::Pump();
-    m_canvas = g_pDirectUI;
-    ASSERT_TRUE(m_canvas && m_canvas->m_hWnd);
+    MainViewFixture::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(host().m_hWnd);
-    m_routing.m_pHost = &host();
-    m_canvas->m_pObserver = &m_routing;
-    RECT rc{0, 0, 800, 600};
-    m_document.Create(m_canvas, nullptr, L"document", &rc);
-    std::vector<uint32_t> grey(800 * 600, 0xFF808080u);
-    m_document.UploadFrame(grey.data(), 800, 600, 800 * 4, nullptr);
+  }
+  void TearDown() override {
+    MainViewFixture::TearDown();
+    m_saved.Restore();
+  }
+  // Only the property host hears the canvas here.
+  bool Route(paneltest::CPanelRouter& router) override {
+    router.m_pProperties = &properties();
+    return true;
+  }
+  void PrepareDocument() override {
     const double scale = 0.01;
     m_document.SetReferenceScale(&scale, 1);
     m_document.SetUnit(L"cm");
-    m_canvas->SetActiveImage(&m_document, TRUE);
-    paneltest::Pump();
-  }
-  void TearDown() override {
-    if (m_canvas && m_canvas->m_hWnd) {
-      m_canvas->SetActiveImage(nullptr, FALSE);
-      m_canvas->DetachElement(&m_document);
-      m_canvas->m_pObserver = nullptr;
-    }
-    if (m_view.m_hWnd) m_view.DestroyWindow();
-    m_saved.Restore();
-    PanelFixture::TearDown();
   }
   CWndProperties& host() { return m_view.m_wndProcess.m_wndProperties; }
 
@@ -116,10 +94,6 @@ class FigureScene : public paneltest::PanelFixture {
     return text;
   }
 
-  COrvelMeasureView m_view;
-  CHostRouting m_routing;
-  CDirectUI* m_canvas = nullptr;
-  CDTImage m_document;
   SavedSettings m_saved;
 };
 

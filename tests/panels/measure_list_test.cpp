@@ -21,37 +21,10 @@
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
 #include "settings/Configuration.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/panels/main_view_fixture.h"
 #include "toolkit/Buttons.h"
 
 namespace {
-
-// The frame's routing of the canvas events that reach the two panels.
-class CForwardingObserver : public CDirectUIMeasureObserver {
- public:
-  CWndMeasure* m_pMeasure = nullptr;
-  CWndProperties* m_pProperties = nullptr;
-  void OnFigureAdded(CDTElement* figure) override { m_pMeasure->OnFigureAdded(figure); }
-  void OnFigureSelected(CDTElement* figure) override {
-    m_pMeasure->SelectFigure(figure);
-    m_pProperties->SetFigure(figure);
-  }
-  void OnFigureRemoved(CDTElement* figure) override { m_pMeasure->OnFigureRemoved(figure); }
-  void OnActiveImageChanged(CDTImage* document) override {
-    m_pMeasure->SetDocument(document);
-    m_pProperties->SetDocument(document);
-  }
-  void OnFigureChanged(CDTElement* figure, int vertex) override {
-    m_pProperties->RefreshValues(vertex);
-    m_pMeasure->RefreshFigureText(figure);
-  }
-  void OnFigureVisibilityChanged(CDTElement* figure, BOOL visible) override {
-    m_pMeasure->SetFigureVisible(figure, visible);
-  }
-  void OnFigureLockChanged(CDTElement* figure, BOOL locked) override { m_pMeasure->SetFigureLocked(figure, locked); }
-  void OnHistoryChanged(CDTImage* document) override { m_pMeasure->UpdateUndoRedo(document ? TRUE : FALSE); }
-  void OnHistoryRestored(CDTImage* document) override { m_pProperties->RefreshStyle(document); }
-};
 
 struct Box {
   int x, y, w, h;
@@ -97,42 +70,28 @@ Box PlaceOf(HWND child) {
   return {rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
 }
 
-class SidePanels : public paneltest::PanelFixture {
+class SidePanels : public paneltest::MainViewFixture {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(LoadProductSkin()) << "velin.dll beside the test";
     m_savedPrecision = g_Config.m_DecimalPrecision;
-    RECT place{20, 20, 20 + 64 + 1000, 20 + 700};
-    ASSERT_TRUE(m_view.Create(nullptr, nullptr, &place, L"MainFrame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN));
-    paneltest::Pump();
-    m_canvas = g_pDirectUI;
-    ASSERT_TRUE(m_canvas && m_canvas->m_hWnd);
+    MainViewFixture::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(measure().m_list.m_hWnd);
     ASSERT_TRUE(properties().m_hWnd);
-    m_forward.m_pMeasure = &measure();
-    m_forward.m_pProperties = &properties();
-    m_canvas->m_pObserver = &m_forward;
-    RECT rc{0, 0, 800, 600};
-    m_document.Create(m_canvas, nullptr, L"document", &rc);
-    std::vector<uint32_t> grey(800 * 600, 0xFF808080u);
-    m_document.UploadFrame(grey.data(), 800, 600, 800 * 4, nullptr);
-    const double scale = 0.01;  // 100 pixels to the centimetre
-    m_document.SetReferenceScale(&scale, 1);
-    m_canvas->SetActiveImage(&m_document, TRUE);
-    paneltest::Pump();
   }
   void TearDown() override {
-    if (m_canvas && m_canvas->m_hWnd) {
-      m_canvas->SetActiveImage(nullptr, FALSE);
-      m_canvas->DetachElement(&m_document);
-      m_canvas->m_pObserver = nullptr;
-    }
-    if (m_view.m_hWnd) m_view.DestroyWindow();
+    MainViewFixture::TearDown();
     g_Config.m_DecimalPrecision = m_savedPrecision;
-    PanelFixture::TearDown();
   }
-  CWndMeasure& measure() { return m_view.m_wndProcess.m_wndMeasure; }
-  CWndProperties& properties() { return m_view.m_wndProcess.m_wndProperties; }
+  bool Route(paneltest::CPanelRouter& router) override {
+    router.m_pMeasure = &measure();
+    router.m_pProperties = &properties();
+    return true;
+  }
+  void PrepareDocument() override {
+    const double scale = 0.01;  // 100 pixels to the centimetre
+    m_document.SetReferenceScale(&scale, 1);
+  }
   CWndListEx& list() { return measure().m_list; }
 
   // A figure built as a project file's loader builds one, reported to the panels.
@@ -157,7 +116,7 @@ class SidePanels : public paneltest::PanelFixture {
     if (FAILED(figure->Create(m_canvas, &m_document, nullptr, &empty))) return nullptr;
     figure->m_bComplete = 1;
     ::CoCreateGuid(&figure->m_guid);
-    m_forward.OnFigureAdded(figure);
+    m_router.OnFigureAdded(figure);
     // As after a drawing gesture: the new state is an undo step.
     m_document.PushHistory();
     return figure;
@@ -193,10 +152,6 @@ class SidePanels : public paneltest::PanelFixture {
   }
   bool Enabled(const AvlfWindowBase* control) { return control && ::IsWindowEnabled(control->m_hWnd); }
 
-  COrvelMeasureView m_view;
-  CForwardingObserver m_forward;
-  CDirectUI* m_canvas = nullptr;
-  CDTImage m_document;
   DWORD m_savedPrecision = 3;
 };
 

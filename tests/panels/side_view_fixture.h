@@ -21,62 +21,22 @@
 #include "panels/MeasureList.h"
 #include "panels/PropertyHost.h"
 #include "tests/engine/canvas_fixture.h"
-#include "tests/panels/panel_fixture.h"
+#include "tests/panels/main_view_fixture.h"
 
 namespace sideview {
 
-class CRouter : public CDirectUIMeasureObserver {
- public:
-  CWndMeasure* m_pMeasure = nullptr;
-  CWndProperties* m_pProperties = nullptr;
-  void OnFigureAdded(CDTElement* figure) override { m_pMeasure->OnFigureAdded(figure); }
-  void OnFigureSelected(CDTElement* figure) override {
-    m_pMeasure->SelectFigure(figure);
-    m_pProperties->SetFigure(figure);
-  }
-  void OnActiveImageChanged(CDTImage* document) override {
-    m_pMeasure->SetDocument(document);
-    m_pProperties->SetDocument(document);
-  }
-  void OnFigureChanged(CDTElement* figure, int vertex) override {
-    m_pProperties->RefreshValues(vertex);
-    m_pMeasure->RefreshFigureText(figure);
-  }
-  void OnZoomChanged(CDTImage* document) override { m_pProperties->RefreshZoom(document); }
-  void OnHistoryRestored(CDTImage* document) override { m_pProperties->RefreshStyle(document); }
-};
-
-class SideView : public paneltest::PanelFixture {
+class SideView : public paneltest::MainViewFixture {
  protected:
-  static constexpr uint32_t kGrey = 0xFF808080u;
-
   void SetUp() override {
-    ASSERT_TRUE(LoadProductSkin()) << "velin.dll beside the test";
-    RECT place{20, 20, 20 + 64 + 1000, 20 + 700};
-    ASSERT_TRUE(m_view.Create(nullptr, nullptr, &place, L"MainFrame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN));
-    paneltest::Pump();
-    m_canvas = g_pDirectUI;
-    ASSERT_TRUE(m_canvas && m_canvas->m_hWnd && m_canvas->m_pDevice);
-    m_router.m_pMeasure = &m_view.m_wndProcess.m_wndMeasure;
-    m_router.m_pProperties = &properties();
-    m_canvas->m_pObserver = &m_router;
-    RECT rc{0, 0, 800, 600};
-    m_document.Create(m_canvas, nullptr, L"document", &rc);
-    std::vector<uint32_t> grey(800 * 600, kGrey);
-    m_document.UploadFrame(grey.data(), 800, 600, 800 * 4, nullptr);
-    m_canvas->SetActiveImage(&m_document, TRUE);
-    paneltest::Pump();
+    MainViewFixture::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_TRUE(m_canvas->m_pDevice);
   }
-  void TearDown() override {
-    if (m_canvas && m_canvas->m_hWnd) {
-      m_canvas->SetActiveImage(nullptr, FALSE);
-      m_canvas->DetachElement(&m_document);
-      m_canvas->m_pObserver = nullptr;
-    }
-    if (m_view.m_hWnd) m_view.DestroyWindow();
-    PanelFixture::TearDown();
+  bool Route(paneltest::CPanelRouter& router) override {
+    router.m_pMeasure = &measure();
+    router.m_pProperties = &properties();
+    return true;
   }
-  CWndProperties& properties() { return m_view.m_wndProcess.m_wndProperties; }
 
   // A complete figure of that type through the given picture points, told to
   // the panels as a new figure; text figures get a box of 120 x 40 and `text`.
@@ -126,11 +86,6 @@ class SideView : public paneltest::PanelFixture {
             frame.At(x, y) | 0xFF000000u;
     image.SaveBmp(file, 1);
   }
-
-  COrvelMeasureView m_view;
-  CRouter m_router;
-  CDirectUI* m_canvas = nullptr;
-  CDTImage m_document;
 };
 
 }  // namespace sideview
